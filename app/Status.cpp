@@ -1,0 +1,10 @@
+// Helpers for building Status messages.
+#include "app/Status.h"
+
+#include <cstring>
+
+namespace zvonar {
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+}  // namespace zvonar

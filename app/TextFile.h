@@ -1,0 +1,37 @@
+// Whole-file reading and writing. Every file the user keeps is rewritten
+// through WriteFileAtomic, so a crash or a full disk leaves either the old
+// file or the new one, never a half-written one.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Status.h"
+
+namespace zvonar {
+
+bool FileExists(const std::string& path);
+
+// The whole content of a file as bytes.
+Status ReadWholeFile(const std::string& path, std::string* content);
+
+// Splits text into lines at CR LF, LF or a lone CR. A final line end does not
+// start another line, so "a\r\nb\r\n" and "a\r\nb" both give {a, b}.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// The lines of a text file (see SplitLines).
+Status ReadTextLines(const std::string& path, std::vector<std::string>* lines);
+
+// Replaces the file at `path` with `content`: writes a temporary file in the
+// same directory, flushes it to disk and renames it over the old file. On
+// failure the old file is untouched and no temporary file remains.
+Status WriteFileAtomic(const std::string& path, std::string_view content);
+
+// Writes the lines, each ended by CR LF, through WriteFileAtomic.
+Status WriteTextLines(const std::string& path, const std::vector<std::string>& lines);
+
+// The lines joined, each ended by CR LF.
+std::string JoinLinesCrLf(const std::vector<std::string>& lines);
+
+}  // namespace zvonar

@@ -1,0 +1,123 @@
+#include "app/TextFile.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/tests/TestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::ReadOrEmpty;
+using testing::TempDir;
+
+int FilesIn(const std::string& dir) {
+  int n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++n;
+  return n;
+}
+
+TEST(SplitLines, AcceptsCrLfLfAndLoneCr) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ((V{"a", "b"}), SplitLines("a\r\nb\r\n"));
+  EXPECT_EQ((V{"a", "b"}), SplitLines("a\nb"));
+  EXPECT_EQ((V{"a", "", "b"}), SplitLines("a\r\n\r\nb\r"));
+  EXPECT_EQ((V{"  x  "}), SplitLines("  x  \r\n"));
+  EXPECT_EQ(V{}, SplitLines(""));
+  EXPECT_EQ((V{""}), SplitLines("\r\n"));
+}
+
+TEST(TextLines, WriteUsesCrLfAndReadsBack) {
+  TempDir dir;
+  const std::string path = dir.File("fields.dat");
+  const std::vector<std::string> lines = {"\xD0\xF3\xE1", "", "  spaced  "};
+  ASSERT_TRUE(WriteTextLines(path, lines).ok());
+  EXPECT_EQ("\xD0\xF3\xE1\r\n\r\n  spaced  \r\n", ReadOrEmpty(path));
+  std::vector<std::string> back;
+  ASSERT_TRUE(ReadTextLines(path, &back).ok());
+  EXPECT_EQ(lines, back);
+  EXPECT_EQ(1, FilesIn(dir.path()));
+}
+
+TEST(TextLines, MissingFileIsNotFound) {
+  TempDir dir;
+  std::vector<std::string> lines;
+  Status s = ReadTextLines(dir.File("absent.dat"), &lines);
+  EXPECT_EQ(StatusKind::NotFound, s.kind());
+}
+
+TEST(WriteFileAtomic, KeepsPermissionsOfTheOldFile) {
+  TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  testing::WriteOrDie(path, "old");
+  ASSERT_EQ(0, ::chmod(path.c_str(), 0640));
+  ASSERT_TRUE(WriteFileAtomic(path, "new").ok());
+  struct stat st {};
+  ASSERT_EQ(0, ::stat(path.c_str(), &st));
+  EXPECT_EQ(0640u, st.st_mode & 0777);
+}
+
+TEST(WriteFileAtomic, FailureReportsAndLeavesNothingBehind) {
+  TempDir dir;
+  EXPECT_FALSE(WriteFileAtomic(dir.File("no-such-dir/file.dat"), "x").ok());
+  // A directory in the way of the rename.
+  std::filesystem::create_directory(dir.File("taken"));
+  testing::WriteOrDie(dir.File("taken/inside"), "x");
+  Status s = WriteFileAtomic(dir.File("taken"), "x");
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(std::string::npos, s.message().find("taken")) << s.message();
+  EXPECT_EQ(1, FilesIn(dir.path()));
+}
+
+// A full disk, played by a file-size limit in a child process: the write
+// fails, the old file keeps its content and no temporary file is left.
+TEST(WriteFileAtomic, FullDiskLeavesTheOldFileIntact) {
+  TempDir dir;
+  const std::string path = dir.File("abonents.dat");
+  testing::WriteOrDie(path, "old content\r\n");
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const Status s = WriteFileAtomic(path, std::string(100000, 'x'));
+    ::_exit(s.ok() ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(pid, ::waitpid(pid, &status, 0));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(0, WEXITSTATUS(status)) << "the write did not report the failure";
+  EXPECT_EQ("old content\r\n", ReadOrEmpty(path));
+  EXPECT_EQ(1, FilesIn(dir.path()));
+}
+
+// A writer killed at any moment leaves the old or the new file, never a mix.
+TEST(WriteFileAtomic, KilledWriterLeavesOldOrNewFile) {
+  TempDir dir;
+  const std::string path = dir.File("Tellura.dat");
+  const std::string oldContent(1000, 'o');
+  const std::string newContent(20'000'000, 'n');
+  for (int round = 0; round < 5; ++round) {
+    testing::WriteOrDie(path, oldContent);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      (void)WriteFileAtomic(path, newContent);
+      ::_exit(0);
+    }
+    ::usleep(static_cast<useconds_t>(round * 3000));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    const std::string now = ReadOrEmpty(path);
+    EXPECT_TRUE(now == oldContent || now == newContent) << "round " << round << ": " << now.size() << " bytes";
+  }
+}
+
+}  // namespace
+}  // namespace zvonar
