@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# bench/run.sh NAME [ARGS...]: builds the optimised programs and runs the
+# benchmark bench/NAME.sh, which generates its data and prints one figure per
+# line as "name value unit".
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+name=${1:-}
+if [ -z "$name" ] || [ ! -f "$here/$name.sh" ]; then
+  echo "usage: bench/run.sh NAME [ARGS...]; benchmarks:" $(cd "$here" && ls *.sh | grep -v '^run.sh$' | sed 's/\.sh$//') >&2
+  exit 2
+fi
+shift
+bash "$here/../scripts/build.sh" "$here/../build-bench" -DCMAKE_BUILD_TYPE=Release -DZVONAR_GUI=OFF >/dev/null
+export ZVONAR_BENCH_BIN="$here/../build-bench"
+exec bash "$here/$name.sh" "$@"
