@@ -93,6 +93,13 @@ Status ReadTextLines(const std::string& path, std::vector<std::string>* lines) {
   return Status::Ok();
 }
 
+Status ReadTextLinesIfExists(const std::string& path, std::vector<std::string>* lines) {
+  Status s = ReadTextLines(path, lines);
+  if (s.kind() != StatusKind::NotFound) return s;
+  lines->clear();
+  return Status::Ok();
+}
+
 Status WriteFileAtomic(const std::string& path, std::string_view content) {
   std::string temp = path + ".tmp-XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);

@@ -23,6 +23,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 // The lines of a text file (see SplitLines).
 Status ReadTextLines(const std::string& path, std::vector<std::string>* lines);
 
+// The lines of a text file; a missing file gives no lines and ok.
+Status ReadTextLinesIfExists(const std::string& path, std::vector<std::string>* lines);
+
 // Replaces the file at `path` with `content`: writes a temporary file in the
 // same directory, flushes it to disk and renames it over the old file. On
 // failure the old file is untouched and no temporary file remains.

@@ -1,0 +1,17 @@
+// Reading and writing of the owners list.
+#include "app/OwnersFile.h"
+
+#include "app/TextFile.h"
+
+namespace zvonar {
+
+Status ReadOwnersFile(const std::string& path, std::vector<std::string>* owners) {
+  return ReadTextLinesIfExists(path, owners);
+}
+
+Status WriteOwnersFile(const std::string& path, const std::vector<std::string>& owners) {
+  if (owners.empty()) return Status::Ok();
+  return WriteTextLines(path, owners);
+}
+
+}  // namespace zvonar
