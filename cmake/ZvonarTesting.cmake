@@ -9,6 +9,7 @@ endfunction()
 # zvonar_qtest(NAME src...): a Qt Test program over the windows, run offscreen.
 function(zvonar_qtest name)
   add_executable(${name} ${ARGN})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_link_libraries(${name} PRIVATE gui Qt6::Test)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT
