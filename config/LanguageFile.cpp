@@ -1,0 +1,50 @@
+// Reading a language file and shaping its lines for their targets. The file
+// is lines of code page 1251 text, CR LF ended (LF or CR alone are accepted);
+// line n of the file is caption n of the line map the windows share. A line
+// is never trimmed: blanks around it reach the caption.
+#include "config/LanguageFile.h"
+
+#include "app/TextFile.h"
+
+namespace zvonar {
+
+Status LanguageFile::Load(const std::string& path, LanguageFile* file) {
+  std::vector<std::string> lines;
+  Status s = ReadTextLines(path, &lines);
+  if (!s.ok()) return s;
+  file->lines_ = std::move(lines);
+  return Status::Ok();
+}
+
+const std::string& LanguageFile::Line(std::size_t i) const {
+  static const std::string kNoLine;
+  return i < lines_.size() ? lines_[i] : kNoLine;
+}
+
+std::string LanguageFile::WithColon(std::size_t i) const {
+  return Line(i) + ":";
+}
+
+std::string LanguageFile::WithDots(std::size_t i) const {
+  return Line(i) + "...";
+}
+
+std::string LanguageFile::Framed(std::size_t i) const {
+  return " " + Line(i) + " ";
+}
+
+std::string LanguageFilePath(const std::string& programDir, const std::string& languageBaseName) {
+  return programDir + languageBaseName + ".lng";
+}
+
+std::string PlainCaption(std::string_view caption) {
+  std::string text;
+  text.reserve(caption.size());
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;  // "&&" keeps one, "&x" keeps x
+    text += caption[i];
+  }
+  return text;
+}
+
+}  // namespace zvonar
