@@ -8,8 +8,6 @@
 // Booleans are "1"/"0"; the write order below is the order a new file gets.
 #include "app/MainSettings.h"
 
-#include <cstdio>
-
 #include "app/TextFile.h"
 #include "books/FileStamp.h"
 
@@ -25,9 +23,7 @@ constexpr const char* kDatas = "Datas";
 constexpr int32_t kMaxCharWidth = 254;
 
 std::string ListViewColKey(std::size_t i) {
-  char key[32];
-  std::snprintf(key, sizeof key, "ListViewCol_%02zu", i);
-  return key;
+  return std::string("ListViewCol_") + (i < 10 ? "0" : "") + std::to_string(i);
 }
 
 std::string ListViewStatColKey(std::size_t i) { return "ListViewStatCol_" + std::to_string(i); }

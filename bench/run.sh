@@ -10,6 +10,12 @@ if [ -z "$name" ] || [ ! -f "$here/$name.sh" ]; then
   exit 2
 fi
 shift
-bash "$here/../scripts/build.sh" "$here/../build-bench" -DCMAKE_BUILD_TYPE=Release -DZVONAR_GUI=OFF >/dev/null
+log=$(mktemp)
+if ! bash "$here/../scripts/build.sh" "$here/../build-bench" -DCMAKE_BUILD_TYPE=Release -DZVONAR_GUI=OFF >"$log" 2>&1; then
+  cat "$log" >&2
+  rm -f "$log"
+  exit 1
+fi
+rm -f "$log"
 export ZVONAR_BENCH_BIN="$here/../build-bench"
 exec bash "$here/$name.sh" "$@"
