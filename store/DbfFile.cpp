@@ -1,0 +1,302 @@
+// The table file, dBase IV level:
+//   header, 32 bytes: 0 version 0x03; 1-3 last update (year-1900, month,
+//     day); 4-7 record count; 8-9 header length; 10-11 record length;
+//     28 production index flag; 29 language driver 0xC9 (code page 1251).
+//   field descriptors, 32 bytes each: 0-10 name, NUL-padded; 11 type ('C'
+//     text, 'T' date-time); 16 width; 31 set when the production index has
+//     a tag on the field. One 0x0D ends them.
+//   records, back to back: a flag byte (' ' live, '*' deleted), then the
+//     fields in descriptor order, text space-padded. One 0x1A ends the file.
+// Appends write the records first and count them in the header only after
+// they are on disk, so the header never counts a record that is not there.
+#include "store/DbfFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "app/TextFile.h"
+#include "store/Bytes.h"
+#include "store/DateTimeField.h"
+
+namespace zvonar {
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 32;
+constexpr std::size_t kDescriptorSize = 32;
+constexpr char kVersion = 0x03;
+constexpr char kLanguageDriver1251 = static_cast<char>(0xC9);
+constexpr char kDescriptorEnd = 0x0D;
+constexpr char kEndOfFile = 0x1A;
+constexpr std::uint32_t kWindowRecords = 512;
+
+Status LockFailure(const std::string& path, int err) {
+  if (err == EWOULDBLOCK) return Status::Error(StatusKind::InUse, path + " is in use by another program");
+  return Status::IoError("cannot lock " + path + ": " + ErrnoText(err));
+}
+
+Status Damaged(const std::string& path, const std::string& what) {
+  return Status::Error(StatusKind::Corrupt, path + " is not a readable table: " + what);
+}
+
+bool ValidFieldName(const std::string& name) {
+  if (name.empty() || name.size() > 10) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  });
+}
+
+}  // namespace
+
+Status CheckFieldDefs(const std::vector<FieldDef>& fields) {
+  if (fields.empty()) return Status::Invalid("a table needs at least one field");
+  std::size_t length = 1;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const FieldDef& f = fields[i];
+    if (!ValidFieldName(f.name))
+      return Status::Invalid("field name \"" + f.name + "\" is not 1 to 10 upper-case letters, digits or _");
+    for (std::size_t j = 0; j < i; ++j)
+      if (fields[j].name == f.name) return Status::Invalid("field " + f.name + " is defined twice");
+    if (f.type == FieldType::DateTime ? f.width != 8 : (f.width < 1 || f.width > 254))
+      return Status::Invalid("field " + f.name + " has width " + std::to_string(f.width));
+    length += static_cast<std::size_t>(f.width);
+  }
+  if (length > 65535) return Status::Invalid("records would be longer than 65535 bytes");
+  return Status::Ok();
+}
+
+Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fields, bool productionIndex) {
+  Status s = CheckFieldDefs(fields);
+  if (!s.ok()) return s;
+  // A table someone has open is not replaced under them.
+  const int old = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (old >= 0) {
+    const bool locked = ::flock(old, LOCK_EX | LOCK_NB) == 0;
+    const int err = errno;
+    ::close(old);
+    if (!locked) return LockFailure(path, err);
+  }
+  const std::size_t headerLength = kFileHeaderSize + kDescriptorSize * fields.size() + 1;
+  std::string image(headerLength + 1, '\0');
+  std::size_t recordLength = 1;
+  for (const FieldDef& f : fields) recordLength += static_cast<std::size_t>(f.width);
+  image[0] = kVersion;
+  PutToday(&image[1]);
+  PutU16(static_cast<std::uint32_t>(headerLength), &image[8]);
+  PutU16(static_cast<std::uint32_t>(recordLength), &image[10]);
+  image[28] = productionIndex ? 1 : 0;
+  image[29] = kLanguageDriver1251;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    char* d = &image[kFileHeaderSize + kDescriptorSize * i];
+    std::memcpy(d, fields[i].name.data(), fields[i].name.size());
+    d[11] = fields[i].type == FieldType::DateTime ? 'T' : 'C';
+    d[16] = static_cast<char>(fields[i].width);
+    d[31] = productionIndex && fields[i].indexed ? 1 : 0;
+  }
+  image[headerLength - 1] = kDescriptorEnd;
+  image[headerLength] = kEndOfFile;
+  return WriteFileAtomic(path, image);
+}
+
+Status DbfFile::Open(const std::string& path) {
+  Close();
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0)
+    return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
+                         "cannot open " + path + ": " + ErrnoText(errno));
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return LockFailure(path, err);
+  }
+  fd_ = fd;
+  path_ = path;
+  struct stat st {};
+  Status s = ::fstat(fd, &st) == 0 ? Status::Ok() : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (s.ok()) s = ReadHeader(static_cast<std::uint64_t>(st.st_size));
+  if (s.ok()) s = RecoverTail(static_cast<std::uint64_t>(st.st_size));
+  if (!s.ok()) Close();
+  return s;
+}
+
+Status DbfFile::ReadHeader(std::uint64_t fileSize) {
+  if (fileSize < kFileHeaderSize + kDescriptorSize + 1)
+    return Damaged(path_, "the file is only " + std::to_string(fileSize) + " bytes long");
+  char head[kFileHeaderSize];
+  Status s = PRead(0, sizeof head, head);
+  if (!s.ok()) return s;
+  if ((head[0] & 0x07) != 3) return Damaged(path_, "unknown version byte " + std::to_string(head[0] & 0xFF));
+  headerLength_ = GetU16(&head[8]);
+  recordLength_ = GetU16(&head[10]);
+  count_ = GetU32(&head[4]);
+  productionIndex_ = head[28] != 0;
+  if (headerLength_ < kFileHeaderSize + kDescriptorSize + 1 || (headerLength_ - kFileHeaderSize - 1) % kDescriptorSize != 0 ||
+      headerLength_ > fileSize)
+    return Damaged(path_, "impossible header length " + std::to_string(headerLength_));
+  std::string descriptors(headerLength_ - kFileHeaderSize, '\0');
+  s = PRead(kFileHeaderSize, descriptors.size(), descriptors.data());
+  if (!s.ok()) return s;
+  if (descriptors.back() != kDescriptorEnd) return Damaged(path_, "the field descriptors are not terminated");
+  fields_.clear();
+  offsets_.clear();
+  int offset = 1;
+  for (std::size_t i = 0; i + 1 < descriptors.size(); i += kDescriptorSize) {
+    const char* d = &descriptors[i];
+    FieldDef f;
+    f.name.assign(d, strnlen(d, 11));
+    f.width = static_cast<unsigned char>(d[16]);
+    f.indexed = d[31] != 0;
+    if (d[11] == 'C') {
+      f.type = FieldType::Character;
+    } else if (d[11] == 'T') {
+      f.type = FieldType::DateTime;
+    } else {
+      return Damaged(path_, "field " + std::to_string(fields_.size() + 1) + " has unsupported type " +
+                                std::to_string(static_cast<unsigned char>(d[11])));
+    }
+    fields_.push_back(f);
+    offsets_.push_back(offset);
+    offset += f.width;
+  }
+  s = CheckFieldDefs(fields_);
+  if (!s.ok()) return Damaged(path_, s.message());
+  if (static_cast<std::size_t>(offset) != recordLength_)
+    return Damaged(path_, "record length " + std::to_string(recordLength_) + " does not match the fields");
+  const std::uint64_t dataEnd = headerLength_ + std::uint64_t{count_} * recordLength_;
+  if (dataEnd > fileSize)
+    return Damaged(path_, "the header counts " + std::to_string(count_) + " records but the file holds only " +
+                              std::to_string((fileSize - headerLength_) / recordLength_));
+  return Status::Ok();
+}
+
+// Whole records after the counted ones were appended but not yet committed
+// when the writer died. Each is checked (flag byte, date-times) and the
+// valid run is counted in; a torn record at the very end is ignored and
+// later overwritten. Nothing is cut from the file.
+Status DbfFile::RecoverTail(std::uint64_t fileSize) {
+  recovered_ = 0;
+  const std::uint64_t dataEnd = headerLength_ + std::uint64_t{count_} * recordLength_;
+  const std::uint64_t whole = (fileSize - dataEnd) / recordLength_;
+  if (whole == 0) return Status::Ok();
+  std::vector<char> record(recordLength_);
+  std::uint32_t valid = 0;
+  for (; valid < whole && count_ + valid < UINT32_MAX; ++valid) {
+    Status s = PRead(dataEnd + valid * recordLength_, recordLength_, record.data());
+    if (!s.ok()) return s;
+    bool ok = record[0] == kLiveFlag || record[0] == kDeletedFlag;
+    for (std::size_t f = 0; ok && f < fields_.size(); ++f)
+      if (fields_[f].type == FieldType::DateTime) ok = IsValidDateTimeField(&record[offsets_[f]]);
+    if (!ok) break;
+  }
+  if (valid == 0) return Status::Ok();
+  Status s = WriteCount(count_ + valid);
+  if (!s.ok()) return s;
+  count_ += valid;
+  recovered_ = valid;
+  return Status::Ok();
+}
+
+void DbfFile::Close() {
+  if (fd_ >= 0) ::close(fd_);  // also releases the lock
+  fd_ = -1;
+  fields_.clear();
+  offsets_.clear();
+  count_ = pending_ = recovered_ = 0;
+  windowFirst_ = windowCount_ = lastRead_ = 0;
+  window_.clear();
+  window_.shrink_to_fit();
+}
+
+Status DbfFile::ReadRecord(std::uint32_t recno, char* out) {
+  const std::uint32_t total = count_ + pending_;
+  if (recno < 1 || recno > total) return Status::Error(StatusKind::Internal, "record " + std::to_string(recno) + " does not exist");
+  if (recno < windowFirst_ || recno >= windowFirst_ + windowCount_) {
+    if (recno == lastRead_ + 1) {
+      const std::uint32_t n = std::min(kWindowRecords, total - recno + 1);
+      window_.resize(std::size_t{n} * recordLength_);
+      windowCount_ = 0;
+      Status s = ReadRecords(recno, n, window_.data());
+      if (!s.ok()) return s;
+      windowFirst_ = recno;
+      windowCount_ = n;
+    } else {
+      lastRead_ = recno;
+      return PRead(RecordOffset(recno), recordLength_, out);
+    }
+  }
+  lastRead_ = recno;
+  std::memcpy(out, &window_[(recno - windowFirst_) * recordLength_], recordLength_);
+  return Status::Ok();
+}
+
+Status DbfFile::ReadRecords(std::uint32_t first, std::uint32_t count, char* out) {
+  return PRead(RecordOffset(first), std::size_t{count} * recordLength_, out);
+}
+
+Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
+  Status s = PWrite(RecordOffset(recno), record, recordLength_);
+  if (s.ok() && recno >= windowFirst_ && recno < windowFirst_ + windowCount_)
+    std::memcpy(&window_[(recno - windowFirst_) * recordLength_], record, recordLength_);
+  return s;
+}
+
+Status DbfFile::AppendRecords(const char* records, std::uint32_t count) {
+  if (std::uint64_t{count_} + pending_ + count > UINT32_MAX) return Status::Invalid(path_ + " cannot hold more records");
+  const std::uint64_t at = RecordOffset(count_ + pending_ + 1);
+  Status s = PWrite(at, records, std::size_t{count} * recordLength_);
+  if (s.ok()) s = PWrite(at + std::uint64_t{count} * recordLength_, &kEndOfFile, 1);
+  if (s.ok()) pending_ += count;
+  return s;
+}
+
+Status DbfFile::Commit() {
+  if (pending_ == 0) return Status::Ok();
+  Status s = Sync();
+  if (s.ok()) s = WriteCount(count_ + pending_);
+  if (!s.ok()) return s;
+  count_ += pending_;
+  pending_ = 0;
+  return Status::Ok();
+}
+
+Status DbfFile::Sync() {
+  if (::fdatasync(fd_) != 0) return Status::IoError("cannot flush " + path_ + ": " + ErrnoText(errno));
+  return Status::Ok();
+}
+
+Status DbfFile::WriteCount(std::uint32_t count) {
+  char bytes[7];
+  PutToday(bytes);
+  PutU32(count, &bytes[3]);
+  return PWrite(1, bytes, sizeof bytes);
+}
+
+Status DbfFile::PRead(std::uint64_t offset, std::size_t size, char* out) const {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
+    if (n == 0) return Status::Error(StatusKind::Corrupt, path_ + " ended early at byte " + std::to_string(offset + done));
+    done += static_cast<std::size_t>(n);
+  }
+  return Status::Ok();
+}
+
+Status DbfFile::PWrite(std::uint64_t offset, const char* data, std::size_t size) const {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Status::IoError("cannot write " + path_ + ": " + ErrnoText(errno));
+    done += static_cast<std::size_t>(n);
+  }
+  return Status::Ok();
+}
+
+}  // namespace zvonar

@@ -1,0 +1,104 @@
+// One dBase table file: its header and field descriptors, reading and
+// writing whole records, appending with a commit point, and the advisory
+// lock that keeps a second process out while the table is open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/Status.h"
+
+namespace zvonar {
+
+enum class FieldType { Character, DateTime };
+
+struct FieldDef {
+  std::string name;  // upper-case ASCII, at most 10 characters
+  FieldType type = FieldType::Character;
+  int width = 0;         // bytes in the record; 8 for a date-time
+  bool indexed = false;  // the production index holds a tag on this field
+};
+
+inline constexpr char kLiveFlag = ' ';
+inline constexpr char kDeletedFlag = '*';
+
+class DbfFile {
+ public:
+  DbfFile() = default;
+  ~DbfFile() { Close(); }
+  DbfFile(const DbfFile&) = delete;
+  DbfFile& operator=(const DbfFile&) = delete;
+
+  // Writes a new empty table at `path`, replacing a file of that name unless
+  // another process has it open.
+  static Status Create(const std::string& path, const std::vector<FieldDef>& fields, bool productionIndex);
+
+  // Opens and locks the table, checking that header, descriptors and file
+  // size agree. Whole records that a crash left after the counted ones are
+  // counted back in (see RecoveredRecords). Nothing is written when the
+  // file is damaged.
+  Status Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  const std::string& path() const { return path_; }
+  const std::vector<FieldDef>& fields() const { return fields_; }
+  int FieldOffset(int field) const { return offsets_[field]; }
+  std::size_t RecordLength() const { return recordLength_; }
+  // Committed records, deleted ones included.
+  std::uint32_t RecordCount() const { return count_; }
+  bool HasProductionIndex() const { return productionIndex_; }
+  std::uint32_t RecoveredRecords() const { return recovered_; }
+
+  // Reads record `recno` (1-based, committed or pending) into `out`,
+  // RecordLength() bytes. Sequential reads are served from a read-ahead window.
+  Status ReadRecord(std::uint32_t recno, char* out);
+  // Reads `count` records from `first` on into `out`, bypassing the window.
+  Status ReadRecords(std::uint32_t first, std::uint32_t count, char* out);
+  // Overwrites record `recno` in place.
+  Status WriteRecord(std::uint32_t recno, const char* record);
+
+  // Writes whole records after the last one, not yet counted in the header.
+  Status AppendRecords(const char* records, std::uint32_t count);
+  // Records appended since the last commit.
+  std::uint32_t PendingRecords() const { return pending_; }
+  // The commit point: flushes the appended records to disk, then counts
+  // them in the header.
+  Status Commit();
+  // Forgets records appended since the last commit; the next append
+  // overwrites them.
+  void DropPending() { pending_ = windowCount_ = 0; }
+  // Flushes everything written so far to disk.
+  Status Sync();
+
+ private:
+  Status ReadHeader(std::uint64_t fileSize);
+  Status RecoverTail(std::uint64_t fileSize);
+  Status WriteCount(std::uint32_t count);
+  Status PRead(std::uint64_t offset, std::size_t size, char* out) const;
+  Status PWrite(std::uint64_t offset, const char* data, std::size_t size) const;
+  std::uint64_t RecordOffset(std::uint32_t recno) const { return headerLength_ + (recno - 1ULL) * recordLength_; }
+
+  int fd_ = -1;
+  std::string path_;
+  std::vector<FieldDef> fields_;
+  std::vector<int> offsets_;
+  std::size_t headerLength_ = 0;
+  std::size_t recordLength_ = 0;
+  std::uint32_t count_ = 0;
+  std::uint32_t pending_ = 0;
+  std::uint32_t recovered_ = 0;
+  bool productionIndex_ = false;
+
+  // Read-ahead window: records windowFirst_ .. windowFirst_ + windowCount_ - 1.
+  std::vector<char> window_;
+  std::uint32_t windowFirst_ = 0;
+  std::uint32_t windowCount_ = 0;
+  std::uint32_t lastRead_ = 0;
+};
+
+// Validates field definitions for a new table; the message names the field.
+Status CheckFieldDefs(const std::vector<FieldDef>& fields);
+
+}  // namespace zvonar

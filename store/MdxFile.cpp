@@ -1,0 +1,306 @@
+// The index file, dBase IV multiple-index layout, 512-byte pages, one block
+// = 2 pages = 1024 bytes, every pointer a page number:
+//   pages 0-3, file header: 0 version 2; 1-3 date; 4-19 table name; 20-21
+//     pages per block; 22-23 block bytes; 24 production flag; 25 tag slots
+//     (48); 26-27 tag entry length (32); 28-29 tags; 30 next tag number;
+//     31 0x1B; 32-35 pages in the file; 44-46 date. Bytes 64-95 are this
+//     program's marker: "ZVIX", state (1 in step with the table, 2 behind),
+//     record count, live records, fingerprint of the last record, and a
+//     checksum of the whole file without the marker.
+//     Tag table at 544, 32 bytes per tag: 0-3 tag header page; 4-14 name;
+//     15 key format 0x10; 16/17/18 lower/higher/parent slot in a binary
+//     tree over the names; 19 0x02; 20 key type.
+//   each tag: a header block (0-3 root page; 4-7 pages used; 8 key format;
+//     9 key type; 12-13 key length; 14-15 keys per node; 16-17 1 for date
+//     keys; 18-19 entry length; 20 serial; 24 expression; 248-255 leftmost
+//     and rightmost leaf; 480 1 for a single-field expression), then nodes.
+//   node block: 0-3 key count n; from 8, n entries of (4-byte pointer, key,
+//     zero fill to the entry length). Leaf: pointer = record number, the
+//     word after the last entry is 0. Branch: pointer = child page, key =
+//     largest key in that child, and the word after the last entry is the
+//     rightmost child.
+// The tags hold live records only: a deleted record leaves the index file
+// when the file is next written. Keys: text as stored; date-times as the
+// day number plus the time as a fraction of a day, in a little-endian double.
+#include "store/MdxFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "app/TextFile.h"
+#include "store/Bytes.h"
+
+namespace zvonar {
+namespace {
+
+constexpr std::size_t kPage = 512;
+constexpr std::size_t kBlock = 1024;
+constexpr std::size_t kHeaderBytes = 2048;
+constexpr std::size_t kTagTable = 544;
+constexpr std::size_t kTagEntry = 32;
+constexpr std::size_t kMarker = 64;
+constexpr std::size_t kMarkerEnd = 96;
+constexpr char kMagic[4] = {'Z', 'V', 'I', 'X'};
+constexpr std::uint32_t kInStep = 1;
+constexpr std::uint32_t kBehind = 2;
+constexpr int kMaxDepth = 24;
+
+int EntryLength(const TagIndex& tag) { return (tag.KeyLength() + 4 + 3) / 4 * 4; }
+int KeysPerNode(const TagIndex& tag) { return static_cast<int>((kBlock - 12) / EntryLength(tag)); }
+
+std::uint64_t FileChecksum(const std::string& image) {
+  const std::uint64_t head = HashBytes(image.data(), kMarker);
+  return HashBytes(image.data() + kMarkerEnd, image.size() - kMarkerEnd, head);
+}
+
+// Builds one tag's nodes into `image` from page `*next` on; returns the
+// root page and fills the header fields that point into the tree.
+class TagWriter {
+ public:
+  TagWriter(const TagIndex& tag, std::string* image, std::uint32_t* next)
+      : tag_(tag), image_(*image), next_(*next), entry_(EntryLength(tag)), perNode_(KeysPerNode(tag)) {}
+
+  std::uint32_t Write(std::uint32_t* firstLeaf, std::uint32_t* lastLeaf) {
+    // Leaves, filled full; an empty tag is one empty leaf.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> level;  // (page, record with the largest key)
+    const std::uint32_t n = tag_.size();
+    for (std::uint32_t at = 0; at < n || level.empty(); at += perNode_) {
+      const std::uint32_t count = std::min<std::uint32_t>(perNode_, n - at);
+      char* node = NewNode(&level);
+      PutU32(count, node);
+      for (std::uint32_t i = 0; i < count; ++i) {
+        char* e = node + 8 + i * entry_;
+        PutU32(tag_.RecnoAt(at + i), e);
+        tag_.FileKey(tag_.RecnoAt(at + i), e + 4);
+      }
+      level.back().second = count > 0 ? tag_.RecnoAt(at + count - 1) : 0;
+    }
+    *firstLeaf = level.front().first;
+    *lastLeaf = level.back().first;
+    while (level.size() > 1) level = BranchLevel(level);
+    return level.front().first;
+  }
+
+ private:
+  char* NewNode(std::vector<std::pair<std::uint32_t, std::uint32_t>>* level) {
+    level->emplace_back(next_, 0);
+    next_ += kBlock / kPage;
+    image_.resize(next_ * kPage, '\0');
+    return &image_[level->back().first * kPage];
+  }
+
+  // Groups children evenly into branches of at most perNode_ + 1 children.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> BranchLevel(
+      const std::vector<std::pair<std::uint32_t, std::uint32_t>>& children) {
+    const std::size_t groups = (children.size() + perNode_) / (perNode_ + 1);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> level;
+    std::size_t at = 0;
+    for (std::size_t g = 0; g < groups; ++g) {
+      const std::size_t count = children.size() / groups + (g < children.size() % groups ? 1 : 0);
+      char* node = NewNode(&level);
+      PutU32(static_cast<std::uint32_t>(count - 1), node);
+      for (std::size_t i = 0; i + 1 < count; ++i) {
+        char* e = node + 8 + i * entry_;
+        PutU32(children[at + i].first, e);
+        tag_.FileKey(children[at + i].second, e + 4);
+      }
+      PutU32(children[at + count - 1].first, node + 8 + (count - 1) * entry_);
+      level.back().second = children[at + count - 1].second;
+      at += count;
+    }
+    return level;
+  }
+
+  const TagIndex& tag_;
+  std::string& image_;
+  std::uint32_t& next_;
+  const int entry_;
+  const int perNode_;
+};
+
+void WriteTagHeader(const TagIndex& tag, const std::string& expression, std::uint32_t root, std::uint32_t pages,
+                    std::uint32_t firstLeaf, std::uint32_t lastLeaf, char* h) {
+  PutU32(root, h);
+  PutU32(pages, h + 4);
+  h[8] = 0x10;
+  h[9] = tag.KeyType();
+  h[11] = 0x1B;
+  PutU16(static_cast<std::uint32_t>(tag.KeyLength()), h + 12);
+  PutU16(static_cast<std::uint32_t>(KeysPerNode(tag)), h + 14);
+  PutU16(tag.KeyType() == 'D' ? 1 : 0, h + 16);
+  PutU16(static_cast<std::uint32_t>(EntryLength(tag)), h + 18);
+  h[20] = 1;
+  std::memcpy(h + 24, expression.data(), std::min<std::size_t>(expression.size(), 219));
+  h[246] = tag.size() > 0 ? 1 : 0;
+  PutU32(firstLeaf, h + 248);
+  PutU32(lastLeaf, h + 252);
+  PutToday(h + 257);
+  h[480] = 1;
+}
+
+// Places tag `slot` (1-based) in the binary tree over tag names that the
+// tag table threads through bytes 16-18 of each entry.
+void ThreadTagName(std::string* image, const std::vector<TagIndex>& tags, std::size_t slot) {
+  char* entry = &(*image)[kTagTable + kTagEntry * (slot - 1)];
+  std::size_t parent = 1;
+  while (true) {
+    char* p = &(*image)[kTagTable + kTagEntry * (parent - 1)];
+    const bool lower = tags[slot - 1].name() < tags[parent - 1].name();
+    char& link = p[lower ? 16 : 17];
+    if (link == 0) {
+      link = static_cast<char>(slot);
+      entry[18] = static_cast<char>(parent);
+      return;
+    }
+    parent = static_cast<unsigned char>(link);
+  }
+}
+
+Status Stale(const std::string& path, const std::string& why) {
+  return Status::Error(StatusKind::Corrupt, path + " does not match the table: " + why);
+}
+
+// Walks one tag's tree from the root, left to right, loading the leaves'
+// records in key order. `seen[r]` counts the tags that hold record r so far.
+Status LoadTag(const std::string& path, const std::string& image, std::size_t slot, std::uint32_t records,
+               std::uint32_t live, TagIndex* tag, std::vector<std::uint8_t>* seen) {
+  const char* entry = &image[kTagTable + kTagEntry * slot];
+  const std::size_t pages = image.size() / kPage;
+  auto blockAt = [&](std::uint32_t page) -> const char* {
+    return page >= kHeaderBytes / kPage && page + 1 < pages ? &image[page * kPage] : nullptr;
+  };
+  const char* h = blockAt(GetU32(entry));
+  if (h == nullptr) return Stale(path, "tag " + tag->name() + " points outside the file");
+  const int entryLength = GetU16(h + 18);
+  const int perNode = GetU16(h + 14);
+  if (h[9] != tag->KeyType() || GetU16(h + 12) != tag->KeyLength() || entryLength != EntryLength(*tag) ||
+      perNode != KeysPerNode(*tag) || std::string(h + 24, strnlen(h + 24, 220)) != tag->name())
+    return Stale(path, "tag " + tag->name() + " has another key");
+  tag->ClearOrder();
+  const std::uint8_t mark = static_cast<std::uint8_t>(slot);
+  std::vector<std::pair<std::uint32_t, int>> stack{{GetU32(h), 0}};
+  while (!stack.empty()) {
+    const auto [page, depth] = stack.back();
+    stack.pop_back();
+    const char* node = blockAt(page);
+    if (node == nullptr || depth > kMaxDepth) return Stale(path, "tag " + tag->name() + " has a broken tree");
+    const std::uint32_t n = GetU32(node);
+    if (n > static_cast<std::uint32_t>(perNode)) return Stale(path, "tag " + tag->name() + " has an overfull node");
+    const std::uint32_t rightmost = GetU32(node + 8 + n * entryLength);
+    if (rightmost != 0) {
+      stack.emplace_back(rightmost, depth + 1);
+      for (std::uint32_t i = n; i-- > 0;) stack.emplace_back(GetU32(node + 8 + i * entryLength), depth + 1);
+      continue;
+    }
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const char* e = node + 8 + i * entryLength;
+      const std::uint32_t recno = GetU32(e);
+      if (recno < 1 || recno > records || (*seen)[recno] != mark || tag->size() >= live ||
+          !tag->SetKeyFromFile(recno, e + 4) || !tag->AppendInOrder(recno))
+        return Stale(path, "tag " + tag->name() + " holds a wrong key");
+      (*seen)[recno] = static_cast<std::uint8_t>(mark + 1);
+    }
+  }
+  if (tag->size() != live) return Stale(path, "tag " + tag->name() + " misses records");
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status WriteMdxFile(const std::string& path, const std::string& tableName, const std::vector<TagIndex>& tags,
+                    const IndexMarker& marker) {
+  std::string image(kHeaderBytes, '\0');
+  image[0] = 2;
+  PutToday(&image[1]);
+  std::string base = tableName.substr(0, tableName.rfind('.'));
+  std::transform(base.begin(), base.end(), base.begin(), [](char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; });
+  std::memcpy(&image[4], base.data(), std::min<std::size_t>(base.size(), 16));
+  PutU16(kBlock / kPage, &image[20]);
+  PutU16(kBlock, &image[22]);
+  image[24] = 1;
+  image[25] = 48;
+  PutU16(kTagEntry, &image[26]);
+  PutU16(static_cast<std::uint32_t>(tags.size()), &image[28]);
+  image[30] = static_cast<char>(tags.size() + 1);
+  image[31] = 0x1B;
+  PutToday(&image[44]);
+  image[529] = 1;
+  std::uint32_t next = kHeaderBytes / kPage;
+  for (std::size_t t = 0; t < tags.size(); ++t) {
+    const std::uint32_t headerPage = next;
+    next += kBlock / kPage;
+    image.resize(next * kPage, '\0');
+    std::uint32_t firstLeaf = 0, lastLeaf = 0;
+    const std::uint32_t root = TagWriter(tags[t], &image, &next).Write(&firstLeaf, &lastLeaf);
+    WriteTagHeader(tags[t], tags[t].name(), root, next - headerPage, firstLeaf, lastLeaf, &image[headerPage * kPage]);
+    char* entry = &image[kTagTable + kTagEntry * t];
+    PutU32(headerPage, entry);
+    std::memcpy(entry + 4, tags[t].name().data(), std::min<std::size_t>(tags[t].name().size(), 10));
+    entry[15] = 0x10;
+    entry[19] = 0x02;
+    entry[20] = tags[t].KeyType();
+    if (t > 0) ThreadTagName(&image, tags, t + 1);
+  }
+  PutU32(next, &image[32]);
+  std::memcpy(&image[kMarker], kMagic, sizeof kMagic);
+  PutU32(kInStep, &image[kMarker + 4]);
+  PutU32(marker.records, &image[kMarker + 8]);
+  PutU32(tags.empty() ? 0 : tags.front().size(), &image[kMarker + 12]);
+  PutLe(marker.fingerprint, &image[kMarker + 16], 8);
+  PutLe(FileChecksum(image), &image[kMarker + 24], 8);
+  return WriteFileAtomic(path, image);
+}
+
+Status ReadMdxFile(const std::string& path, const IndexMarker& expected, std::vector<TagIndex>* tags,
+                   std::vector<std::uint32_t>* deleted) {
+  std::string image;
+  Status s = ReadWholeFile(path, &image);
+  if (!s.ok()) return s;
+  if (image.size() < kHeaderBytes || image.size() % kPage != 0 || image[0] != 2 || GetU16(&image[22]) != kBlock)
+    return Stale(path, "not an index file of this program");
+  if (std::memcmp(&image[kMarker], kMagic, sizeof kMagic) != 0) return Stale(path, "written by another program");
+  if (GetU32(&image[kMarker + 4]) != kInStep) return Stale(path, "the table changed after it was written");
+  if (GetU32(&image[kMarker + 8]) != expected.records ||
+      (GetU32(&image[kMarker + 16]) | (std::uint64_t{GetU32(&image[kMarker + 20])} << 32)) != expected.fingerprint)
+    return Stale(path, "written for another state of the table");
+  if ((GetU32(&image[kMarker + 24]) | (std::uint64_t{GetU32(&image[kMarker + 28])} << 32)) != FileChecksum(image))
+    return Stale(path, "the file is damaged");
+  const std::uint32_t live = GetU32(&image[kMarker + 12]);
+  const std::size_t tagCount = GetU16(&image[28]);
+  if (tagCount != tags->size() || live > expected.records) return Stale(path, "it holds other tags");
+  std::vector<std::uint8_t> seen(expected.records + 1ULL, 0);
+  for (std::size_t t = 0; t < tagCount; ++t) {
+    TagIndex& tag = (*tags)[t];
+    const char* entry = &image[kTagTable + kTagEntry * t];
+    if (std::string(entry + 4, strnlen(entry + 4, 11)) != tag.name()) return Stale(path, "it holds other tags");
+    s = LoadTag(path, image, t, expected.records, live, &tag, &seen);
+    if (!s.ok()) return s;
+  }
+  deleted->clear();
+  if (tagCount > 0)
+    for (std::uint32_t r = 1; r <= expected.records; ++r)
+      if (seen[r] == 0) deleted->push_back(r);
+  return Status::Ok();
+}
+
+Status MarkMdxStale(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return Status::Ok();
+    return Status::IoError("cannot open " + path + ": " + ErrnoText(errno));
+  }
+  char state[4];
+  PutU32(kBehind, state);
+  const bool written = ::pwrite(fd, state, sizeof state, kMarker + 4) == sizeof state && ::fdatasync(fd) == 0;
+  const int err = errno;
+  ::close(fd);
+  if (!written) return Status::IoError("cannot write " + path + ": " + ErrnoText(err));
+  return Status::Ok();
+}
+
+}  // namespace zvonar

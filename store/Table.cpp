@@ -1,0 +1,376 @@
+// Opening, closing and reading a table, and keeping its index file in step.
+// While the table is open the tags live in memory (TagIndex); the index
+// file is their copy on disk and is trusted on open only when its marker
+// matches the table's record count and last record.
+#include "store/Table.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "store/Bytes.h"
+#include "store/DateTimeField.h"
+#include "store/MdxFile.h"
+
+namespace zvonar {
+namespace {
+
+constexpr std::uint32_t kScanChunk = 4096;
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+           return lower(x) == lower(y);
+         });
+}
+
+std::string FileName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Temporary files a killed writer left beside `path` (see WriteFileAtomic).
+void RemoveLeftovers(const std::string& path) {
+  const std::filesystem::path p(path);
+  const std::string prefix = p.filename().string() + ".tmp-";
+  std::error_code ec;
+  const auto dir = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
+    if (entry.path().filename().string().starts_with(prefix)) std::filesystem::remove(entry.path(), ec);
+}
+
+}  // namespace
+
+std::string Table::IndexPathFor(const std::string& tablePath) {
+  const auto slash = tablePath.rfind('/');
+  const auto dot = tablePath.rfind('.');
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExtension ? tablePath.substr(0, dot) : tablePath) + ".MDX";
+}
+
+Status Table::Create(const std::string& path, const std::vector<FieldDef>& fields) {
+  const bool indexed = std::any_of(fields.begin(), fields.end(), [](const FieldDef& f) { return f.indexed; });
+  Status s = DbfFile::Create(path, fields, indexed);
+  if (!s.ok()) return s;
+  const std::string indexPath = IndexPathFor(path);
+  if (!indexed) {
+    std::error_code ec;
+    std::filesystem::remove(indexPath, ec);
+    return Status::Ok();
+  }
+  std::vector<TagIndex> tags;
+  int offset = 1;
+  for (std::size_t i = 0; i < fields.size(); offset += fields[i].width, ++i)
+    if (fields[i].indexed) tags.emplace_back(fields[i].name, static_cast<int>(i), fields[i], offset);
+  return WriteMdxFile(indexPath, FileName(path), tags, IndexMarker{});
+}
+
+Status Table::Open(const std::string& path, OpenNotes* notes) {
+  Status s = Close();
+  (void)s;  // a failure to close the previous table does not stop this one
+  OpenNotes ignored;
+  if (notes == nullptr) notes = &ignored;
+  *notes = OpenNotes{};
+  s = dbf_.Open(path);
+  if (!s.ok()) return s;
+  notes->recoveredRecords = dbf_.RecoveredRecords();
+  indexPath_ = IndexPathFor(path);
+  RemoveLeftovers(path);
+  RemoveLeftovers(indexPath_);
+  current_.assign(dbf_.RecordLength(), ' ');
+  s = LoadIndex(notes);
+  if (s.ok()) s = First();
+  if (!s.ok()) {
+    tags_.clear();
+    dbf_.Close();
+  }
+  return s;
+}
+
+Status Table::Close() {
+  if (!IsOpen()) return Status::Ok();
+  Status s = Post();
+  if (!s.ok()) Cancel();
+  Status bulk = EndBulkAppend();
+  if (s.ok()) s = bulk;
+  Status index = WriteIndex();
+  if (s.ok()) s = index;
+  dbf_.Close();
+  tags_.clear();
+  deleted_.clear();
+  live_ = pos_ = recno_ = 0;
+  bof_ = eof_ = true;
+  active_ = -1;
+  return s;
+}
+
+std::vector<TagIndex> Table::MakeTags() const {
+  std::vector<TagIndex> tags;
+  if (!dbf_.HasProductionIndex()) return tags;
+  for (int i = 0; i < FieldCount(); ++i)
+    if (Field(i).indexed) tags.emplace_back(Field(i).name, i, Field(i), dbf_.FieldOffset(i));
+  return tags;
+}
+
+// Index file to memory. Missing: no tags. Stale or damaged: rebuilt.
+Status Table::LoadIndex(OpenNotes* notes) {
+  active_ = -1;
+  indexBehind_ = false;
+  tags_ = MakeTags();
+  if (tags_.empty()) return ScanRecords();
+  IndexMarker marker{dbf_.RecordCount(), 0};
+  Status s = Fingerprint(&marker.fingerprint);
+  if (!s.ok()) return s;
+  for (TagIndex& tag : tags_) tag.Resize(dbf_.RecordCount());
+  s = ReadMdxFile(indexPath_, marker, &tags_, &deleted_);
+  if (s.ok()) {
+    live_ = dbf_.RecordCount() - static_cast<std::uint32_t>(deleted_.size());
+    return s;
+  }
+  if (s.kind() == StatusKind::NotFound) {
+    notes->indexMissing = true;
+    tags_.clear();
+    return ScanRecords();
+  }
+  if (s.kind() != StatusKind::Corrupt) return s;
+  notes->indexRebuilt = s.message();
+  return RebuildIndex();
+}
+
+// Reads every record once: deleted flags, and the keys and order of the tags.
+Status Table::ScanRecords() {
+  const std::uint32_t count = dbf_.RecordCount();
+  const std::size_t length = dbf_.RecordLength();
+  deleted_.clear();
+  std::vector<std::uint32_t> live;
+  live.reserve(count);
+  for (TagIndex& tag : tags_) {
+    tag.ClearOrder();
+    tag.Resize(count);
+  }
+  std::vector<char> chunk;
+  for (std::uint32_t first = 1; first <= count; first += kScanChunk) {
+    const std::uint32_t n = std::min(kScanChunk, count - first + 1);
+    chunk.resize(n * length);
+    Status s = dbf_.ReadRecords(first, n, chunk.data());
+    if (!s.ok()) return s;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const char* record = &chunk[i * length];
+      if (record[0] == kDeletedFlag) {
+        deleted_.push_back(first + i);
+        continue;
+      }
+      live.push_back(first + i);
+      for (TagIndex& tag : tags_) tag.SetKey(first + i, record);
+    }
+  }
+  live_ = static_cast<std::uint32_t>(live.size());
+  for (TagIndex& tag : tags_) tag.Merge(live);
+  return Status::Ok();
+}
+
+Status Table::RebuildIndex() {
+  tags_ = MakeTags();
+  Status s = ScanRecords();
+  if (!s.ok()) return s;
+  indexBehind_ = true;
+  return WriteIndex();
+}
+
+Status Table::MarkIndexBehind() {
+  if (tags_.empty() || indexBehind_) return Status::Ok();
+  Status s = MarkMdxStale(indexPath_);
+  if (s.ok()) indexBehind_ = true;
+  return s;
+}
+
+// The records reach the disk before the index file that describes them.
+Status Table::WriteIndex() {
+  if (!indexBehind_ || tags_.empty()) return Status::Ok();
+  IndexMarker marker{dbf_.RecordCount(), 0};
+  Status s = dbf_.Sync();
+  if (s.ok()) s = Fingerprint(&marker.fingerprint);
+  if (s.ok()) s = WriteMdxFile(indexPath_, FileName(dbf_.path()), tags_, marker);
+  if (s.ok()) indexBehind_ = false;
+  return s;
+}
+
+// Hash of the last record's deleted flag and indexed fields: what must not
+// have changed behind the index file's back.
+Status Table::Fingerprint(std::uint64_t* fingerprint) {
+  *fingerprint = 0;
+  const std::uint32_t count = dbf_.RecordCount();
+  if (count == 0) return Status::Ok();
+  std::vector<char> record(dbf_.RecordLength());
+  Status s = dbf_.ReadRecord(count, record.data());
+  if (!s.ok()) return s;
+  std::uint64_t hash = HashBytes(record.data(), 1);
+  for (int i = 0; i < FieldCount(); ++i)
+    if (Field(i).indexed) hash = HashBytes(&record[dbf_.FieldOffset(i)], static_cast<std::size_t>(Field(i).width), hash);
+  *fingerprint = hash;
+  return Status::Ok();
+}
+
+int Table::FieldIndex(std::string_view name) const {
+  for (int i = 0; i < FieldCount(); ++i)
+    if (SameNameIgnoringCase(Field(i).name, name)) return i;
+  return -1;
+}
+
+std::vector<std::string> Table::IndexNames() const {
+  std::vector<std::string> names;
+  for (const TagIndex& tag : tags_) names.push_back(tag.name());
+  return names;
+}
+
+Status Table::RefreshIndexDefs() {
+  Status s = RequireBrowse();
+  if (s.ok()) s = WriteIndex();
+  if (!s.ok()) return s;
+  const std::uint32_t recno = recno_;
+  OpenNotes notes;
+  s = LoadIndex(&notes);
+  if (s.ok() && notes.indexMissing) s = Status::Error(StatusKind::NotFound, indexPath_ + " does not exist");
+  Status moved = live_ > 0 && recno > 0 ? MoveTo(PositionOf(recno)) : First();
+  return s.ok() ? moved : s;
+}
+
+Status Table::ReCreateIndex() {
+  Status s = RequireBrowse();
+  if (!s.ok()) return s;
+  active_ = -1;
+  s = RebuildIndex();
+  Status moved = First();
+  return s.ok() ? moved : s;
+}
+
+Status Table::SetActiveIndex(std::string_view name) {
+  int found = -1;
+  if (!name.empty()) {
+    for (std::size_t t = 0; t < tags_.size(); ++t)
+      if (SameNameIgnoringCase(tags_[t].name(), name)) found = static_cast<int>(t);
+    if (found < 0) return Status::Error(StatusKind::NotFound, "the table has no index " + std::string(name));
+  }
+  active_ = found;
+  if (live_ > 0 && !bulk_) pos_ = PositionOf(recno_);
+  return Status::Ok();
+}
+
+std::string Table::ActiveIndex() const { return active_ < 0 ? std::string() : tags_[active_].name(); }
+
+// In physical order position p is the (p+1)-th live record: p + 1 plus the
+// deleted records before it, found by binary search over the deleted list.
+std::uint32_t Table::RecnoAt(std::uint32_t position) const {
+  if (active_ >= 0) return tags_[active_].RecnoAt(position);
+  const std::uint32_t target = position + 1;
+  std::size_t lo = 0, hi = deleted_.size();
+  while (lo < hi) {
+    const std::size_t mid = (lo + hi) / 2;
+    if (deleted_[mid] - 1 - mid < target) lo = mid + 1;
+    else hi = mid;
+  }
+  return target + static_cast<std::uint32_t>(lo);
+}
+
+std::uint32_t Table::PositionOf(std::uint32_t recno) const {
+  if (active_ >= 0) return tags_[active_].PositionOf(recno);
+  const auto before = std::lower_bound(deleted_.begin(), deleted_.end(), recno) - deleted_.begin();
+  return recno - 1 - static_cast<std::uint32_t>(before);
+}
+
+Status Table::MoveTo(std::uint32_t position) {
+  pos_ = position;
+  recno_ = RecnoAt(position);
+  return dbf_.ReadRecord(recno_, current_.data());
+}
+
+Status Table::SetEmpty() {
+  pos_ = recno_ = 0;
+  bof_ = eof_ = true;
+  std::fill(current_.begin(), current_.end(), ' ');
+  return Status::Ok();
+}
+
+Status Table::First() {
+  Status s = Post();
+  if (!s.ok()) return s;
+  if (live_ == 0) return SetEmpty();
+  bof_ = true;
+  eof_ = false;
+  return MoveTo(0);
+}
+
+Status Table::Last() {
+  Status s = Post();
+  if (!s.ok()) return s;
+  if (live_ == 0) return SetEmpty();
+  bof_ = false;
+  eof_ = true;
+  return MoveTo(live_ - 1);
+}
+
+Status Table::Next() {
+  Status s = Post();
+  if (!s.ok()) return s;
+  if (live_ == 0) return SetEmpty();
+  if (pos_ + 1 >= live_) {
+    eof_ = true;
+    return Status::Ok();
+  }
+  bof_ = eof_ = false;
+  return MoveTo(pos_ + 1);
+}
+
+Status Table::Prior() {
+  Status s = Post();
+  if (!s.ok()) return s;
+  if (live_ == 0) return SetEmpty();
+  if (pos_ == 0) {
+    bof_ = true;
+    return Status::Ok();
+  }
+  bof_ = eof_ = false;
+  return MoveTo(pos_ - 1);
+}
+
+Status Table::GoToPosition(std::uint32_t position) {
+  Status s = Post();
+  if (!s.ok()) return s;
+  if (position >= live_)
+    return Status::Invalid("position " + std::to_string(position) + " is past the last of " + std::to_string(live_) +
+                           " records");
+  bof_ = eof_ = false;
+  return MoveTo(position);
+}
+
+Status Table::FindNearest(std::string_view key) {
+  if (active_ < 0) return Status::Invalid("no index is active");
+  Status s = Post();
+  if (!s.ok()) return s;
+  std::string searchKey;
+  s = tags_[active_].KeyFromText(key, &searchKey);
+  if (!s.ok()) return s;
+  if (live_ == 0) return SetEmpty();
+  const std::uint32_t at = tags_[active_].LowerBound(searchKey);
+  bof_ = false;
+  eof_ = at >= live_;
+  return MoveTo(eof_ ? live_ - 1 : at);
+}
+
+std::string Table::FieldText(int i) const {
+  if (i < 0 || i >= FieldCount()) return {};
+  if (state_ == EditState::Browse && live_ == 0) return {};
+  const char* field = (state_ == EditState::Browse ? current_.data() : edit_.data()) + dbf_.FieldOffset(i);
+  if (Field(i).type == FieldType::DateTime) return FormatDateTimeText(DecodeDateTimeField(field));
+  std::size_t n = static_cast<std::size_t>(Field(i).width);
+  while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
+  return std::string(field, n);
+}
+
+Status Table::Refresh() {
+  Status s = Post();
+  if (!s.ok()) return s;
+  if (live_ == 0) return SetEmpty();
+  return dbf_.ReadRecords(recno_, 1, current_.data());
+}
+
+}  // namespace zvonar

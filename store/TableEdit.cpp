@@ -1,0 +1,217 @@
+// Changing a table: editing, appending and deleting single records, and the
+// bulk append of the bill import. Every change that moves an index key
+// first marks the index file stale on disk, so a crash before the file is
+// rewritten leaves an index that the next open rebuilds.
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "store/DateTimeField.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+constexpr std::size_t kBulkBufferBytes = 4u << 20;     // written to the file in steps of this size
+constexpr std::size_t kBulkCommitBytes = 64u << 20;    // and committed in steps of this size
+
+}  // namespace
+
+Status Table::RequireBrowse() const {
+  if (!IsOpen()) return Status::Invalid("the table is not open");
+  if (bulk_) return Status::Invalid("a bulk append is running");
+  if (state_ != EditState::Browse) return Status::Invalid("a record is being edited");
+  return Status::Ok();
+}
+
+Status Table::EncodeField(int i, std::string_view text, char* record) const {
+  const FieldDef& f = Field(i);
+  char* field = record + dbf_.FieldOffset(i);
+  if (f.type == FieldType::DateTime) {
+    DateTimeValue v;
+    if (!ParseDateTimeText(text, &v))
+      return Status::Invalid("field " + f.name + ": \"" + std::string(text) +
+                             "\" is not a date-time (yyyy.mm.dd hh:mm:ss or yyyy.mm.dd)");
+    EncodeDateTimeField(v, field);
+    return Status::Ok();
+  }
+  const std::size_t n = std::min(text.size(), static_cast<std::size_t>(f.width));
+  std::memcpy(field, text.data(), n);
+  std::memset(field + n, ' ', static_cast<std::size_t>(f.width) - n);
+  return Status::Ok();
+}
+
+// A stored record must hold a date in every date-time field.
+Status Table::CheckRecord(const char* record) const {
+  for (int i = 0; i < FieldCount(); ++i)
+    if (Field(i).type == FieldType::DateTime && DecodeDateTimeField(record + dbf_.FieldOffset(i)).blank())
+      return Status::Invalid("field " + Field(i).name + " holds no date");
+  return Status::Ok();
+}
+
+Status Table::Edit() {
+  if (state_ == EditState::Edit) return Status::Ok();
+  Status s = RequireBrowse();
+  if (!s.ok()) return s;
+  if (live_ == 0) return Status::Invalid("there is no record to edit");
+  edit_ = current_;
+  fieldErrors_.assign(FieldCount(), std::string());
+  state_ = EditState::Edit;
+  return Status::Ok();
+}
+
+Status Table::Append() {
+  Status s = Post();
+  if (s.ok()) s = RequireBrowse();
+  if (!s.ok()) return s;
+  edit_.assign(dbf_.RecordLength(), ' ');
+  edit_[0] = kLiveFlag;
+  for (int i = 0; i < FieldCount(); ++i)
+    if (Field(i).type == FieldType::DateTime) EncodeDateTimeField(DateTimeValue{}, &edit_[dbf_.FieldOffset(i)]);
+  fieldErrors_.assign(FieldCount(), std::string());
+  state_ = EditState::Append;
+  return Status::Ok();
+}
+
+Status Table::SetFieldText(int i, std::string_view text) {
+  if (state_ == EditState::Browse) return Status::Invalid("no record is being edited");
+  if (i < 0 || i >= FieldCount()) return Status::Invalid("the table has no field " + std::to_string(i + 1));
+  Status s = EncodeField(i, text, edit_.data());
+  fieldErrors_[i] = s.ok() ? std::string() : s.message();
+  return s;
+}
+
+void Table::Cancel() {
+  state_ = EditState::Browse;
+  fieldErrors_.clear();
+}
+
+Status Table::Post() {
+  if (state_ == EditState::Browse) return Status::Ok();
+  for (const std::string& error : fieldErrors_)
+    if (!error.empty()) return Status::Invalid(error);
+  Status s = CheckRecord(edit_.data());
+  if (!s.ok()) return s;
+  if (state_ == EditState::Edit) {
+    std::vector<TagIndex*> moved;
+    for (TagIndex& tag : tags_)
+      if (tag.KeyDiffers(recno_, edit_.data())) moved.push_back(&tag);
+    if (!moved.empty()) s = MarkIndexBehind();
+    if (s.ok()) s = dbf_.WriteRecord(recno_, edit_.data());
+    if (!s.ok()) return s;
+    for (TagIndex* tag : moved) {
+      tag->Remove(recno_);
+      tag->SetKey(recno_, edit_.data());
+      tag->Insert(recno_);
+    }
+  } else {
+    s = MarkIndexBehind();
+    if (s.ok()) s = dbf_.AppendRecords(edit_.data(), 1);
+    if (s.ok()) s = dbf_.Commit();
+    if (!s.ok()) {
+      dbf_.DropPending();
+      return s;
+    }
+    recno_ = dbf_.RecordCount();
+    for (TagIndex& tag : tags_) {
+      tag.Resize(recno_);
+      tag.SetKey(recno_, edit_.data());
+      tag.Insert(recno_);
+    }
+    ++live_;
+    bof_ = eof_ = false;
+  }
+  current_.swap(edit_);
+  pos_ = PositionOf(recno_);
+  Cancel();
+  return Status::Ok();
+}
+
+Status Table::Delete() {
+  if (state_ != EditState::Browse) Cancel();
+  Status s = RequireBrowse();
+  if (!s.ok()) return s;
+  if (live_ == 0) return Status::Invalid("there is no record to delete");
+  s = MarkIndexBehind();
+  if (!s.ok()) return s;
+  current_[0] = kDeletedFlag;
+  s = dbf_.WriteRecord(recno_, current_.data());
+  if (!s.ok()) {
+    current_[0] = kLiveFlag;
+    return s;
+  }
+  for (TagIndex& tag : tags_) tag.Remove(recno_);
+  deleted_.insert(std::lower_bound(deleted_.begin(), deleted_.end(), recno_), recno_);
+  --live_;
+  if (live_ == 0) return SetEmpty();
+  bof_ = eof_ = false;
+  return MoveTo(std::min(pos_, live_ - 1));
+}
+
+Status Table::BeginBulkAppend() {
+  Status s = Post();
+  if (s.ok()) s = RequireBrowse();
+  if (s.ok()) s = MarkIndexBehind();
+  if (!s.ok()) return s;
+  bulk_ = true;
+  bulkFirst_ = dbf_.RecordCount() + 1;
+  bulkBuffered_ = 0;
+  bulkBuffer_.clear();
+  return Status::Ok();
+}
+
+Status Table::BulkAppend(const std::vector<std::string>& texts) {
+  if (!bulk_) return Status::Invalid("no bulk append is running");
+  if (texts.size() != static_cast<std::size_t>(FieldCount()))
+    return Status::Invalid(std::to_string(texts.size()) + " field texts for " + std::to_string(FieldCount()) + " fields");
+  const std::size_t length = dbf_.RecordLength();
+  const std::size_t at = bulkBuffer_.size();
+  bulkBuffer_.resize(at + length);
+  char* record = &bulkBuffer_[at];
+  record[0] = kLiveFlag;
+  Status s;
+  for (int i = 0; i < FieldCount() && s.ok(); ++i) s = EncodeField(i, texts[i], record);
+  if (s.ok()) s = CheckRecord(record);
+  if (!s.ok()) {
+    bulkBuffer_.resize(at);
+    return s;
+  }
+  const std::uint32_t recno = dbf_.RecordCount() + dbf_.PendingRecords() + bulkBuffered_ + 1;
+  for (TagIndex& tag : tags_) {
+    if (tag.Slots() < recno) tag.Resize(std::max(recno, tag.Slots() + tag.Slots() / 2));
+    tag.SetKey(recno, record);
+  }
+  ++bulkBuffered_;
+  return bulkBuffer_.size() >= kBulkBufferBytes ? FlushBulkBuffer() : Status::Ok();
+}
+
+Status Table::FlushBulkBuffer() {
+  Status s = dbf_.AppendRecords(bulkBuffer_.data(), bulkBuffered_);
+  bulkBuffer_.clear();
+  bulkBuffered_ = 0;
+  if (s.ok() && dbf_.PendingRecords() * dbf_.RecordLength() >= kBulkCommitBytes) s = dbf_.Commit();
+  return s;
+}
+
+Status Table::EndBulkAppend() {
+  if (!bulk_) return Status::Ok();
+  bulk_ = false;
+  Status s = bulkBuffered_ > 0 ? FlushBulkBuffer() : Status::Ok();
+  if (s.ok()) s = dbf_.Commit();
+  if (!s.ok()) dbf_.DropPending();
+  bulkBuffer_ = {};
+  const std::uint32_t count = dbf_.RecordCount();
+  std::vector<std::uint32_t> added(count + 1 - bulkFirst_);
+  std::iota(added.begin(), added.end(), bulkFirst_);
+  for (TagIndex& tag : tags_) {
+    tag.Resize(count);
+    tag.Merge(added);
+  }
+  live_ += static_cast<std::uint32_t>(added.size());
+  Status index = WriteIndex();
+  if (s.ok()) s = index;
+  Status moved = recno_ > 0 && live_ > 0 ? MoveTo(PositionOf(recno_)) : First();
+  return s.ok() ? moved : s;
+}
+
+}  // namespace zvonar

@@ -1,0 +1,158 @@
+// Keys in memory compare as bytes: a text key is the field as stored, a
+// date-time key is the chronological ordinal as a big-endian 64-bit number.
+#include "store/TagIndex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "store/Bytes.h"
+#include "store/DateTimeField.h"
+
+namespace zvonar {
+namespace {
+
+void PutBigEndian64(std::uint64_t v, char* out) {
+  for (int i = 7; i >= 0; --i, v >>= 8) out[i] = static_cast<char>(v & 0xFF);
+}
+
+std::uint64_t GetBigEndian64(const char* p, int size) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) v = (v << 8) | (i < size ? static_cast<unsigned char>(p[i]) : 0U);
+  return v;
+}
+
+}  // namespace
+
+TagIndex::TagIndex(std::string name, int field, const FieldDef& def, int fieldOffset)
+    : name_(std::move(name)),
+      field_(field),
+      type_(def.type),
+      fieldOffset_(fieldOffset),
+      keyLength_(def.type == FieldType::DateTime ? 8 : def.width) {}
+
+void TagIndex::Resize(std::uint32_t records) { keys_.resize(std::size_t{records} * keyLength_); }
+
+void TagIndex::MakeKey(const char* record, char* out) const {
+  const char* field = record + fieldOffset_;
+  if (type_ == FieldType::Character) {
+    std::memcpy(out, field, keyLength_);
+  } else {
+    PutBigEndian64(static_cast<std::uint64_t>(DateTimeOrdinal(DecodeDateTimeField(field))), out);
+  }
+}
+
+void TagIndex::SetKey(std::uint32_t recno, const char* record) {
+  MakeKey(record, &keys_[(recno - 1ULL) * keyLength_]);
+}
+
+bool TagIndex::KeyDiffers(std::uint32_t recno, const char* record) const {
+  char key[256];
+  MakeKey(record, key);
+  return std::memcmp(key, Key(recno), keyLength_) != 0;
+}
+
+bool TagIndex::Less(std::uint32_t a, std::uint32_t b) const {
+  const int c = std::memcmp(Key(a), Key(b), keyLength_);
+  return c < 0 || (c == 0 && a < b);
+}
+
+std::uint32_t TagIndex::PositionOf(std::uint32_t recno) const {
+  const auto it = std::lower_bound(order_.begin(), order_.end(), recno,
+                                   [this](std::uint32_t a, std::uint32_t b) { return Less(a, b); });
+  return static_cast<std::uint32_t>(it - order_.begin());
+}
+
+std::uint32_t TagIndex::LowerBound(std::string_view key) const {
+  const auto it = std::lower_bound(order_.begin(), order_.end(), key, [this](std::uint32_t a, std::string_view k) {
+    return std::memcmp(Key(a), k.data(), keyLength_) < 0;
+  });
+  return static_cast<std::uint32_t>(it - order_.begin());
+}
+
+void TagIndex::Insert(std::uint32_t recno) { order_.insert(order_.begin() + PositionOf(recno), recno); }
+
+void TagIndex::Remove(std::uint32_t recno) {
+  const std::uint32_t at = PositionOf(recno);
+  if (at < order_.size() && order_[at] == recno) order_.erase(order_.begin() + at);
+}
+
+void TagIndex::Merge(std::vector<std::uint32_t> recnos) {
+  // Sorting on the first eight key bytes held beside the record number keeps
+  // the sort within one array; longer keys fall back to the slots on a tie.
+  struct Item {
+    std::uint64_t prefix;
+    std::uint32_t recno;
+  };
+  std::vector<Item> items(recnos.size());
+  for (std::size_t i = 0; i < recnos.size(); ++i)
+    items[i] = {GetBigEndian64(Key(recnos[i]), keyLength_), recnos[i]};
+  std::sort(items.begin(), items.end(), [this](const Item& a, const Item& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (keyLength_ > 8) {
+      const int c = std::memcmp(Key(a.recno) + 8, Key(b.recno) + 8, keyLength_ - 8);
+      if (c != 0) return c < 0;
+    }
+    return a.recno < b.recno;
+  });
+  for (std::size_t i = 0; i < items.size(); ++i) recnos[i] = items[i].recno;
+  items = {};
+  if (order_.empty()) {
+    order_ = std::move(recnos);
+    return;
+  }
+  std::vector<std::uint32_t> merged(order_.size() + recnos.size());
+  std::merge(order_.begin(), order_.end(), recnos.begin(), recnos.end(), merged.begin(),
+             [this](std::uint32_t a, std::uint32_t b) { return Less(a, b); });
+  order_ = std::move(merged);
+}
+
+Status TagIndex::KeyFromText(std::string_view text, std::string* key) const {
+  key->assign(keyLength_, ' ');
+  if (type_ == FieldType::Character) {
+    key->replace(0, std::min<std::size_t>(text.size(), keyLength_), text.substr(0, keyLength_));
+    return Status::Ok();
+  }
+  DateTimeValue v;
+  if (!ParseDateTimeText(text, &v))
+    return Status::Invalid("\"" + std::string(text) + "\" is not a date (yyyy.mm.dd or yyyy.mm.dd hh:mm:ss)");
+  PutBigEndian64(static_cast<std::uint64_t>(DateTimeOrdinal(v)), key->data());
+  return Status::Ok();
+}
+
+void TagIndex::FileKey(std::uint32_t recno, char* out) const {
+  if (type_ == FieldType::Character) {
+    std::memcpy(out, Key(recno), keyLength_);
+    return;
+  }
+  const auto ordinal = static_cast<std::int64_t>(GetBigEndian64(Key(recno), 8));
+  const double value = static_cast<double>(ordinal / kMsPerDay) + static_cast<double>(ordinal % kMsPerDay) / kMsPerDay;
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  PutLe(bits, out, 8);
+}
+
+bool TagIndex::SetKeyFromFile(std::uint32_t recno, const char* fileKey) {
+  char* slot = &keys_[(recno - 1ULL) * keyLength_];
+  if (type_ == FieldType::Character) {
+    std::memcpy(slot, fileKey, keyLength_);
+    return true;
+  }
+  const std::uint64_t bits = GetU32(fileKey) | (std::uint64_t{GetU32(fileKey + 4)} << 32);
+  double value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  if (!(value >= 0 && value < 1e8)) return false;
+  const double day = std::floor(value);
+  std::int64_t ms = std::llround((value - day) * kMsPerDay);
+  const auto ordinal = static_cast<std::int64_t>(day) * kMsPerDay + ms;
+  PutBigEndian64(static_cast<std::uint64_t>(ordinal), slot);
+  return true;
+}
+
+bool TagIndex::AppendInOrder(std::uint32_t recno) {
+  if (!order_.empty() && !Less(order_.back(), recno)) return false;
+  order_.push_back(recno);
+  return true;
+}
+
+}  // namespace zvonar

@@ -1,0 +1,47 @@
+// Helpers for the store tests: a small three-field table with two tags, and
+// reading a whole table in one order as lines "field|field|field".
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/Table.h"
+
+namespace zvonar::testing {
+
+// NAME (text, 6, indexed), WHEN (date-time, indexed), NOTE (text, 10).
+inline std::vector<FieldDef> SmallFieldDefs() {
+  return {{"NAME", FieldType::Character, 6, true},
+          {"WHEN", FieldType::DateTime, 8, true},
+          {"NOTE", FieldType::Character, 10, false}};
+}
+
+inline Status AddRecord(Table& table, std::initializer_list<std::string_view> texts) {
+  Status s = table.Append();
+  int i = 0;
+  for (std::string_view text : texts)
+    if (s.ok()) s = table.SetFieldText(i++, text);
+  if (s.ok()) s = table.Post();
+  if (!s.ok()) table.Cancel();
+  return s;
+}
+
+inline std::string RecordLine(const Table& table) {
+  std::string line;
+  for (int i = 0; i < table.FieldCount(); ++i) line += (i > 0 ? "|" : "") + table.FieldText(i);
+  return line;
+}
+
+// Every record in the order of `index` ("" = physical), walked with First/Next.
+inline std::vector<std::string> ReadAll(Table& table, std::string_view index = "") {
+  std::vector<std::string> lines;
+  EXPECT_TRUE(table.SetActiveIndex(index).ok()) << index;
+  for (Status s = table.First(); s.ok() && !table.Eof(); s = table.Next()) lines.push_back(RecordLine(table));
+  return lines;
+}
+
+}  // namespace zvonar::testing

@@ -1,0 +1,225 @@
+#include "store/Table.h"
+
+#include <gtest/gtest.h>
+
+#include "app/tests/TestSupport.h"
+#include "store/tests/StoreTestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::AddRecord;
+using testing::ReadAll;
+using testing::RecordLine;
+using testing::SmallFieldDefs;
+using Lines = std::vector<std::string>;
+
+class TableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Table::Create(path_, SmallFieldDefs()).ok());
+    ASSERT_TRUE(table_.Open(path_).ok());
+  }
+  void Reopen() {
+    ASSERT_TRUE(table_.Close().ok());
+    OpenNotes notes;
+    ASSERT_TRUE(table_.Open(path_, &notes).ok());
+    EXPECT_EQ("", notes.indexRebuilt);  // a cleanly closed table keeps its index file
+  }
+  void AddSample() {
+    ASSERT_TRUE(AddRecord(table_, {"bob", "2024.03.02 10:00:00", "second"}).ok());
+    ASSERT_TRUE(AddRecord(table_, {"alice", "2024.03.03", "third"}).ok());
+    ASSERT_TRUE(AddRecord(table_, {"bob", "2024.03.01 08:15:00", "first"}).ok());
+    ASSERT_TRUE(AddRecord(table_, {"alice", "2024.02.28 23:59:59", "zeroth"}).ok());
+  }
+
+  testing::TempDir dir_;
+  std::string path_ = dir_.File("T.dbf");
+  Table table_;
+};
+
+TEST_F(TableTest, RecordsSurviveCloseAndReopen) {
+  const std::string cyrillic = "\xC8\xE2\xE0\xED\xEE\xE2";  // six code page 1251 letters
+  ASSERT_TRUE(AddRecord(table_, {cyrillic, "2024.03.15 14:30:05", "  lead"}).ok());
+  ASSERT_TRUE(AddRecord(table_, {"toolongname", "2024.03.16", ""}).ok());
+  Reopen();
+  EXPECT_EQ(2u, table_.RecordCount());
+  EXPECT_EQ((Lines{cyrillic + "|2024.03.15 14:30:05|  lead", "toolon|2024.03.16|"}), ReadAll(table_));
+  ASSERT_TRUE(table_.First().ok());
+  EXPECT_EQ(1u, table_.RecNo());
+  EXPECT_EQ(table_.FieldIndex("when"), 1);
+  EXPECT_EQ(table_.FieldIndex("missing"), -1);
+}
+
+TEST_F(TableTest, NavigationSetsBofAndEof) {
+  EXPECT_TRUE(table_.Bof() && table_.Eof());
+  EXPECT_EQ(0u, table_.RecNo());
+  EXPECT_EQ("", table_.FieldText(0));
+  AddSample();
+  ASSERT_TRUE(table_.First().ok());
+  EXPECT_TRUE(table_.Bof());
+  EXPECT_FALSE(table_.Eof());
+  ASSERT_TRUE(table_.Prior().ok());
+  EXPECT_TRUE(table_.Bof());
+  EXPECT_EQ(1u, table_.RecNo());
+  ASSERT_TRUE(table_.Last().ok());
+  EXPECT_TRUE(table_.Eof());
+  EXPECT_EQ(4u, table_.RecNo());
+  ASSERT_TRUE(table_.Prior().ok());
+  EXPECT_FALSE(table_.Eof());
+  EXPECT_EQ(3u, table_.RecNo());
+  ASSERT_TRUE(table_.Next().ok());
+  ASSERT_TRUE(table_.Next().ok());
+  EXPECT_TRUE(table_.Eof());
+  EXPECT_EQ(4u, table_.RecNo());  // stays on the last record
+}
+
+TEST_F(TableTest, IndexOrdersKeepRecordOrderForEqualKeys) {
+  AddSample();
+  const Lines byName = {"alice|2024.03.03|third", "alice|2024.02.28 23:59:59|zeroth", "bob|2024.03.02 10:00:00|second",
+                        "bob|2024.03.01 08:15:00|first"};
+  const Lines byWhen = {"alice|2024.02.28 23:59:59|zeroth", "bob|2024.03.01 08:15:00|first",
+                        "bob|2024.03.02 10:00:00|second", "alice|2024.03.03|third"};
+  EXPECT_EQ(byName, ReadAll(table_, "name"));
+  EXPECT_EQ(byWhen, ReadAll(table_, "WHEN"));
+  Reopen();
+  EXPECT_EQ(byName, ReadAll(table_, "Name"));
+  EXPECT_EQ(byWhen, ReadAll(table_, "When"));
+  EXPECT_EQ((std::vector<std::string>{"NAME", "WHEN"}), table_.IndexNames());
+  EXPECT_EQ(StatusKind::NotFound, table_.SetActiveIndex("NOTE").kind());
+}
+
+TEST_F(TableTest, FindNearestGoesToFirstKeyAtOrAfter) {
+  AddSample();
+  ASSERT_TRUE(table_.SetActiveIndex("NAME").ok());
+  ASSERT_TRUE(table_.FindNearest("b").ok());
+  EXPECT_EQ("bob|2024.03.02 10:00:00|second", RecordLine(table_));
+  EXPECT_FALSE(table_.Eof());
+  ASSERT_TRUE(table_.FindNearest("alice").ok());
+  EXPECT_EQ(2u, table_.RecNo());
+  ASSERT_TRUE(table_.FindNearest("carl").ok());
+  EXPECT_TRUE(table_.Eof());
+
+  ASSERT_TRUE(table_.SetActiveIndex("WHEN").ok());
+  ASSERT_TRUE(table_.FindNearest("2024.03.01").ok());
+  EXPECT_EQ("first", table_.FieldText(2));
+  ASSERT_TRUE(table_.FindNearest("2024.03.01 08:15:01").ok());
+  EXPECT_EQ("second", table_.FieldText(2));
+  EXPECT_EQ(StatusKind::InvalidInput, table_.FindNearest("March").kind());
+  ASSERT_TRUE(table_.SetActiveIndex("").ok());
+  EXPECT_FALSE(table_.FindNearest("bob").ok());
+}
+
+TEST_F(TableTest, PostRefusesTextThatIsNotADate) {
+  AddSample();
+  ASSERT_TRUE(table_.Append().ok());
+  ASSERT_TRUE(table_.SetFieldText(0, "eve").ok());
+  const Status bad = table_.SetFieldText(1, "2024.02.30");
+  EXPECT_EQ(StatusKind::InvalidInput, bad.kind());
+  EXPECT_NE(std::string::npos, bad.message().find("2024.02.30")) << bad.message();
+  EXPECT_EQ(bad.message(), table_.Post().message());
+  EXPECT_EQ(EditState::Append, table_.State());
+  EXPECT_FALSE(table_.SetFieldText(1, "").ok());  // an empty text is no date either
+  table_.Cancel();
+  ASSERT_TRUE(table_.Append().ok());
+  ASSERT_TRUE(table_.SetFieldText(0, "nodate").ok());
+  EXPECT_NE(std::string::npos, table_.Post().message().find("WHEN holds no date"));
+  table_.Cancel();
+  EXPECT_EQ(4u, table_.RecordCount());
+  Reopen();
+  EXPECT_EQ(4u, table_.RecordCount());
+}
+
+TEST_F(TableTest, EditMovesTheRecordInEveryOrder) {
+  AddSample();
+  ASSERT_TRUE(table_.SetActiveIndex("NAME").ok());
+  ASSERT_TRUE(table_.First().ok());  // alice, record 2
+  ASSERT_TRUE(table_.Edit().ok());
+  ASSERT_TRUE(table_.SetFieldText(0, "zed").ok());
+  ASSERT_TRUE(table_.SetFieldText(1, "2024.01.01 01:00:00").ok());
+  EXPECT_EQ("zed", table_.FieldText(0));  // the edit buffer shows while editing
+  ASSERT_TRUE(table_.Next().ok());         // moving on stores the edit
+  EXPECT_EQ(EditState::Browse, table_.State());
+  EXPECT_TRUE(table_.Eof());
+  EXPECT_EQ(2u, table_.RecNo());  // the edited record moved to the end and stays current
+  Reopen();
+  EXPECT_EQ("zed|2024.01.01 01:00:00|third", ReadAll(table_, "NAME").back());
+  EXPECT_EQ("zed|2024.01.01 01:00:00|third", ReadAll(table_, "WHEN").front());
+  EXPECT_EQ("zed|2024.01.01 01:00:00|third", ReadAll(table_)[1]);
+}
+
+TEST_F(TableTest, DeletedRecordsAreNeitherShownNorCounted) {
+  AddSample();
+  ASSERT_TRUE(table_.GoToPosition(1).ok());
+  ASSERT_TRUE(table_.Delete().ok());  // alice, third
+  EXPECT_EQ(3u, table_.RecordCount());
+  EXPECT_EQ(3u, table_.RecNo());  // the next record becomes current
+  ASSERT_TRUE(table_.Last().ok());
+  ASSERT_TRUE(table_.Delete().ok());
+  EXPECT_EQ(3u, table_.RecNo());  // at the end the previous one does
+  const Lines rest = {"bob|2024.03.02 10:00:00|second", "bob|2024.03.01 08:15:00|first"};
+  EXPECT_EQ(rest, ReadAll(table_));
+  Reopen();
+  EXPECT_EQ(2u, table_.RecordCount());
+  EXPECT_EQ(rest, ReadAll(table_));
+  EXPECT_EQ((Lines{rest[1], rest[0]}), ReadAll(table_, "WHEN"));
+  ASSERT_TRUE(table_.First().ok());
+  ASSERT_TRUE(table_.Delete().ok());
+  ASSERT_TRUE(table_.Delete().ok());
+  EXPECT_TRUE(table_.Eof() && table_.Bof());
+  EXPECT_FALSE(table_.Delete().ok());
+}
+
+TEST_F(TableTest, PositionsReachEveryRecordInTheActiveOrder) {
+  std::vector<std::string> names;
+  ASSERT_TRUE(table_.BeginBulkAppend().ok());
+  for (int i = 0; i < 500; ++i) {
+    const std::string name = "n" + std::to_string((i * 7919) % 500);
+    ASSERT_TRUE(table_.BulkAppend({name, "2024.01.01", std::to_string(i)}).ok());
+  }
+  ASSERT_TRUE(table_.EndBulkAppend().ok());
+  for (std::uint32_t p = 0; p < 500; p += 3) {  // delete every third record in file order
+    ASSERT_TRUE(table_.GoToPosition(p - p / 3).ok());
+    ASSERT_TRUE(table_.Delete().ok());
+  }
+  for (const char* index : {"", "NAME", "WHEN"}) {
+    const Lines walked = ReadAll(table_, index);
+    ASSERT_EQ(table_.RecordCount(), walked.size());
+    for (std::uint32_t p = 0; p < walked.size(); p += 37) {
+      ASSERT_TRUE(table_.GoToPosition(p).ok());
+      EXPECT_EQ(walked[p], RecordLine(table_)) << index << " " << p;
+      EXPECT_EQ(p, table_.Position());
+    }
+  }
+  EXPECT_FALSE(table_.GoToPosition(table_.RecordCount()).ok());
+}
+
+TEST_F(TableTest, BulkAppendRefusesABadRecordAndKeepsTheRest) {
+  AddSample();
+  ASSERT_TRUE(table_.BeginBulkAppend().ok());
+  ASSERT_TRUE(table_.BulkAppend({"carl", "2024.03.05", "bulk1"}).ok());
+  EXPECT_FALSE(table_.BulkAppend({"dora", "someday", "bulk2"}).ok());
+  EXPECT_FALSE(table_.BulkAppend({"two", "fields"}).ok());
+  EXPECT_FALSE(table_.Edit().ok());
+  ASSERT_TRUE(table_.BulkAppend({"aaron", "2024.01.05", "bulk3"}).ok());
+  ASSERT_TRUE(table_.EndBulkAppend().ok());
+  EXPECT_EQ(6u, table_.RecordCount());
+  const Lines byName = ReadAll(table_, "NAME");
+  EXPECT_EQ("aaron|2024.01.05|bulk3", byName.front());
+  EXPECT_EQ("carl|2024.03.05|bulk1", byName.back());
+  Reopen();
+  EXPECT_EQ(byName, ReadAll(table_, "NAME"));
+}
+
+TEST_F(TableTest, SecondOpenerIsToldTheTableIsInUse) {
+  Table other;
+  const Status s = other.Open(path_);
+  EXPECT_EQ(StatusKind::InUse, s.kind());
+  EXPECT_NE(std::string::npos, s.message().find("in use")) << s.message();
+  EXPECT_EQ(StatusKind::InUse, Table::Create(path_, SmallFieldDefs()).kind());
+  ASSERT_TRUE(table_.Close().ok());
+  EXPECT_TRUE(other.Open(path_).ok());
+}
+
+}  // namespace
+}  // namespace zvonar
