@@ -1,11 +1,218 @@
-// The main window of the program.
+// The main window: the control panel of filter criteria on the right, the
+// record grid, the result list, the status panel and the counts row on the
+// left, and the menus of every command. It owns the settings of the run, the
+// register fields and the detalization table.
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainSettings.h"
+#include "app/RegisterFields.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QTableView;
+class QTreeView;
+
+namespace zvonar {
+class Prompts;
+class Table;
+class TableGridModel;
+class ResultRowsModel;
+class TextRowsModel;
+class LanguageFile;
+}  // namespace zvonar
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TMainForm(QWidget* parent = nullptr);
+  // `programDir` is the data directory, ending with "/"; `prompts` answers
+  // every message box and file chooser (the window does not own it).
+  TMainForm(std::string programDir, zvonar::Prompts* prompts, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  const zvonar::MainSettings& Settings() const { return settings_; }
+  const std::string& ProgramDir() const { return programDir_; }
+
+  // Applies the main window's lines of a language file; false when the file
+  // could not be read.
+  bool LoadLanguage(const std::string& path);
+
+  // Writes fields.dat, Tellura.dat and settings.ini, as the window does when
+  // it closes. Called once; later calls do nothing.
+  void SaveOnExit();
+
+  // The texts the language file gives.
+  QString NoNameText;
+  QString AllText = "All";
+  QString BaseNotCreatedText = "Base not Created! Reload the Program!";
+
+  // Control panel.
+  QGroupBox* gbControl;
+  QGroupBox* gbFilterOwner;
+  QPushButton* btnSortFilterOwner;
+  QComboBox* edFilterOwner;
+  QGroupBox* gbFilterDate;
+  QLabel* lDateBegin;
+  QLabel* lDateEnd;
+  QDateEdit* dtpDateBegin;
+  QDateEdit* dtpDateEnd;
+  QGroupBox* gbFilterNumber;
+  QComboBox* cbFilterOperCode;
+  QComboBox* cbFilterNumber;
+  QGroupBox* gbFilterCodeType;
+  QCheckBox* chkbFilterCode;
+  QCheckBox* chkbFilterType;
+  QComboBox* cbFilterCode;
+  QComboBox* cbFilterType;
+  QLabel* lFilterCode;
+  QLabel* lFilterType;
+  QGroupBox* gbFilter;
+  QCheckBox* chkbFilterOwner;
+  QCheckBox* chkbFilterNull;
+  QCheckBox* chkbFilterDate;
+  QCheckBox* chkbFilterOperCode;
+  QCheckBox* chkbFilterCalls;
+  QCheckBox* chkbFilterNumber;
+  QCheckBox* chkbFilterSMS;
+  QCheckBox* chkbFilterMMS;
+  QCheckBox* chkbFilterExclude;
+  QPushButton* btnCheckedDataFilter;
+  QLabel* imgTelluraLogo;
+  QLabel* lType;
+  QLabel* lCode;
+  QTreeView* lvStat;
+
+  // Left-hand area.
+  QWidget* panelMain;
+  QTableView* dbgDetaliz;
+  QSplitter* panSplitterMiddle;
+  QTreeView* lvFilter;
+  QFrame* Panel;
+  QLabel* stFilterRecCount;
+  QLabel* stRecCount;
+  QLabel* stRecNo;
+  QTreeView* lvCounts;
+  QFrame* panSplitterRight;
+
+  // Menus.
+  QMenu* mnFile;
+  QAction* mnAddDetalization;
+  QAction* mnShowMonthSummary;
+  QAction* mnLoadFiltered;
+  QAction* mnSaveFiltered;
+  QAction* mnPrintFilter;
+  QAction* mnPrintFilterStat;
+  QAction* mnExit;
+  QMenu* mnAbonents;
+  QAction* mnAbonentsBook;
+  QAction* mnCodesTypes;
+  QAction* mnAddNoNameNumbersToAbonBook;
+  QAction* mnAddNoNameNumbersToAbonBookFromFilter;
+  QAction* mnFillNumberAbonents;
+  QAction* mnFillNumberAbonentsFilter;
+  QAction* mnFillCodesTypes;
+  QAction* mnReturnCodesTypes;
+  QAction* mnChangeCodesTypes;
+  QAction* mnToCountAndFindMaxActivity;
+  QAction* mnToCountAndFindMaxActivityFilter;
+  QAction* mnCountFilterStatistic;
+  QMenu* mnService;
+  QAction* mnSettings;
+  QAction* mnServicesID;
+  QAction* mnRegisterFields;
+  QAction* mnDBFields;
+  QAction* mnDBReCreate;
+  QAction* mnDBReOpen;
+  QAction* mnDBIndexReCreate;
+  QAction* mnLoadOldDetalizationBase;
+  QMenu* mnQuestion;
+  QAction* mnSetupBDE;
+  QAction* mnAbout;
+  QAction* mnAddPhoneNumberToFilterNumber;
+  QAction* mnPhoneNumberToClipboard;
+
+  // Models of the lists.
+  zvonar::ResultRowsModel* lvFilterModel;
+  zvonar::TextRowsModel* lvStatModel;
+  zvonar::TextRowsModel* lvCountsModel;
+
+  // Check-box handlers: enabled states of the value boxes and the index rule.
+  void chkbFilterOwnerClick();
+  void chkbFilterDateClick();
+  void chkbFilterNumberClick();
+  void chkbFilterCodeClick();
+  void chkbFilterTypeClick();
+  void chkbFilterOperCodeClick();
+  void chkbFilterExcludeClick();
+  void edFilterOwnerChange();
+  void dtpDateBeginChange();
+  void dtpDateEndChange();
+  void btnSortFilterOwnerClick();
+  void mnExitClick();
+  void mnAboutClick();
+  void mnSetupBDEClick();
+  void mnDBReOpenClick();
+  void mnDBIndexReCreateClick();
+
+  // The detalization table, open or not.
+  zvonar::Table* DetalTableOrNull() const;
+  // Fills the owner box from the owners file and shows the first record's
+  // owner and date.
+  void LoadOwners(const std::string& path, bool showCounts, bool showSplash);
+  // Grid column titles, alignments and widths after lvFilter's columns.
+  void SetupGridColumns();
+
+  // Font size of the grid, the lists and the owner box; height of the
+  // counts row.
+  void ApplyFontAndCountsHeight(int fontSize, int countsHeight, bool setCountsHeight);
+  // One empty row in the counts list.
+  void ResetCountsRow();
+  // Rows of lvStat: one per item of cbFilterCode, then the AllText row.
+  void BuildStatRows();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void CreateControlPanel();
+  void CreateMainArea();
+  void CreateMenus();
+  void ConnectHandlers();
+  void ReadSettings(bool fileExists);
+  void LoadReferenceFiles();
+  void ApplyLanguageGroups(const zvonar::LanguageFile& lang);
+  void WriteControlsToSettings();
+  void ApplyIndexRule();
+  void FirstActivation();
+  void ShowFirstRecord();
+  void UpdateCounters();
+  void CloseTable();
+
+  std::string programDir_;
+  zvonar::Prompts* prompts_;
+  zvonar::MainSettings settings_;
+  zvonar::RegisterFields registerFields_;
+  std::unique_ptr<zvonar::Table> table_;
+  zvonar::TableGridModel* gridModel_ = nullptr;
+  QLabel* panelCaption_ = nullptr;
+  std::string openWarning_;
+  bool activated_ = false;
+  bool saved_ = false;
+  // A file that could not be read is not written over at exit.
+  bool settingsUnreadable_ = false;
+  bool fieldsUnreadable_ = false;
 };

@@ -1,12 +1,61 @@
-// Program entry of the window program.
+// Program entry of the window program: the data directory is found (and
+// seeded with the shipped language files), the start-up splash is shown
+// while the main window is created, then the message loop runs. SIGTERM and
+// SIGINT close the main window the normal way, so the settings are saved.
 #include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include "app/DataDir.h"
 #include "app/MainForm.h"
+#include "config/ShippedFiles.h"
+#include "ui/Prompts.h"
+#include "ui/SplashForm.h"
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+  const char byte = 1;
+  (void)!::write(gSignalPipe[1], &byte, 1);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Tellura Detalization");
-  TMainForm form;
-  form.show();
-  return QApplication::exec();
+  zvonar::QtPrompts prompts(nullptr);
+
+  std::string dataDir;
+  zvonar::Status s = zvonar::FindDataDir(&dataDir);
+  if (s.ok()) s = zvonar::SeedDataDir(dataDir);
+  if (!s.ok()) {
+    prompts.ShowError(QString::fromStdString(s.message()));
+    if (dataDir.empty()) return 1;
+  }
+
+  std::unique_ptr<TMainForm> form;
+  {
+    zvonar::SplashScope splash(true);
+    form = std::make_unique<TMainForm>(dataDir, &prompts);
+  }
+
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, form.get(), [&form] {
+      char byte = 0;
+      (void)!::read(gSignalPipe[0], &byte, 1);
+      form->close();
+    });
+    std::signal(SIGTERM, OnTerminate);
+    std::signal(SIGINT, OnTerminate);
+  }
+  form->show();
+  const int code = QApplication::exec();
+  form.reset();
+  return code;
 }

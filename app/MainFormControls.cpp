@@ -1,0 +1,107 @@
+// Handlers of the control panel: the check boxes enable their value boxes,
+// Exclude marks the inverted criteria in lime green, and the index rule
+// picks the table order the filter walks (Owner, or DateTime when the date
+// criterion is ticked or the DateTime index is forced).
+#include <QApplication>
+#include <QCheckBox>
+#include <QCollator>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/MainForm.h"
+#include "import/Times.h"
+#include "ui/AboutForm.h"
+#include "ui/Prompts.h"
+#include "ui/QtText.h"
+
+using namespace zvonar;
+
+void TMainForm::ConnectHandlers() {
+  connect(chkbFilterOwner, &QCheckBox::clicked, this, &TMainForm::chkbFilterOwnerClick);
+  connect(chkbFilterDate, &QCheckBox::clicked, this, &TMainForm::chkbFilterDateClick);
+  connect(chkbFilterNumber, &QCheckBox::clicked, this, &TMainForm::chkbFilterNumberClick);
+  connect(chkbFilterCode, &QCheckBox::clicked, this, &TMainForm::chkbFilterCodeClick);
+  connect(chkbFilterType, &QCheckBox::clicked, this, &TMainForm::chkbFilterTypeClick);
+  for (QCheckBox* box : {chkbFilterOperCode, chkbFilterCalls, chkbFilterSMS, chkbFilterMMS, chkbFilterNull})
+    connect(box, &QCheckBox::clicked, this, &TMainForm::chkbFilterOperCodeClick);
+  connect(chkbFilterExclude, &QCheckBox::clicked, this, &TMainForm::chkbFilterExcludeClick);
+  connect(edFilterOwner, &QComboBox::currentTextChanged, this, &TMainForm::edFilterOwnerChange);
+  connect(dtpDateBegin, &QDateEdit::dateChanged, this, &TMainForm::dtpDateBeginChange);
+  connect(dtpDateEnd, &QDateEdit::dateChanged, this, &TMainForm::dtpDateEndChange);
+  connect(btnSortFilterOwner, &QPushButton::clicked, this, &TMainForm::btnSortFilterOwnerClick);
+  connect(mnExit, &QAction::triggered, this, &TMainForm::mnExitClick);
+  connect(mnAbout, &QAction::triggered, this, &TMainForm::mnAboutClick);
+  connect(mnSetupBDE, &QAction::triggered, this, &TMainForm::mnSetupBDEClick);
+  connect(mnDBReOpen, &QAction::triggered, this, &TMainForm::mnDBReOpenClick);
+  connect(mnDBIndexReCreate, &QAction::triggered, this, &TMainForm::mnDBIndexReCreateClick);
+  connect(mnDBReCreate, &QAction::triggered, this, [] {});
+}
+
+void TMainForm::chkbFilterOwnerClick() {
+  edFilterOwner->setEnabled(chkbFilterOwner->isChecked());
+  ApplyIndexRule();
+}
+
+void TMainForm::chkbFilterDateClick() {
+  const bool on = chkbFilterDate->isChecked();
+  for (QWidget* w : {static_cast<QWidget*>(lDateBegin), static_cast<QWidget*>(lDateEnd),
+                     static_cast<QWidget*>(dtpDateBegin), static_cast<QWidget*>(dtpDateEnd)})
+    w->setEnabled(on);
+  ApplyIndexRule();
+}
+
+void TMainForm::chkbFilterNumberClick() { cbFilterNumber->setEnabled(chkbFilterNumber->isChecked()); }
+
+void TMainForm::chkbFilterCodeClick() {
+  lFilterCode->setEnabled(chkbFilterCode->isChecked());
+  cbFilterCode->setEnabled(chkbFilterCode->isChecked());
+}
+
+void TMainForm::chkbFilterTypeClick() {
+  lFilterType->setEnabled(chkbFilterType->isChecked());
+  cbFilterType->setEnabled(chkbFilterType->isChecked());
+}
+
+void TMainForm::chkbFilterOperCodeClick() { cbFilterOperCode->setEnabled(chkbFilterOperCode->isChecked()); }
+
+void TMainForm::chkbFilterExcludeClick() {
+  const QColor colour = chkbFilterExclude->isChecked() ? QColor(0x00, 0xFF, 0x00)
+                                                        : QApplication::palette().color(QPalette::Button);
+  for (QCheckBox* box : {chkbFilterNumber, chkbFilterOperCode, chkbFilterCalls, chkbFilterSMS, chkbFilterMMS,
+                         chkbFilterCode, chkbFilterType, chkbFilterExclude}) {
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Window, colour);
+    pal.setColor(QPalette::Button, colour);
+    box->setPalette(pal);
+    box->setAutoFillBackground(true);
+  }
+}
+
+void TMainForm::edFilterOwnerChange() { ApplyIndexRule(); }
+
+void TMainForm::dtpDateBeginChange() {
+  const QDate begin = dtpDateBegin->date();
+  const CalendarDate end = MonthEnd({begin.year(), begin.month(), begin.day()});
+  dtpDateEnd->setDate(QDate(end.year, end.month, end.day));
+  ApplyIndexRule();
+}
+
+void TMainForm::dtpDateEndChange() { ApplyIndexRule(); }
+
+void TMainForm::btnSortFilterOwnerClick() {
+  QStringList items;
+  for (int i = 0; i < edFilterOwner->count(); ++i) items << edFilterOwner->itemText(i);
+  items.sort(Qt::CaseInsensitive);
+  SetComboItemsKeepText(edFilterOwner, items);
+}
+
+void TMainForm::mnExitClick() { close(); }
+
+void TMainForm::mnAboutClick() { ShowAbout(this); }
+
+void TMainForm::mnSetupBDEClick() {
+  // The table engine is part of the program, so it is always installed.
+  prompts_->ShowInfo("BDE already installed!");
+}

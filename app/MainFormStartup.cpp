@@ -1,0 +1,247 @@
+// Creation and destruction of the main window in their fixed order: the
+// settings are read and applied, the language file, the reference files
+// (codetype.dat, abonents.dat, opercode.dat) and fields.dat are loaded into
+// the boxes, and the check-box handlers run. At exit fields.dat, Tellura.dat
+// and the whole settings.ini are written back.
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QTableView>
+#include <QTreeView>
+
+#include "app/MainForm.h"
+#include "app/OwnersFile.h"
+#include "app/TextFile.h"
+#include "config/IniFile.h"
+#include "config/LanguageFile.h"
+#include "import/TextUtils.h"
+#include "ui/ListModels.h"
+#include "ui/Prompts.h"
+#include "store/Table.h"
+#include "ui/QtText.h"
+
+using namespace zvonar;
+
+namespace {
+
+QStringList ToQtList(const std::vector<std::string>& items) {
+  QStringList list;
+  list.reserve(static_cast<qsizetype>(items.size()));
+  for (const std::string& item : items) list << ToQt(item);
+  return list;
+}
+
+std::vector<std::string> Items(const QComboBox* box) {
+  std::vector<std::string> items;
+  for (int i = 0; i < box->count(); ++i) items.push_back(FromQtLossy(box->itemText(i)));
+  return items;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
+    : QMainWindow(parent),
+      programDir_(std::move(programDir)),
+      prompts_(prompts),
+      table_(std::make_unique<Table>()) {
+  setObjectName("MainForm");
+  setWindowTitle("Tellura Detalization");
+  CreateControlPanel();
+  CreateMainArea();
+  CreateMenus();
+  resize(800, 510);
+  setMinimumHeight(510);
+  ConnectHandlers();
+
+  ResetCountsRow();
+  const QDate today = QDate::currentDate();
+  dtpDateBegin->setDate(today);
+  dtpDateEnd->setDate(today);
+
+  const std::string settingsPath = JoinPath(programDir_, "settings.ini");
+  const bool settingsExist = FileExists(settingsPath);
+  ReadSettings(settingsExist);
+
+  if (!settings_.language.empty()) {
+    const std::string path = LanguageFilePath(programDir_, settings_.language);
+    if (FileExists(path) && !LoadLanguage(path)) prompts_->ShowError("Error on Load Language File");
+  }
+  for (int c = 0; c < 12; ++c) lvCounts->setColumnWidth(c, lvFilter->columnWidth(c));
+
+  LoadReferenceFiles();
+  if (settingsExist) {
+    cbFilterCode->setEditText(ToQt(settings_.filterCodeText));
+    cbFilterType->setEditText(ToQt(settings_.filterTypeText));
+  }
+  chkbFilterOwnerClick();
+  chkbFilterDateClick();
+  chkbFilterNumberClick();
+  chkbFilterCodeClick();
+  chkbFilterTypeClick();
+  chkbFilterOperCodeClick();
+}
+
+TMainForm::~TMainForm() { SaveOnExit(); }
+
+void TMainForm::ReadSettings(bool fileExists) {
+  if (fileExists) {
+    const Status s = LoadMainSettings(JoinPath(programDir_, "settings.ini"), &settings_);
+    if (!s.ok()) {
+      // An unreadable settings.ini is kept as it is: the run goes on with
+      // the defaults and the file is not written over at exit.
+      settingsUnreadable_ = true;
+      prompts_->ShowError(QString::fromStdString(s.message()));
+    }
+  }
+  if (settings_.mainWindowState == "Maximized") setWindowState(Qt::WindowMaximized);
+  if (!isMaximized()) resize(settings_.mainWidth, std::max(510, settings_.mainHeight));
+  dbgDetaliz->setMinimumHeight(0);
+  panSplitterMiddle->setSizes({settings_.detalizHeight, std::max(1, height() - settings_.detalizHeight)});
+
+  for (int c = 0; c < 12 && c < static_cast<int>(settings_.listViewCols.size()); ++c)
+    lvFilter->setColumnWidth(c, settings_.listViewCols[static_cast<std::size_t>(c)]);
+  for (int c = 0; c < 4 && c < static_cast<int>(settings_.listViewStatCols.size()); ++c)
+    lvStat->setColumnWidth(c, settings_.listViewStatCols[static_cast<std::size_t>(c)]);
+
+  chkbFilterOwner->setChecked(settings_.filterOwner);
+  chkbFilterDate->setChecked(settings_.filterDate);
+  chkbFilterOperCode->setChecked(settings_.filterOperCode);
+  chkbFilterNumber->setChecked(settings_.filterNumber);
+  chkbFilterCode->setChecked(settings_.filterCode);
+  chkbFilterType->setChecked(settings_.filterType);
+  chkbFilterCalls->setChecked(settings_.filterCalls);
+  chkbFilterSMS->setChecked(settings_.filterSms);
+  chkbFilterMMS->setChecked(settings_.filterMms);
+  chkbFilterNull->setChecked(settings_.filterNull);
+  chkbFilterExclude->setChecked(settings_.filterExclude);
+  chkbFilterExcludeClick();
+  cbFilterOperCode->setEditText(ToQt(settings_.operCodeId));
+
+  const bool statistic = settings_.countFilterStatistic;
+  lvStat->setVisible(statistic);
+  mnPrintFilterStat->setEnabled(statistic);
+  mnCountFilterStatistic->setEnabled(statistic);
+  lType->setVisible(!statistic);
+  lCode->setVisible(!statistic);
+
+  ApplyFontAndCountsHeight(settings_.fontSize, settings_.countsHeight, settings_.setCountsHeight);
+  if (settings_.saveTypeCodeDecryption) {
+    lType->setText(ToQt(settings_.types));
+    lCode->setText(ToQt(settings_.codes));
+  }
+}
+
+void TMainForm::LoadReferenceFiles() {
+  std::vector<std::string> lines;
+  if (ReadTextLines(JoinPath(programDir_, "codetype.dat"), &lines).ok()) {
+    QStringList texts;
+    for (const std::string& line : lines) texts << ToQt(TextAfterFirst(line, '='));
+    SetComboItemsKeepText(cbFilterCode, texts);
+    SetComboItemsKeepText(cbFilterType, texts);
+    BuildStatRows();
+  }
+  const std::string abonents = JoinPath(programDir_, "abonents.dat");
+  IniFile book;
+  if (FileExists(abonents) && IniFile::Load(abonents, &book).ok())
+    SetComboItemsKeepText(cbFilterNumber, ToQtList(book.ReadSectionKeys("Abonents")));
+  if (ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines).ok())
+    SetComboItemsKeepText(cbFilterOperCode, ToQtList(lines));
+  const Status s = RegisterFields::Load(JoinPath(programDir_, "fields.dat"), &registerFields_);
+  if (!s.ok()) {
+    fieldsUnreadable_ = true;
+    prompts_->ShowError(QString::fromStdString(s.message()));
+  }
+}
+
+void TMainForm::ApplyFontAndCountsHeight(int fontSize, int countsHeight, bool setCountsHeight) {
+  for (QWidget* w : {static_cast<QWidget*>(dbgDetaliz), static_cast<QWidget*>(lvFilter),
+                     static_cast<QWidget*>(lvCounts), static_cast<QWidget*>(edFilterOwner)}) {
+    QFont f = w->font();
+    f.setPointSize(std::max(1, fontSize));
+    w->setFont(f);
+  }
+  lvCounts->setFixedHeight(setCountsHeight ? countsHeight : (fontSize < 9 ? 36 : fontSize + 32));
+}
+
+void TMainForm::ResetCountsRow() {
+  lvCountsModel->SetRows({std::vector<std::string>(12)});
+}
+
+void TMainForm::BuildStatRows() {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < cbFilterCode->count(); ++i) rows.push_back({FromQtLossy(cbFilterCode->itemText(i)), "", "", ""});
+  rows.push_back({FromQtLossy(AllText), "", "", ""});
+  lvStatModel->SetRows(std::move(rows));
+}
+
+void TMainForm::WriteControlsToSettings() {
+  settings_.mainWindowState = isMaximized() ? "Maximized" : "Normal";
+  const QRect geometry = isMaximized() || isMinimized() ? normalGeometry() : this->geometry();
+  if (isMaximized()) {
+    settings_.mainHeight = height();
+    settings_.mainWidth = width();
+  } else {
+    settings_.mainHeight = geometry.height();
+    settings_.mainWidth = geometry.width();
+  }
+  settings_.detalizHeight = dbgDetaliz->height();
+  settings_.listViewCols.assign(12, 0);
+  for (int c = 0; c < 12; ++c) settings_.listViewCols[static_cast<std::size_t>(c)] = lvFilter->columnWidth(c);
+  settings_.listViewStatCols.assign(4, 0);
+  for (int c = 0; c < 4; ++c) settings_.listViewStatCols[static_cast<std::size_t>(c)] = lvStat->columnWidth(c);
+
+  settings_.filterOwner = chkbFilterOwner->isChecked();
+  settings_.filterDate = chkbFilterDate->isChecked();
+  settings_.filterOperCode = chkbFilterOperCode->isChecked();
+  settings_.filterNumber = chkbFilterNumber->isChecked();
+  settings_.filterCode = chkbFilterCode->isChecked();
+  settings_.filterType = chkbFilterType->isChecked();
+  settings_.filterCalls = chkbFilterCalls->isChecked();
+  settings_.filterSms = chkbFilterSMS->isChecked();
+  settings_.filterMms = chkbFilterMMS->isChecked();
+  settings_.filterNull = chkbFilterNull->isChecked();
+  settings_.filterExclude = chkbFilterExclude->isChecked();
+  settings_.operCodeId = FromQtLossy(cbFilterOperCode->currentText());
+  settings_.filterCodeText = FromQtLossy(cbFilterCode->currentText());
+  settings_.filterTypeText = FromQtLossy(cbFilterType->currentText());
+  settings_.types = FromQtLossy(lType->text());
+  settings_.codes = FromQtLossy(lCode->text());
+}
+
+void TMainForm::SaveOnExit() {
+  if (saved_) return;
+  saved_ = true;
+  CloseTable();
+  WriteControlsToSettings();
+  // Each file is written on its own, so one failure does not cost the others.
+  QStringList failures;
+  if (!fieldsUnreadable_) {
+    const Status s = registerFields_.Save(JoinPath(programDir_, "fields.dat"));
+    if (!s.ok()) failures << QString::fromStdString(s.message());
+  }
+  const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), Items(edFilterOwner));
+  if (!owners.ok()) failures << QString::fromStdString(owners.message());
+  if (!settingsUnreadable_) {
+    const Status s = SaveMainSettings(JoinPath(programDir_, "settings.ini"), settings_);
+    if (!s.ok()) failures << QString::fromStdString(s.message());
+  }
+  if (!failures.isEmpty()) prompts_->ShowError(failures.join("\n"));
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  SaveOnExit();
+  event->accept();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!activated_) {
+    activated_ = true;
+    FirstActivation();
+  }
+}

@@ -1,0 +1,150 @@
+// The detalization table in the main window: opening or creating it at the
+// first activation, the owner box filled from Tellura.dat and the first
+// record, the grid's columns, the counters, and the maintenance commands
+// DB Re-Open and DB-Index Re-Create.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QTreeView>
+
+#include "app/MainForm.h"
+#include "app/OwnersFile.h"
+#include "app/TextFile.h"
+#include "import/TextUtils.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+#include "ui/ListModels.h"
+#include "ui/Prompts.h"
+#include "ui/QtText.h"
+#include "ui/SplashForm.h"
+#include "ui/TableGridModel.h"
+
+using namespace zvonar;
+
+namespace {
+
+DetalWidths WidthsOf(const MainSettings& settings) {
+  DetalWidths widths{};
+  for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = settings.fieldWidths[i];
+  return widths;
+}
+
+// The date part of a DateTime text "yyyy.mm.dd[ hh:mm:ss]".
+QDate DatePart(const std::string& text) { return QDate::fromString(ToQt(text.substr(0, 10)), "yyyy.MM.dd"); }
+
+QString WithDetail(const char* message, const Status& s) {
+  return s.message().empty() ? QString(message) : QString("%1\n%2").arg(message, QString::fromStdString(s.message()));
+}
+
+}  // namespace
+
+Table* TMainForm::DetalTableOrNull() const { return table_.get(); }
+
+void TMainForm::CloseTable() {
+  if (gridModel_ != nullptr) gridModel_->Detach();
+  if (table_ && table_->IsOpen()) (void)table_->Close();
+}
+
+void TMainForm::FirstActivation() {
+  CloseTable();
+  const Status s = OpenDetalTable(programDir_, settings_.dbType, WidthsOf(settings_), table_.get(), &openWarning_);
+  if (!openWarning_.empty()) prompts_->ShowError(ToQt(openWarning_));
+  const bool failed = !s.ok();
+  if (failed) {
+    prompts_->ShowError(WithDetail("Error on Open DataBase!", s));
+  } else {
+    gridModel_->Attach(table_.get());
+    SetupGridColumns();
+  }
+  LoadOwners(JoinPath(programDir_, "Tellura.dat"), true, settings_.showSplash);
+  if (failed && prompts_->AskYesNo("Try Reopen DataBase?")) mnDBReOpenClick();
+  edFilterOwnerChange();
+}
+
+void TMainForm::LoadOwners(const std::string& path, bool showCounts, bool showSplash) {
+  SplashScope splash(showSplash, showSplash);
+  splash.SetStage(1, 1);
+  std::vector<std::string> owners;
+  if (ReadOwnersFile(path, &owners).ok() && !owners.empty()) {
+    const QSignalBlocker block(edFilterOwner);
+    edFilterOwner->clear();
+    for (const std::string& owner : owners) edFilterOwner->addItem(ToQt(owner));
+  }
+  if (edFilterOwner->count() == 0) return;
+  {
+    const QSignalBlocker block(edFilterOwner);
+    edFilterOwner->setEditText(edFilterOwner->itemText(0));
+  }
+  if (showCounts) {
+    splash.SetStage(1, 1);
+    splash.SetProgress(0, table_->IsOpen() ? table_->RecordCount() : 0);
+  }
+  ShowFirstRecord();
+}
+
+void TMainForm::ShowFirstRecord() {
+  if (table_->IsOpen() && table_->RecordCount() > 0 && table_->First().ok()) {
+    const QSignalBlocker blockOwner(edFilterOwner);
+    const QSignalBlocker blockDate(dtpDateBegin);
+    edFilterOwner->setEditText(ToQt(table_->FieldText(kOwnerField)));
+    const QDate first = DatePart(table_->FieldText(kDateTimeField));
+    if (first.isValid()) dtpDateBegin->setDate(first);
+  }
+  UpdateCounters();
+}
+
+void TMainForm::UpdateCounters() {
+  const bool open = table_->IsOpen();
+  stRecCount->setText(QString::number(open ? table_->RecordCount() : 0));
+  stRecNo->setText(QString::number(open ? table_->RecNo() : 0));
+}
+
+void TMainForm::SetupGridColumns() {
+  QStringList captions;
+  std::vector<bool> right;
+  for (int c = 0; c < 12; ++c) {
+    captions << lvFilterModel->Caption(c);
+    right.push_back(c != 1 && c != 3 && c != 11);
+  }
+  gridModel_->SetCaptions(captions);
+  gridModel_->SetRightAligned(std::move(right));
+  for (int c = 0; c < gridModel_->columnCount(); ++c)
+    dbgDetaliz->setColumnWidth(c, std::max(8, lvFilter->columnWidth(c) - (c == 0 ? 12 : 1)));
+}
+
+void TMainForm::ApplyIndexRule() {
+  if (!table_ || !table_->IsOpen() || table_->IndexNames().empty()) return;
+  const char* wanted = !settings_.forceDateIndex && !chkbFilterDate->isChecked() ? kOwnerIndex : kDateTimeIndex;
+  if (table_->ActiveIndex() == wanted) return;
+  if (table_->SetActiveIndex(wanted).ok() && gridModel_->Attached()) gridModel_->Reset();
+}
+
+void TMainForm::mnDBReOpenClick() {
+  CloseTable();
+  const std::string path = DetalTablePath(programDir_, settings_.dbType);
+  OpenNotes notes;
+  Status s = FileExists(path) ? table_->Open(path, &notes)
+                              : Status::Error(StatusKind::NotFound, "the table file " + path + " does not exist");
+  if (!s.ok()) {
+    prompts_->ShowError(WithDetail("Error on Re-Open DataBase!", s));
+    UpdateCounters();
+    return;
+  }
+  gridModel_->Attach(table_.get());
+  SetupGridColumns();
+  ApplyIndexRule();
+  ShowFirstRecord();
+}
+
+void TMainForm::mnDBIndexReCreateClick() {
+  CloseTable();
+  const Status s = ReCreateDetalIndex(programDir_, settings_.dbType, WidthsOf(settings_), table_.get());
+  if (!s.ok()) prompts_->ShowError(WithDetail("Error on Open DataBase!", s));
+  gridModel_->Attach(table_.get());
+  SetupGridColumns();
+  ApplyIndexRule();
+  UpdateCounters();
+}

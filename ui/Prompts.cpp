@@ -1,0 +1,31 @@
+// Message boxes carry the program's caption, as every box of the program does.
+#include "ui/Prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace zvonar {
+
+void QtPrompts::ShowError(const QString& text) {
+  QMessageBox::critical(parent_, QApplication::applicationName(), text);
+}
+
+void QtPrompts::ShowInfo(const QString& text) {
+  QMessageBox::information(parent_, QApplication::applicationName(), text);
+}
+
+bool QtPrompts::AskYesNo(const QString& text) {
+  return QMessageBox::question(parent_, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
+QString QtPrompts::ChooseOpenFile(const QString& filter, const QString& dir, QString* selectedFilter) {
+  return QFileDialog::getOpenFileName(parent_, QString(), dir, filter, selectedFilter);
+}
+
+QString QtPrompts::ChooseSaveFile(const QString& filter, const QString& dir, QString* selectedFilter) {
+  return QFileDialog::getSaveFileName(parent_, QString(), dir, filter, selectedFilter);
+}
+
+}  // namespace zvonar

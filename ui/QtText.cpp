@@ -1,0 +1,37 @@
+// Conversion goes through UTF-8, whose code page 1251 mapping the core owns.
+#include "ui/QtText.h"
+
+#include <QComboBox>
+#include <QList>
+
+#include "app/Cp1251.h"
+
+namespace zvonar {
+
+QString ToQt(std::string_view cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+
+bool FromQt(const QString& text, std::string* cp1251, QString* error) {
+  const Status s = Utf8ToCp1251(text.toStdString(), cp1251);
+  if (!s.ok() && error != nullptr) *error = QString::fromStdString(s.message());
+  return s.ok();
+}
+
+std::string FromQtLossy(const QString& text) {
+  std::string out;
+  for (const uint cp : text.toUcs4()) {
+    char byte = 0;
+    if (CodePointToCp1251(static_cast<char32_t>(cp), &byte)) out.push_back(byte);
+  }
+  return out;
+}
+
+void SetComboItemsKeepText(QComboBox* box, const QStringList& items) {
+  const QString text = box->currentText();
+  const QSignalBlocker block(box);
+  box->clear();
+  box->addItems(items);
+  box->setCurrentIndex(-1);
+  box->setEditText(text);
+}
+
+}  // namespace zvonar

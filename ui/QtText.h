@@ -1,0 +1,28 @@
+// The boundary between the code page 1251 bytes of the core and Qt's
+// Unicode strings. Every text that enters or leaves a widget passes here.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+#include <string>
+#include <string_view>
+
+namespace zvonar {
+
+QString ToQt(std::string_view cp1251);
+
+// The code page 1251 bytes of `text`. False, with a message for the user in
+// `error`, when it holds a character the code page cannot hold.
+bool FromQt(const QString& text, std::string* cp1251, QString* error = nullptr);
+
+// The code page 1251 bytes of a text known to be representable (captions the
+// program itself put in a widget); other characters are dropped.
+std::string FromQtLossy(const QString& text);
+
+// Replaces the items of an editable combo box without touching its text and
+// without change notifications, as a program's own refill of a list should.
+void SetComboItemsKeepText(QComboBox* box, const QStringList& items);
+
+}  // namespace zvonar

@@ -1,0 +1,115 @@
+// The splash keeps its designed geometry: a 168 x 193 client area, the logo
+// at the top, the two halves of the program's name, a separator line and
+// three bold texts (state, stage, progress).
+#include "ui/SplashForm.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+
+#include "ui/Logo.h"
+
+namespace {
+
+TSplashForm* gSplash = nullptr;
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setGeometry(geometry);
+  return label;
+}
+
+}  // namespace
+
+TSplashForm::TSplashForm(QWidget* parent) : QFrame(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+  setObjectName("SplashForm");
+  setFixedSize(168, 193);
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+  setPalette(pal);
+
+  Image = MakeLabel(this, "Image", QString(), QRect(34, 11, 100, 100));
+  Image->setPixmap(zvonar::ZvonarLogo(100));
+
+  QFont nameFont("Times New Roman");
+  nameFont.setPixelSize(16);
+  nameFont.setBold(true);
+  nameFont.setUnderline(true);
+  lProgName1 = MakeLabel(this, "lProgName1", "Tellura ", QRect(11, 118, 62, 20));
+  lProgName1->setFont(nameFont);
+  lProgName1->setStyleSheet("color: purple");
+  lProgName2 = MakeLabel(this, "lProgName2", " Detalization", QRect(72, 118, 90, 20));
+  lProgName2->setFont(nameFont);
+  lProgName2->setStyleSheet("color: green");
+
+  Bevel = new QFrame(this);
+  Bevel->setObjectName("Bevel");
+  Bevel->setFrameStyle(QFrame::HLine | QFrame::Raised);
+  Bevel->setGeometry(10, 142, 147, 2);
+
+  QFont bold = font();
+  bold.setBold(true);
+  lLoading = MakeLabel(this, "lLoading", "Loading...", QRect(16, 150, 137, 16));
+  lCounter1 = MakeLabel(this, "lCounter1", "\\", QRect(12, 168, 62, 16));
+  lCounter2 = MakeLabel(this, "lCounter2", "/", QRect(72, 168, 90, 16));
+  for (QLabel* label : {lLoading, lCounter1, lCounter2}) {
+    label->setFont(bold);
+    label->setAlignment(Qt::AlignCenter);
+  }
+  if (const QScreen* screen = QApplication::primaryScreen())
+    move(screen->geometry().center() - rect().center());
+}
+
+void TSplashForm::SetState(const QString& text) { lLoading->setText(text); }
+
+namespace zvonar {
+
+TSplashForm* CurrentSplash() { return gSplash; }
+
+SplashScope::SplashScope(bool showSplash, bool mayCreate) {
+  if (gSplash == nullptr && showSplash && mayCreate) {
+    gSplash = new TSplashForm();
+    gSplash->show();
+    gSplash->repaint();
+    owns_ = true;
+  }
+  sincePaint_.start();
+}
+
+SplashScope::~SplashScope() {
+  if (owns_ && gSplash != nullptr) {
+    gSplash->hide();
+    delete gSplash;
+    gSplash = nullptr;
+  }
+}
+
+void SplashScope::SetStage(int stage, int stages) {
+  if (gSplash == nullptr) return;
+  gSplash->lCounter1->setText(QString("%1 / %2").arg(stage).arg(stages));
+  gSplash->repaint();
+}
+
+void SplashScope::SetProgress(int64_t position, int64_t total) {
+  if (gSplash == nullptr) return;
+  gSplash->lCounter2->setText(QString("%1 / %2").arg(position).arg(total));
+  if (position >= total || sincePaint_.elapsed() >= 40) {
+    gSplash->repaint();
+    sincePaint_.restart();
+  }
+}
+
+void SplashScope::SetState(const QString& text) {
+  if (gSplash == nullptr) return;
+  gSplash->SetState(text);
+  gSplash->repaint();
+}
+
+ProgressFn SplashScope::Progress() {
+  return [this](int64_t position, int64_t total) { SetProgress(position, total); };
+}
+
+}  // namespace zvonar

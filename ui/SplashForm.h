@@ -1,0 +1,62 @@
+// The progress splash: a small borderless window that names the stage of a
+// long operation and how far it has got. At most one exists at a time; the
+// operation that created it is the only one that closes it.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <cstdint>
+
+#include "app/Progress.h"
+
+class QLabel;
+
+class TSplashForm : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit TSplashForm(QWidget* parent = nullptr);
+
+  void SetState(const QString& text);
+
+  QLabel* Image;
+  QLabel* lProgName1;
+  QLabel* lProgName2;
+  QFrame* Bevel;
+  QLabel* lLoading;
+  QLabel* lCounter1;
+  QLabel* lCounter2;
+};
+
+namespace zvonar {
+
+// The one splash of the program, or null when none is shown.
+TSplashForm* CurrentSplash();
+
+// One operation's use of the splash. When `mayCreate` and `showSplash` are
+// set and no splash exists, it creates and shows one and owns it; otherwise
+// it uses the splash that exists, if any. The owner closes the splash when
+// the scope ends, on every path out.
+class SplashScope {
+ public:
+  SplashScope(bool showSplash, bool mayCreate = true);
+  ~SplashScope();
+  SplashScope(const SplashScope&) = delete;
+  SplashScope& operator=(const SplashScope&) = delete;
+
+  bool Owns() const { return owns_; }
+  // Stage text, e.g. "1 / 1"; progress text "position / total". Each change
+  // is painted at once; progress is painted at most every few milliseconds
+  // and always at the last step, so a scan of a million records is not slowed.
+  void SetStage(int stage, int stages);
+  void SetProgress(int64_t position, int64_t total);
+  void SetState(const QString& text);
+  // A progress callback for core operations.
+  ProgressFn Progress();
+
+ private:
+  bool owns_ = false;
+  QElapsedTimer sincePaint_;
+};
+
+}  // namespace zvonar

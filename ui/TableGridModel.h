@@ -1,0 +1,47 @@
+// The record grid's view of the detalization table: read-only, in the
+// active index order, fetching only the rows the view paints. Reading a row
+// does not move the table's current record.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+namespace zvonar {
+
+class Table;
+
+class TableGridModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit TableGridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+  // Follows `table` (the data source enabled), or nothing when null (the
+  // data source disabled, so the grid ignores the table while it changes).
+  void Attach(Table* table);
+  void Detach() { Attach(nullptr); }
+  bool Attached() const { return table_ != nullptr; }
+  // The table changed under the grid: fetch everything again.
+  void Reset();
+
+  void SetCaptions(const QStringList& captions);
+  void SetRightAligned(std::vector<bool> rightAligned);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+ private:
+  const std::vector<std::string>& RowTexts(int row) const;
+
+  Table* table_ = nullptr;
+  QStringList captions_;
+  std::vector<bool> rightAligned_;
+  mutable int cachedRow_ = -1;
+  mutable std::vector<std::string> cachedTexts_;
+};
+
+}  // namespace zvonar
