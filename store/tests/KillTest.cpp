@@ -1,0 +1,186 @@
+// A child process appends, edits and deletes records and is killed with
+// SIGKILL at a random moment; the table is then reopened and checked: it
+// opens, holds every change the child saw completed, no torn or foreign
+// record, and both index orders agree with the records. ZVONAR_KILL_ROUNDS
+// and ZVONAR_KILL_SEED set the number of rounds and the seed (the stress
+// script under bench/ runs thousands).
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "app/tests/TestSupport.h"
+#include "store/DateTimeField.h"
+#include "store/DetalTable.h"
+
+namespace zvonar {
+namespace {
+
+constexpr char kMoved[] = "moved";
+
+// What the child reports through the pipe once a change has completed.
+struct Report {
+  std::uint32_t op;  // 'S' started, 'A' appended ids [a, a + b), 'D' deleted a, 'E' edited a
+  std::uint32_t a;
+  std::uint32_t b;
+};
+
+std::vector<std::string> RecordTexts(std::uint32_t id) {
+  std::vector<std::string> t(kDetalFieldCount);
+  t[kOwnerField] = "own" + std::to_string(id % 7);
+  const DateTimeValue when{JulianDayFromDate(2024, 1, 1) + static_cast<std::int32_t>(id * 37 % 700),
+                           static_cast<std::int32_t>(id * 7919 % 86400) * 1000};
+  t[kDateTimeField] = FormatDateTimeText(when);
+  t[kNumberField] = std::to_string(id);
+  t[kAbonentField] = "abonent " + std::to_string(id * 31);
+  t[kCostField] = std::to_string(id % 100) + ".50";
+  t[kRoamingField] = id % 3 == 0 ? "" : "network " + std::to_string(id % 11);
+  return t;
+}
+
+std::uint32_t CurrentId(const Table& table) {
+  return static_cast<std::uint32_t>(std::strtoul(table.FieldText(kNumberField).c_str(), nullptr, 10));
+}
+
+[[noreturn]] void RunChild(const std::string& dir, std::uint32_t seed, std::uint32_t firstId, int fd) {
+  auto report = [fd](std::uint32_t op, std::uint32_t a, std::uint32_t b) {
+    const Report r{op, a, b};
+    if (::write(fd, &r, sizeof r) != sizeof r) _exit(3);
+  };
+  std::mt19937 rng(seed);  // 32-bit results
+  Table table;
+  std::string warning;
+  if (!OpenDetalTable(dir, "dbf", kDefaultDetalWidths, &table, &warning).ok()) _exit(2);
+  report('S', 0, 0);
+  std::uint32_t id = firstId;
+  for (int op = 0; op < 40; ++op) {
+    const auto kind = static_cast<std::uint32_t>(rng() % 10);
+    if (kind < 5) {
+      const auto count = static_cast<std::uint32_t>(20 + rng() % 300);
+      bool ok = table.BeginBulkAppend().ok();
+      for (std::uint32_t i = 0; ok && i < count; ++i) ok = table.BulkAppend(RecordTexts(id + i)).ok();
+      if (!table.EndBulkAppend().ok() || !ok) _exit(4);
+      report('A', id, count);
+      id += count;
+    } else if (kind < 7) {
+      const std::vector<std::string> texts = RecordTexts(id);
+      bool ok = table.Append().ok();
+      for (int f = 0; ok && f < kDetalFieldCount; ++f) ok = table.SetFieldText(f, texts[f]).ok();
+      if (!ok || !table.Post().ok()) _exit(5);
+      report('A', id++, 1);
+    } else if (table.RecordCount() > 0) {
+      if (!table.GoToPosition(static_cast<std::uint32_t>(rng() % table.RecordCount())).ok()) _exit(6);
+      const std::uint32_t victim = CurrentId(table);
+      if (kind == 9) {
+        if (!table.Delete().ok()) _exit(7);
+        report('D', victim, 0);
+      } else {
+        if (!table.Edit().ok() || !table.SetFieldText(kOwnerField, kMoved).ok() || !table.Post().ok()) _exit(8);
+        report('E', victim, 0);
+      }
+    }
+  }
+  if (!table.Close().ok()) _exit(9);
+  _exit(0);
+}
+
+// Walks the table in one order; checks every record against the texts of
+// its id, and the order itself. Returns the ids met.
+std::set<std::uint32_t> CheckOrder(Table& table, const char* index, int keyField) {
+  std::set<std::uint32_t> ids;
+  EXPECT_TRUE(table.SetActiveIndex(index).ok());
+  std::string prevKey;
+  std::uint32_t prevRecNo = 0;
+  for (Status s = table.First(); !table.Eof(); s = table.Next()) {
+    EXPECT_TRUE(s.ok()) << s.message();
+    if (!s.ok()) break;
+    const std::uint32_t id = CurrentId(table);
+    std::vector<std::string> want = RecordTexts(id);
+    if (table.FieldText(kOwnerField) == kMoved) want[kOwnerField] = kMoved;
+    for (int f = 0; f < kDetalFieldCount; ++f)
+      EXPECT_EQ(want[f], table.FieldText(f)) << "record " << table.RecNo() << " field " << f;
+    EXPECT_TRUE(ids.insert(id).second) << "id " << id << " twice";
+    if (keyField >= 0) {
+      const std::string key = table.FieldText(keyField);
+      EXPECT_TRUE(prevKey < key || (prevKey == key && prevRecNo < table.RecNo())) << index << " order broken at " << key;
+      prevKey = key;
+      prevRecNo = table.RecNo();
+    }
+  }
+  EXPECT_EQ(table.RecordCount(), ids.size()) << index;
+  return ids;
+}
+
+std::uint32_t EnvNumber(const char* name, std::uint32_t fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10)) : fallback;
+}
+
+TEST(KilledWriter, LeavesATableThatOpensWithEveryCompletedChange) {
+  const std::uint32_t rounds = EnvNumber("ZVONAR_KILL_ROUNDS", 30);
+  const std::uint32_t seed = EnvNumber("ZVONAR_KILL_SEED", 20240315);
+  std::mt19937 rng(seed);
+  testing::TempDir dir;
+  std::set<std::uint32_t> appended, deleted, edited;
+  for (std::uint32_t round = 0; round < rounds; ++round) {
+    SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
+    if (round % 50 == 0) {  // start afresh now and then, so the table stays small
+      std::filesystem::remove(dir.File("Tellura.dbf"));
+      appended.clear();
+      deleted.clear();
+      edited.clear();
+    }
+    int fds[2];
+    ASSERT_EQ(0, ::pipe(fds));
+    const std::uint32_t childSeed = static_cast<std::uint32_t>(rng());
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(fds[0]);
+      RunChild(dir.path(), childSeed, (round % 50 + 1) * 100000, fds[1]);
+    }
+    ::close(fds[1]);
+    Report r{};
+    const bool started = ::read(fds[0], &r, sizeof r) == sizeof r && r.op == 'S';
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 25000));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "child status " << status;
+    while (::read(fds[0], &r, sizeof r) == sizeof r) {
+      if (r.op == 'A')
+        for (std::uint32_t i = 0; i < r.b; ++i) appended.insert(r.a + i);
+      if (r.op == 'D') deleted.insert(r.a);
+      if (r.op == 'E') edited.insert(r.a);
+    }
+    ::close(fds[0]);
+
+    Table table;
+    std::string warning;
+    const Status s = OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning);
+    ASSERT_TRUE(s.ok()) << s.message();
+    ASSERT_EQ("", warning);
+    const std::set<std::uint32_t> ids = CheckOrder(table, "", -1);
+    EXPECT_EQ(ids, CheckOrder(table, kOwnerIndex, kOwnerField));
+    EXPECT_EQ(ids, CheckOrder(table, kDateTimeIndex, kDateTimeField));
+    for (std::uint32_t id : appended) {
+      ASSERT_TRUE(deleted.contains(id) || ids.contains(id)) << "lost record " << id;
+    }
+    for (std::uint32_t id : deleted) ASSERT_FALSE(ids.contains(id)) << "deleted record " << id << " is back";
+    for (Status m = table.First(); m.ok() && !table.Eof(); m = table.Next()) {
+      EXPECT_TRUE(!edited.contains(CurrentId(table)) || table.FieldText(kOwnerField) == kMoved) << table.RecNo();
+    }
+    ASSERT_TRUE(table.Close().ok());
+  }
+}
+
+}  // namespace
+}  // namespace zvonar

@@ -1,0 +1,186 @@
+// Damage on purpose: a table file that does not add up is refused and left
+// alone; an index file that is missing, stale or damaged is told apart and
+// regained from the records.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/tests/TestSupport.h"
+#include "store/Table.h"
+#include "store/tests/StoreTestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::AddRecord;
+using testing::ReadAll;
+using testing::SmallFieldDefs;
+using Lines = std::vector<std::string>;
+
+class TableDamageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Table::Create(path_, SmallFieldDefs()).ok());
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    ASSERT_TRUE(AddRecord(table, {"bob", "2024.03.02 10:00:00", "one"}).ok());
+    ASSERT_TRUE(AddRecord(table, {"alice", "2024.03.03", "two"}).ok());
+    ASSERT_TRUE(AddRecord(table, {"carl", "2024.03.01", "three"}).ok());
+    ASSERT_TRUE(table.Close().ok());
+  }
+
+  // Opening fails with Corrupt and the file keeps every byte.
+  void ExpectRefused(const std::string& content, const std::string& wantInMessage) {
+    testing::WriteOrDie(path_, content);
+    Table table;
+    const Status s = table.Open(path_);
+    EXPECT_EQ(StatusKind::Corrupt, s.kind()) << s.message();
+    EXPECT_NE(std::string::npos, s.message().find(wantInMessage)) << s.message();
+    EXPECT_FALSE(table.IsOpen());
+    EXPECT_EQ(content, testing::ReadOrEmpty(path_));
+  }
+
+  Lines OpenAndRead(OpenNotes* notes, const char* index) {
+    Table table;
+    const Status s = table.Open(path_, notes);
+    EXPECT_TRUE(s.ok()) << s.message();
+    return ReadAll(table, index);
+  }
+
+  testing::TempDir dir_;
+  std::string path_ = dir_.File("T.dbf");
+  std::string indexPath_ = dir_.File("T.MDX");
+  const Lines byName_ = {"alice|2024.03.03|two", "bob|2024.03.02 10:00:00|one", "carl|2024.03.01|three"};
+};
+
+TEST_F(TableDamageTest, TableThatDoesNotAddUpIsRefusedAndLeftAlone) {
+  const std::string good = testing::ReadOrEmpty(path_);
+  const std::size_t headerLength = 32 + 3 * 32 + 1;
+  ExpectRefused(good.substr(0, 20), "only 20 bytes");
+  ExpectRefused(good.substr(0, headerLength + 40), "counts 3 records");
+  std::string wrongVersion = good;
+  wrongVersion[0] = 0x04;
+  ExpectRefused(wrongVersion, "version");
+  std::string wrongHeader = good;
+  wrongHeader[8] = static_cast<char>(wrongHeader[8] + 1);
+  ExpectRefused(wrongHeader, "header length");
+  std::string wrongRecord = good;
+  wrongRecord[10] = static_cast<char>(wrongRecord[10] + 1);
+  ExpectRefused(wrongRecord, "record length");
+  std::string wrongType = good;
+  wrongType[32 + 32 + 11] = 'Q';
+  ExpectRefused(wrongType, "type");
+  std::string moreCounted = good;
+  moreCounted[4] = 4;
+  ExpectRefused(moreCounted, "counts 4 records");
+}
+
+TEST_F(TableDamageTest, WholeRecordsAfterTheCountedOnesAreCountedBackIn) {
+  // As a writer killed before its commit leaves the file: two whole records
+  // beyond the count, then a torn one.
+  std::string content = testing::ReadOrEmpty(path_);
+  const std::size_t recordLength = 1 + 6 + 8 + 10;
+  const std::size_t dataEnd = content.size() - 1;  // before the end-of-file byte
+  const std::string last = content.substr(dataEnd - recordLength, recordLength);
+  content = content.substr(0, dataEnd) + last + last + last.substr(0, 9);
+  testing::WriteOrDie(path_, content);
+
+  OpenNotes notes;
+  {
+    Table table;
+    ASSERT_TRUE(table.Open(path_, &notes).ok());
+    EXPECT_EQ(2u, notes.recoveredRecords);
+    EXPECT_NE("", notes.indexRebuilt);
+    EXPECT_EQ(5u, table.RecordCount());
+    EXPECT_EQ(content.size(), std::filesystem::file_size(path_));  // nothing cut
+    ASSERT_TRUE(AddRecord(table, {"dora", "2024.03.04", "four"}).ok());
+  }
+  const Lines all = OpenAndRead(&notes, "");
+  EXPECT_EQ(0u, notes.recoveredRecords);
+  EXPECT_EQ((Lines{"bob|2024.03.02 10:00:00|one", "alice|2024.03.03|two", "carl|2024.03.01|three",
+                   "carl|2024.03.01|three", "carl|2024.03.01|three", "dora|2024.03.04|four"}),
+            all);
+}
+
+TEST_F(TableDamageTest, MissingIndexOpensWithoutIndexesUntilReCreated) {
+  std::filesystem::remove(indexPath_);
+  Table table;
+  OpenNotes notes;
+  ASSERT_TRUE(table.Open(path_, &notes).ok());
+  EXPECT_TRUE(notes.indexMissing);
+  EXPECT_TRUE(table.IndexNames().empty());
+  EXPECT_EQ(StatusKind::NotFound, table.SetActiveIndex("NAME").kind());
+  EXPECT_EQ(3u, ReadAll(table, "").size());
+  ASSERT_TRUE(AddRecord(table, {"dora", "2024.03.04", "four"}).ok());
+  EXPECT_FALSE(std::filesystem::exists(indexPath_));
+
+  ASSERT_TRUE(table.ReCreateIndex().ok());
+  EXPECT_TRUE(std::filesystem::exists(indexPath_));
+  EXPECT_EQ(4u, table.RecordCount());
+  EXPECT_EQ("dora|2024.03.04|four", ReadAll(table, "NAME").back());
+  ASSERT_TRUE(table.Close().ok());
+  EXPECT_EQ(4u, OpenAndRead(&notes, "WHEN").size());
+  EXPECT_FALSE(notes.indexMissing);
+  EXPECT_EQ("", notes.indexRebuilt);
+  EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(dir_.path()), {}));  // nothing left beside
+}
+
+TEST_F(TableDamageTest, StaleIndexIsRebuiltFromTheRecords) {
+  const std::string oldIndex = testing::ReadOrEmpty(indexPath_);
+  {
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    ASSERT_TRUE(AddRecord(table, {"aaron", "2024.01.01", "new"}).ok());
+  }
+  testing::WriteOrDie(indexPath_, oldIndex);
+  OpenNotes notes;
+  const Lines byName = OpenAndRead(&notes, "NAME");
+  EXPECT_NE(std::string::npos, notes.indexRebuilt.find("another state")) << notes.indexRebuilt;
+  ASSERT_EQ(4u, byName.size());
+  EXPECT_EQ("aaron|2024.01.01|new", byName.front());
+}
+
+TEST_F(TableDamageTest, DamagedIndexIsRebuiltFromTheRecords) {
+  std::string index = testing::ReadOrEmpty(indexPath_);
+  index[index.size() - 600] ^= 0x55;
+  testing::WriteOrDie(indexPath_, index);
+  OpenNotes notes;
+  EXPECT_EQ(byName_, OpenAndRead(&notes, "NAME"));
+  EXPECT_NE(std::string::npos, notes.indexRebuilt.find("damaged")) << notes.indexRebuilt;
+  EXPECT_EQ(byName_, OpenAndRead(&notes, "NAME"));
+  EXPECT_EQ("", notes.indexRebuilt);
+
+  testing::WriteOrDie(indexPath_, "not an index at all");
+  EXPECT_EQ(byName_, OpenAndRead(&notes, "NAME"));
+  EXPECT_NE("", notes.indexRebuilt);
+}
+
+TEST_F(TableDamageTest, FilesCopiedMidSessionReopenWithEveryStoredRecord) {
+  // What a crash leaves: the files as they are while the table is open,
+  // first after an edit of a key and a delete, then after an append too.
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  ASSERT_TRUE(table.SetActiveIndex("NAME").ok());
+  ASSERT_TRUE(table.FindNearest("bob").ok());
+  ASSERT_TRUE(table.Edit().ok());
+  ASSERT_TRUE(table.SetFieldText(0, "zoe").ok());
+  ASSERT_TRUE(table.Post().ok());
+  ASSERT_TRUE(table.FindNearest("alice").ok());
+  ASSERT_TRUE(table.Delete().ok());
+  auto reopenCopy = [&]() {
+    testing::TempDir crashed;
+    std::filesystem::copy(path_, crashed.File("T.dbf"));
+    std::filesystem::copy(indexPath_, crashed.File("T.MDX"));
+    Table reopened;
+    OpenNotes notes;
+    EXPECT_TRUE(reopened.Open(crashed.File("T.dbf"), &notes).ok());
+    EXPECT_NE("", notes.indexRebuilt);
+    return ReadAll(reopened, "NAME");
+  };
+  EXPECT_EQ((Lines{"carl|2024.03.01|three", "zoe|2024.03.02 10:00:00|one"}), reopenCopy());
+  ASSERT_TRUE(AddRecord(table, {"aaron", "2024.01.01", "new"}).ok());
+  EXPECT_EQ((Lines{"aaron|2024.01.01|new", "carl|2024.03.01|three", "zoe|2024.03.02 10:00:00|one"}), reopenCopy());
+}
+
+}  // namespace
+}  // namespace zvonar
