@@ -7,16 +7,10 @@
 #include <map>
 
 #include "app/DataDir.h"
+#include "cli/CliCommand.h"
 
 namespace zvonar {
 namespace {
-
-struct CliContext {
-  std::string dataDir;
-  std::vector<std::string> args;  // the command's own arguments
-  std::ostream& out;
-  std::ostream& err;
-};
 
 using CommandFn = std::function<int(CliContext&)>;
 
@@ -33,6 +27,9 @@ const std::map<std::string, CommandInfo>& Commands() {
                      c.out << c.dataDir << '\n';
                      return kExitOk;
                    }}},
+      {"dump", {"dump [--index Owner|DateTime]   print every record, one per line, cells separated by TAB", RunDump}},
+      {"load-tsv", {"load-tsv FILE           append the records of FILE (the form dump prints)", RunLoadTsv}},
+      {"reindex", {"reindex                 rebuild the index file Tellura.MDX from the records", RunReindex}},
   };
   return commands;
 }
