@@ -1,28 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
 #include "app/tests/TestSupport.h"
-#include "cli/Cli.h"
+#include "cli/tests/CliTestSupport.h"
 #include "store/DetalTable.h"
 
 namespace zvonar {
 namespace {
 
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
+using testing::CliRun;
 
 class CliStoreTest : public ::testing::Test {
  protected:
   CliRun Run(std::vector<std::string> args) {
     args.insert(args.begin(), {"--dir", dir_.path()});
-    std::ostringstream out, err;
-    const int code = RunCli(args, out, err);
-    return {code, out.str(), err.str()};
+    return testing::RunArgs(args);
   }
   std::string Load(const std::string& content) {
     const std::string path = dir_.File("in.tsv");

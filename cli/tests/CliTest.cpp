@@ -2,24 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "app/tests/TestSupport.h"
+#include "cli/tests/CliTestSupport.h"
 
 namespace zvonar {
 namespace {
 
-struct CliRun {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunArgs(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using testing::CliRun;
+using testing::RunArgs;
 
 TEST(RunCli, UsageErrorsExitWithTwo) {
   EXPECT_EQ(kExitUsage, RunArgs({}).code);
