@@ -78,7 +78,7 @@ void TMainForm::CreateControlPanel() {
 
   gbFilterOwner = Named(new QGroupBox(" Filter Owner ", gbControl), "gbFilterOwner");
   btnSortFilterOwner = Named(new QPushButton("sorting", gbFilterOwner), "btnSortFilterOwner");
-  btnSortFilterOwner->setFixedWidth(56);
+  btnSortFilterOwner->setMaximumWidth(80);
   edFilterOwner = ComboBox("edFilterOwner", gbFilterOwner);
   auto* ownerRow = new QHBoxLayout(gbFilterOwner);
   ownerRow->setContentsMargins(4, 2, 4, 4);
