@@ -3,6 +3,7 @@
 // the text the result list shows; a TAB, CR, LF or backslash inside a cell
 // is written \t, \r, \n, \\. The table is created when missing, with the
 // file type and field widths of settings.ini.
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 
@@ -51,23 +52,40 @@ Status UnescapeCell(std::string_view text, std::string* out) {
   return Status::Ok();
 }
 
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+}
+
+// The code page 1251 field text of one cell. Plain ASCII cells, the most
+// common ones, take the short way.
+Status DecodeCell(std::string_view cell, std::string* scratch, std::string* bytes) {
+  if (cell.find('\\') == std::string_view::npos) {
+    if (IsAscii(cell)) {
+      bytes->assign(cell);
+      return Status::Ok();
+    }
+    return Utf8ToCp1251(cell, bytes);
+  }
+  Status s = UnescapeCell(cell, scratch);
+  return s.ok() ? Utf8ToCp1251(*scratch, bytes) : s;
+}
+
 // The twelve cells of one line as code page 1251 field texts.
 Status ParseRecordLine(std::string_view line, std::vector<std::string>* cells) {
-  cells->clear();
-  std::string cell;
-  for (std::size_t start = 0;;) {
+  cells->resize(kDetalFieldCount);
+  std::string scratch;
+  std::size_t count = 0;
+  for (std::size_t start = 0;; ++count) {
     const std::size_t tab = std::min(line.find('\t', start), line.size());
-    Status s = UnescapeCell(line.substr(start, tab - start), &cell);
-    std::string bytes;
-    if (s.ok()) s = Utf8ToCp1251(cell, &bytes);
-    const int field = static_cast<int>(cells->size());
-    if (!s.ok()) return Status::Invalid(std::string(DetalFieldName(field)) + ": " + s.message());
-    cells->push_back(std::move(bytes));
+    if (count < kDetalFieldCount) {
+      Status s = DecodeCell(line.substr(start, tab - start), &scratch, &(*cells)[count]);
+      if (!s.ok()) return Status::Invalid(std::string(DetalFieldName(static_cast<int>(count))) + ": " + s.message());
+    }
     if (tab == line.size()) break;
     start = tab + 1;
   }
-  if (cells->size() != kDetalFieldCount)
-    return Status::Invalid(std::to_string(cells->size()) + " cells, expected " + std::to_string(kDetalFieldCount));
+  if (++count != kDetalFieldCount)
+    return Status::Invalid(std::to_string(count) + " cells, expected " + std::to_string(kDetalFieldCount));
   DateTimeValue when;
   if (!ParseDateTimeText((*cells)[kDateTimeField], &when))
     return Status::Invalid("DateTime \"" + Cp1251ToUtf8((*cells)[kDateTimeField]) +

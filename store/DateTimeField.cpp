@@ -3,7 +3,6 @@
 // readers expect in the first four bytes of the field.
 #include "store/DateTimeField.h"
 
-#include <cstdio>
 
 namespace zvonar {
 namespace {
@@ -81,14 +80,19 @@ std::string FormatDateTimeText(const DateTimeValue& value) {
   if (value.blank()) return {};
   int y = 0, mo = 0, d = 0;
   DateFromJulianDay(value.day, &y, &mo, &d);
-  char buffer[32];
   const int secs = value.ms / 1000;
-  if (value.ms == 0)
-    std::snprintf(buffer, sizeof buffer, "%04d.%02d.%02d", y, mo, d);
-  else
-    std::snprintf(buffer, sizeof buffer, "%04d.%02d.%02d %02d:%02d:%02d", y, mo, d, secs / 3600, secs / 60 % 60,
-                  secs % 60);
-  return buffer;
+  char text[] = "0000.00.00 00:00:00";
+  auto put = [&text](std::size_t at, int v, int digits) {
+    for (int i = digits - 1; i >= 0; --i, v /= 10) text[at + i] = static_cast<char>('0' + v % 10);
+  };
+  put(0, y, 4);
+  put(5, mo, 2);
+  put(8, d, 2);
+  if (value.ms == 0) return std::string(text, 10);
+  put(11, secs / 3600, 2);
+  put(14, secs / 60 % 60, 2);
+  put(17, secs % 60, 2);
+  return std::string(text, 19);
 }
 
 void EncodeDateTimeField(const DateTimeValue& value, char* out) {

@@ -33,7 +33,8 @@ constexpr char kVersion = 0x03;
 constexpr char kLanguageDriver1251 = static_cast<char>(0xC9);
 constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
-constexpr std::uint32_t kWindowRecords = 512;
+constexpr std::uint32_t kBlockRecords = 128;
+constexpr std::size_t kCachedBlocks = 64;
 
 Status LockFailure(const std::string& path, int err) {
   if (err == EWOULDBLOCK) return Status::Error(StatusKind::InUse, path + " is in use by another program");
@@ -207,30 +208,46 @@ void DbfFile::Close() {
   fields_.clear();
   offsets_.clear();
   count_ = pending_ = recovered_ = 0;
-  windowFirst_ = windowCount_ = lastRead_ = 0;
-  window_.clear();
-  window_.shrink_to_fit();
+  cache_.clear();
+}
+
+void DbfFile::DropPending() {
+  pending_ = 0;
+  cache_.clear();
+}
+
+DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) {
+  auto holds = [recno](const CachedBlock& b) { return b.first != 0 && recno >= b.first && recno < b.first + b.count; };
+  if (lastBlock_ < cache_.size() && holds(cache_[lastBlock_])) return &cache_[lastBlock_];
+  for (std::size_t i = 0; i < cache_.size(); ++i)
+    if (holds(cache_[i])) return &cache_[lastBlock_ = i];
+  return nullptr;
 }
 
 Status DbfFile::ReadRecord(std::uint32_t recno, char* out) {
   const std::uint32_t total = count_ + pending_;
-  if (recno < 1 || recno > total) return Status::Error(StatusKind::Internal, "record " + std::to_string(recno) + " does not exist");
-  if (recno < windowFirst_ || recno >= windowFirst_ + windowCount_) {
-    if (recno == lastRead_ + 1) {
-      const std::uint32_t n = std::min(kWindowRecords, total - recno + 1);
-      window_.resize(std::size_t{n} * recordLength_);
-      windowCount_ = 0;
-      Status s = ReadRecords(recno, n, window_.data());
-      if (!s.ok()) return s;
-      windowFirst_ = recno;
-      windowCount_ = n;
+  if (recno < 1 || recno > total)
+    return Status::Error(StatusKind::Internal, "record " + std::to_string(recno) + " does not exist");
+  CachedBlock* block = CachedBlockOf(recno);
+  if (block == nullptr) {
+    if (cache_.size() < kCachedBlocks) {
+      block = &cache_.emplace_back();
     } else {
-      lastRead_ = recno;
-      return PRead(RecordOffset(recno), recordLength_, out);
+      block = &*std::min_element(cache_.begin(), cache_.end(),
+                                 [](const CachedBlock& a, const CachedBlock& b) { return a.lastUse < b.lastUse; });
     }
+    const std::uint32_t first = (recno - 1) / kBlockRecords * kBlockRecords + 1;
+    const std::uint32_t n = std::min(kBlockRecords, total - first + 1);
+    block->first = 0;
+    block->data.resize(std::size_t{n} * recordLength_);
+    Status s = ReadRecords(first, n, block->data.data());
+    if (!s.ok()) return s;
+    block->first = first;
+    block->count = n;
+    lastBlock_ = static_cast<std::size_t>(block - cache_.data());
   }
-  lastRead_ = recno;
-  std::memcpy(out, &window_[(recno - windowFirst_) * recordLength_], recordLength_);
+  block->lastUse = ++useClock_;
+  std::memcpy(out, &block->data[(recno - block->first) * recordLength_], recordLength_);
   return Status::Ok();
 }
 
@@ -240,8 +257,8 @@ Status DbfFile::ReadRecords(std::uint32_t first, std::uint32_t count, char* out)
 
 Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
   Status s = PWrite(RecordOffset(recno), record, recordLength_);
-  if (s.ok() && recno >= windowFirst_ && recno < windowFirst_ + windowCount_)
-    std::memcpy(&window_[(recno - windowFirst_) * recordLength_], record, recordLength_);
+  CachedBlock* block = s.ok() ? CachedBlockOf(recno) : nullptr;
+  if (block != nullptr) std::memcpy(&block->data[(recno - block->first) * recordLength_], record, recordLength_);
   return s;
 }
 

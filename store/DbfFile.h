@@ -52,9 +52,9 @@ class DbfFile {
   std::uint32_t RecoveredRecords() const { return recovered_; }
 
   // Reads record `recno` (1-based, committed or pending) into `out`,
-  // RecordLength() bytes. Sequential reads are served from a read-ahead window.
+  // RecordLength() bytes, through a small cache of record blocks.
   Status ReadRecord(std::uint32_t recno, char* out);
-  // Reads `count` records from `first` on into `out`, bypassing the window.
+  // Reads `count` records from `first` on into `out`, bypassing the cache.
   Status ReadRecords(std::uint32_t first, std::uint32_t count, char* out);
   // Overwrites record `recno` in place.
   Status WriteRecord(std::uint32_t recno, const char* record);
@@ -68,7 +68,7 @@ class DbfFile {
   Status Commit();
   // Forgets records appended since the last commit; the next append
   // overwrites them.
-  void DropPending() { pending_ = windowCount_ = 0; }
+  void DropPending();
   // Flushes everything written so far to disk.
   Status Sync();
 
@@ -91,11 +91,19 @@ class DbfFile {
   std::uint32_t recovered_ = 0;
   bool productionIndex_ = false;
 
-  // Read-ahead window: records windowFirst_ .. windowFirst_ + windowCount_ - 1.
-  std::vector<char> window_;
-  std::uint32_t windowFirst_ = 0;
-  std::uint32_t windowCount_ = 0;
-  std::uint32_t lastRead_ = 0;
+  // Cached blocks of consecutive records: a scan in file order reads each
+  // block once, and so does a walk in index order that moves through a few
+  // dozen regions of the file at a time (one month over many bills).
+  struct CachedBlock {
+    std::uint32_t first = 0;  // first record; 0 when the slot is free
+    std::uint32_t count = 0;
+    std::uint64_t lastUse = 0;
+    std::vector<char> data;
+  };
+  CachedBlock* CachedBlockOf(std::uint32_t recno);
+  std::vector<CachedBlock> cache_;
+  std::size_t lastBlock_ = 0;  // the block read last, tried first
+  std::uint64_t useClock_ = 0;
 };
 
 // Validates field definitions for a new table; the message names the field.

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# bench/store.sh [--records N]: the detalization table against SQLite on the
+# same generated bills (default 1,000,000 records, 50 owners, two years).
+# Both load the same lines, then read everything, one owner's block and one
+# month; each figure is printed as "name value unit", and each pair as
+# "name_vs_sqlite ratio" (below 1: the table is faster or smaller).
+# Run through bench/run.sh, which sets ZVONAR_BENCH_BIN.
+set -euo pipefail
+records=1000000
+while [ $# -gt 0 ]; do
+  case $1 in
+    --records) records=$2; shift 2 ;;
+    *) echo "usage: bench/run.sh store [--records N]" >&2; exit 2 ;;
+  esac
+done
+bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
+cli=$bin/cli/zvonar-cli
+bench=$bin/store/store_bench
+command -v sqlite3 >/dev/null || { echo "sqlite3 is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+work=$(mktemp -d "${TMPDIR:-/tmp}/zvonar-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+owner=25
+month=2024.03
+
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
+figure() { awk -v n="$1" '$1 == n { print $2 }'; }
+# The "real" seconds of the last statement that sqlite3's .timer reported.
+sqlite_time() { grep '^Run Time' | tail -1 | awk '{print $4}'; }
+
+"$bench" gen "$records" "$work/bills.tsv"
+echo "records $records records"
+
+mkdir -p "$work/table"
+start=$(now)
+"$cli" --dir "$work/table" load-tsv "$work/bills.tsv"
+load=$(elapsed "$start" "$(now)")
+echo "load $load s"
+
+fields="owner, datetime, number, abonent, code, type, sec, min, cost, mtp, \"all\", roaming"
+lengths="sum(length(owner) + length(datetime) + length(number) + length(abonent) + length(code) + length(type) + \
+length(sec) + length(min) + length(cost) + length(mtp) + length(\"all\") + length(roaming))"
+start=$(now)
+sqlite3 "$work/bills.db" <<SQL
+CREATE TABLE detal(owner TEXT, datetime TEXT, number TEXT, abonent TEXT, code TEXT, type TEXT,
+                   sec TEXT, min TEXT, cost TEXT, mtp TEXT, "all" TEXT, roaming TEXT);
+CREATE INDEX detal_owner ON detal(owner);
+CREATE INDEX detal_datetime ON detal(datetime);
+.mode tabs
+.import $work/bills.tsv detal
+SQL
+sqlite_load=$(elapsed "$start" "$(now)")
+echo "sqlite_load $sqlite_load s"
+echo "load_vs_sqlite $(ratio "$load" "$sqlite_load") ratio"
+
+"$bench" open "$work/table/"
+
+owner_number=$(awk -v o="$owner" 'BEGIN { printf "7916%d", 1000000 + o * 7919 }')  # as store_bench gen numbers them
+run_pair() {  # name, store_bench arguments..., then the SQL after "--"
+  local name=$1; shift
+  local args=()
+  while [ "$1" != "--" ]; do args+=("$1"); shift; done
+  shift
+  local ours theirs
+  ours=$("$bench" "${args[@]}")
+  echo "$ours"
+  theirs=$(printf '.timer on\n%s\n' "$1" | sqlite3 "$work/bills.db" | sqlite_time)
+  echo "sqlite_$name $theirs s"
+  echo "${name}_vs_sqlite $(ratio "$(echo "$ours" | figure "$name")" "$theirs") ratio"
+}
+run_pair scan scan "$work/table/" -- "SELECT count(*), $lengths FROM detal;"
+run_pair owner owner "$work/table/" "$owner" -- "SELECT count(*), $lengths FROM detal WHERE owner = '$owner_number';"
+run_pair month month "$work/table/" "$month" -- \
+  "SELECT count(*), $lengths FROM detal WHERE datetime >= '$month' AND datetime < '$month.99';"
+
+mb() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1048576 }'; }
+dbf=$(mb "$work/table/Tellura.dbf")
+mdx=$(mb "$work/table/Tellura.MDX")
+db=$(mb "$work/bills.db")
+echo "table_size $dbf MB"
+echo "index_size $mdx MB"
+echo "sqlite_size $db MB"
+echo "size_vs_sqlite $(ratio "$(awk -v a="$dbf" -v b="$mdx" 'BEGIN { print a + b }')" "$db") ratio"
