@@ -86,7 +86,7 @@ int Run(const std::string& command, const std::string& dir, const std::string& a
   if (!s.ok()) return Fail(s);
   const double openTime = Seconds(opening);
   if (command == "open") {
-    std::printf("open %.3f s\nopen_memory %.1f MB\nopen_peak_memory %.1f MB\n", openTime, StatusMb("VmRSS:"),
+    std::printf("open %.4f s\nopen_memory %.1f MB\nopen_peak_memory %.1f MB\n", openTime, StatusMb("VmRSS:"),
                 StatusMb("VmHWM:"));
     return 0;
   }
@@ -108,7 +108,7 @@ int Run(const std::string& command, const std::string& dir, const std::string& a
     return 2;
   }
   if (!s.ok()) return Fail(s);
-  std::printf("%s %.3f s\n%s_records %zu records\n%s_bytes %zu bytes\n", command.c_str(), Seconds(start),
+  std::printf("%s %.4f s\n%s_records %zu records\n%s_bytes %zu bytes\n", command.c_str(), Seconds(start),
               command.c_str(), records, command.c_str(), bytes);
   return 0;
 }

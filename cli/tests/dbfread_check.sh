@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # dbfread_check.sh ZVONAR-CLI: loads sample records with zvonar-cli, then
 # checks that Debian's python3-dbfread reads the table back with the same
-# texts and date-times that `zvonar-cli dump` shows. Exit 77 (skipped) only
-# when /usr/bin/python3 or its dbfread module is missing.
+# texts and date-times that `zvonar-cli dump` shows, and that the index
+# file's trees hold the records in key order. Exit 77 (skipped) only when
+# /usr/bin/python3 or its dbfread module is missing.
 set -euo pipefail
 cli=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,3 +35,4 @@ cmp -s "$dir/engine.txt" "$dir/dbfread.txt"
 lines=$(wc -l < "$dir/engine.txt")
 [ "$lines" -eq 1503 ] || { echo "dump holds $lines records, expected 1503"; exit 1; }
 echo "dbfread reads all $lines records as the program shows them"
+"$py" "$here/mdx_check.py" "$dir/Tellura.dbf" "$dir/Tellura.MDX"
