@@ -184,11 +184,13 @@ Status LoadTag(const std::string& path, const std::string& image, std::size_t sl
   tag->ClearOrder();
   const std::uint8_t mark = static_cast<std::uint8_t>(slot);
   std::vector<std::pair<std::uint32_t, int>> stack{{GetU32(h), 0}};
+  std::size_t visits = 0;  // a sound tree visits each block once at most
   while (!stack.empty()) {
     const auto [page, depth] = stack.back();
     stack.pop_back();
     const char* node = blockAt(page);
-    if (node == nullptr || depth > kMaxDepth) return Stale(path, "tag " + tag->name() + " has a broken tree");
+    if (node == nullptr || depth > kMaxDepth || ++visits > pages / 2)
+      return Stale(path, "tag " + tag->name() + " has a broken tree");
     const std::uint32_t n = GetU32(node);
     if (n > static_cast<std::uint32_t>(perNode)) return Stale(path, "tag " + tag->name() + " has an overfull node");
     const std::uint32_t rightmost = GetU32(node + 8 + n * entryLength);
