@@ -13,30 +13,34 @@
 #include "app/MainForm.h"
 #include "import/Times.h"
 #include "ui/AboutForm.h"
+#include "ui/Busy.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
 
 using namespace zvonar;
 
 void TMainForm::ConnectHandlers() {
-  connect(chkbFilterOwner, &QCheckBox::clicked, this, &TMainForm::chkbFilterOwnerClick);
-  connect(chkbFilterDate, &QCheckBox::clicked, this, &TMainForm::chkbFilterDateClick);
-  connect(chkbFilterNumber, &QCheckBox::clicked, this, &TMainForm::chkbFilterNumberClick);
-  connect(chkbFilterCode, &QCheckBox::clicked, this, &TMainForm::chkbFilterCodeClick);
-  connect(chkbFilterType, &QCheckBox::clicked, this, &TMainForm::chkbFilterTypeClick);
+  const auto on = [this](auto* sender, auto signal, void (TMainForm::*handler)()) {
+    connect(sender, signal, this, Guarded(this, handler, prompts_));
+  };
+  on(chkbFilterOwner, &QCheckBox::clicked, &TMainForm::chkbFilterOwnerClick);
+  on(chkbFilterDate, &QCheckBox::clicked, &TMainForm::chkbFilterDateClick);
+  on(chkbFilterNumber, &QCheckBox::clicked, &TMainForm::chkbFilterNumberClick);
+  on(chkbFilterCode, &QCheckBox::clicked, &TMainForm::chkbFilterCodeClick);
+  on(chkbFilterType, &QCheckBox::clicked, &TMainForm::chkbFilterTypeClick);
   for (QCheckBox* box : {chkbFilterOperCode, chkbFilterCalls, chkbFilterSMS, chkbFilterMMS, chkbFilterNull})
-    connect(box, &QCheckBox::clicked, this, &TMainForm::chkbFilterOperCodeClick);
-  connect(chkbFilterExclude, &QCheckBox::clicked, this, &TMainForm::chkbFilterExcludeClick);
-  connect(edFilterOwner, &QComboBox::currentTextChanged, this, &TMainForm::edFilterOwnerChange);
-  connect(dtpDateBegin, &QDateEdit::dateChanged, this, &TMainForm::dtpDateBeginChange);
-  connect(dtpDateEnd, &QDateEdit::dateChanged, this, &TMainForm::dtpDateEndChange);
-  connect(btnSortFilterOwner, &QPushButton::clicked, this, &TMainForm::btnSortFilterOwnerClick);
-  connect(mnExit, &QAction::triggered, this, &TMainForm::mnExitClick);
-  connect(mnAbout, &QAction::triggered, this, &TMainForm::mnAboutClick);
-  connect(mnSetupBDE, &QAction::triggered, this, &TMainForm::mnSetupBDEClick);
-  connect(mnDBReOpen, &QAction::triggered, this, &TMainForm::mnDBReOpenClick);
-  connect(mnDBIndexReCreate, &QAction::triggered, this, &TMainForm::mnDBIndexReCreateClick);
-  connect(mnDBReCreate, &QAction::triggered, this, [] {});
+    on(box, &QCheckBox::clicked, &TMainForm::chkbFilterOperCodeClick);
+  on(chkbFilterExclude, &QCheckBox::clicked, &TMainForm::chkbFilterExcludeClick);
+  on(edFilterOwner, &QComboBox::currentTextChanged, &TMainForm::edFilterOwnerChange);
+  on(dtpDateBegin, &QDateEdit::dateChanged, &TMainForm::dtpDateBeginChange);
+  on(dtpDateEnd, &QDateEdit::dateChanged, &TMainForm::dtpDateEndChange);
+  on(btnSortFilterOwner, &QPushButton::clicked, &TMainForm::btnSortFilterOwnerClick);
+  on(mnExit, &QAction::triggered, &TMainForm::mnExitClick);
+  on(mnAbout, &QAction::triggered, &TMainForm::mnAboutClick);
+  on(mnSetupBDE, &QAction::triggered, &TMainForm::mnSetupBDEClick);
+  on(mnDBReOpen, &QAction::triggered, &TMainForm::mnDBReOpenClick);
+  on(mnDBIndexReCreate, &QAction::triggered, &TMainForm::mnDBIndexReCreateClick);
+  // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 
 void TMainForm::chkbFilterOwnerClick() {

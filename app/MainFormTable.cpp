@@ -16,6 +16,7 @@
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
+#include "ui/Busy.h"
 #include "ui/ListModels.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
@@ -50,7 +51,11 @@ void TMainForm::CloseTable() {
 
 void TMainForm::FirstActivation() {
   CloseTable();
-  const Status s = OpenDetalTable(programDir_, settings_.dbType, WidthsOf(settings_), table_.get(), &openWarning_);
+  Status s;
+  {
+    BusyCursorScope busy;
+    s = OpenDetalTable(programDir_, settings_.dbType, WidthsOf(settings_), table_.get(), &openWarning_);
+  }
   if (!openWarning_.empty()) prompts_->ShowError(ToQt(openWarning_));
   const bool failed = !s.ok();
   if (failed) {
@@ -126,8 +131,11 @@ void TMainForm::mnDBReOpenClick() {
   CloseTable();
   const std::string path = DetalTablePath(programDir_, settings_.dbType);
   OpenNotes notes;
-  Status s = FileExists(path) ? table_->Open(path, &notes)
-                              : Status::Error(StatusKind::NotFound, "the table file " + path + " does not exist");
+  Status s = Status::Error(StatusKind::NotFound, "the table file " + path + " does not exist");
+  if (FileExists(path)) {
+    BusyCursorScope busy;
+    s = table_->Open(path, &notes);
+  }
   if (!s.ok()) {
     prompts_->ShowError(WithDetail("Error on Re-Open DataBase!", s));
     UpdateCounters();
@@ -141,7 +149,11 @@ void TMainForm::mnDBReOpenClick() {
 
 void TMainForm::mnDBIndexReCreateClick() {
   CloseTable();
-  const Status s = ReCreateDetalIndex(programDir_, settings_.dbType, WidthsOf(settings_), table_.get());
+  Status s;
+  {
+    BusyCursorScope busy;
+    s = ReCreateDetalIndex(programDir_, settings_.dbType, WidthsOf(settings_), table_.get());
+  }
   if (!s.ok()) prompts_->ShowError(WithDetail("Error on Open DataBase!", s));
   gridModel_->Attach(table_.get());
   SetupGridColumns();

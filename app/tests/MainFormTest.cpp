@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -182,6 +183,79 @@ class MainFormTest : public QObject {
     auto form = Start(dir, &prompts);
     form->mnSetupBDE->trigger();
     QCOMPARE(prompts.infos, QStringList{"BDE already installed!"});
+    form->close();
+  }
+
+  void MaximizedStateSkipsTheStoredSize() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("settings.ini"),
+                        "[Window]\r\nMainWindowState=Maximized\r\nMainHeight=600\r\nMainWidth=900\r\n");
+    ScriptedPrompts prompts;
+    auto form = Start(dir, &prompts);
+    QVERIFY(form->windowState() & Qt::WindowMaximized);
+    form->close();
+    const IniFile ini(SplitLines(testing::ReadOrEmpty(dir.File("settings.ini"))));
+    QCOMPARE(ini.ReadString("Window", "MainWindowState", ""), std::string("Maximized"));
+  }
+
+  void FortyTwoLineLanguageFileChangesMenusButNotAbout() {
+    TempDir dir;
+    std::string text = Lines(27, "x") + "Fichier\r\n" + Lines(14, "m");  // lines 0..41
+    testing::WriteOrDie(dir.File("half.lng"), text);
+    testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nLanguage=half\r\n");
+    ScriptedPrompts prompts;
+    auto form = Start(dir, &prompts);
+    QCOMPARE(form->mnFile->title(), QString("Fichier"));
+    QCOMPARE(form->mnSettings->text(), QString("m13..."));
+    QCOMPARE(form->mnAbout->text(), QString("About..."));
+    QCOMPARE(form->AllText, QString("All"));
+    QCOMPARE(form->chkbFilterOwner->text(), QString("x3"));
+    form->close();
+  }
+
+  void EmptyOwnerBoxLeavesTheOwnersFileUnchanged() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("Tellura.dat"), "");
+    ScriptedPrompts prompts;
+    auto form = Start(dir, &prompts);
+    QCOMPARE(form->edFilterOwner->count(), 0);
+    form->close();
+    QCOMPARE(testing::ReadOrEmpty(dir.File("Tellura.dat")), std::string(""));
+  }
+
+  void ReferenceFilesFillTheBoxes() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("codetype.dat"), "1=Call\r\n8=SMS\r\nbare\r\n");
+    testing::WriteOrDie(dir.File("abonents.dat"),
+                        "stamp\r\n[Abonents]\r\n79031112233=Ann\r\n79265554433=Bob\r\n");
+    testing::WriteOrDie(dir.File("opercode.dat"), "903\r\n926\r\n");
+    testing::WriteOrDie(dir.File("settings.ini"), "[Filter]\r\nFilterCodeText=SMS\r\nOperCodeID=916\r\n");
+    ScriptedPrompts prompts;
+    auto form = Start(dir, &prompts);
+    QCOMPARE(form->cbFilterCode->count(), 3);
+    QCOMPARE(form->cbFilterType->itemText(1), QString("SMS"));
+    QCOMPARE(form->cbFilterCode->itemText(2), QString(""));
+    QCOMPARE(form->cbFilterCode->currentText(), QString("SMS"));
+    QCOMPARE(form->cbFilterNumber->count(), 2);
+    QCOMPARE(form->cbFilterNumber->itemText(0), QString("79031112233"));
+    QCOMPARE(form->cbFilterOperCode->count(), 2);
+    QCOMPARE(form->cbFilterOperCode->currentText(), QString("916"));
+    // One statistic row per code/type text and the total row.
+    QCOMPARE(form->lvStatModel->rowCount(), 4);
+    QCOMPARE(form->lvStatModel->Rows().back().at(0), std::string("All"));
+    form->close();
+  }
+
+  void SortingTheOwnersKeepsTheText() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("Tellura.dat"), "79003\r\n79001\r\n79002\r\n");
+    ScriptedPrompts prompts;
+    auto form = Start(dir, &prompts);
+    form->edFilterOwner->setEditText("typed");
+    form->btnSortFilterOwner->click();
+    QCOMPARE(form->edFilterOwner->itemText(0), QString("79001"));
+    QCOMPARE(form->edFilterOwner->itemText(2), QString("79003"));
+    QCOMPARE(form->edFilterOwner->currentText(), QString("typed"));
     form->close();
   }
 
