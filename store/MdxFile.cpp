@@ -25,6 +25,7 @@
 #include "store/MdxFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -161,6 +162,35 @@ void ThreadTagName(std::string* image, const std::vector<TagIndex>& tags, std::s
   }
 }
 
+// Blocks of one tag's tree: full leaves, then branch levels up to the root.
+std::size_t TreeBlocks(const TagIndex& tag) {
+  const std::size_t perNode = static_cast<std::size_t>(KeysPerNode(tag));
+  std::size_t level = std::max<std::size_t>(1, (tag.size() + perNode - 1) / perNode);
+  std::size_t blocks = level;
+  while (level > 1) blocks += level = (level + perNode) / (perNode + 1);
+  return blocks;
+}
+
+// The whole file in one read into a buffer of its size, so that a large
+// index costs its size in memory once.
+Status ReadIndexFile(const std::string& path, std::string* image) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
+                         "cannot open " + path + ": " + ErrnoText(errno));
+  struct stat st {};
+  Status s = ::fstat(fd, &st) == 0 ? Status::Ok() : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (s.ok()) image->resize(static_cast<std::size_t>(st.st_size));
+  for (std::size_t done = 0; s.ok() && done < image->size();) {
+    const ssize_t n = ::pread(fd, image->data() + done, image->size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) s = Status::IoError("cannot read " + path + ": " + (n < 0 ? ErrnoText(errno) : "it shrank"));
+    done += n > 0 ? static_cast<std::size_t>(n) : 0;
+  }
+  ::close(fd);
+  return s;
+}
+
 Status Stale(const std::string& path, const std::string& why) {
   return Status::Error(StatusKind::Corrupt, path + " does not match the table: " + why);
 }
@@ -216,7 +246,11 @@ Status LoadTag(const std::string& path, const std::string& image, std::size_t sl
 
 Status WriteMdxFile(const std::string& path, const std::string& tableName, const std::vector<TagIndex>& tags,
                     const IndexMarker& marker) {
-  std::string image(kHeaderBytes, '\0');
+  std::size_t pages = kHeaderBytes / kPage;
+  for (const TagIndex& tag : tags) pages += (1 + TreeBlocks(tag)) * (kBlock / kPage);
+  std::string image;
+  image.reserve(pages * kPage);  // built in place, without growing
+  image.resize(kHeaderBytes, '\0');
   image[0] = 2;
   PutToday(&image[1]);
   std::string base = tableName.substr(0, tableName.rfind('.'));
@@ -261,7 +295,7 @@ Status WriteMdxFile(const std::string& path, const std::string& tableName, const
 Status ReadMdxFile(const std::string& path, const IndexMarker& expected, std::vector<TagIndex>* tags,
                    std::vector<std::uint32_t>* deleted) {
   std::string image;
-  Status s = ReadWholeFile(path, &image);
+  Status s = ReadIndexFile(path, &image);
   if (!s.ok()) return s;
   if (image.size() < kHeaderBytes || image.size() % kPage != 0 || image[0] != 2 || GetU16(&image[22]) != kBlock)
     return Stale(path, "not an index file of this program");
