@@ -19,7 +19,9 @@ namespace {
 constexpr int kOwners = 50;
 constexpr int kMonths = 24;
 
-std::string OwnerNumber(int owner) { return "7916" + std::to_string(1000000 + owner * 7919); }
+std::string OwnerNumber(int owner) {
+  return "7916" + std::to_string(1000000 + owner * 7919);
+}
 
 // Bills of 50 owners over two years, appended bill by bill as the import
 // does: each month, each owner's lines in time order.

@@ -22,11 +22,20 @@ std::string EscapeCell(std::string_view text) {
   out.reserve(text.size());
   for (char ch : text) {
     switch (ch) {
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += ch;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += ch;
     }
   }
   return out;
@@ -41,12 +50,22 @@ Status UnescapeCell(std::string_view text, std::string* out) {
     }
     const char next = i + 1 < text.size() ? text[++i] : '\0';
     switch (next) {
-      case 't': *out += '\t'; break;
-      case 'r': *out += '\r'; break;
-      case 'n': *out += '\n'; break;
-      case '\\': *out += '\\'; break;
-      case '\0': return Status::Invalid("a lone backslash ends the cell");
-      default: return Status::Invalid(std::string("unknown escape \\") + next);
+      case 't':
+        *out += '\t';
+        break;
+      case 'r':
+        *out += '\r';
+        break;
+      case 'n':
+        *out += '\n';
+        break;
+      case '\\':
+        *out += '\\';
+        break;
+      case '\0':
+        return Status::Invalid("a lone backslash ends the cell");
+      default:
+        return Status::Invalid(std::string("unknown escape \\") + next);
     }
   }
   return Status::Ok();
@@ -175,10 +194,11 @@ int RunLoadTsv(CliContext& c) {
   if (!s.ok()) return Fail(c, s.message());
   if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
   s = table.BeginBulkAppend();
-  if (s.ok()) s = ForEachLine(path, [&](std::string_view line, std::size_t) {
-        Status parsed = ParseRecordLine(line, &cells);
-        return parsed.ok() ? table.BulkAppend(cells) : parsed;
-      });
+  if (s.ok())
+    s = ForEachLine(path, [&](std::string_view line, std::size_t) {
+      Status parsed = ParseRecordLine(line, &cells);
+      return parsed.ok() ? table.BulkAppend(cells) : parsed;
+    });
   Status end = table.EndBulkAppend();
   if (s.ok()) s = end;
   Status closed = table.Close();

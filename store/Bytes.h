@@ -13,14 +13,22 @@ inline std::uint32_t GetLe(const char* p, int size) {
   for (int i = size - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
   return v;
 }
-inline std::uint16_t GetU16(const char* p) { return static_cast<std::uint16_t>(GetLe(p, 2)); }
-inline std::uint32_t GetU32(const char* p) { return GetLe(p, 4); }
+inline std::uint16_t GetU16(const char* p) {
+  return static_cast<std::uint16_t>(GetLe(p, 2));
+}
+inline std::uint32_t GetU32(const char* p) {
+  return GetLe(p, 4);
+}
 
 inline void PutLe(std::uint64_t v, char* p, int size) {
   for (int i = 0; i < size; ++i, v >>= 8) p[i] = static_cast<char>(v & 0xFF);
 }
-inline void PutU16(std::uint32_t v, char* p) { PutLe(v, p, 2); }
-inline void PutU32(std::uint32_t v, char* p) { PutLe(v, p, 4); }
+inline void PutU16(std::uint32_t v, char* p) {
+  PutLe(v, p, 2);
+}
+inline void PutU32(std::uint32_t v, char* p) {
+  PutLe(v, p, 4);
+}
 
 // Today's date as dBase headers keep it: year - 1900, month, day.
 inline void PutToday(char* p) {

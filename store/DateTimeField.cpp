@@ -3,14 +3,15 @@
 // readers expect in the first four bytes of the field.
 #include "store/DateTimeField.h"
 
-
 namespace zvonar {
 namespace {
 
 constexpr std::int32_t kFirstValidDay = 1'721'426;  // 0001-01-01
 constexpr std::int32_t kLastValidDay = 5'373'484;   // 9999-12-31
 
-bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeapYear(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -100,7 +101,9 @@ void EncodeDateTimeField(const DateTimeValue& value, char* out) {
   WriteInt32(value.ms, out + 4);
 }
 
-DateTimeValue DecodeDateTimeField(const char* bytes) { return {ReadInt32(bytes), ReadInt32(bytes + 4)}; }
+DateTimeValue DecodeDateTimeField(const char* bytes) {
+  return {ReadInt32(bytes), ReadInt32(bytes + 4)};
+}
 
 bool IsValidDateTimeField(const char* bytes) {
   const DateTimeValue v = DecodeDateTimeField(bytes);

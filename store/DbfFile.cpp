@@ -47,9 +47,8 @@ Status Damaged(const std::string& path, const std::string& what) {
 
 bool ValidFieldName(const std::string& name) {
   if (name.empty() || name.size() > 10) return false;
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-  });
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; });
 }
 
 }  // namespace
@@ -136,8 +135,8 @@ Status DbfFile::ReadHeader(std::uint64_t fileSize) {
   recordLength_ = GetU16(&head[10]);
   count_ = GetU32(&head[4]);
   productionIndex_ = head[28] != 0;
-  if (headerLength_ < kFileHeaderSize + kDescriptorSize + 1 || (headerLength_ - kFileHeaderSize - 1) % kDescriptorSize != 0 ||
-      headerLength_ > fileSize)
+  if (headerLength_ < kFileHeaderSize + kDescriptorSize + 1 ||
+      (headerLength_ - kFileHeaderSize - 1) % kDescriptorSize != 0 || headerLength_ > fileSize)
     return Damaged(path_, "impossible header length " + std::to_string(headerLength_));
   std::string descriptors(headerLength_ - kFileHeaderSize, '\0');
   s = PRead(kFileHeaderSize, descriptors.size(), descriptors.data());
@@ -263,7 +262,8 @@ Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
 }
 
 Status DbfFile::AppendRecords(const char* records, std::uint32_t count) {
-  if (std::uint64_t{count_} + pending_ + count > UINT32_MAX) return Status::Invalid(path_ + " cannot hold more records");
+  if (std::uint64_t{count_} + pending_ + count > UINT32_MAX)
+    return Status::Invalid(path_ + " cannot hold more records");
   const std::uint64_t at = RecordOffset(count_ + pending_ + 1);
   Status s = PWrite(at, records, std::size_t{count} * recordLength_);
   if (s.ok()) s = PWrite(at + std::uint64_t{count} * recordLength_, &kEndOfFile, 1);
@@ -299,7 +299,8 @@ Status DbfFile::PRead(std::uint64_t offset, std::size_t size, char* out) const {
     const ssize_t n = ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
-    if (n == 0) return Status::Error(StatusKind::Corrupt, path_ + " ended early at byte " + std::to_string(offset + done));
+    if (n == 0)
+      return Status::Error(StatusKind::Corrupt, path_ + " ended early at byte " + std::to_string(offset + done));
     done += static_cast<std::size_t>(n);
   }
   return Status::Ok();

@@ -41,9 +41,13 @@ std::vector<FieldDef> BuildDetalFieldDefs(const DetalWidths& widths) {
   return fields;
 }
 
-std::string DetalTablePath(const std::string& dir, const std::string& dbType) { return dir + "Tellura." + dbType; }
+std::string DetalTablePath(const std::string& dir, const std::string& dbType) {
+  return dir + "Tellura." + dbType;
+}
 
-std::string DetalIndexPath(const std::string& dir) { return dir + "Tellura.MDX"; }
+std::string DetalIndexPath(const std::string& dir) {
+  return dir + "Tellura.MDX";
+}
 
 Status OpenDetalTable(const std::string& dir, const std::string& dbType, const DetalWidths& widths, Table* table,
                       std::string* warning) {

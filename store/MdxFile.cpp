@@ -51,8 +51,12 @@ constexpr std::uint32_t kInStep = 1;
 constexpr std::uint32_t kBehind = 2;
 constexpr int kMaxDepth = 24;
 
-int EntryLength(const TagIndex& tag) { return (tag.KeyLength() + 4 + 3) / 4 * 4; }
-int KeysPerNode(const TagIndex& tag) { return static_cast<int>((kBlock - 12) / EntryLength(tag)); }
+int EntryLength(const TagIndex& tag) {
+  return (tag.KeyLength() + 4 + 3) / 4 * 4;
+}
+int KeysPerNode(const TagIndex& tag) {
+  return static_cast<int>((kBlock - 12) / EntryLength(tag));
+}
 
 std::uint64_t FileChecksum(const std::string& image) {
   const std::uint64_t head = HashBytes(image.data(), kMarker);

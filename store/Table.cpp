@@ -206,7 +206,8 @@ Status Table::Fingerprint(std::uint64_t* fingerprint) {
   if (!s.ok()) return s;
   std::uint64_t hash = HashBytes(record.data(), 1);
   for (int i = 0; i < FieldCount(); ++i)
-    if (Field(i).indexed) hash = HashBytes(&record[dbf_.FieldOffset(i)], static_cast<std::size_t>(Field(i).width), hash);
+    if (Field(i).indexed)
+      hash = HashBytes(&record[dbf_.FieldOffset(i)], static_cast<std::size_t>(Field(i).width), hash);
   *fingerprint = hash;
   return Status::Ok();
 }
@@ -256,7 +257,9 @@ Status Table::SetActiveIndex(std::string_view name) {
   return Status::Ok();
 }
 
-std::string Table::ActiveIndex() const { return active_ < 0 ? std::string() : tags_[active_].name(); }
+std::string Table::ActiveIndex() const {
+  return active_ < 0 ? std::string() : tags_[active_].name();
+}
 
 // In physical order position p is the (p+1)-th live record: p + 1 plus the
 // deleted records before it, found by binary search over the deleted list.
@@ -266,8 +269,10 @@ std::uint32_t Table::RecnoAt(std::uint32_t position) const {
   std::size_t lo = 0, hi = deleted_.size();
   while (lo < hi) {
     const std::size_t mid = (lo + hi) / 2;
-    if (deleted_[mid] - 1 - mid < target) lo = mid + 1;
-    else hi = mid;
+    if (deleted_[mid] - 1 - mid < target)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return target + static_cast<std::uint32_t>(lo);
 }

@@ -12,8 +12,8 @@
 namespace zvonar {
 namespace {
 
-constexpr std::size_t kBulkBufferBytes = 4u << 20;     // written to the file in steps of this size
-constexpr std::size_t kBulkCommitBytes = 64u << 20;    // and committed in steps of this size
+constexpr std::size_t kBulkBufferBytes = 4u << 20;   // written to the file in steps of this size
+constexpr std::size_t kBulkCommitBytes = 64u << 20;  // and committed in steps of this size
 
 }  // namespace
 
@@ -163,7 +163,8 @@ Status Table::BeginBulkAppend() {
 Status Table::BulkAppend(const std::vector<std::string>& texts) {
   if (!bulk_) return Status::Invalid("no bulk append is running");
   if (texts.size() != static_cast<std::size_t>(FieldCount()))
-    return Status::Invalid(std::to_string(texts.size()) + " field texts for " + std::to_string(FieldCount()) + " fields");
+    return Status::Invalid(std::to_string(texts.size()) + " field texts for " + std::to_string(FieldCount()) +
+                           " fields");
   const std::size_t length = dbf_.RecordLength();
   const std::size_t at = bulkBuffer_.size();
   bulkBuffer_.resize(at + length);

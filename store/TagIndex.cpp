@@ -31,7 +31,9 @@ TagIndex::TagIndex(std::string name, int field, const FieldDef& def, int fieldOf
       fieldOffset_(fieldOffset),
       keyLength_(def.type == FieldType::DateTime ? 8 : def.width) {}
 
-void TagIndex::Resize(std::uint32_t records) { keys_.resize(std::size_t{records} * keyLength_); }
+void TagIndex::Resize(std::uint32_t records) {
+  keys_.resize(std::size_t{records} * keyLength_);
+}
 
 void TagIndex::MakeKey(const char* record, char* out) const {
   const char* field = record + fieldOffset_;
@@ -70,7 +72,9 @@ std::uint32_t TagIndex::LowerBound(std::string_view key) const {
   return static_cast<std::uint32_t>(it - order_.begin());
 }
 
-void TagIndex::Insert(std::uint32_t recno) { order_.insert(order_.begin() + PositionOf(recno), recno); }
+void TagIndex::Insert(std::uint32_t recno) {
+  order_.insert(order_.begin() + PositionOf(recno), recno);
+}
 
 void TagIndex::Remove(std::uint32_t recno) {
   const std::uint32_t at = PositionOf(recno);
@@ -85,8 +89,7 @@ void TagIndex::Merge(std::vector<std::uint32_t> recnos) {
     std::uint32_t recno;
   };
   std::vector<Item> items(recnos.size());
-  for (std::size_t i = 0; i < recnos.size(); ++i)
-    items[i] = {GetBigEndian64(Key(recnos[i]), keyLength_), recnos[i]};
+  for (std::size_t i = 0; i < recnos.size(); ++i) items[i] = {GetBigEndian64(Key(recnos[i]), keyLength_), recnos[i]};
   std::sort(items.begin(), items.end(), [this](const Item& a, const Item& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
     if (keyLength_ > 8) {

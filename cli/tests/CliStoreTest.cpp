@@ -27,7 +27,8 @@ class CliStoreTest : public ::testing::Test {
 };
 
 // Twelve cells: Owner, DateTime, Number, Abonent, Code, Type, Sec, Min, Cost, MTP, All, Roaming.
-const std::string kFirst = "79161234567\t2024.03.15 14:30:05\t79031112233\tИван Петров\tc\\t1\tout\t61\t2\t1.50\t\t1.50\t";
+const std::string kFirst =
+    "79161234567\t2024.03.15 14:30:05\t79031112233\tИван Петров\tc\\t1\tout\t61\t2\t1.50\t\t1.50\t";
 const std::string kSecond = "79160000000\t2024.03.01\t0611\ta\\\\b \\n c\t\t\t\t\t0.00\t\t0.00\tМТС Беларусь";
 
 TEST_F(CliStoreTest, DumpAndLoadTsvRoundTrip) {

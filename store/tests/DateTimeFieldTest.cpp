@@ -1,6 +1,6 @@
-#include "store/DateTimeField.h"
-
 #include <gtest/gtest.h>
+
+#include "store/DateTimeField.h"
 
 namespace zvonar {
 namespace {

@@ -1,11 +1,10 @@
-#include "store/DetalTable.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "app/tests/TestSupport.h"
 #include "store/Bytes.h"
+#include "store/DetalTable.h"
 
 namespace zvonar {
 namespace {
@@ -19,8 +18,7 @@ TEST(OpenDetalTable, FirstStartCreatesTwelveFieldsAndBothTags) {
   EXPECT_TRUE(FileExists(dir.File("Tellura.dbf")));
   EXPECT_TRUE(FileExists(dir.File("Tellura.MDX")));
   ASSERT_EQ(kDetalFieldCount, table.FieldCount());
-  for (int i = 0; i < kDetalFieldCount; ++i)
-    EXPECT_EQ(i, table.FieldIndex(DetalFieldName(i))) << DetalFieldName(i);
+  for (int i = 0; i < kDetalFieldCount; ++i) EXPECT_EQ(i, table.FieldIndex(DetalFieldName(i))) << DetalFieldName(i);
   EXPECT_EQ(FieldType::DateTime, table.Field(kDateTimeField).type);
   EXPECT_EQ(50, table.Field(kRoamingField).width);
   EXPECT_TRUE(table.SetActiveIndex(kOwnerIndex).ok());
@@ -38,8 +36,7 @@ TEST(OpenDetalTable, FirstStartCreatesTwelveFieldsAndBothTags) {
   EXPECT_EQ(0xC9, static_cast<unsigned char>(bytes[29]));
   EXPECT_EQ(417, GetU16(&bytes[8]));
   EXPECT_EQ(198, GetU16(&bytes[10]));
-  for (int i = 0; i < kDetalFieldCount; ++i)
-    EXPECT_EQ(i <= kDateTimeField ? 1 : 0, bytes[32 + 32 * i + 31]) << i;
+  for (int i = 0; i < kDetalFieldCount; ++i) EXPECT_EQ(i <= kDateTimeField ? 1 : 0, bytes[32 + 32 * i + 31]) << i;
   EXPECT_EQ(0x0D, bytes[416]);
   EXPECT_EQ(0x1A, bytes[417]);
 }
@@ -64,8 +61,7 @@ TEST(OpenDetalTable, DamagedTableIsNeverRecreated) {
   Table table;
   std::string warning;
   EXPECT_EQ(StatusKind::Corrupt, OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).kind());
-  EXPECT_EQ(StatusKind::Corrupt,
-            ReCreateDetalIndex(dir.path(), "dbf", kDefaultDetalWidths, &table).kind());
+  EXPECT_EQ(StatusKind::Corrupt, ReCreateDetalIndex(dir.path(), "dbf", kDefaultDetalWidths, &table).kind());
   EXPECT_EQ("garbage, not a table, but the user's file all the same", testing::ReadOrEmpty(dir.File("Tellura.dbf")));
 }
 

@@ -4,11 +4,10 @@
 // record, and both index orders agree with the records. ZVONAR_KILL_ROUNDS
 // and ZVONAR_KILL_SEED set the number of rounds and the seed (the stress
 // script under bench/ runs thousands).
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -112,7 +111,8 @@ std::set<std::uint32_t> CheckOrder(Table& table, const char* index, int keyField
     EXPECT_TRUE(ids.insert(id).second) << "id " << id << " twice";
     if (keyField >= 0) {
       const std::string key = table.FieldText(keyField);
-      EXPECT_TRUE(prevKey < key || (prevKey == key && prevRecNo < table.RecNo())) << index << " order broken at " << key;
+      EXPECT_TRUE(prevKey < key || (prevKey == key && prevRecNo < table.RecNo()))
+          << index << " order broken at " << key;
       prevKey = key;
       prevRecNo = table.RecNo();
     }

@@ -1,8 +1,7 @@
-#include "store/Table.h"
-
 #include <gtest/gtest.h>
 
 #include "app/tests/TestSupport.h"
+#include "store/Table.h"
 #include "store/tests/StoreTestSupport.h"
 
 namespace zvonar {
@@ -138,7 +137,7 @@ TEST_F(TableTest, EditMovesTheRecordInEveryOrder) {
   ASSERT_TRUE(table_.SetFieldText(0, "zed").ok());
   ASSERT_TRUE(table_.SetFieldText(1, "2024.01.01 01:00:00").ok());
   EXPECT_EQ("zed", table_.FieldText(0));  // the edit buffer shows while editing
-  ASSERT_TRUE(table_.Next().ok());         // moving on stores the edit
+  ASSERT_TRUE(table_.Next().ok());        // moving on stores the edit
   EXPECT_EQ(EditState::Browse, table_.State());
   EXPECT_TRUE(table_.Eof());
   EXPECT_EQ(2u, table_.RecNo());  // the edited record moved to the end and stays current
