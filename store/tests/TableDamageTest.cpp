@@ -114,8 +114,11 @@ TEST_F(TableDamageTest, MissingIndexOpensWithoutIndexesUntilReCreated) {
   ASSERT_TRUE(AddRecord(table, {"dora", "2024.03.04", "four"}).ok());
   EXPECT_FALSE(std::filesystem::exists(indexPath_));
 
+  EXPECT_EQ(StatusKind::NotFound, table.RefreshIndexDefs().kind());
   ASSERT_TRUE(table.ReCreateIndex().ok());
   EXPECT_TRUE(std::filesystem::exists(indexPath_));
+  ASSERT_TRUE(table.RefreshIndexDefs().ok());
+  EXPECT_EQ((std::vector<std::string>{"NAME", "WHEN"}), table.IndexNames());
   EXPECT_EQ(4u, table.RecordCount());
   EXPECT_EQ("dora|2024.03.04|four", ReadAll(table, "NAME").back());
   ASSERT_TRUE(table.Close().ok());
