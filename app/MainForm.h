@@ -165,6 +165,7 @@ class TMainForm : public QMainWindow {
   void mnAboutClick();
   void mnSetupBDEClick();
   void mnDBReOpenClick();
+  void mnShowMonthSummaryClick();
   void mnDBIndexReCreateClick();
 
   // The detalization table, open or not.
@@ -198,6 +199,12 @@ class TMainForm : public QMainWindow {
   void WriteControlsToSettings();
   void ApplyIndexRule();
   void FirstActivation();
+  // Where bills are looked for: the last bill directory when it is kept,
+  // else the program directory.
+  QString BillDirectory() const;
+  // A file the user picks in the open dialog (filter entry 1-based), or
+  // empty when cancelled or missing.
+  std::string ChooseExistingFile(const QString& dir, int filterIndex);
   void ShowFirstRecord();
   void UpdateCounters();
   void CloseTable();

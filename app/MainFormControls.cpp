@@ -39,6 +39,7 @@ void TMainForm::ConnectHandlers() {
   on(mnAbout, &QAction::triggered, &TMainForm::mnAboutClick);
   on(mnSetupBDE, &QAction::triggered, &TMainForm::mnSetupBDEClick);
   on(mnDBReOpen, &QAction::triggered, &TMainForm::mnDBReOpenClick);
+  on(mnShowMonthSummary, &QAction::triggered, &TMainForm::mnShowMonthSummaryClick);
   on(mnDBIndexReCreate, &QAction::triggered, &TMainForm::mnDBIndexReCreateClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }

@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
@@ -14,6 +15,7 @@
 #include "app/tests/ScriptedPrompts.h"
 #include "app/tests/TestSupport.h"
 #include "config/IniFile.h"
+#include "import/MemoForm.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
 #include "ui/ListModels.h"
@@ -256,6 +258,26 @@ class MainFormTest : public QObject {
     QCOMPARE(form->edFilterOwner->itemText(0), QString("79001"));
     QCOMPARE(form->edFilterOwner->itemText(2), QString("79003"));
     QCOMPARE(form->edFilterOwner->currentText(), QString("typed"));
+    form->close();
+  }
+
+  void ShowMonthSummaryOpensTheChosenFile() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("1234567-[2008.Mart].sum"), "\r\n\xCA\xEB\xE8\xE5\xED\xF2 : Ann\r\n");
+    ScriptedPrompts prompts;
+    auto form = Start(dir, &prompts);
+    prompts.files.push_back(QString::fromStdString(dir.File("1234567-[2008.Mart].sum")));
+    QString shown, caption;
+    QTimer::singleShot(0, [&] {
+      auto* memo = qobject_cast<TmemoForm*>(QApplication::activeModalWidget());
+      QVERIFY(memo != nullptr);
+      shown = memo->memo->toPlainText();
+      caption = memo->windowTitle();
+      memo->close();
+    });
+    form->mnShowMonthSummary->trigger();
+    QCOMPARE(caption, QString("Summary"));
+    QCOMPARE(shown, QString::fromUtf8("\nКлиент : Ann"));
     form->close();
   }
 
