@@ -1,0 +1,182 @@
+// One filter run: optional start by key (begin date or owner), then for each
+// record nine match flags (owner, date, operator code, number, code, type,
+// calls, SMS, MMS); Exclude flips the flags of all but owner and date, and a
+// record passes when every criterion's check state equals its flag.
+//
+// The scan stops early where no later record in the active order can pass:
+// after the wanted owner's block in the Owner order, and past the end date in
+// the DateTime order. The rows are exactly those of a scan to the end.
+#include "analysis/FilterEngine.h"
+
+#include "import/TextUtils.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+// The ten digits after the country prefix of an 11- or 12-character number;
+// the number itself otherwise.
+std::string_view NationalForm(std::string_view n) {
+  if (n.size() == 11) return n.substr(1, 10);
+  if (n.size() == 12) return n.substr(2, 10);
+  return n;
+}
+
+std::string_view Tail(std::string_view s, std::size_t count) { return s.substr(s.size() - std::min(count, s.size())); }
+
+bool OperatorCodeMatches(std::string_view code, std::string_view number, std::string_view townCode) {
+  if (number.find(code) != std::string_view::npos) {
+    std::string_view slice;
+    if (number.size() == 10) slice = number.substr(0, 3);
+    else if (number.size() == 11) slice = number.substr(1, 3);
+    else if (number.size() == 12) slice = number.substr(2, 3);
+    return slice == code;
+  }
+  // A local number: the code must be the town's own.
+  return (number.size() == 6 || number.size() == 7) && townCode.find(code) != std::string_view::npos;
+}
+
+// A short number on either side matches as a tail of the other; two long
+// numbers match on their national forms. An empty number matches no filter.
+bool NumberMatches(std::string_view filter, std::string_view number) {
+  if (number.empty()) return filter.empty();
+  const std::size_t nl = filter.size();
+  const std::size_t rl = number.size();
+  const std::string_view fk = nl == 10 ? filter : NationalForm(filter);
+  if (rl > nl) return nl >= 10 ? NationalForm(number) == fk : Tail(number, nl) == filter;
+  return rl >= 10 ? NationalForm(number) == fk : Tail(filter, rl) == number;
+}
+
+// What one scan needs of a record, read once.
+struct RecordTexts {
+  std::string owner, dateTime, number, code, type, cost, all;
+};
+
+}  // namespace
+
+std::string FormatCalendarDate(const CalendarDate& d) {
+  char text[16];
+  const auto two = [](int v, char* at) {
+    at[0] = static_cast<char>('0' + v / 10 % 10);
+    at[1] = static_cast<char>('0' + v % 10);
+  };
+  two(d.year / 100, text);
+  two(d.year % 100, text + 2);
+  text[4] = '.';
+  two(d.month, text + 5);
+  text[7] = '.';
+  two(d.day, text + 8);
+  return std::string(text, 10);
+}
+
+std::vector<std::string> ServiceKindList(std::string_view setting) {
+  std::vector<std::string> list;
+  std::size_t start = 0;
+  while (start <= setting.size()) {
+    const std::size_t hash = setting.find('#', start);
+    const std::size_t end = hash == std::string_view::npos ? setting.size() : hash;
+    if (end > start) list.emplace_back(setting.substr(start, end - start));
+    if (hash == std::string_view::npos) break;
+    start = hash + 1;
+  }
+  return list;
+}
+
+Status ApplyFilterIndexRule(Table* table, bool forceDateIndex, bool dateTicked) {
+  if (!table->IsOpen() || table->IndexNames().empty()) return Status::Ok();
+  const char* wanted = !forceDateIndex && !dateTicked ? kOwnerIndex : kDateTimeIndex;
+  if (table->ActiveIndex() == wanted) return Status::Ok();
+  return table->SetActiveIndex(wanted);
+}
+
+void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result) {
+  result->rows.Clear();
+  result->error.clear();
+  result->baseNotCreated = table->FieldCount() < kDetalFieldCount;
+  if (table->IndexNames().empty()) {
+    result->outcome = FilterOutcome::NoIndexes;
+    return;
+  }
+  if ((c.operCode && c.operCodeText.empty()) || (c.number && c.numberText.empty()) ||
+      (c.code && c.codeText.empty()) || (c.type && c.typeText.empty())) {
+    result->outcome = FilterOutcome::SilentStop;
+    return;
+  }
+  const std::vector<std::string> callsList = ServiceKindList(c.callsId);
+  const std::vector<std::string> smsList = ServiceKindList(c.smsId);
+  const std::vector<std::string> mmsList = ServiceKindList(c.mmsId);
+  const std::string beginText = FormatCalendarDate(c.dateBegin);
+  const std::string endText = FormatCalendarDate(c.dateEnd);
+  const bool ownerOrder = table->ActiveIndex() == kOwnerIndex;
+  const bool dateOrder = table->ActiveIndex() == kDateTimeIndex;
+
+  const auto fail = [&](const Status& s) {
+    result->outcome = FilterOutcome::Failed;
+    result->error = s.message();
+    (void)table->Last();
+  };
+  Status s = table->First();
+  if (!s.ok()) return fail(s);
+  if (!c.simpleDbf && (c.owner || c.date)) {
+    // A failed positioning leaves the scan where the table stands.
+    if (c.date) (void)table->FindNearest(beginText);
+    else if (!c.ownerText.empty()) (void)table->FindNearest(c.ownerText);
+  }
+
+  const int64_t total = table->RecordCount();
+  bool ownerSeen = false;
+  RecordTexts r;
+  std::array<std::string, kResultColumns> cells;
+  while (!table->Eof() && table->RecordCount() > 0) {
+    if (progress) progress(table->RecNo(), total);
+    r.cost = table->FieldText(kCostField);
+    r.all = table->FieldText(kAllField);
+    bool pass = c.null || r.cost != "0.00" || r.all != "0.00";
+    if (pass) {
+      bool ownerFlag = false;
+      if (c.owner) {
+        r.owner = table->FieldText(kOwnerField);
+        ownerFlag = r.owner == c.ownerText;
+        if (!c.date) {
+          if (ownerFlag) ownerSeen = true;
+          else if (ownerSeen && ownerOrder) break;  // past the owner's block
+        }
+      }
+      pass = c.owner == ownerFlag;
+    }
+    if (pass && c.date) {
+      r.dateTime = table->FieldText(kDateTimeField);
+      const std::string_view day = std::string_view(r.dateTime).substr(0, 10);
+      if (dateOrder && day > endText) break;  // every later record is later still
+      pass = day >= beginText && day <= endText;
+    }
+    if (pass && (c.operCode || c.number)) {
+      r.number = table->FieldText(kNumberField);
+      if (c.operCode) pass = OperatorCodeMatches(c.operCodeText, r.number, c.phoneCodeTown) != c.exclude;
+      if (pass && c.number) pass = NumberMatches(c.numberText, r.number) != c.exclude;
+    }
+    if (pass && (c.code || c.calls || c.sms)) r.code = table->FieldText(kCodeField);
+    if (pass && (c.type || c.calls || c.sms || c.mms)) r.type = table->FieldText(kTypeField);
+    if (pass && c.code) pass = (r.code == c.codeText) != c.exclude;
+    if (pass && c.type) pass = (r.type == c.typeText) != c.exclude;
+    if (pass && c.calls)
+      pass = (ContainsAnyOf(r.type, &callsList) && (r.code.empty() || ContainsAnyOf(r.code, &callsList))) != c.exclude;
+    if (pass && c.sms) pass = (ContainsAnyOf(r.type, &smsList) && ContainsAnyOf(r.code, &smsList)) != c.exclude;
+    if (pass && c.mms) pass = ContainsAnyOf(r.type, &mmsList) != c.exclude;
+    if (pass) {
+      for (int f = 0; f < kResultColumns; ++f) cells[static_cast<std::size_t>(f)] = table->FieldText(f);
+      result->rows.Append({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7], cells[8],
+                           cells[9], cells[10], cells[11]});
+    }
+    s = table->Next();
+    if (!s.ok()) return fail(s);
+  }
+  if (total > 0) {
+    s = table->Last();
+    if (!s.ok()) return fail(s);
+  }
+  result->outcome = FilterOutcome::Done;
+}
+
+}  // namespace zvonar

@@ -1,0 +1,71 @@
+// The filter: walks the detalization table in the order of its active index
+// and keeps every record that meets the ticked criteria, as rows of the
+// result list. The window and zvonar-cli both run it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/ResultRows.h"
+#include "app/Progress.h"
+#include "app/Status.h"
+#include "import/Times.h"
+
+namespace zvonar {
+
+class Table;
+
+inline constexpr char kAnyIndexesNotPresentText[] = "Any Indexes not present";
+
+// The check boxes of the control panel and the values they test.
+struct FilterCriteria {
+  bool owner = false, date = false, operCode = false, number = false, code = false, type = false;
+  bool calls = false, sms = false, mms = false;
+  bool null = true;  // records whose Cost and All are "0.00" pass only when set
+  bool exclude = false;
+
+  std::string ownerText, operCodeText, numberText, codeText, typeText;
+  CalendarDate dateBegin{2000, 1, 1}, dateEnd{2000, 1, 1};
+
+  // Settings the filter reads.
+  std::string callsId = "1#2#G#m#M", smsId = "8#9", mmsId = "51#52";
+  std::string phoneCodeTown;
+  bool simpleDbf = false;
+};
+
+enum class FilterOutcome {
+  Done,          // the scan ran to its end
+  SilentStop,    // a ticked criterion has an empty value box: nothing changed
+  NoIndexes,     // the table has no index: "Any Indexes not present"
+  Failed,        // an error ended the scan; the rows found so far stay
+};
+
+struct FilterResult {
+  FilterOutcome outcome = FilterOutcome::Done;
+  // The table has fewer than twelve fields (the run goes on).
+  bool baseNotCreated = false;
+  ResultRows rows;
+  // Why the scan failed, for FilterOutcome::Failed.
+  std::string error;
+};
+
+// Makes the index the filter walks active: Owner, or DateTime when the date
+// criterion is ticked or `forceDateIndex` is set. Nothing happens on a table
+// without indexes.
+Status ApplyFilterIndexRule(Table* table, bool forceDateIndex, bool dateTicked);
+
+// The identifiers of a service-kind setting ("1#2#G#m#M"): the texts between
+// "#", empty ones dropped.
+std::vector<std::string> ServiceKindList(std::string_view setting);
+
+// Runs the filter over `table` in its active order. `progress` is called with
+// the current record number and the record count. The table is left at its
+// last record, as after a scan to the end. A SilentStop or NoIndexes outcome
+// leaves `result->rows` empty and the table untouched.
+void RunFilter(Table* table, const FilterCriteria& criteria, const ProgressFn& progress, FilterResult* result);
+
+// The text "yyyy.mm.dd" of a calendar date.
+std::string FormatCalendarDate(const CalendarDate& date);
+
+}  // namespace zvonar

@@ -1,0 +1,97 @@
+// Sums are kept as doubles: the texts are seconds and money in hundredths,
+// whose rounding errors stay far below the seven digits shown.
+#include "analysis/FilterStatistic.h"
+
+#include <charconv>
+#include <cmath>
+#include <unordered_map>
+
+#include "import/NumberText.h"
+
+namespace zvonar {
+namespace {
+
+constexpr int kType = 5, kSec = 6;  // result-row columns; Min and Cost follow Sec
+
+std::string StripFraction(std::string digits) {
+  if (digits.find('.') == std::string::npos) return digits;
+  while (!digits.empty() && digits.back() == '0') digits.pop_back();
+  if (!digits.empty() && digits.back() == '.') digits.pop_back();
+  return digits;
+}
+
+}  // namespace
+
+std::string FormatGeneral(double value) {
+  if (value == 0 || !std::isfinite(value)) return "0";
+  // Seven significant digits in scientific form tell the exponent after
+  // rounding, which decides the form.
+  char sci[64];
+  const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 6);
+  const std::string text(sci, r.ptr);
+  const auto e = text.find('e');
+  int exponent = 0;
+  std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(), exponent);
+  if (exponent >= 7 || std::fabs(value) < 0.00001) {
+    std::string exp = std::to_string(std::abs(exponent));
+    if (exp.size() < 2) exp.insert(0, "0");
+    return StripFraction(text.substr(0, e)) + "E" + (exponent < 0 ? "-" : "+") + exp;
+  }
+  char fixed[64];
+  const auto f = std::to_chars(fixed, fixed + sizeof fixed, value, std::chars_format::fixed, std::max(0, 6 - exponent));
+  return StripFraction(std::string(fixed, f.ptr));
+}
+
+Status AddAmount(std::string_view text, double* sum) {
+  if (text.empty()) return Status::Ok();
+  double value = 0;
+  if (!ParseFloat(text, &value)) return Status::Invalid("\"" + std::string(text) + "\" is not a valid floating point value");
+  *sum += value;
+  return Status::Ok();
+}
+
+std::vector<StatRow> BuildStatRows(const std::vector<std::string>& typeTexts, const std::string& allText) {
+  std::vector<StatRow> rows;
+  rows.reserve(typeTexts.size() + 1);
+  for (const std::string& text : typeTexts) rows.push_back({text, "", "", ""});
+  rows.push_back({allText, "", "", ""});
+  return rows;
+}
+
+Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat) {
+  if (stat->empty()) return Status::Ok();
+  // The result rows of each type, found in one pass over the rows.
+  std::unordered_map<std::string_view, std::vector<std::size_t>> rowsOfType;
+  for (std::size_t i = 0; i < rows.RowCount(); ++i) rowsOfType[rows.Cell(i, kType)].push_back(i);
+
+  double total[3] = {0, 0, 0};
+  std::size_t r = 0;
+  while (r + 1 < stat->size()) {
+    double sums[3] = {0, 0, 0};
+    const auto found = rowsOfType.find((*stat)[r].caption);
+    if (found != rowsOfType.end()) {
+      for (std::size_t row : found->second) {
+        for (int k = 0; k < 3; ++k) {
+          const Status s = AddAmount(rows.Cell(row, kSec + k), &sums[k]);
+          if (!s.ok()) return s;
+        }
+      }
+    }
+    if (sums[0] == 0 && sums[1] == 0 && sums[2] == 0) {
+      stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(r));
+      continue;
+    }
+    for (int k = 0; k < 3; ++k) total[k] += sums[k];
+    (*stat)[r].sec = FormatGeneral(sums[0]);
+    (*stat)[r].min = FormatGeneral(sums[1]);
+    (*stat)[r].cost = FormatGeneral(sums[2]);
+    ++r;
+  }
+  StatRow& last = stat->back();
+  last.sec = FormatGeneral(total[0]);
+  last.min = FormatGeneral(total[1]);
+  last.cost = FormatGeneral(total[2]);
+  return Status::Ok();
+}
+
+}  // namespace zvonar

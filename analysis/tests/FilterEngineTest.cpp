@@ -1,0 +1,172 @@
+#include "analysis/FilterEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/tests/TestSupport.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+struct Rec {
+  std::string owner, dateTime, number, code = "1", type = "out", cost = "1.50", all = "1.50";
+};
+
+class FilterTest : public ::testing::Test {
+ protected:
+  void Open(const std::vector<Rec>& recs) {
+    std::string warning;
+    ASSERT_TRUE(OpenDetalTable(dir_.path(), "dbf", kDefaultDetalWidths, &table_, &warning).ok());
+    for (const Rec& r : recs) {
+      ASSERT_TRUE(table_.Append().ok());
+      const std::string texts[12] = {r.owner, r.dateTime, r.number, "", r.code, r.type, "60", "1", r.cost, "",
+                                     r.all,   ""};
+      for (int i = 0; i < 12; ++i) ASSERT_TRUE(table_.SetFieldText(i, texts[i]).ok()) << texts[i];
+      ASSERT_TRUE(table_.Post().ok());
+    }
+  }
+
+  // Owners and numbers of the rows the filter gives, "owner/number" each.
+  std::vector<std::string> Run(FilterCriteria c, bool forceDateIndex = false) {
+    EXPECT_TRUE(ApplyFilterIndexRule(&table_, forceDateIndex, c.date).ok());
+    FilterResult result;
+    RunFilter(&table_, c, nullptr, &result);
+    outcome_ = result.outcome;
+    std::vector<std::string> got;
+    for (std::size_t i = 0; i < result.rows.RowCount(); ++i)
+      got.push_back(std::string(result.rows.Cell(i, 0)) + "/" + std::string(result.rows.Cell(i, 2)));
+    return got;
+  }
+
+  testing::TempDir dir_;
+  Table table_;
+  FilterOutcome outcome_ = FilterOutcome::Done;
+};
+
+using Rows = std::vector<std::string>;
+
+TEST_F(FilterTest, NothingTickedListsEveryRecordInIndexOrder) {
+  Open({{"B", "2006.05.02", "2"}, {"A", "2006.05.03", "1"}, {"B", "2006.05.01", "3"}});
+  EXPECT_EQ((Rows{"A/1", "B/2", "B/3"}), Run({}));
+  FilterCriteria date;
+  date.date = true;
+  date.dateBegin = {2006, 5, 1};
+  date.dateEnd = {2006, 5, 31};
+  EXPECT_EQ((Rows{"B/3", "B/2", "A/1"}), Run(date));
+}
+
+TEST_F(FilterTest, NullComparesTheTextsZeroPointZeroZero) {
+  Open({{"A", "2006.05.01", "1", "1", "out", "0.00", "0.00"},
+        {"A", "2006.05.02", "2", "1", "out", "0.00", "1.00"},
+        {"A", "2006.05.03", "3", "1", "out", "0", "0"}});
+  FilterCriteria c;
+  c.null = false;
+  EXPECT_EQ((Rows{"A/2", "A/3"}), Run(c));
+}
+
+TEST_F(FilterTest, OwnerBlockEndsTheScanAndKeepsOrder) {
+  Open({{"A", "2006.05.01", "1"}, {"B", "2006.05.02", "2"}, {"C", "2006.05.03", "3"}, {"B", "2006.05.04", "4"}});
+  FilterCriteria c;
+  c.owner = true;
+  c.ownerText = "B";
+  EXPECT_EQ((Rows{"B/2", "B/4"}), Run(c));
+  // In date order one owner's records are not together: no early end.
+  EXPECT_EQ((Rows{"B/2", "B/4"}), Run(c, /*forceDateIndex=*/true));
+  c.ownerText = "Z";
+  EXPECT_EQ(Rows{}, Run(c));
+}
+
+TEST_F(FilterTest, DateBoundsAreWholeDays) {
+  Open({{"A", "2006.04.30 23:59:59", "1"}, {"A", "2006.05.01", "2"}, {"A", "2006.05.31 23:59:59", "3"},
+        {"A", "2006.06.01", "4"}});
+  FilterCriteria c;
+  c.date = true;
+  c.dateBegin = {2006, 5, 1};
+  c.dateEnd = {2006, 5, 31};
+  EXPECT_EQ((Rows{"A/2", "A/3"}), Run(c));
+  c.simpleDbf = true;  // no positioning by key: same rows
+  EXPECT_EQ((Rows{"A/2", "A/3"}), Run(c));
+}
+
+TEST_F(FilterTest, NumberTailsAndNationalForms) {
+  Open({{"A", "2006.05.01", "9211234567"}, {"A", "2006.05.02", "+79211234567"}, {"A", "2006.05.03", "89211234567"},
+        {"A", "2006.05.04", "1234567"}, {"A", "2006.05.05", "89217654321"}, {"A", "2006.05.06", ""}});
+  FilterCriteria c;
+  c.number = true;
+  c.numberText = "89211234567";
+  EXPECT_EQ((Rows{"A/9211234567", "A/+79211234567", "A/89211234567", "A/1234567"}), Run(c));
+  c.numberText = "4567";
+  EXPECT_EQ((Rows{"A/9211234567", "A/+79211234567", "A/89211234567", "A/1234567"}), Run(c));
+  // An empty number matches no number filter, so Exclude lets it through.
+  c.exclude = true;
+  EXPECT_EQ((Rows{"A/89217654321", "A/"}), Run(c));
+}
+
+TEST_F(FilterTest, OperatorCodeWithLocalNumbers) {
+  Open({{"A", "2006.05.01", "89211234567"}, {"A", "2006.05.02", "9211234567"}, {"A", "2006.05.03", "1234567"},
+        {"A", "2006.05.04", "921555"}, {"A", "2006.05.05", "89031234567"}});
+  FilterCriteria c;
+  c.operCode = true;
+  c.operCodeText = "921";
+  EXPECT_EQ((Rows{"A/89211234567", "A/9211234567"}), Run(c));
+  c.phoneCodeTown = "8921";
+  EXPECT_EQ((Rows{"A/89211234567", "A/9211234567", "A/1234567"}), Run(c));
+}
+
+TEST_F(FilterTest, ServiceKindsAndExclude) {
+  Open({{"A", "2006.05.01", "1", "1", "1"},
+        {"A", "2006.05.02", "2", "", "Call"},
+        {"A", "2006.05.03", "3", "8", "8"},
+        {"A", "2006.05.04", "4", "51", "51"},
+        {"A", "2006.05.05", "5", "G", "G"}});
+  FilterCriteria c;
+  c.calls = true;  // default "1#2#G#m#M": one-character identifiers work
+  EXPECT_EQ((Rows{"A/1", "A/5"}), Run(c));
+  c.callsId = "x#call";  // a word in other letter case with an empty code is a call
+  EXPECT_EQ((Rows{"A/2"}), Run(c));
+  c.calls = false;
+  c.sms = true;
+  EXPECT_EQ((Rows{"A/3"}), Run(c));
+  c.sms = false;
+  c.mms = true;
+  c.exclude = true;
+  // A type is of a kind when its text stands inside an identifier: "1" lies
+  // inside "51", so that record counts as MMS and is excluded.
+  EXPECT_EQ((Rows{"A/2", "A/3", "A/5"}), Run(c));
+}
+
+TEST_F(FilterTest, CodeAndTypeCompareExactly) {
+  Open({{"A", "2006.05.01", "1", "1", "Out"}, {"A", "2006.05.02", "2", "2", "out"}});
+  FilterCriteria c;
+  c.type = true;
+  c.typeText = "out";
+  EXPECT_EQ((Rows{"A/2"}), Run(c));
+  c.code = true;
+  c.codeText = "1";
+  EXPECT_EQ(Rows{}, Run(c));
+}
+
+TEST_F(FilterTest, EmptyValueBoxStopsSilentlyAndMissingIndexIsReported) {
+  Open({{"A", "2006.05.01", "1"}});
+  FilterCriteria c;
+  c.operCode = true;
+  EXPECT_EQ(Rows{}, Run(c));
+  EXPECT_EQ(FilterOutcome::SilentStop, outcome_);
+  ASSERT_TRUE(table_.Close().ok());
+  ASSERT_EQ(0, std::remove(DetalIndexPath(dir_.path()).c_str()));
+  OpenNotes notes;
+  ASSERT_TRUE(table_.Open(DetalTablePath(dir_.path(), "dbf"), &notes).ok());
+  EXPECT_EQ(Rows{}, Run({}));
+  EXPECT_EQ(FilterOutcome::NoIndexes, outcome_);
+}
+
+TEST(ServiceKindList, DropsOnlyEmptyItems) {
+  EXPECT_EQ((std::vector<std::string>{"1", "2", "G"}), ServiceKindList("1##2#G#"));
+  EXPECT_TRUE(ServiceKindList("").empty());
+}
+
+}  // namespace
+}  // namespace zvonar

@@ -1,0 +1,61 @@
+#include "analysis/FilterStatistic.h"
+
+#include <gtest/gtest.h>
+
+namespace zvonar {
+namespace {
+
+TEST(FormatGeneral, SevenSignificantDigitsAndExponentForm) {
+  struct Case { double in; const char* want; };
+  const Case cases[] = {
+      {125.5, "125.5"}, {300, "300"}, {0, "0"}, {1.5, "1.5"}, {3.0, "3"}, {-2.25, "-2.25"},
+      {1234567, "1234567"}, {12345678, "1.234568E+07"}, {150000000, "1.5E+08"},
+      {0.1 + 0.2, "0.3"}, {0.00012345678, "0.0001234568"}, {0.000001, "1E-06"}, {-0.0000025, "-2.5E-06"},
+      {99999.996, "100000"}, {9999999.6, "1E+07"},
+  };
+  for (const Case& t : cases) EXPECT_EQ(t.want, FormatGeneral(t.in)) << t.in;
+}
+
+ResultRows Rows(std::initializer_list<std::array<const char*, 4>> typeSecMinCost) {
+  ResultRows rows;
+  for (const auto& r : typeSecMinCost) rows.Append({"A", "2006.05.01", "1", "", "1", r[0], r[1], r[2], r[3], "", r[3], ""});
+  return rows;
+}
+
+TEST(ComputeFilterStatistic, SumsPerTypeDropsZeroRowsAndTotals) {
+  const ResultRows rows = Rows({{"Call", "30", "1", "1.5"}, {"Call", "45", "1", "1.5"}, {"SMS", "0", "0", "0"},
+                                {"call", "100", "2", "9"}, {"GPRS", "", "", "0.01"}});
+  std::vector<StatRow> stat = BuildStatRows({"Call", "SMS", "GPRS", "Never"}, "All");
+  ASSERT_TRUE(ComputeFilterStatistic(rows, &stat).ok());
+  ASSERT_EQ(3u, stat.size());
+  EXPECT_EQ("Call", stat[0].caption);
+  EXPECT_EQ("75", stat[0].sec);
+  EXPECT_EQ("2", stat[0].min);
+  EXPECT_EQ("3", stat[0].cost);
+  EXPECT_EQ("GPRS", stat[1].caption);
+  EXPECT_EQ("0.01", stat[1].cost);
+  EXPECT_EQ("All", stat[2].caption);  // "call" in other letter case is counted nowhere
+  EXPECT_EQ("75", stat[2].sec);
+  EXPECT_EQ("3.01", stat[2].cost);
+}
+
+TEST(ComputeFilterStatistic, EmptyResultKeepsOnlyTheZeroTotal) {
+  std::vector<StatRow> stat = BuildStatRows({"Call"}, "All");
+  ASSERT_TRUE(ComputeFilterStatistic(ResultRows(), &stat).ok());
+  ASSERT_EQ(1u, stat.size());
+  EXPECT_EQ("0", stat[0].sec);
+  EXPECT_EQ("0", stat[0].cost);
+}
+
+TEST(ComputeFilterStatistic, CellThatIsNoNumberStopsWithRowsBeforeKept) {
+  const ResultRows rows = Rows({{"A", "10", "1", "1.00"}, {"B", "10", "1", "12,50"}});
+  std::vector<StatRow> stat = BuildStatRows({"A", "B"}, "All");
+  const Status s = ComputeFilterStatistic(rows, &stat);
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(std::string::npos, s.message().find("12,50"));
+  EXPECT_EQ("10", stat[0].sec);
+  EXPECT_EQ("", stat[2].sec);
+}
+
+}  // namespace
+}  // namespace zvonar
