@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/ActivityCounts.h"
+#include "analysis/FilterStatistic.h"
 #include "app/MainSettings.h"
 #include "app/RegisterFields.h"
 
@@ -32,6 +34,8 @@ class TableGridModel;
 class ResultRowsModel;
 class TextRowsModel;
 class LanguageFile;
+class NameValueList;
+struct FilterCriteria;
 }  // namespace zvonar
 
 class TMainForm : public QMainWindow {
@@ -166,6 +170,10 @@ class TMainForm : public QMainWindow {
   void mnSetupBDEClick();
   void mnDBReOpenClick();
   void mnShowMonthSummaryClick();
+  void btnCheckedDataFilterClick();
+  void mnCountFilterStatisticClick();
+  void mnToCountAndFindMaxActivityClick();
+  void mnToCountAndFindMaxActivityFilterClick();
   void mnDBIndexReCreateClick();
 
   // The detalization table, open or not.
@@ -183,6 +191,7 @@ class TMainForm : public QMainWindow {
   void ResetCountsRow();
   // Rows of lvStat: one per item of cbFilterCode, then the AllText row.
   void BuildStatRows();
+  void ShowStatRows(std::vector<zvonar::StatRow> stat);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -199,6 +208,14 @@ class TMainForm : public QMainWindow {
   void WriteControlsToSettings();
   void ApplyIndexRule();
   void FirstActivation();
+  // The control panel as filter criteria; false (after telling the user)
+  // when a box holds a character the program cannot keep.
+  bool ReadFilterCriteria(zvonar::FilterCriteria* criteria);
+  // Rebuilds lvStat from cbFilterCode and computes it over lvFilter.
+  bool ComputeStatistic(QString* error = nullptr);
+  zvonar::NameValueList LoadAbonentsBookLines() const;
+  zvonar::CountsRow CurrentCountsRow() const;
+  void ShowCounts(const zvonar::CountsRow& row);
   // Where bills are looked for: the last bill directory when it is kept,
   // else the program directory.
   QString BillDirectory() const;

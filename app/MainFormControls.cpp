@@ -40,6 +40,10 @@ void TMainForm::ConnectHandlers() {
   on(mnSetupBDE, &QAction::triggered, &TMainForm::mnSetupBDEClick);
   on(mnDBReOpen, &QAction::triggered, &TMainForm::mnDBReOpenClick);
   on(mnShowMonthSummary, &QAction::triggered, &TMainForm::mnShowMonthSummaryClick);
+  on(btnCheckedDataFilter, &QPushButton::clicked, &TMainForm::btnCheckedDataFilterClick);
+  on(mnCountFilterStatistic, &QAction::triggered, &TMainForm::mnCountFilterStatisticClick);
+  on(mnToCountAndFindMaxActivity, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityClick);
+  on(mnToCountAndFindMaxActivityFilter, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityFilterClick);
   on(mnDBIndexReCreate, &QAction::triggered, &TMainForm::mnDBIndexReCreateClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }

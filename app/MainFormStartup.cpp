@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QTreeView>
 
+#include "analysis/FilterStatistic.h"
 #include "app/MainForm.h"
 #include "app/OwnersFile.h"
 #include "app/TextFile.h"
@@ -34,12 +35,6 @@ QStringList ToQtList(const std::vector<std::string>& items) {
   list.reserve(static_cast<qsizetype>(items.size()));
   for (const std::string& item : items) list << ToQt(item);
   return list;
-}
-
-std::vector<std::string> Items(const QComboBox* box) {
-  std::vector<std::string> items;
-  for (int i = 0; i < box->count(); ++i) items.push_back(FromQtLossy(box->itemText(i)));
-  return items;
 }
 
 }  // namespace
@@ -172,10 +167,11 @@ void TMainForm::ResetCountsRow() {
   lvCountsModel->SetRows({std::vector<std::string>(12)});
 }
 
-void TMainForm::BuildStatRows() {
+void TMainForm::BuildStatRows() { ShowStatRows(zvonar::BuildStatRows(ComboItems(cbFilterCode), FromQtLossy(AllText))); }
+
+void TMainForm::ShowStatRows(std::vector<StatRow> stat) {
   std::vector<std::vector<std::string>> rows;
-  for (int i = 0; i < cbFilterCode->count(); ++i) rows.push_back({FromQtLossy(cbFilterCode->itemText(i)), "", "", ""});
-  rows.push_back({FromQtLossy(AllText), "", "", ""});
+  for (StatRow& r : stat) rows.push_back({std::move(r.caption), std::move(r.sec), std::move(r.min), std::move(r.cost)});
   lvStatModel->SetRows(std::move(rows));
 }
 
@@ -224,7 +220,7 @@ void TMainForm::SaveOnExit() {
     const Status s = registerFields_.Save(JoinPath(programDir_, "fields.dat"));
     if (!s.ok()) failures << QString::fromStdString(s.message());
   }
-  const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), Items(edFilterOwner));
+  const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), ComboItems(edFilterOwner));
   if (!owners.ok()) failures << QString::fromStdString(owners.message());
   if (!settingsUnreadable_) {
     const Status s = SaveMainSettings(JoinPath(programDir_, "settings.ini"), settings_);

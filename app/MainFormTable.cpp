@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QTreeView>
 
+#include "analysis/FilterEngine.h"
 #include "app/MainForm.h"
 #include "app/OwnersFile.h"
 #include "app/TextFile.h"
@@ -121,10 +122,11 @@ void TMainForm::SetupGridColumns() {
 }
 
 void TMainForm::ApplyIndexRule() {
-  if (!table_ || !table_->IsOpen() || table_->IndexNames().empty()) return;
-  const char* wanted = !settings_.forceDateIndex && !chkbFilterDate->isChecked() ? kOwnerIndex : kDateTimeIndex;
-  if (table_->ActiveIndex() == wanted) return;
-  if (table_->SetActiveIndex(wanted).ok() && gridModel_->Attached()) gridModel_->Reset();
+  if (!table_ || !table_->IsOpen()) return;
+  const std::string before = table_->ActiveIndex();
+  if (ApplyFilterIndexRule(table_.get(), settings_.forceDateIndex, chkbFilterDate->isChecked()).ok() &&
+      table_->ActiveIndex() != before && gridModel_->Attached())
+    gridModel_->Reset();
 }
 
 void TMainForm::mnDBReOpenClick() {

@@ -106,6 +106,7 @@ MainSettings ReadMainSettings(const IniFile& ini) {
   s.fontSize = ini.ReadInteger(kSettings, "FontSize", s.fontSize);
   s.countsHeight = ini.ReadInteger(kSettings, "CountsHeight", s.countsHeight);
   s.setCountsHeight = ini.ReadBool(kSettings, "SetCountsHeight", s.setCountsHeight);
+  s.htmlStopText = ini.ReadString(kSettings, "HtmlStopText", s.htmlStopText);
 
   if (s.saveTypeCodeDecryption) {
     s.types = ini.ReadString(kDatas, "Types", s.types);

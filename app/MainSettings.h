@@ -24,6 +24,10 @@ inline constexpr std::array<const char*, 12> kFieldWidthKeys = {
 inline constexpr std::array<int32_t, 12> kDefaultListViewCols = {50, 112, 85, 100, 40, 50, 50, 50, 60, 35, 60, 90};
 inline constexpr std::array<int32_t, 4> kDefaultListViewStatCols = {50, 42, 40, 44};
 
+// The operator's postal-address line, "Адрес для писем:" in code page 1251:
+// an HTML bill's records end where it appears.
+inline constexpr char kDefaultHtmlStopText[] = "\xC0\xE4\xF0\xE5\xF1 \xE4\xEB\xFF \xEF\xE8\xF1\xE5\xEC:";
+
 struct MainSettings {
   // [Window]
   std::string mainWindowState = "Normal";
@@ -71,6 +75,8 @@ struct MainSettings {
   int32_t fontSize = 8;
   int32_t countsHeight = 36;
   bool setCountsHeight = false;
+  // Read only: the program never writes it back.
+  std::string htmlStopText = kDefaultHtmlStopText;
 
   // [Datas]: the legend texts of the last bill.
   std::string types;

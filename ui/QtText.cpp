@@ -25,6 +25,12 @@ std::string FromQtLossy(const QString& text) {
   return out;
 }
 
+std::vector<std::string> ComboItems(const QComboBox* box) {
+  std::vector<std::string> items;
+  for (int i = 0; i < box->count(); ++i) items.push_back(FromQtLossy(box->itemText(i)));
+  return items;
+}
+
 void SetComboItemsKeepText(QComboBox* box, const QStringList& items) {
   const QString text = box->currentText();
   const QSignalBlocker block(box);

@@ -8,6 +8,7 @@
 class QComboBox;
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zvonar {
 
@@ -20,6 +21,9 @@ bool FromQt(const QString& text, std::string* cp1251, QString* error = nullptr);
 // The code page 1251 bytes of a text known to be representable (captions the
 // program itself put in a widget); other characters are dropped.
 std::string FromQtLossy(const QString& text);
+
+// The items of a combo box as code page 1251 texts.
+std::vector<std::string> ComboItems(const QComboBox* box);
 
 // Replaces the items of an editable combo box without touching its text and
 // without change notifications, as a program's own refill of a list should.

@@ -146,5 +146,22 @@ TEST(MainSettings, ByteSettingsKeepTheirLowByte) {
   EXPECT_EQ(1, s.modePhoneCode);
 }
 
+TEST(MainSettings, HtmlStopTextIsReadButNeverWritten) {
+  EXPECT_EQ(kDefaultHtmlStopText, ReadMainSettings(IniFile(Lines{})).htmlStopText);
+  testing::TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  MainSettings s;
+  s.htmlStopText = "changed in memory";
+  ASSERT_TRUE(SaveMainSettings(path, s).ok());
+  EXPECT_EQ(std::string::npos, testing::ReadOrEmpty(path).find("HtmlStopText"));
+
+  testing::WriteOrDie(path, "[Settings]\r\nHtmlStopText=Postal address:\r\n");
+  ASSERT_TRUE(LoadMainSettings(path, &s).ok());
+  EXPECT_EQ("Postal address:", s.htmlStopText);
+  s.htmlStopText = "other";
+  ASSERT_TRUE(SaveMainSettings(path, s).ok());
+  EXPECT_NE(std::string::npos, testing::ReadOrEmpty(path).find("HtmlStopText=Postal address:"));
+}
+
 }  // namespace
 }  // namespace zvonar

@@ -1,0 +1,160 @@
+// The filter commands of the main window: "Filtering" reads the control
+// panel into criteria and runs the filter over the table; the statistic and
+// the activity counts are computed from the result rows or the table.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "analysis/ActivityCounts.h"
+#include "analysis/FilterEngine.h"
+#include "analysis/FilterStatistic.h"
+#include "app/MainForm.h"
+#include "app/TextFile.h"
+#include "import/NameValueList.h"
+#include "import/TextUtils.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+#include "ui/Busy.h"
+#include "ui/ListModels.h"
+#include "ui/Prompts.h"
+#include "ui/QtText.h"
+#include "ui/SplashForm.h"
+#include "ui/TableGridModel.h"
+
+using namespace zvonar;
+
+namespace {
+
+CalendarDate ToCalendar(const QDate& d) { return {d.year(), d.month(), d.day()}; }
+
+}  // namespace
+
+bool TMainForm::ReadFilterCriteria(FilterCriteria* c) {
+  c->owner = chkbFilterOwner->isChecked();
+  c->date = chkbFilterDate->isChecked();
+  c->operCode = chkbFilterOperCode->isChecked();
+  c->number = chkbFilterNumber->isChecked();
+  c->code = chkbFilterCode->isChecked();
+  c->type = chkbFilterType->isChecked();
+  c->calls = chkbFilterCalls->isChecked();
+  c->sms = chkbFilterSMS->isChecked();
+  c->mms = chkbFilterMMS->isChecked();
+  c->null = chkbFilterNull->isChecked();
+  c->exclude = chkbFilterExclude->isChecked();
+  c->dateBegin = ToCalendar(dtpDateBegin->date());
+  c->dateEnd = ToCalendar(dtpDateEnd->date());
+  c->callsId = settings_.callsId;
+  c->smsId = settings_.smsId;
+  c->mmsId = settings_.mmsId;
+  c->phoneCodeTown = settings_.phoneCodeTown;
+  c->simpleDbf = settings_.simpleDbf;
+  const std::pair<QComboBox*, std::string*> boxes[] = {{edFilterOwner, &c->ownerText},
+                                                       {cbFilterOperCode, &c->operCodeText},
+                                                       {cbFilterNumber, &c->numberText},
+                                                       {cbFilterCode, &c->codeText},
+                                                       {cbFilterType, &c->typeText}};
+  for (const auto& [box, text] : boxes) {
+    QString error;
+    if (!FromQt(box->currentText(), text, &error)) {
+      prompts_->ShowError(error);
+      return false;
+    }
+  }
+  return true;
+}
+
+void TMainForm::btnCheckedDataFilterClick() {
+  if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
+  FilterCriteria criteria;
+  if (!ReadFilterCriteria(&criteria)) return;
+  FilterResult result;
+  {
+    SplashScope splash(settings_.showSplash);
+    splash.SetStage(1, 1);
+    BusyCursorScope busy;
+    gridModel_->Detach();
+    RunFilter(table_.get(), criteria, splash.Progress(), &result);
+    gridModel_->Attach(table_.get());
+  }
+  if (result.outcome == FilterOutcome::NoIndexes) {
+    prompts_->ShowError(kAnyIndexesNotPresentText);
+    return;
+  }
+  if (result.outcome == FilterOutcome::SilentStop) return;
+  const std::size_t count = result.rows.RowCount();
+  lvFilterModel->SetRows(std::move(result.rows));
+  stFilterRecCount->setText("0");
+  ResetCountsRow();
+  const bool statOk = ComputeStatistic();
+  if (result.outcome == FilterOutcome::Done && statOk) stFilterRecCount->setText(QString::number(count));
+  SetupGridColumns();
+  stRecNo->setText(QString::number(table_->RecNo()));
+}
+
+bool TMainForm::ComputeStatistic(QString* error) {
+  std::vector<StatRow> stat = zvonar::BuildStatRows(ComboItems(cbFilterCode), FromQtLossy(AllText));
+  const Status s = ComputeFilterStatistic(lvFilterModel->Rows(), &stat);
+  ShowStatRows(std::move(stat));
+  if (!s.ok() && error != nullptr) *error = QString::fromStdString(s.message());
+  return s.ok();
+}
+
+void TMainForm::mnCountFilterStatisticClick() {
+  if (lvFilterModel->Rows().Empty()) return;
+  QString error;
+  if (!ComputeStatistic(&error)) prompts_->ShowError(error);
+}
+
+NameValueList TMainForm::LoadAbonentsBookLines() const {
+  std::vector<std::string> lines;
+  (void)ReadTextLinesIfExists(JoinPath(programDir_, "abonents.dat"), &lines);
+  return NameValueList::FromLines(std::move(lines));
+}
+
+void TMainForm::ShowCounts(const CountsRow& row) {
+  std::vector<std::string> cells(row.begin(), row.end());
+  lvCountsModel->SetRows({std::move(cells)});
+}
+
+CountsRow TMainForm::CurrentCountsRow() const {
+  CountsRow row;
+  if (!lvCountsModel->Rows().empty()) {
+    const auto& cells = lvCountsModel->Rows().front();
+    for (std::size_t c = 0; c < row.size() && c < cells.size(); ++c) row[c] = cells[c];
+  }
+  return row;
+}
+
+void TMainForm::mnToCountAndFindMaxActivityClick() {
+  if (!table_->IsOpen() || table_->RecordCount() == 0) return;
+  const NameValueList book = LoadAbonentsBookLines();
+  CountsRow row = CurrentCountsRow();
+  Status s;
+  {
+    BusyCursorScope busy;
+    gridModel_->Detach();
+    s = CountActivityInTable(table_.get(), &book, &row);
+    gridModel_->Attach(table_.get());
+  }
+  stRecNo->setText(QString::number(table_->RecNo()));
+  if (!s.ok()) {
+    prompts_->ShowError(QString::fromStdString(s.message()));
+    return;
+  }
+  ShowCounts(row);
+}
+
+void TMainForm::mnToCountAndFindMaxActivityFilterClick() {
+  if (lvFilterModel->Rows().Empty()) return;
+  const NameValueList book = LoadAbonentsBookLines();
+  CountsRow row = CurrentCountsRow();
+  const Status s = CountActivityInRows(lvFilterModel->Rows(), &book, &row);
+  if (!s.ok()) {
+    prompts_->ShowError(QString::fromStdString(s.message()));
+    return;
+  }
+  ShowCounts(row);
+}
