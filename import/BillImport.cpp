@@ -1,0 +1,96 @@
+// The import of one bill: read it whole once, hand the bytes to the month
+// summary and to the detalization parser, and keep the table consistent
+// whatever happens in between.
+#include "import/BillImport.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "app/Cp1251.h"
+#include "app/TextFile.h"
+#include "import/MonthSummary.h"
+#include "import/NameValueList.h"
+#include "import/TextUtils.h"
+#include "store/DetalTable.h"
+
+namespace zvonar {
+namespace {
+
+// Appends the parser's records to a table in bulk-append mode. A table with
+// more fields than a record gets them blank.
+class TableSink : public RecordSink {
+ public:
+  explicit TableSink(Table* table) : table_(table), texts_(static_cast<std::size_t>(table->FieldCount())) {}
+
+  Status Store(const std::vector<std::string>& fields) override {
+    std::copy(fields.begin(), fields.end(), texts_.begin());
+    return table_->BulkAppend(texts_);
+  }
+
+ private:
+  Table* table_;
+  std::vector<std::string> texts_;
+};
+
+Status LoadBook(const std::string& path, NameValueList* book) {
+  std::vector<std::string> lines;
+  Status s = ReadTextLinesIfExists(path, &lines);
+  if (s.ok()) *book = NameValueList::FromLines(std::move(lines));
+  return s;
+}
+
+// The directory a bill lies in, where its summary goes.
+std::string BillDir(const std::string& billPath) {
+  const std::size_t slash = billPath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : billPath.substr(0, slash);
+}
+
+}  // namespace
+
+Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result) {
+  *result = ImportResult();
+  if (progress) progress(0, 1);
+  std::string content;
+  Status s = ReadWholeFile(request.billPath, &content);
+  NameValueList abonents, codeTypes;
+  if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "abonents.dat"), &abonents);
+  if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "codetype.dat"), &codeTypes);
+  if (!s.ok()) return s;
+
+  const Status summary = ParseMonthSummary(request.billPath, content, request.fields, request.settings.language,
+                                           BillDir(request.billPath), &result->summaryPath);
+  if (!summary.ok()) result->summaryError = summary.message();
+
+  if (table == nullptr || !table->IsOpen() || table->FieldCount() < kDetalFieldCount)
+    return Status::Invalid("the detalization table is not open or has fewer than " +
+                           std::to_string(kDetalFieldCount) + " fields");
+  s = table->BeginBulkAppend();
+  if (!s.ok()) return s;
+  TableSink sink(table);
+  const BillContext context{request.fields, request.settings, abonents, codeTypes};
+  ParseDetalizationFile(request.billPath, content, context, &sink, progress, &result->records);
+  return table->EndBulkAppend();
+}
+
+std::string RejectedMessage(const RejectedLine& line) {
+  return kNotStoredText + line.dateTime + " " + line.number;
+}
+
+std::string StopMessage(const ImportStop& stop) {
+  return stop.file + ": stopped at line " + std::to_string(stop.lineNo) + ": " + Cp1251ToUtf8(stop.lineText);
+}
+
+std::size_t MergeOwners(const std::vector<std::string>& met, std::vector<std::string>* owners) {
+  std::unordered_set<std::string> held(owners->begin(), owners->end());
+  std::size_t added = 0;
+  for (const std::string& owner : met) {
+    if (held.insert(owner).second) {
+      owners->push_back(owner);
+      ++added;
+    }
+  }
+  return added;
+}
+
+}  // namespace zvonar

@@ -1,0 +1,72 @@
+// Adding a bill to the detalization table: the one path the window's Add
+// Detalization command and `zvonar-cli import` share. Per bill: the month
+// summary is written beside the bill, then the records are appended to the
+// table in one bulk append.
+//
+// The window calls ImportBill with the chosen file, the program directory,
+// its MainSettings and register fields, the open table and a progress
+// function that feeds the splash; afterwards it shows result.records'
+// legends in lType and lCode, merges result.records.owners into the owner
+// box (MergeOwners), shows RejectedMessage for each rejected line and, when
+// result.records.stop is set, an error box with StopMessage.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/MainSettings.h"
+#include "app/Progress.h"
+#include "app/RegisterFields.h"
+#include "app/Status.h"
+#include "import/DetalizationParser.h"
+#include "store/Table.h"
+
+namespace zvonar {
+
+// Opens the message for a call line that was not stored; the date and time,
+// a blank and the number follow.
+inline constexpr char kNotStoredText[] = "Data not Corrected, so not Stored:\r\n";
+
+struct ImportRequest {
+  std::string billPath;  // a .txt or .html bill; any other extension reads only roaming sections
+  std::string dataDir;   // the program directory with abonents.dat and codetype.dat
+  const MainSettings& settings;
+  const RegisterFields& fields;
+};
+
+struct ImportResult {
+  // The summary file written beside the bill; empty when the bill has none.
+  std::string summaryPath;
+  // Why the summary could not be written (UTF-8); the records were imported
+  // all the same.
+  std::string summaryError;
+  DetalizationResult records;
+};
+
+// Imports one bill into `table`, which must be open with the twelve fields
+// of the detalization table. The abonents book and codetype.dat are read
+// afresh from `request.dataDir` (a missing file is an empty list). `progress`
+// (may be empty) gets (0, 1) first, then (lines walked, line count).
+//
+// Returns an error, with nothing appended, when the bill or a book cannot
+// be read or the table is not usable; the summary may have been written by
+// then. A walk that stops on a bad line is not an error of the call: it is
+// reported in result->records.stop, and the records stored before it stay.
+// The table leaves bulk-append mode on every path.
+Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result);
+
+// "Data not Corrected, so not Stored:\r\n" + date and time + " " + number,
+// in code page 1251, as the window shows it.
+std::string RejectedMessage(const RejectedLine& line);
+
+// "<file>: stopped at line <k>: <text>", UTF-8, as zvonar-cli prints it
+// and the window's error box shows it (with the reason on a line of its
+// own there).
+std::string StopMessage(const ImportStop& stop);
+
+// Appends to `owners` each owner of `met` it does not hold yet, in order;
+// returns how many were added.
+std::size_t MergeOwners(const std::vector<std::string>& met, std::vector<std::string>* owners);
+
+}  // namespace zvonar
