@@ -1,0 +1,102 @@
+#include "import/BillImport.h"
+
+#include <gtest/gtest.h>
+
+#include "app/tests/TestSupport.h"
+#include "import/tests/BillTestSupport.h"
+#include "store/DetalTable.h"
+
+namespace zvonar {
+namespace {
+
+using testing::Bill;
+using testing::Cp;
+
+class ImportBillTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string warning;
+    ASSERT_TRUE(OpenDetalTable(dir_.path(), "dbf", kDefaultDetalWidths, &table_, &warning).ok());
+  }
+
+  Status Import(const std::string& name, const std::string& bill, ImportResult* result) {
+    testing::WriteOrDie(dir_.File(name), bill);
+    return ImportBill(ImportRequest{dir_.File(name), dir_.path(), settings_, fields_}, &table_, nullptr, result);
+  }
+
+  // Field `field` of every record after closing and opening the table again.
+  std::vector<std::string> Column(int field) {
+    EXPECT_TRUE(table_.Close().ok());
+    std::string warning;
+    EXPECT_TRUE(OpenDetalTable(dir_.path(), "dbf", kDefaultDetalWidths, &table_, &warning).ok());
+    std::vector<std::string> column;
+    for (Status s = table_.First(); s.ok() && !table_.Eof(); s = table_.Next())
+      column.push_back(Cp1251ToUtf8(table_.FieldText(field)));
+    return column;
+  }
+
+  testing::TempDir dir_;
+  Table table_;
+  MainSettings settings_;
+  RegisterFields fields_;
+};
+
+TEST_F(ImportBillTest, WritesTheSummaryAndAppendsTheRecords) {
+  testing::WriteOrDie(dir_.File("abonents.dat"), Bill({"Zvonar v.2.3.3.65, (39500.5)", "[Abonents]",
+                                                       "4951234567=Иванов"}));
+  settings_.language = "Russian";
+  ImportResult result;
+  ASSERT_TRUE(Import("march.txt",
+                     Bill({"Счет клиента : 1234567", "Клиент : Петров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА",
+                           "БАЛАНС НА 31.03.2008", "Ведомость начислений +7/9161112233",
+                           "Ежемесячная абонентская плата     150.00 Руб", "Ведомость разговоров +7/9161112233",
+                           "Тип: 1 - исходящий", "Код: М - мобильный",
+                           "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                           "01.03.2008 12:35:00 4957654321 М 1"}),
+                     &result)
+                  .ok());
+  EXPECT_EQ(dir_.File(Cp("1234567-[2008.Март].sum")), result.summaryPath);
+  EXPECT_TRUE(FileExists(result.summaryPath));
+  EXPECT_EQ(2, result.records.recordsAdded);
+  EXPECT_EQ(Cp("Тип: 1 - исходящий"), result.records.typeLegend.value_or(""));
+  EXPECT_EQ(1u, result.records.rejected.size());
+  EXPECT_EQ((std::vector<std::string>{"9161112233"}), result.records.owners);
+  EXPECT_EQ((std::vector<std::string>{"Ежемесячная абонентская плата", "Иванов"}), Column(kAbonentField));
+  EXPECT_EQ((std::vector<std::string>{"2008.03.31", "2008.03.01 12:30:05"}), Column(kDateTimeField));
+}
+
+TEST_F(ImportBillTest, AStoppedWalkKeepsWhatItStoredAndFreesTheTable) {
+  ImportResult result;
+  ASSERT_TRUE(Import("bad.txt",
+                     Bill({"Ведомость разговоров +7/9161112233",
+                           "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                           "31.02.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                           "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}),
+                     &result)
+                  .ok());
+  ASSERT_TRUE(result.records.stop);
+  EXPECT_EQ(3u, result.records.stop->lineNo);
+  EXPECT_EQ("", result.summaryPath);
+  // The bulk append has ended: the table takes single records again.
+  EXPECT_TRUE(table_.Append().ok());
+  table_.Cancel();
+  EXPECT_EQ((std::vector<std::string>{"9161112233"}), Column(kOwnerField));
+}
+
+TEST_F(ImportBillTest, FailsWithoutABillOrATable) {
+  ImportResult result;
+  EXPECT_FALSE(ImportBill(ImportRequest{dir_.File("missing.txt"), dir_.path(), settings_, fields_}, &table_, nullptr,
+                          &result)
+                   .ok());
+  ASSERT_TRUE(table_.Close().ok());
+  EXPECT_FALSE(Import("b.txt", Bill({"x"}), &result).ok());
+}
+
+TEST(MergeOwners, AddsNewOwnersOnceInOrder) {
+  std::vector<std::string> owners{"9161112233"};
+  EXPECT_EQ(2u, MergeOwners({"9035556677", "9161112233", "9160000000", "9035556677"}, &owners));
+  EXPECT_EQ((std::vector<std::string>{"9161112233", "9035556677", "9160000000"}), owners);
+}
+
+}  // namespace
+}  // namespace zvonar
