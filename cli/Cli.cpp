@@ -28,6 +28,7 @@ const std::map<std::string, CommandInfo>& Commands() {
                      return kExitOk;
                    }}},
       {"dump", {"dump [--index Owner|DateTime]   print every record, one per line, cells separated by TAB", RunDump}},
+      {"import", {"import FILE...          add operator bills (text or HTML), each month summary beside its bill", RunImport}},
       {"load-tsv", {"load-tsv FILE           append the records of FILE (the form dump prints)", RunLoadTsv}},
       {"reindex", {"reindex                 rebuild the index file Tellura.MDX from the records", RunReindex}},
   };

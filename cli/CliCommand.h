@@ -19,5 +19,7 @@ struct CliContext {
 int RunDump(CliContext& c);
 int RunLoadTsv(CliContext& c);
 int RunReindex(CliContext& c);
+// The bill import (CliImport.cpp).
+int RunImport(CliContext& c);
 
 }  // namespace zvonar

@@ -1,0 +1,78 @@
+// zvonar-cli import FILE...: adds operator bills to the detalization table
+// through the same import as the window's Add Detalization command. Per
+// file: the month summary beside the bill, then the records; the owners met
+// join Tellura.dat as the window's owner box would learn them. Settings,
+// register fields and books come from the data directory.
+#include "app/Cp1251.h"
+#include "app/MainSettings.h"
+#include "app/OwnersFile.h"
+#include "app/RegisterFields.h"
+#include "cli/Cli.h"
+#include "cli/CliCommand.h"
+#include "import/BillImport.h"
+#include "store/DetalTable.h"
+
+namespace zvonar {
+namespace {
+
+// A rejected line on one line of output: the message's line break becomes a
+// blank.
+std::string RejectedLineText(const RejectedLine& line) {
+  std::string text = RejectedMessage(line);
+  const std::size_t crlf = text.find("\r\n");
+  if (crlf != std::string::npos) text.replace(crlf, 2, " ");
+  return Cp1251ToUtf8(text);
+}
+
+}  // namespace
+
+int RunImport(CliContext& c) {
+  if (c.args.empty()) return kExitUsage;
+  MainSettings settings;
+  RegisterFields fields;
+  Table table;
+  std::string warning;
+  Status s = LoadMainSettings(c.dataDir + "settings.ini", &settings);
+  if (s.ok()) s = RegisterFields::Load(c.dataDir + "fields.dat", &fields);
+  DetalWidths widths{};
+  for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = settings.fieldWidths[i];
+  if (s.ok()) s = OpenDetalTable(c.dataDir, settings.dbType, widths, &table, &warning);
+  std::vector<std::string> owners;
+  if (s.ok()) s = ReadOwnersFile(c.dataDir + "Tellura.dat", &owners);
+  if (!s.ok()) {
+    c.err << "zvonar-cli: " << s.message() << '\n';
+    return kExitFailure;
+  }
+  if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
+
+  bool failed = false;
+  std::size_t newOwners = 0;
+  for (const std::string& file : c.args) {
+    ImportResult result;
+    s = ImportBill(ImportRequest{file, c.dataDir, settings, fields}, &table, nullptr, &result);
+    if (!s.ok()) {
+      c.err << "zvonar-cli: " << file << ": " << s.message() << '\n';
+      failed = true;
+      continue;
+    }
+    if (!result.summaryError.empty())
+      c.err << "zvonar-cli: " << file << ": no month summary: " << result.summaryError << '\n';
+    for (const RejectedLine& line : result.records.rejected) c.err << RejectedLineText(line) << '\n';
+    c.out << file << ": " << result.records.recordsAdded << " records added\n";
+    if (result.records.stop) {
+      c.err << StopMessage(*result.records.stop) << '\n';
+      failed = true;
+    }
+    newOwners += MergeOwners(result.records.owners, &owners);
+  }
+  if (newOwners > 0) s = WriteOwnersFile(c.dataDir + "Tellura.dat", owners);
+  const Status closed = table.Close();
+  if (s.ok()) s = closed;
+  if (!s.ok()) {
+    c.err << "zvonar-cli: " << s.message() << '\n';
+    failed = true;
+  }
+  return failed ? kExitFailure : kExitOk;
+}
+
+}  // namespace zvonar

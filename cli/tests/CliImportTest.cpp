@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/TextFile.h"
+#include "app/tests/TestSupport.h"
+#include "cli/tests/CliTestSupport.h"
+#include "import/tests/BillTestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::Bill;
+using testing::CliRun;
+
+TEST(CliImport, ReportsEachBillAndExitsWithOneAfterAStop) {
+  testing::TempDir dir;
+  const std::string good = dir.File("good.txt");
+  const std::string bad = dir.File("bad.txt");
+  testing::WriteOrDie(good, Bill({"Счет клиента : 1234567", "Клиент : Петров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА",
+                                  "БАЛАНС НА 31.03.2008", "Ведомость разговоров +7/9161112233",
+                                  "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                                  "07.03.2008 12:00 4951234567 М 1", "Ведомость разговоров +7/9035556677",
+                                  "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
+  testing::WriteOrDie(bad, Bill({"Ведомость разговоров +7/9161112233",
+                                 "03.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                                 "31.02.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                                 "04.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
+  testing::WriteOrDie(dir.File("Tellura.dat"), "9160000000\r\n9161112233\r\n");
+
+  const CliRun run = testing::RunArgs({"--dir", dir.path(), "import", good, bad});
+  EXPECT_EQ(kExitFailure, run.code);
+  EXPECT_EQ(good + ": 2 records added\n" + bad + ": 1 records added\n", run.out);
+  EXPECT_EQ("Data not Corrected, so not Stored: 2008.03.07 12:00 4951234567\n" + bad +
+                ": stopped at line 3: 31.02.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50\n",
+            run.err);
+  std::vector<std::string> owners;
+  ASSERT_TRUE(ReadTextLines(dir.File("Tellura.dat"), &owners).ok());
+  EXPECT_EQ((std::vector<std::string>{"9160000000", "9161112233", "9035556677"}), owners);
+  EXPECT_TRUE(FileExists(dir.File("1234567-[2008.Mart].sum")));
+
+  const CliRun dump = testing::RunArgs({"--dir", dir.path(), "dump"});
+  EXPECT_EQ(3, std::count(dump.out.begin(), dump.out.end(), '\n'));
+  EXPECT_EQ(kExitOk, testing::RunArgs({"--dir", dir.path(), "import", good}).code);
+  EXPECT_EQ(kExitUsage, testing::RunArgs({"--dir", dir.path(), "import"}).code);
+}
+
+}  // namespace
+}  // namespace zvonar
