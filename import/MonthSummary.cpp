@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/Cp1251.h"
 #include "app/TextFile.h"
 #include "import/BillText.h"
 #include "import/NumberText.h"
@@ -190,7 +191,8 @@ Status ParseMonthSummary(const std::string& billFileName, std::string_view conte
   summaryPath->clear();
   const MonthSummary summary = BuildMonthSummary(billFileName, content, fields);
   if (summary.lines.empty()) return Status::Ok();
-  const std::string path = JoinPath(targetDir, SummaryFileName(summary, language));
+  // File names on disk are UTF-8, like every path the system shows.
+  const std::string path = JoinPath(targetDir, Cp1251ToUtf8(SummaryFileName(summary, language)));
   Status s = WriteTextLines(path, summary.lines);
   if (s.ok()) *summaryPath = path;
   return s;

@@ -38,8 +38,8 @@ MonthSummary BuildMonthSummary(const std::string& billFileName, std::string_view
 std::string SummaryFileName(const MonthSummary& summary, std::string_view language);
 
 // Builds the summary of a bill and, when there is one, writes it (CR LF
-// lines, code page 1251) into `targetDir` under SummaryFileName, replacing
-// an older file of that name. `summaryPath` gets the file written, or is
+// lines, code page 1251) into `targetDir` under SummaryFileName, in UTF-8
+// as file names are on disk, replacing an older file of that name. `summaryPath` gets the file written, or is
 // cleared when the bill has no summary.
 Status ParseMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,
                          std::string_view language, const std::string& targetDir, std::string* summaryPath);

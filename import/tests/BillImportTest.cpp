@@ -55,7 +55,7 @@ TEST_F(ImportBillTest, WritesTheSummaryAndAppendsTheRecords) {
                            "01.03.2008 12:35:00 4957654321 М 1"}),
                      &result)
                   .ok());
-  EXPECT_EQ(dir_.File(Cp("1234567-[2008.Март].sum")), result.summaryPath);
+  EXPECT_EQ(dir_.File("1234567-[2008.Март].sum"), result.summaryPath);
   EXPECT_TRUE(FileExists(result.summaryPath));
   EXPECT_EQ(2, result.records.recordsAdded);
   EXPECT_EQ(Cp("Тип: 1 - исходящий"), result.records.typeLegend.value_or(""));
