@@ -16,10 +16,17 @@ namespace {
 constexpr int kNumber = 2, kAbonent = 3, kCode = 4, kType = 5, kFirstSum = 6, kRoaming = 11;
 constexpr int kSums = 5;  // Sec, Min, Cost, MTP, All
 
-std::string Fold(std::string_view value) {
-  std::string folded(value);
-  for (char& ch : folded) ch = LowerCharRu(ch);
-  return folded;
+std::uint64_t FoldedHash(std::string_view value) {
+  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (char ch : value) h = (h ^ static_cast<unsigned char>(LowerCharRu(ch))) * 1099511628211ull;
+  return h;
+}
+
+bool SameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && LowerCharRu(a[i]) != LowerCharRu(b[i])) return false;
+  return true;
 }
 
 class Counter {
@@ -58,27 +65,52 @@ class Counter {
 
 }  // namespace
 
+std::string_view FrequencyTable::Value(std::size_t i) const {
+  const std::uint64_t end = i + 1 < start_.size() ? start_[i + 1] : text_.size();
+  return std::string_view(text_).substr(start_[i], end - start_[i]);
+}
+
+void FrequencyTable::Grow() {
+  std::vector<std::uint32_t> slots(slots_.empty() ? 1024 : slots_.size() * 2, 0);
+  const std::size_t mask = slots.size() - 1;
+  for (std::size_t i = 0; i < hash_.size(); ++i) {
+    std::size_t at = hash_[i] & mask;
+    while (slots[at] != 0) at = (at + 1) & mask;
+    slots[at] = static_cast<std::uint32_t>(i + 1);
+  }
+  slots_ = std::move(slots);
+}
+
 void FrequencyTable::Add(std::string_view value) {
   if (value.empty()) return;
-  const auto [it, inserted] = indexOf_.try_emplace(Fold(value), values_.size());
-  if (inserted) {
-    values_.emplace_back(value);
-    counts_.push_back(1);
-  } else {
-    ++counts_[it->second];
+  if ((hash_.size() + 1) * 2 > slots_.size()) Grow();
+  const std::uint64_t hash = FoldedHash(value);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  for (; slots_[at] != 0; at = (at + 1) & mask) {
+    const std::size_t i = slots_[at] - 1;
+    if (hash_[i] == hash && SameFolded(Value(i), value)) {
+      ++count_[i];
+      return;
+    }
   }
+  slots_[at] = static_cast<std::uint32_t>(hash_.size() + 1);
+  start_.push_back(text_.size());
+  text_.append(value);
+  hash_.push_back(hash);
+  count_.push_back(1);
 }
 
 std::string FrequencyTable::MostFrequent() const {
-  std::size_t best = 0;
-  std::string result;
-  for (std::size_t i = 0; i < values_.size(); ++i) {
-    if (counts_[i] > best) {
-      best = counts_[i];
-      result = values_[i];
+  std::uint32_t best = 0;
+  std::size_t result = count_.size();
+  for (std::size_t i = 0; i < count_.size(); ++i) {
+    if (count_[i] > best) {
+      best = count_[i];
+      result = i;
     }
   }
-  return result;
+  return result < count_.size() ? std::string(Value(result)) : std::string();
 }
 
 Status CountActivityInRows(const ResultRows& rows, const NameValueList* book, CountsRow* row) {

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 #include "analysis/ResultRows.h"
@@ -19,6 +19,8 @@ class Table;
 
 // Distinct non-empty values in order of first appearance with their counts;
 // values differing only in letter case are one value, kept as first met.
+// A column of a million records may hold nearly a million distinct numbers,
+// so the values share one buffer and an open-addressing hash finds them.
 class FrequencyTable {
  public:
   void Add(std::string_view value);
@@ -27,9 +29,14 @@ class FrequencyTable {
   std::string MostFrequent() const;
 
  private:
-  std::vector<std::string> values_;
-  std::vector<std::size_t> counts_;
-  std::unordered_map<std::string, std::size_t> indexOf_;  // folded value -> position
+  std::string_view Value(std::size_t i) const;
+  void Grow();
+
+  std::string text_;                 // the values as first met, back to back
+  std::vector<std::uint64_t> start_;  // where value i begins; it ends where i + 1 begins
+  std::vector<std::uint64_t> hash_;   // of the folded value
+  std::vector<std::uint32_t> count_;
+  std::vector<std::uint32_t> slots_;  // value index + 1, 0 for a free slot
 };
 
 // The cells of the counts row, in the result list's twelve columns. Cells

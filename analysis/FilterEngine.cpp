@@ -48,10 +48,29 @@ bool NumberMatches(std::string_view filter, std::string_view number) {
   return rl >= 10 ? NationalForm(number) == fk : Tail(filter, rl) == number;
 }
 
-// What one scan needs of a record, read once.
-struct RecordTexts {
-  std::string owner, dateTime, number, code, type, cost, all;
+// The texts of the current record, each read from the table at most once.
+class RecordTexts {
+ public:
+  explicit RecordTexts(const Table* table) : table_(table) {}
+  void Reset() { read_.fill(false); }
+  const std::string& Get(int field) {
+    const auto f = static_cast<std::size_t>(field);
+    if (!read_[f]) {
+      texts_[f] = table_->FieldText(field);
+      read_[f] = true;
+    }
+    return texts_[f];
+  }
+
+ private:
+  const Table* table_;
+  std::array<std::string, kResultColumns> texts_;
+  std::array<bool, kResultColumns> read_{};
 };
+
+// Index names compare without regard to letter case, as the index file
+// keeps them in capitals.
+bool IsIndex(const Table& table, std::string_view name) { return LowerTextRu(table.ActiveIndex()) == LowerTextRu(name); }
 
 }  // namespace
 
@@ -86,7 +105,7 @@ std::vector<std::string> ServiceKindList(std::string_view setting) {
 Status ApplyFilterIndexRule(Table* table, bool forceDateIndex, bool dateTicked) {
   if (!table->IsOpen() || table->IndexNames().empty()) return Status::Ok();
   const char* wanted = !forceDateIndex && !dateTicked ? kOwnerIndex : kDateTimeIndex;
-  if (table->ActiveIndex() == wanted) return Status::Ok();
+  if (IsIndex(*table, wanted)) return Status::Ok();
   return table->SetActiveIndex(wanted);
 }
 
@@ -108,8 +127,8 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
   const std::vector<std::string> mmsList = ServiceKindList(c.mmsId);
   const std::string beginText = FormatCalendarDate(c.dateBegin);
   const std::string endText = FormatCalendarDate(c.dateEnd);
-  const bool ownerOrder = table->ActiveIndex() == kOwnerIndex;
-  const bool dateOrder = table->ActiveIndex() == kDateTimeIndex;
+  const bool ownerOrder = IsIndex(*table, kOwnerIndex);
+  const bool dateOrder = IsIndex(*table, kDateTimeIndex);
 
   const auto fail = [&](const Status& s) {
     result->outcome = FilterOutcome::Failed;
@@ -126,18 +145,15 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
 
   const int64_t total = table->RecordCount();
   bool ownerSeen = false;
-  RecordTexts r;
-  std::array<std::string, kResultColumns> cells;
+  RecordTexts r(table);
   while (!table->Eof() && table->RecordCount() > 0) {
     if (progress) progress(table->RecNo(), total);
-    r.cost = table->FieldText(kCostField);
-    r.all = table->FieldText(kAllField);
-    bool pass = c.null || r.cost != "0.00" || r.all != "0.00";
+    r.Reset();
+    bool pass = c.null || r.Get(kCostField) != "0.00" || r.Get(kAllField) != "0.00";
     if (pass) {
       bool ownerFlag = false;
       if (c.owner) {
-        r.owner = table->FieldText(kOwnerField);
-        ownerFlag = r.owner == c.ownerText;
+        ownerFlag = r.Get(kOwnerField) == c.ownerText;
         if (!c.date) {
           if (ownerFlag) ownerSeen = true;
           else if (ownerSeen && ownerOrder) break;  // past the owner's block
@@ -146,28 +162,25 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
       pass = c.owner == ownerFlag;
     }
     if (pass && c.date) {
-      r.dateTime = table->FieldText(kDateTimeField);
-      const std::string_view day = std::string_view(r.dateTime).substr(0, 10);
+      const std::string_view day = std::string_view(r.Get(kDateTimeField)).substr(0, 10);
       if (dateOrder && day > endText) break;  // every later record is later still
       pass = day >= beginText && day <= endText;
     }
-    if (pass && (c.operCode || c.number)) {
-      r.number = table->FieldText(kNumberField);
-      if (c.operCode) pass = OperatorCodeMatches(c.operCodeText, r.number, c.phoneCodeTown) != c.exclude;
-      if (pass && c.number) pass = NumberMatches(c.numberText, r.number) != c.exclude;
+    if (pass && c.operCode) pass = OperatorCodeMatches(c.operCodeText, r.Get(kNumberField), c.phoneCodeTown) != c.exclude;
+    if (pass && c.number) pass = NumberMatches(c.numberText, r.Get(kNumberField)) != c.exclude;
+    if (pass && c.code) pass = (r.Get(kCodeField) == c.codeText) != c.exclude;
+    if (pass && c.type) pass = (r.Get(kTypeField) == c.typeText) != c.exclude;
+    if (pass && c.calls) {
+      const std::string& code = r.Get(kCodeField);
+      pass = (ContainsAnyOf(r.Get(kTypeField), &callsList) && (code.empty() || ContainsAnyOf(code, &callsList))) !=
+             c.exclude;
     }
-    if (pass && (c.code || c.calls || c.sms)) r.code = table->FieldText(kCodeField);
-    if (pass && (c.type || c.calls || c.sms || c.mms)) r.type = table->FieldText(kTypeField);
-    if (pass && c.code) pass = (r.code == c.codeText) != c.exclude;
-    if (pass && c.type) pass = (r.type == c.typeText) != c.exclude;
-    if (pass && c.calls)
-      pass = (ContainsAnyOf(r.type, &callsList) && (r.code.empty() || ContainsAnyOf(r.code, &callsList))) != c.exclude;
-    if (pass && c.sms) pass = (ContainsAnyOf(r.type, &smsList) && ContainsAnyOf(r.code, &smsList)) != c.exclude;
-    if (pass && c.mms) pass = ContainsAnyOf(r.type, &mmsList) != c.exclude;
+    if (pass && c.sms)
+      pass = (ContainsAnyOf(r.Get(kTypeField), &smsList) && ContainsAnyOf(r.Get(kCodeField), &smsList)) != c.exclude;
+    if (pass && c.mms) pass = ContainsAnyOf(r.Get(kTypeField), &mmsList) != c.exclude;
     if (pass) {
-      for (int f = 0; f < kResultColumns; ++f) cells[static_cast<std::size_t>(f)] = table->FieldText(f);
-      result->rows.Append({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7], cells[8],
-                           cells[9], cells[10], cells[11]});
+      result->rows.Append({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8),
+                           r.Get(9), r.Get(10), r.Get(11)});
     }
     s = table->Next();
     if (!s.ok()) return fail(s);

@@ -79,6 +79,32 @@ TEST_F(FilterTest, OwnerBlockEndsTheScanAndKeepsOrder) {
   EXPECT_EQ(Rows{}, Run(c));
 }
 
+TEST_F(FilterTest, ScanStopsWhereNoLaterRecordCanPass) {
+  std::vector<Rec> recs;
+  for (int i = 0; i < 30; ++i)
+    recs.push_back({std::string(1, static_cast<char>('A' + i % 3)), "2006.05." + std::to_string(10 + i % 20), "1"});
+  Open(recs);
+  int visited = 0;
+  const ProgressFn count = [&](int64_t, int64_t) { ++visited; };
+  FilterCriteria owner;
+  owner.owner = true;
+  owner.ownerText = "B";
+  ASSERT_TRUE(ApplyFilterIndexRule(&table_, false, false).ok());
+  FilterResult result;
+  RunFilter(&table_, owner, count, &result);
+  EXPECT_EQ(10u, result.rows.RowCount());
+  EXPECT_EQ(11, visited);  // the B block and the first C record
+  FilterCriteria date;
+  date.date = true;
+  date.dateBegin = {2006, 5, 12};
+  date.dateEnd = {2006, 5, 13};
+  ASSERT_TRUE(ApplyFilterIndexRule(&table_, false, true).ok());
+  visited = 0;
+  RunFilter(&table_, date, count, &result);
+  EXPECT_EQ(4u, result.rows.RowCount());
+  EXPECT_EQ(5, visited);  // started at the begin date, stopped at the first later day
+}
+
 TEST_F(FilterTest, DateBoundsAreWholeDays) {
   Open({{"A", "2006.04.30 23:59:59", "1"}, {"A", "2006.05.01", "2"}, {"A", "2006.05.31 23:59:59", "3"},
         {"A", "2006.06.01", "4"}});
