@@ -30,6 +30,9 @@ const std::map<std::string, CommandInfo>& Commands() {
       {"dump", {"dump [--index Owner|DateTime]   print every record, one per line, cells separated by TAB", RunDump}},
       {"import", {"import FILE...          add operator bills (text or HTML), each month summary beside its bill", RunImport}},
       {"load-tsv", {"load-tsv FILE           append the records of FILE (the form dump prints)", RunLoadTsv}},
+      {"filter", {"filter [CRITERIA]       print the records the filter finds, as dump prints them", RunFilterCommand}},
+      {"stat", {"stat [CRITERIA]         print the filter statistic: Type, Sec, Min, Cost", RunStat}},
+      {"counts", {"counts [CRITERIA] | counts --table   print the activity counts row", RunCounts}},
       {"reindex", {"reindex                 rebuild the index file Tellura.MDX from the records", RunReindex}},
   };
   return commands;
@@ -38,6 +41,8 @@ const std::map<std::string, CommandInfo>& Commands() {
 void PrintUsage(std::ostream& os) {
   os << "usage: zvonar-cli [--dir DIR] COMMAND [ARGS]\n\ncommands:\n";
   for (const auto& [name, info] : Commands()) os << "  " << info.usage << '\n';
+  os << "\nCRITERIA: --owner TEXT  --from YYYY.MM.DD [--to YYYY.MM.DD]  --oper CODE  --number TEXT\n"
+        "          --code TEXT  --type TEXT  --calls  --sms  --mms  --no-null  --exclude\n";
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include "store/DetalTable.h"
 
 namespace zvonar {
-namespace {
 
 std::string EscapeCell(std::string_view text) {
   std::string out;
@@ -40,6 +39,8 @@ std::string EscapeCell(std::string_view text) {
   }
   return out;
 }
+
+namespace {
 
 Status UnescapeCell(std::string_view text, std::string* out) {
   out->clear();
@@ -112,13 +113,15 @@ Status ParseRecordLine(std::string_view line, std::vector<std::string>* cells) {
   return Status::Ok();
 }
 
+}  // namespace
+
 int Fail(CliContext& c, const std::string& message) {
   c.err << "zvonar-cli: " << message << '\n';
   return kExitFailure;
 }
 
 // The table's file type and field widths from settings.ini.
-Status ReadTableSettings(const CliContext& c, std::string* dbType, DetalWidths* widths) {
+static Status ReadTableSettings(const CliContext& c, std::string* dbType, DetalWidths* widths) {
   MainSettings settings;
   Status s = LoadMainSettings(c.dataDir + "settings.ini", &settings);
   if (!s.ok()) return s;
@@ -133,6 +136,8 @@ Status OpenTable(const CliContext& c, Table* table, std::string* warning) {
   Status s = ReadTableSettings(c, &dbType, &widths);
   return s.ok() ? OpenDetalTable(c.dataDir, dbType, widths, table, warning) : s;
 }
+
+namespace {
 
 // Calls `use` with each line of `path` and its number; a CR before the LF
 // is dropped. Stops at the first failure, returned as "path:line: what".

@@ -1,0 +1,214 @@
+// The filter commands of zvonar-cli: filter, stat and counts. The criteria
+// come from the command line only (the check states saved by the window are
+// not used); the settings the filter reads come from settings.ini. Rows are
+// printed as dump prints records.
+#include "analysis/ActivityCounts.h"
+#include "analysis/FilterEngine.h"
+#include "analysis/FilterStatistic.h"
+#include "app/Cp1251.h"
+#include "app/MainSettings.h"
+#include "app/TextFile.h"
+#include "cli/Cli.h"
+#include "cli/CliCommand.h"
+#include "config/LanguageFile.h"
+#include "import/NameValueList.h"
+#include "import/TextUtils.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+// The texts the window takes from its language file.
+struct MainTexts {
+  std::string baseNotCreated = "Base not Created! Reload the Program!";
+  std::string all = "All";
+};
+
+MainTexts LoadMainTexts(const std::string& dataDir, const MainSettings& settings) {
+  MainTexts texts;
+  LanguageFile lang;
+  if (!settings.language.empty() && LanguageFile::Load(LanguageFilePath(dataDir, settings.language), &lang).ok() &&
+      lang.HasGroup(87)) {
+    texts.baseNotCreated = PlainCaption(lang.Line(85));
+    texts.all = PlainCaption(lang.Line(86));
+  }
+  return texts;
+}
+
+bool ParseDate(const std::string& text, CalendarDate* date) {
+  int y = 0, m = 0, d = 0;
+  char dot1 = 0, dot2 = 0, extra = 0;
+  if (std::sscanf(text.c_str(), "%4d%c%2d%c%2d%c", &y, &dot1, &m, &dot2, &d, &extra) != 5 || dot1 != '.' ||
+      dot2 != '.' || text.size() != 10)
+    return false;
+  if (m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+  *date = {y, m, d};
+  return true;
+}
+
+// Reads the criteria from the arguments. Returns kExitOk, or the exit code
+// of the usage or input error it reported.
+int ParseCriteria(CliContext& c, const std::vector<std::string>& args, FilterCriteria* criteria) {
+  bool haveTo = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string* text = nullptr;
+    bool* tick = nullptr;
+    if (a == "--owner") text = &criteria->ownerText, tick = &criteria->owner;
+    else if (a == "--oper") text = &criteria->operCodeText, tick = &criteria->operCode;
+    else if (a == "--number") text = &criteria->numberText, tick = &criteria->number;
+    else if (a == "--code") text = &criteria->codeText, tick = &criteria->code;
+    else if (a == "--type") text = &criteria->typeText, tick = &criteria->type;
+    if (text != nullptr) {
+      if (i + 1 >= args.size()) return kExitUsage;
+      const Status s = Utf8ToCp1251(args[++i], text);
+      if (!s.ok()) return Fail(c, a + ": " + s.message());
+      *tick = true;
+      continue;
+    }
+    if (a == "--from" || a == "--to") {
+      CalendarDate date{};
+      if (i + 1 >= args.size()) return kExitUsage;
+      if (!ParseDate(args[++i], &date)) return Fail(c, a + ": \"" + args[i] + "\" is not a date yyyy.mm.dd");
+      if (a == "--from") {
+        criteria->date = true;
+        criteria->dateBegin = date;
+      } else {
+        criteria->dateEnd = date;
+        haveTo = true;
+      }
+    } else if (a == "--calls") {
+      criteria->calls = true;
+    } else if (a == "--sms") {
+      criteria->sms = true;
+    } else if (a == "--mms") {
+      criteria->mms = true;
+    } else if (a == "--no-null") {
+      criteria->null = false;
+    } else if (a == "--exclude") {
+      criteria->exclude = true;
+    } else {
+      return kExitUsage;
+    }
+  }
+  if (haveTo && !criteria->date) return kExitUsage;  // --to only with --from
+  if (criteria->date && !haveTo) criteria->dateEnd = MonthEnd(criteria->dateBegin);
+  return kExitOk;
+}
+
+struct FilterRun {
+  MainSettings settings;
+  MainTexts texts;
+  Table table;
+  FilterResult result;
+};
+
+// Opens the table and runs the filter. Returns kExitOk when the rows (maybe
+// none) are ready to print, or the exit code to end with. A silent stop
+// sets `stopped` and exits 0 without output.
+int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped) {
+  *stopped = false;
+  FilterCriteria criteria;
+  int code = ParseCriteria(c, args, &criteria);
+  if (code != kExitOk) return code;
+  Status s = LoadMainSettings(c.dataDir + "settings.ini", &run->settings);
+  if (!s.ok()) return Fail(c, s.message());
+  run->texts = LoadMainTexts(c.dataDir, run->settings);
+  criteria.callsId = run->settings.callsId;
+  criteria.smsId = run->settings.smsId;
+  criteria.mmsId = run->settings.mmsId;
+  criteria.phoneCodeTown = run->settings.phoneCodeTown;
+  criteria.simpleDbf = run->settings.simpleDbf;
+  std::string warning;
+  s = OpenTable(c, &run->table, &warning);
+  if (!s.ok()) return Fail(c, s.message());
+  if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
+  if (run->table.FieldCount() < 12) c.err << "zvonar-cli: " << Cp1251ToUtf8(run->texts.baseNotCreated) << '\n';
+  s = ApplyFilterIndexRule(&run->table, run->settings.forceDateIndex, criteria.date);
+  if (!s.ok()) return Fail(c, s.message());
+  RunFilter(&run->table, criteria, nullptr, &run->result);
+  switch (run->result.outcome) {
+    case FilterOutcome::NoIndexes:
+      return Fail(c, kAnyIndexesNotPresentText);
+    case FilterOutcome::SilentStop:
+      *stopped = true;
+      return kExitOk;
+    default:
+      return kExitOk;
+  }
+}
+
+void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) line += '\t';
+    line += EscapeCell(Cp1251ToUtf8(cells[i]));
+  }
+  line += '\n';
+  out << line;
+}
+
+// The end of a run whose scan failed: the rows found so far were printed.
+int Finish(CliContext& c, const FilterRun& run, const Status& after = Status::Ok()) {
+  if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
+  return after.ok() ? kExitOk : Fail(c, after.message());
+}
+
+}  // namespace
+
+int RunFilterCommand(CliContext& c) {
+  FilterRun run;
+  bool stopped = false;
+  const int code = RunCliFilter(c, c.args, &run, &stopped);
+  if (code != kExitOk || stopped) return code;
+  for (std::size_t r = 0; r < run.result.rows.RowCount(); ++r) {
+    const auto row = run.result.rows.Row(r);
+    PrintCells(c.out, std::vector<std::string_view>(row.begin(), row.end()));
+  }
+  return Finish(c, run);
+}
+
+int RunStat(CliContext& c) {
+  FilterRun run;
+  bool stopped = false;
+  const int code = RunCliFilter(c, c.args, &run, &stopped);
+  if (code != kExitOk || stopped) return code;
+  // The statistic's rows are the texts of the code/type table, as the code
+  // box of the window holds them.
+  std::vector<std::string> lines, types;
+  (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines);
+  for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
+  std::vector<StatRow> stat = BuildStatRows(types, run.texts.all);
+  const Status s = ComputeFilterStatistic(run.result.rows, &stat);
+  for (const StatRow& row : stat) PrintCells(c.out, {row.caption, row.sec, row.min, row.cost});
+  return Finish(c, run, s);
+}
+
+int RunCounts(CliContext& c) {
+  const bool wholeTable = c.args.size() == 1 && c.args[0] == "--table";
+  FilterRun run;
+  CountsRow row;
+  std::vector<std::string> bookLines;
+  (void)ReadTextLinesIfExists(c.dataDir + "abonents.dat", &bookLines);
+  const NameValueList book = NameValueList::FromLines(std::move(bookLines));
+  Status s;
+  if (wholeTable) {
+    s = LoadMainSettings(c.dataDir + "settings.ini", &run.settings);
+    std::string warning;
+    if (s.ok()) s = OpenTable(c, &run.table, &warning);
+    if (s.ok()) s = ApplyFilterIndexRule(&run.table, run.settings.forceDateIndex, false);
+    if (!s.ok()) return Fail(c, s.message());
+    if (run.table.RecordCount() > 0) s = CountActivityInTable(&run.table, &book, &row);
+  } else {
+    bool stopped = false;
+    const int code = RunCliFilter(c, c.args, &run, &stopped);
+    if (code != kExitOk || stopped) return code;
+    if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
+    if (!run.result.rows.Empty()) s = CountActivityInRows(run.result.rows, &book, &row);
+  }
+  if (!s.ok()) return Fail(c, s.message());
+  PrintCells(c.out, std::vector<std::string_view>(row.begin(), row.end()));
+  return kExitOk;
+}
+
+}  // namespace zvonar

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/tests/TestSupport.h"
+#include "cli/tests/CliTestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::RunArgs;
+using testing::TempDir;
+
+// Records in the form load-tsv reads: owner, date-time, number, abonent,
+// code, type, sec, min, cost, mtp, all, roaming.
+const char kRecords[] =
+    "79001\t2006.05.01 10:00:00\t79031112233\t\t1\tCall\t30\t1\t1.50\t\t1.50\t\n"
+    "79001\t2006.05.20 11:00:00\t79265554433\t\t1\tCall\t45\t1\t1.50\t\t1.50\t\n"
+    "79002\t2006.05.03 12:00:00\t79031112233\t\t8\tSMS\t0\t0\t0.50\t\t0.50\t\n"
+    "79001\t2006.06.01 00:00:00\t79031112233\t\t1\tCall\t10\t1\t0.00\t\t0.00\tNet\n";
+
+class CliFilterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::WriteOrDie(dir_.File("records.tsv"), kRecords);
+    ASSERT_EQ(0, RunArgs({"--dir", dir_.path(), "load-tsv", dir_.File("records.tsv")}).code);
+  }
+  testing::CliRun Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--dir", dir_.path()});
+    return RunArgs(args);
+  }
+  TempDir dir_;
+};
+
+TEST_F(CliFilterTest, FilterPrintsRowsInIndexOrder) {
+  const auto all = Cli({"filter"});
+  EXPECT_EQ(0, all.code) << all.err;
+  EXPECT_EQ(4, std::count(all.out.begin(), all.out.end(), '\n'));
+  EXPECT_EQ(0u, all.out.rfind("79001\t2006.05.01 10:00:00\t79031112233", 0));
+
+  // --from without --to runs to the month's end, as the window proposes.
+  const auto may = Cli({"filter", "--from", "2006.05.02", "--no-null"});
+  EXPECT_EQ("79002\t2006.05.03 12:00:00\t79031112233\t\t8\tSMS\t0\t0\t0.50\t\t0.50\t\n"
+            "79001\t2006.05.20 11:00:00\t79265554433\t\t1\tCall\t45\t1\t1.50\t\t1.50\t\n",
+            may.out);
+  const auto june = Cli({"filter", "--owner", "79001", "--from", "2006.06.01", "--to", "2006.06.01"});
+  EXPECT_EQ("79001\t2006.06.01\t79031112233\t\t1\tCall\t10\t1\t0.00\t\t0.00\tNet\n", june.out);
+}
+
+TEST_F(CliFilterTest, OutcomesAndUsage) {
+  const auto silent = Cli({"filter", "--type", ""});
+  EXPECT_EQ(0, silent.code);
+  EXPECT_EQ("", silent.out);
+  EXPECT_EQ(2, Cli({"filter", "--to", "2006.05.01"}).code);
+  EXPECT_EQ(2, Cli({"filter", "--owner"}).code);
+  EXPECT_EQ(1, Cli({"filter", "--from", "2006.02.30"}).code);
+  EXPECT_EQ(1, Cli({"filter", "--type", "日本"}).code);
+  ASSERT_EQ(0, std::remove(dir_.File("Tellura.MDX").c_str()));
+  const auto noIndex = Cli({"filter"});
+  EXPECT_EQ(1, noIndex.code);
+  EXPECT_NE(std::string::npos, noIndex.err.find("Any Indexes not present"));
+}
+
+TEST_F(CliFilterTest, StatUsesTheCodeTypeTextsAndTheLanguageTotal) {
+  testing::WriteOrDie(dir_.File("codetype.dat"), "1=Call\r\n8=SMS\r\n9=MMS\r\n");
+  testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nLanguage=short\r\n");
+  std::string lang;
+  for (int i = 0; i < 87; ++i) lang += i == 86 ? "Total\r\n" : "x\r\n";
+  testing::WriteOrDie(dir_.File("short.lng"), lang);
+  const auto stat = Cli({"stat", "--owner", "79001"});
+  EXPECT_EQ(0, stat.code) << stat.err;
+  EXPECT_EQ("Call\t85\t3\t3\nTotal\t85\t3\t3\n", stat.out);
+}
+
+TEST_F(CliFilterTest, CountsOverTheFilterAndOverTheTable) {
+  testing::WriteOrDie(dir_.File("abonents.dat"), "stamp\r\n[Abonents]\r\n79031112233=Ann\r\n");
+  const auto filtered = Cli({"counts", "--owner", "79002"});
+  EXPECT_EQ("\t\t79031112233\tAnn\t8\tSMS\t0\t0\t0.5\t0\t0.5\t\n", filtered.out);
+  const auto table = Cli({"counts", "--table"});
+  EXPECT_EQ("\t\t79031112233\tAnn\t1\tCall\t85\t3\t3.5\t0\t3.5\tNet\n", table.out);
+  const auto none = Cli({"counts", "--owner", "nobody"});
+  EXPECT_EQ("\t\t\t\t\t\t\t\t\t\t\t\n", none.out);
+}
+
+}  // namespace
+}  // namespace zvonar
