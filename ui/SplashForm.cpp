@@ -95,11 +95,12 @@ void SplashScope::SetStage(int stage, int stages) {
 
 void SplashScope::SetProgress(int64_t position, int64_t total) {
   if (gSplash == nullptr) return;
+  // A scan reports every record; the text changes only when it can be seen.
+  if (progressShown_ && position < total && sincePaint_.elapsed() < 40) return;
+  progressShown_ = true;
   gSplash->lCounter2->setText(QString("%1 / %2").arg(position).arg(total));
-  if (position >= total || sincePaint_.elapsed() >= 40) {
-    gSplash->repaint();
-    sincePaint_.restart();
-  }
+  gSplash->repaint();
+  sincePaint_.restart();
 }
 
 void SplashScope::SetState(const QString& text) {

@@ -56,6 +56,7 @@ class SplashScope {
 
  private:
   bool owns_ = false;
+  bool progressShown_ = false;
   QElapsedTimer sincePaint_;
 };
 
