@@ -29,9 +29,13 @@ constexpr const char* kTypes[] = {"1", "2", "8", "9"};
 constexpr const char* kPageLine = "                                                     \xD1\xF2\xF0. ";
 constexpr const char* kHeaderLine = "   \xC4\xE0\xF2\xE0     \xC2\xF0\xE5\xEC\xFF    \xCD\xEE\xEC\xE5\xF0";
 
-std::string Phone(int phone) { return "916" + std::to_string(2000000 + phone * 7919); }
+std::string Phone(int phone) {
+  return "916" + std::to_string(2000000 + phone * 7919);
+}
 
-std::string PoolNumber(unsigned i) { return "495" + std::to_string(1000000 + i * 37 % 9000000); }
+std::string PoolNumber(unsigned i) {
+  return "495" + std::to_string(1000000 + i * 37 % 9000000);
+}
 
 class Writer {
  public:
@@ -46,8 +50,8 @@ class Writer {
     Line(f.Text(RegisterField::BalanceInfo));
     Line(f.Text(RegisterField::BalanceDate) + " 31.03.2008      120.50");
     Line("\xCD\xE0\xF7\xE8\xF1\xEB\xE5\xED\xEE \xE7\xE0 \xEF\xE5\xF0\xE8\xEE\xE4 :   379.50");  // Начислено за период :
-    Line("  \xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE5 \xEC\xE5\xF1\xF2\xED\xFB\xE5   100.00");   // Исходящие местные
-    Line("\xC8\xF2\xEE\xE3\xEE (\xD2\xE5\xEB\xE5\xF4\xEE\xED\xE8\xFF)   379.50");          // Итого (Телефония)
+    Line("  \xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE5 \xEC\xE5\xF1\xF2\xED\xFB\xE5   100.00");  // Исходящие местные
+    Line("\xC8\xF2\xEE\xE3\xEE (\xD2\xE5\xEB\xE5\xF4\xEE\xED\xE8\xFF)   379.50");  // Итого (Телефония)
     Line("");
   }
 
@@ -83,8 +87,9 @@ class Writer {
                       r / 17 % 24, r / 19 % 60, r / 23 % 60, number.c_str(), code, type, secs, cents / 100, cents % 100,
                       r % 9);
       else
-        std::snprintf(buf, sizeof buf, "%02d.03.2008 %02d:%02d:%02d %-11s %-3s %-2s %5d %3d.00 %4d.%02d   0.00 %4d.%02d",
-                      day, r / 17 % 24, r / 19 % 60, r / 23 % 60, number.c_str(), code, type, secs, (secs + 59) / 60,
+        std::snprintf(buf, sizeof buf,
+                      "%02d.03.2008 %02d:%02d:%02d %-11s %-3s %-2s %5d %3d.00 %4d.%02d   0.00 %4d.%02d", day,
+                      r / 17 % 24, r / 19 % 60, r / 23 % 60, number.c_str(), code, type, secs, (secs + 59) / 60,
                       cents / 100, cents % 100, cents / 100, cents % 100);
       Line(buf);
     }
@@ -118,7 +123,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const long lines = std::strtol(args[0].c_str(), nullptr, 10);
-  const unsigned bookEntries = args.size() > 3 ? static_cast<unsigned>(std::strtoul(args[3].c_str(), nullptr, 10)) : 10000;
+  const unsigned bookEntries =
+      args.size() > 3 ? static_cast<unsigned>(std::strtoul(args[3].c_str(), nullptr, 10)) : 10000;
   const unsigned pool = bookEntries * 2 + 1;  // half the numbers called have a name
   const zvonar::RegisterFields fields;
   Writer bill(args[1], seed);

@@ -29,7 +29,9 @@ class CheckingSink : public RecordSink {
   int64_t stored = 0;
 };
 
-NameValueList Book(std::vector<std::string> lines) { return NameValueList::FromLines(std::move(lines)); }
+NameValueList Book(std::vector<std::string> lines) {
+  return NameValueList::FromLines(std::move(lines));
+}
 
 }  // namespace
 
@@ -60,12 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckingSink sink;
   DetalizationResult result;
   int64_t lastPosition = -1;
-  ParseDetalizationFile(fileName, bill, BillContext{fields, settings, abonents, codeTypes}, &sink,
-                        [&](int64_t position, int64_t total) {
-                          if (position < lastPosition || position > total) std::abort();
-                          lastPosition = position;
-                        },
-                        &result);
+  ParseDetalizationFile(
+      fileName, bill, BillContext{fields, settings, abonents, codeTypes}, &sink,
+      [&](int64_t position, int64_t total) {
+        if (position < lastPosition || position > total) std::abort();
+        lastPosition = position;
+      },
+      &result);
   if (result.recordsAdded != sink.stored) std::abort();
   if (result.stop && (result.stop->lineNo == 0 || result.stop->lineText.size() > 503)) std::abort();
 

@@ -63,8 +63,8 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   if (!summary.ok()) result->summaryError = summary.message();
 
   if (table == nullptr || !table->IsOpen() || table->FieldCount() < kDetalFieldCount)
-    return Status::Invalid("the detalization table is not open or has fewer than " +
-                           std::to_string(kDetalFieldCount) + " fields");
+    return Status::Invalid("the detalization table is not open or has fewer than " + std::to_string(kDetalFieldCount) +
+                           " fields");
   s = table->BeginBulkAppend();
   if (!s.ok()) return s;
   TableSink sink(table);

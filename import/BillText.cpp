@@ -24,7 +24,9 @@ const std::array<char, 256>& FoldTable() {
   return table;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Reads a run of `minDigits` to `maxDigits` digits at `*pos` followed by
 // `sep` (or by the end of `s` when `sep` is 0); `*pos` moves past both only
@@ -47,7 +49,8 @@ std::size_t LineReader::LineEnd(std::size_t start, std::size_t* next) const {
   const char* begin = text_.data() + start;
   const std::size_t rest = text_.size() - start;
   const void* lf = std::memchr(begin, '\n', rest);
-  const std::size_t lfAt = lf == nullptr ? text_.size() : static_cast<std::size_t>(static_cast<const char*>(lf) - text_.data());
+  const std::size_t lfAt =
+      lf == nullptr ? text_.size() : static_cast<std::size_t>(static_cast<const char*>(lf) - text_.data());
   const void* cr = std::memchr(begin, '\r', lfAt - start);
   if (cr != nullptr) {
     const std::size_t crAt = static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data());

@@ -53,9 +53,13 @@ constexpr std::size_t kMaxQuotedLine = 500;
 enum class BillKind { Text, Html, Other };
 enum class Section { None, Talk, Roaming, Charges };
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
-std::string Folded(std::string_view s) { return LowerTextRu(s); }
+std::string Folded(std::string_view s) {
+  return LowerTextRu(s);
+}
 
 // A bill's text quoted in a message: UTF-8, cut when long.
 std::string Quoted(std::string_view text) {

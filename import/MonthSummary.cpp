@@ -32,14 +32,14 @@ constexpr std::size_t kTotalMarker = 18;
 // Markers of a text bill after the two balance markers.
 const char* const kTextTail[] = {
     "\xCD\xE0\xF7\xE8\xF1\xEB\xE5\xED\xEE \xE7\xE0 \xEF\xE5\xF0\xE8\xEE\xE4 :",  // "Начислено за период :"
-    "\xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE5 \xEC\xE5\xF1\xF2\xED\xFB\xE5",          // "Исходящие местные"
+    "\xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE5 \xEC\xE5\xF1\xF2\xED\xFB\xE5",         // "Исходящие местные"
     // "Исходящие междугородние/международные"
     "\xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE5 \xEC\xE5\xE6\xE4\xF3\xE3\xEE\xF0\xEE\xE4\xED\xE8\xE5/"
     "\xEC\xE5\xE6\xE4\xF3\xED\xE0\xF0\xEE\xE4\xED\xFB\xE5",
     // "Услуги связи российских операторов по роумингу"
     "\xD3\xF1\xEB\xF3\xE3\xE8 \xF1\xE2\xFF\xE7\xE8 \xF0\xEE\xF1\xF1\xE8\xE9\xF1\xEA\xE8\xF5 "
     "\xEE\xEF\xE5\xF0\xE0\xF2\xEE\xF0\xEE\xE2 \xEF\xEE \xF0\xEE\xF3\xEC\xE8\xED\xE3\xF3",
-    "SMS-\xF1\xEE\xEE\xE1\xF9\xE5\xED\xE8\xFF",                                        // "SMS-сообщения"
+    "SMS-\xF1\xEE\xEE\xE1\xF9\xE5\xED\xE8\xFF",                                       // "SMS-сообщения"
     "\xC2\xED\xF3\xF2\xF0\xE8\xF1\xE5\xF2\xE5\xE2\xFB\xE5 \xE2\xFB\xE7\xEE\xE2\xFB",  // "Внутрисетевые вызовы"
     "\xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE9 \xED\xE0 \xEE\xE1\xEB. \xF6\xE5\xED\xF2\xF0",  // "Исходящий на обл. центр"
     // "Ежемесячная минимальная оплата за трафик"
@@ -60,17 +60,18 @@ const char* const kTextTail[] = {
     "\xC8\xF2\xEE\xE3\xEE (\xD2\xE5\xEB\xE5\xF4\xEE\xED\xE8\xFF)",  // "Итого (Телефония)"
     "\xC8\xF2\xEE\xE3\xEE (GPRS)",                                  // "Итого (GPRS)"
     "\xC2 \xF2\xEE\xEC \xF7\xE8\xF1\xEB\xE5 \xCD\xC4\xD1",          // "В том числе НДС"
-    "\xC8\xF2\xEE\xE3 \xE1\xE5\xE7 \xCD\xC4\xD1",                  // "Итог без НДС"
+    "\xC8\xF2\xEE\xE3 \xE1\xE5\xE7 \xCD\xC4\xD1",                   // "Итог без НДС"
 };
 constexpr std::string_view kTextAccount = "\xD1\xF7\xE5\xF2 \xEA\xEB\xE8\xE5\xED\xF2\xE0 :";  // "Счет клиента :"
 constexpr std::string_view kTextClient = "\xCA\xEB\xE8\xE5\xED\xF2 :";                        // "Клиент :"
-constexpr std::string_view kHtmlAccount = "\xD1\xD7\xC5\xD2 \xCA\xCB\xC8\xC5\xCD\xD2\xC0:";   // "СЧЕТ КЛИЕНТА:"
-constexpr std::string_view kHtmlClient = "\xCA\xEB\xE8\xE5\xED\xF2:";                         // "Клиент:"
+constexpr std::string_view kHtmlAccount = "\xD1\xD7\xC5\xD2 \xCA\xCB\xC8\xC5\xCD\xD2\xC0:";  // "СЧЕТ КЛИЕНТА:"
+constexpr std::string_view kHtmlClient = "\xCA\xEB\xE8\xE5\xED\xF2:";                        // "Клиент:"
 // "Ведомость разговоров."
 constexpr std::string_view kHtmlTalk = "\xC2\xE5\xE4\xEE\xEC\xEE\xF1\xF2\xFC \xF0\xE0\xE7\xE3\xEE\xE2\xEE\xF0\xEE\xE2.";
 
-constexpr std::array<const char*, 12> kEnglishMonths = {"Januar", "Februar", "Mart",    "April",   "May",      "June",
-                                                        "Jule",   "August",  "September", "Oktober", "November", "December"};
+constexpr std::array<const char*, 12> kEnglishMonths = {"Januar",    "Februar", "Mart",     "April",
+                                                        "May",       "June",    "Jule",     "August",
+                                                        "September", "Oktober", "November", "December"};
 constexpr std::array<const char*, 12> kRussianMonths = {
     "\xDF\xED\xE2\xE0\xF0\xFC",          // "Январь"
     "\xD4\xE5\xE2\xF0\xE0\xEB\xFC",      // "Февраль"
@@ -132,7 +133,7 @@ MonthSummary BuildMonthSummary(const std::string& billFileName, std::string_view
   FoldedLine foldedLine;
   std::string_view line;
   bool lineHeld = false;  // `line` is already read and holds the next marker
-  std::size_t k = 0;  // the marker looked for
+  std::size_t k = 0;      // the marker looked for
   while (k < markers.size() && (lineHeld || reader.Next(&line))) {
     lineHeld = false;
     foldedLine.Assign(line);

@@ -29,8 +29,7 @@ struct MonthSummary {
 // whose extension tells an HTML bill from a text bill): the markers are
 // looked for strictly one after the other, so a marker that never comes
 // ends the summary there. Without the account marker the summary is empty.
-MonthSummary BuildMonthSummary(const std::string& billFileName, std::string_view content,
-                               const RegisterFields& fields);
+MonthSummary BuildMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields);
 
 // account + "-[" + year + "." + month name + "].sum"; a summary without a
 // date is named with "NullDate" for the year and no month name. Characters

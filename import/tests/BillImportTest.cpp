@@ -1,8 +1,7 @@
-#include "import/BillImport.h"
-
 #include <gtest/gtest.h>
 
 #include "app/tests/TestSupport.h"
+#include "import/BillImport.h"
 #include "import/tests/BillTestSupport.h"
 #include "store/DetalTable.h"
 
@@ -42,19 +41,18 @@ class ImportBillTest : public ::testing::Test {
 };
 
 TEST_F(ImportBillTest, WritesTheSummaryAndAppendsTheRecords) {
-  testing::WriteOrDie(dir_.File("abonents.dat"), Bill({"Zvonar v.2.3.3.65, (39500.5)", "[Abonents]",
-                                                       "4951234567=Иванов"}));
+  testing::WriteOrDie(dir_.File("abonents.dat"),
+                      Bill({"Zvonar v.2.3.3.65, (39500.5)", "[Abonents]", "4951234567=Иванов"}));
   settings_.language = "Russian";
   ImportResult result;
-  ASSERT_TRUE(Import("march.txt",
-                     Bill({"Счет клиента : 1234567", "Клиент : Петров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА",
-                           "БАЛАНС НА 31.03.2008", "Ведомость начислений +7/9161112233",
-                           "Ежемесячная абонентская плата     150.00 Руб", "Ведомость разговоров +7/9161112233",
-                           "Тип: 1 - исходящий", "Код: М - мобильный",
-                           "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
-                           "01.03.2008 12:35:00 4957654321 М 1"}),
-                     &result)
-                  .ok());
+  ASSERT_TRUE(
+      Import("march.txt",
+             Bill({"Счет клиента : 1234567", "Клиент : Петров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА", "БАЛАНС НА 31.03.2008",
+                   "Ведомость начислений +7/9161112233", "Ежемесячная абонентская плата     150.00 Руб",
+                   "Ведомость разговоров +7/9161112233", "Тип: 1 - исходящий", "Код: М - мобильный",
+                   "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50", "01.03.2008 12:35:00 4957654321 М 1"}),
+             &result)
+          .ok());
   EXPECT_EQ(dir_.File("1234567-[2008.Март].sum"), result.summaryPath);
   EXPECT_TRUE(FileExists(result.summaryPath));
   EXPECT_EQ(2, result.records.recordsAdded);
@@ -67,13 +65,13 @@ TEST_F(ImportBillTest, WritesTheSummaryAndAppendsTheRecords) {
 
 TEST_F(ImportBillTest, AStoppedWalkKeepsWhatItStoredAndFreesTheTable) {
   ImportResult result;
-  ASSERT_TRUE(Import("bad.txt",
-                     Bill({"Ведомость разговоров +7/9161112233",
-                           "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
-                           "31.02.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
-                           "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}),
-                     &result)
-                  .ok());
+  ASSERT_TRUE(
+      Import("bad.txt",
+             Bill({"Ведомость разговоров +7/9161112233", "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                   "31.02.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                   "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}),
+             &result)
+          .ok());
   ASSERT_TRUE(result.records.stop);
   EXPECT_EQ(3u, result.records.stop->lineNo);
   EXPECT_EQ("", result.summaryPath);
@@ -85,9 +83,9 @@ TEST_F(ImportBillTest, AStoppedWalkKeepsWhatItStoredAndFreesTheTable) {
 
 TEST_F(ImportBillTest, FailsWithoutABillOrATable) {
   ImportResult result;
-  EXPECT_FALSE(ImportBill(ImportRequest{dir_.File("missing.txt"), dir_.path(), settings_, fields_}, &table_, nullptr,
-                          &result)
-                   .ok());
+  EXPECT_FALSE(
+      ImportBill(ImportRequest{dir_.File("missing.txt"), dir_.path(), settings_, fields_}, &table_, nullptr, &result)
+          .ok());
   ASSERT_TRUE(table_.Close().ok());
   EXPECT_FALSE(Import("b.txt", Bill({"x"}), &result).ok());
 }

@@ -1,8 +1,7 @@
-#include "import/DetalizationParser.h"
-
 #include <gtest/gtest.h>
 
 #include "import/BillImport.h"
+#include "import/DetalizationParser.h"
 #include "import/tests/BillTestSupport.h"
 
 namespace zvonar {
@@ -48,10 +47,10 @@ constexpr std::string_view kCharges = "Ведомость начислений +
 TEST(ParseDetalizationFile, EachPhoneOfABillOwnsItsCallLines) {
   Books books;
   books.abonents = List({"[Abonents]", "4951234567=Иванов И."});
-  const Parsed p = Parse(Bill({kBalance, kBalanceDate, kTalk, "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
-                               "Ведомость разговоров по номеру +7/9035556677",
-                               "2.3.2008 9:05 4957654321 М 2 30 0.50 0.00 0.00 0.00"}),
-                         MainSettings(), books);
+  const Parsed p = Parse(
+      Bill({kBalance, kBalanceDate, kTalk, "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+            "Ведомость разговоров по номеру +7/9035556677", "2.3.2008 9:05 4957654321 М 2 30 0.50 0.00 0.00 0.00"}),
+      MainSettings(), books);
   ASSERT_FALSE(p.result.stop);
   EXPECT_EQ(2, p.result.recordsAdded);
   ASSERT_EQ(2u, p.records.size());
@@ -71,22 +70,28 @@ TEST(ParseDetalizationFile, MissingColumnsMoveTheOthersIntoPlace) {
   };
   const Case cases[] = {
       // No number: the code stands in its column.
-      {kTalk, "03.03.2008 10:00:00 G 1 0 0.00 0.10 0.00 0.10",
+      {kTalk,
+       "03.03.2008 10:00:00 G 1 0 0.00 0.10 0.00 0.10",
        {"9161112233", "2008.03.03 10:00:00", "", "", "G", "1", "0", "0.00", "0.10", "0.00", "0.10", ""}},
       // No code: an integer in the code column is the type.
-      {kTalk, "04.03.2008 11:00:00 4951234567 1 60 1.00 2.50 0.00 2.50",
+      {kTalk,
+       "04.03.2008 11:00:00 4951234567 1 60 1.00 2.50 0.00 2.50",
        {"9161112233", "2008.03.04 11:00:00", "4951234567", "", "", "1", "60", "1.00", "2.50", "0.00", "2.50", ""}},
       // No seconds: a money value in their column.
-      {kTalk, "05.03.2008 10:00 4951234567 М 1 1.00 2.50 0.00 2.50",
+      {kTalk,
+       "05.03.2008 10:00 4951234567 М 1 1.00 2.50 0.00 2.50",
        {"9161112233", "2008.03.05 10:00:00", "4951234567", "", "М", "1", "0", "1.00", "2.50", "0.00", "2.50", ""}},
       // Roaming: one amount for Cost and All, the rest joined into Roaming.
-      {kRoaming, "06.03.2008 14:20:11 4951234567 М 1 120 45.50 MTS   Moscow region",
+      {kRoaming,
+       "06.03.2008 14:20:11 4951234567 М 1 120 45.50 MTS   Moscow region",
        {"9161112233", "2008.03.06 14:20:11", "4951234567", "", "М", "1", "120", "", "45.50", "", "45.50",
         "MTS Moscow region"}},
-      {kRoaming, "07.03.2008 14:20:11 4951234567 М 1 120 45.50MTS Moscow",
+      {kRoaming,
+       "07.03.2008 14:20:11 4951234567 М 1 120 45.50MTS Moscow",
        {"9161112233", "2008.03.07 14:20:11", "4951234567", "", "М", "1", "120", "", "45.50", "", "45.50",
         "MTS Moscow"}},
-      {kRoaming, "08.03.2008 08:00:00 4951234567 М 1 3.20 Net",
+      {kRoaming,
+       "08.03.2008 08:00:00 4951234567 М 1 3.20 Net",
        {"9161112233", "2008.03.08 08:00:00", "4951234567", "", "М", "1", "0", "", "3.20", "", "3.20", "Net"}},
   };
   for (const Case& t : cases) {
@@ -124,12 +129,11 @@ TEST(ParseDetalizationFile, ChargeLinesBecomeServiceRecordsOfTheBillDate) {
 }
 
 TEST(ParseDetalizationFile, LegendsAreTakenOnceAndNonRecordLinesAreSkipped) {
-  const Parsed p = Parse(Bill({kTalk, "  Тип: 1 - исходящий, 2 - входящий", "  8 - SMS, 9 - MMS",
-                               "  Код: М - мобильный, G - GPRS", "Дата       Время    Номер", "Стр. 2",
-                               "     01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
-                               "01.03.2008 12:30:05 495-123-45-67 М 1 60 1.00 2.50 0.00 2.50", "Итого 10.00 руб",
-                               "Тип: 5 - другой", "Код: X - другой", "",
-                               "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
+  const Parsed p = Parse(
+      Bill({kTalk, "  Тип: 1 - исходящий, 2 - входящий", "  8 - SMS, 9 - MMS", "  Код: М - мобильный, G - GPRS",
+            "Дата       Время    Номер", "Стр. 2", "     01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+            "01.03.2008 12:30:05 495-123-45-67 М 1 60 1.00 2.50 0.00 2.50", "Итого 10.00 руб", "Тип: 5 - другой",
+            "Код: X - другой", "", "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
   ASSERT_TRUE(p.result.typeLegend && p.result.codeLegend);
   EXPECT_EQ(Cp("Тип: 1 - исходящий, 2 - входящий 8 - SMS, 9 - MMS"), *p.result.typeLegend);
   EXPECT_EQ(Cp("Код: М - мобильный, G - GPRS"), *p.result.codeLegend);
@@ -186,23 +190,22 @@ TEST(ParseDetalizationFile, ASecondBillInTheFileHasItsOwnDate) {
 }
 
 TEST(ParseDetalizationFile, LinesOfASectionWaitForTheOwner) {
-  const Parsed p = Parse(Bill({"Ведомость разговоров", "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
-                               "Абонент +7/903 555 66 77", "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
+  const Parsed p =
+      Parse(Bill({"Ведомость разговоров", "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                  "Абонент +7/903 555 66 77", "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
   ASSERT_EQ(1u, p.records.size());
   EXPECT_EQ("90355566", p.records[0][0]);  // spaces inside the number shorten it
   EXPECT_EQ("2008.03.02 12:30:05", p.records[0][1]);
 }
 
 TEST(ParseDetalizationFile, HtmlBillsTakeThePhoneLineAndEndAtThePostalAddress) {
-  const std::string bill = Bill({"<html><body>", "<p>СЧЕТ КЛИЕНТА: 7654321</p>", "<p>Телефон: +7/9031234567</p>",
-                                 "<pre>", kBalance, kBalanceDate, "Ежемесячная абонентская плата     150.00 Руб",
-                                 "</pre>", "<p>Ведомость разговоров.</p>", "<pre>",
-                                 "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
-                                 "<b>01.03.2008 12:31:05 4951234567 М 1 60 1.00 2.50 0.00 2.50</b>",
-                                 "Абонент +7/9031234567",
-                                 "01.03.2008 12:32:05 4951234567 М 1 60 1.00 2.50 0.00 2.50", "</pre>",
-                                 "<p>Адрес для писем: 101000, Москва</p>",
-                                 "01.03.2008 13:00:00 4951234567 М 1 60 1.00 2.50 0.00 2.50"});
+  const std::string bill =
+      Bill({"<html><body>", "<p>СЧЕТ КЛИЕНТА: 7654321</p>", "<p>Телефон: +7/9031234567</p>", "<pre>", kBalance,
+            kBalanceDate, "Ежемесячная абонентская плата     150.00 Руб", "</pre>", "<p>Ведомость разговоров.</p>",
+            "<pre>", "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+            "<b>01.03.2008 12:31:05 4951234567 М 1 60 1.00 2.50 0.00 2.50</b>", "Абонент +7/9031234567",
+            "01.03.2008 12:32:05 4951234567 М 1 60 1.00 2.50 0.00 2.50", "</pre>",
+            "<p>Адрес для писем: 101000, Москва</p>", "01.03.2008 13:00:00 4951234567 М 1 60 1.00 2.50 0.00 2.50"});
   const Parsed p = Parse(bill, MainSettings(), Books(), "/bills/March.HTML");
   ASSERT_EQ(2u, p.records.size());
   EXPECT_EQ((Record{"9031234567", "2008.03.31 00:00:00", "S9031234567", "Ежемесячная абонентская плата", "service",
@@ -245,8 +248,9 @@ TEST(ParseDetalizationFile, ProgressEndsAtTheLineCount) {
   const NameValueList none;
   std::vector<std::pair<int64_t, int64_t>> calls;
   DetalizationResult result;
-  ParseDetalizationFile("b.txt", Bill({kTalk, "x", "y"}), BillContext{fields, settings, none, none}, nullptr,
-                        [&](int64_t pos, int64_t total) { calls.emplace_back(pos, total); }, &result);
+  ParseDetalizationFile(
+      "b.txt", Bill({kTalk, "x", "y"}), BillContext{fields, settings, none, none}, nullptr,
+      [&](int64_t pos, int64_t total) { calls.emplace_back(pos, total); }, &result);
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(std::make_pair(int64_t{0}, int64_t{3}), calls.front());
   EXPECT_EQ(std::make_pair(int64_t{3}, int64_t{3}), calls.back());
@@ -260,8 +264,8 @@ TEST(ExtractAmount, TakesTheTextBetweenMarkerAndEnd) {
   };
   const Case cases[] = {
       {"Услуга   1 500.00 Руб", "Руб", true, "1500.00"},
-      {"УСЛУГА  12.00", "Руб", true, ""},       // no end text
-      {"Руб Услуга  12.00", "Руб", true, ""},   // end text before the amount
+      {"УСЛУГА  12.00", "Руб", true, ""},        // no end text
+      {"Руб Услуга  12.00", "Руб", true, ""},    // end text before the amount
       {"Услуга12.00 Руб", "Руб", true, "2.00"},  // one character after the marker is skipped
       {"Абонплата 12.00 Руб", "Руб", false, ""},
   };

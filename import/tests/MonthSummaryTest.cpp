@@ -1,9 +1,8 @@
-#include "import/MonthSummary.h"
-
 #include <gtest/gtest.h>
 
 #include "app/TextFile.h"
 #include "app/tests/TestSupport.h"
+#include "import/MonthSummary.h"
 #include "import/tests/BillTestSupport.h"
 
 namespace zvonar {
@@ -23,11 +22,13 @@ Lines Utf8(const Lines& lines) {
 }
 
 // The head of a text bill up to the charges per kind of service.
-const std::initializer_list<std::string_view> kTextHead = {
-    "Счет клиента : 1234567",           "Клиент : Петров Пётр",
-    "Тарифный план: Городской",         "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА",
-    "БАЛАНС НА 31.03.2008   120.50 Руб", "Поступило платежей   500.00 Руб",
-    "Начислено за период :   379.50 Руб"};
+const std::initializer_list<std::string_view> kTextHead = {"Счет клиента : 1234567",
+                                                           "Клиент : Петров Пётр",
+                                                           "Тарифный план: Городской",
+                                                           "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА",
+                                                           "БАЛАНС НА 31.03.2008   120.50 Руб",
+                                                           "Поступило платежей   500.00 Руб",
+                                                           "Начислено за период :   379.50 Руб"};
 
 std::string TextBill(std::initializer_list<std::string_view> services) {
   std::string bill = Bill(kTextHead) + Bill(services);
@@ -59,12 +60,12 @@ TEST(BuildMonthSummary, TextBillKeepsTheServiceLinesInMarkerOrder) {
             Lines(lines.end() - 7, lines.end()));
 
   // Without the SMS line nothing after it is found.
-  const MonthSummary cut = BuildMonthSummary(
-      "b.txt",
-      TextBill({"Исходящие местные   100.00", "Исходящие междугородние/международные   50.00",
-                "Услуги связи российских операторов по роумингу   45.50", "Внутрисетевые вызовы   0.00",
-                "Итого (Телефония)   379.50"}),
-      RegisterFields());
+  const MonthSummary cut =
+      BuildMonthSummary("b.txt",
+                        TextBill({"Исходящие местные   100.00", "Исходящие междугородние/международные   50.00",
+                                  "Услуги связи российских операторов по роумингу   45.50",
+                                  "Внутрисетевые вызовы   0.00", "Итого (Телефония)   379.50"}),
+                        RegisterFields());
   const Lines cutLines = Utf8(cut.lines);
   ASSERT_EQ(12u, cutLines.size());
   EXPECT_EQ("Услуги связи российских операторов по роумингу   45.50", cutLines[10]);
@@ -72,17 +73,17 @@ TEST(BuildMonthSummary, TextBillKeepsTheServiceLinesInMarkerOrder) {
 }
 
 TEST(BuildMonthSummary, HtmlBillLosesTagsAndTheSixLinesBeforeTheTalk) {
-  const MonthSummary s = BuildMonthSummary(
-      "b.html",
-      Bill({"<html><body>", "<p>СЧЕТ КЛИЕНТА: <b>7654321</b></p>", "<p>Клиент: Сидоров</p>",
-            "<p>СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА</p>", "<p>БАЛАНС НА 31.03.2008</p>", "<p>Начислено: 100.00</p>",
-            "<table>", "<tr>", "<td>a</td>", "</tr>", "</table>", "<hr>", "<p>Ведомость разговоров. +7/9031234567</p>",
-            "<p>Итого (GPRS) 0.00</p>"}),
-      RegisterFields());
+  const MonthSummary s =
+      BuildMonthSummary("b.html",
+                        Bill({"<html><body>", "<p>СЧЕТ КЛИЕНТА: <b>7654321</b></p>", "<p>Клиент: Сидоров</p>",
+                              "<p>СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА</p>", "<p>БАЛАНС НА 31.03.2008</p>",
+                              "<p>Начислено: 100.00</p>", "<table>", "<tr>", "<td>a</td>", "</tr>", "</table>", "<hr>",
+                              "<p>Ведомость разговоров. +7/9031234567</p>", "<p>Итого (GPRS) 0.00</p>"}),
+                        RegisterFields());
   EXPECT_EQ("7654321", s.account);
-  EXPECT_EQ((Lines{"", "Клиент: Сидоров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА", "", "БАЛАНС НА 31.03.2008",
-                   "Начислено: 100.00"}),
-            Utf8(s.lines));
+  EXPECT_EQ(
+      (Lines{"", "Клиент: Сидоров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА", "", "БАЛАНС НА 31.03.2008", "Начислено: 100.00"}),
+      Utf8(s.lines));
   EXPECT_EQ(Cp("7654321-[2008.Март].sum"), SummaryFileName(s, "Russian"));
 }
 
@@ -114,9 +115,8 @@ TEST(MonthName, NamesMonthsInTheLanguageOfTheLanguageFile) {
     std::string_view language, month, want;
   };
   const Case cases[] = {
-      {"russian", "03", "Март"}, {"Russian", "12", "Декабрь"}, {"english", "7", "Jule"},
-      {"", "1", "Januar"},       {"english", "13", "13"},      {"russian", "", ""},
-      {"russian", "x", "x"},     {"english", "0", "0"},
+      {"russian", "03", "Март"}, {"Russian", "12", "Декабрь"}, {"english", "7", "Jule"}, {"", "1", "Januar"},
+      {"english", "13", "13"},   {"russian", "", ""},          {"russian", "x", "x"},    {"english", "0", "0"},
   };
   for (const Case& t : cases) EXPECT_EQ(Cp(t.want), MonthName(t.language, t.month)) << t.language << t.month;
 }
