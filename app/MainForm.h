@@ -170,6 +170,7 @@ class TMainForm : public QMainWindow {
   void mnSetupBDEClick();
   void mnDBReOpenClick();
   void mnShowMonthSummaryClick();
+  void mnAddDetalizationClick();
   void btnCheckedDataFilterClick();
   void mnCountFilterStatisticClick();
   void mnToCountAndFindMaxActivityClick();

@@ -40,6 +40,7 @@ void TMainForm::ConnectHandlers() {
   on(mnSetupBDE, &QAction::triggered, &TMainForm::mnSetupBDEClick);
   on(mnDBReOpen, &QAction::triggered, &TMainForm::mnDBReOpenClick);
   on(mnShowMonthSummary, &QAction::triggered, &TMainForm::mnShowMonthSummaryClick);
+  on(mnAddDetalization, &QAction::triggered, &TMainForm::mnAddDetalizationClick);
   on(btnCheckedDataFilter, &QPushButton::clicked, &TMainForm::btnCheckedDataFilterClick);
   on(mnCountFilterStatistic, &QAction::triggered, &TMainForm::mnCountFilterStatisticClick);
   on(mnToCountAndFindMaxActivity, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityClick);

@@ -1,10 +1,18 @@
 // Commands of the File menu that read bills and their month summaries.
 #include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
 
 #include "app/MainForm.h"
 #include "app/TextFile.h"
 #include "config/LanguageFile.h"
+#include "import/BillImport.h"
 #include "import/MemoForm.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+#include "ui/Busy.h"
+#include "ui/SplashForm.h"
+#include "ui/TableGridModel.h"
 #include "import/TextUtils.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
@@ -52,4 +60,44 @@ void TMainForm::mnShowMonthSummaryClick() {
       LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang).ok() && lang.HasGroup(111))
     caption = ToQt(PlainCaption(lang.Line(110)));
   ShowMemo(this, caption, path);
+}
+
+void TMainForm::mnAddDetalizationClick() {
+  if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
+  const std::string path = ChooseExistingFile(BillDirectory(), std::max(1, int{settings_.defaultDetalExtId}));
+  if (path.empty()) return;
+  settings_.addDetalizationDir = TextBeforeLast(path, '/');
+
+  ImportResult result;
+  Status s;
+  {
+    SplashScope splash(settings_.showSplash);
+    splash.SetStage(1, 1);
+    BusyCursorScope busy;
+    gridModel_->Detach();
+    s = ImportBill({path, programDir_, settings_, registerFields_}, table_.get(), splash.Progress(), &result);
+    if (table_->IsOpen() && table_->RecordCount() > 0) {
+      ShowFirstRecord();
+      (void)table_->Last();
+    }
+    gridModel_->Attach(table_.get());
+    SetupGridColumns();
+    UpdateCounters();
+  }
+  const DetalizationResult& records = result.records;
+  if (records.typeLegend) lType->setText(ToQt(*records.typeLegend));
+  if (records.codeLegend) lCode->setText(ToQt(*records.codeLegend));
+  std::vector<std::string> owners = ComboItems(edFilterOwner);
+  if (MergeOwners(records.owners, &owners) > 0) {
+    QStringList items;
+    for (const std::string& owner : owners) items << ToQt(owner);
+    SetComboItemsKeepText(edFilterOwner, items);
+  }
+  for (const RejectedLine& line : records.rejected) prompts_->ShowInfo(ToQt(RejectedMessage(line)));
+  if (!result.summaryError.empty()) prompts_->ShowError(QString::fromStdString(result.summaryError));
+  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
+  if (records.stop) {
+    prompts_->ShowError(QString::fromStdString(StopMessage(*records.stop)) + "\n" +
+                        QString::fromStdString(records.stop->reason));
+  }
 }
