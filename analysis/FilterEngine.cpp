@@ -68,6 +68,27 @@ class RecordTexts {
   std::array<bool, kResultColumns> read_{};
 };
 
+// A service-kind list prepared for a scan: the identifiers folded once, so
+// that each record's text is folded once and searched in them. A text is of
+// the kind when it stands, in any letter case, inside one of the identifiers
+// (an empty text is of no kind).
+class ServiceKind {
+ public:
+  explicit ServiceKind(std::string_view setting) {
+    for (const std::string& item : ServiceKindList(setting)) folded_.push_back(LowerTextRu(item));
+  }
+  bool Holds(std::string_view text) {
+    if (text.empty()) return false;
+    const std::string folded = LowerTextRu(text);
+    for (const std::string& item : folded_)
+      if (item.find(folded) != std::string::npos) return true;
+    return false;
+  }
+
+ private:
+  std::vector<std::string> folded_;
+};
+
 // Index names compare without regard to letter case, as the index file
 // keeps them in capitals.
 bool IsIndex(const Table& table, std::string_view name) { return LowerTextRu(table.ActiveIndex()) == LowerTextRu(name); }
@@ -122,9 +143,7 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
     result->outcome = FilterOutcome::SilentStop;
     return;
   }
-  const std::vector<std::string> callsList = ServiceKindList(c.callsId);
-  const std::vector<std::string> smsList = ServiceKindList(c.smsId);
-  const std::vector<std::string> mmsList = ServiceKindList(c.mmsId);
+  ServiceKind calls(c.callsId), sms(c.smsId), mms(c.mmsId);
   const std::string beginText = FormatCalendarDate(c.dateBegin);
   const std::string endText = FormatCalendarDate(c.dateEnd);
   const bool ownerOrder = IsIndex(*table, kOwnerIndex);
@@ -172,12 +191,10 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
     if (pass && c.type) pass = (r.Get(kTypeField) == c.typeText) != c.exclude;
     if (pass && c.calls) {
       const std::string& code = r.Get(kCodeField);
-      pass = (ContainsAnyOf(r.Get(kTypeField), &callsList) && (code.empty() || ContainsAnyOf(code, &callsList))) !=
-             c.exclude;
+      pass = (calls.Holds(r.Get(kTypeField)) && (code.empty() || calls.Holds(code))) != c.exclude;
     }
-    if (pass && c.sms)
-      pass = (ContainsAnyOf(r.Get(kTypeField), &smsList) && ContainsAnyOf(r.Get(kCodeField), &smsList)) != c.exclude;
-    if (pass && c.mms) pass = ContainsAnyOf(r.Get(kTypeField), &mmsList) != c.exclude;
+    if (pass && c.sms) pass = (sms.Holds(r.Get(kTypeField)) && sms.Holds(r.Get(kCodeField))) != c.exclude;
+    if (pass && c.mms) pass = mms.Holds(r.Get(kTypeField)) != c.exclude;
     if (pass) {
       result->rows.Append({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8),
                            r.Get(9), r.Get(10), r.Get(11)});
