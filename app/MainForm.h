@@ -177,8 +177,6 @@ class TMainForm : public QMainWindow {
   void mnToCountAndFindMaxActivityFilterClick();
   void mnDBIndexReCreateClick();
 
-  // The detalization table, open or not.
-  zvonar::Table* DetalTableOrNull() const;
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
   void LoadOwners(const std::string& path, bool showCounts, bool showSplash);
@@ -234,7 +232,6 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<zvonar::Table> table_;
   zvonar::TableGridModel* gridModel_ = nullptr;
   QLabel* panelCaption_ = nullptr;
-  std::string openWarning_;
   bool activated_ = false;
   bool saved_ = false;
   // A file that could not be read is not written over at exit.

@@ -95,7 +95,6 @@ void TMainForm::ReadSettings(bool fileExists) {
   }
   if (settings_.mainWindowState == "Maximized") setWindowState(Qt::WindowMaximized);
   if (!isMaximized()) resize(settings_.mainWidth, std::max(510, settings_.mainHeight));
-  dbgDetaliz->setMinimumHeight(0);
   panSplitterMiddle->setSizes({settings_.detalizHeight, std::max(1, height() - settings_.detalizHeight)});
 
   for (int c = 0; c < 12 && c < static_cast<int>(settings_.listViewCols.size()); ++c)
@@ -176,15 +175,12 @@ void TMainForm::ShowStatRows(std::vector<StatRow> stat) {
 }
 
 void TMainForm::WriteControlsToSettings() {
+  // A maximized window keeps its maximized size; a minimized one its size
+  // before it was minimized.
   settings_.mainWindowState = isMaximized() ? "Maximized" : "Normal";
-  const QRect geometry = isMaximized() || isMinimized() ? normalGeometry() : this->geometry();
-  if (isMaximized()) {
-    settings_.mainHeight = height();
-    settings_.mainWidth = width();
-  } else {
-    settings_.mainHeight = geometry.height();
-    settings_.mainWidth = geometry.width();
-  }
+  const QSize size = isMinimized() ? normalGeometry().size() : this->size();
+  settings_.mainHeight = size.height();
+  settings_.mainWidth = size.width();
   settings_.detalizHeight = dbgDetaliz->height();
   settings_.listViewCols.assign(12, 0);
   for (int c = 0; c < 12; ++c) settings_.listViewCols[static_cast<std::size_t>(c)] = lvFilter->columnWidth(c);

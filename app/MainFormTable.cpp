@@ -43,8 +43,6 @@ QString WithDetail(const char* message, const Status& s) {
 
 }  // namespace
 
-Table* TMainForm::DetalTableOrNull() const { return table_.get(); }
-
 void TMainForm::CloseTable() {
   if (gridModel_ != nullptr) gridModel_->Detach();
   if (table_ && table_->IsOpen()) (void)table_->Close();
@@ -53,11 +51,12 @@ void TMainForm::CloseTable() {
 void TMainForm::FirstActivation() {
   CloseTable();
   Status s;
+  std::string warning;
   {
     BusyCursorScope busy;
-    s = OpenDetalTable(programDir_, settings_.dbType, WidthsOf(settings_), table_.get(), &openWarning_);
+    s = OpenDetalTable(programDir_, settings_.dbType, WidthsOf(settings_), table_.get(), &warning);
   }
-  if (!openWarning_.empty()) prompts_->ShowError(ToQt(openWarning_));
+  if (!warning.empty()) prompts_->ShowError(ToQt(warning));
   const bool failed = !s.ok();
   if (failed) {
     prompts_->ShowError(WithDetail("Error on Open DataBase!", s));
