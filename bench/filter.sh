@@ -17,9 +17,7 @@ bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
 work=$(mktemp -d "${TMPDIR:-/tmp}/zvonar-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
-figure() { awk -v n="$1" '$1 == n { print $2 }'; }
-sqlite_time() { grep '^Run Time' | awk '{ s += $4 } END { printf "%.3f", s }'; }
+. "$(dirname "$0")/lib.sh"
 
 "$bin/store/store_bench" gen "$records" "$work/bills.tsv"
 echo "records $records records"

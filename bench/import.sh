@@ -22,9 +22,7 @@ command -v sqlite3 >/dev/null || { echo "sqlite3 is not installed (scripts/insta
 work=$(mktemp -d "${TMPDIR:-/tmp}/zvonar-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
+. "$(dirname "$0")/lib.sh"
 
 mkdir "$work/data"
 "$gen" "$lines" "$work/bill.txt" "$work/data/abonents.dat" "$book" --seed 7

@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 name=${1:-}
 if [ -z "$name" ] || [ ! -f "$here/$name.sh" ]; then
-  echo "usage: bench/run.sh NAME [ARGS...]; benchmarks:" $(cd "$here" && ls *.sh | grep -v '^run.sh$' | sed 's/\.sh$//') >&2
+  echo "usage: bench/run.sh NAME [ARGS...]; benchmarks:" $(cd "$here" && ls *.sh | grep -v -e '^run.sh$' -e '^lib.sh$' | sed 's/\.sh$//') >&2
   exit 2
 fi
 shift

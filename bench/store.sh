@@ -22,12 +22,7 @@ trap 'rm -rf "$work"' EXIT
 owner=25
 month=2024.03
 
-now() { date +%s.%N; }
-elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0 ? a / b : 0) }'; }
-figure() { awk -v n="$1" '$1 == n { print $2 }'; }
-# The "real" seconds of the last statement that sqlite3's .timer reported.
-sqlite_time() { grep '^Run Time' | tail -1 | awk '{print $4}'; }
+. "$(dirname "$0")/lib.sh"
 
 "$bench" gen "$records" "$work/bills.tsv"
 echo "records $records records"
