@@ -17,12 +17,11 @@ done
 bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
 cli=$bin/cli/zvonar-cli
 gen=$bin/import/bill_gen
-command -v sqlite3 >/dev/null || { echo "sqlite3 is not installed (scripts/install-deps.sh)" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is not installed (Debian package time)" >&2; exit 1; }
-work=$(mktemp -d "${TMPDIR:-/tmp}/zvonar-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
 
 . "$(dirname "$0")/lib.sh"
+require_sqlite
+make_workdir
 
 mkdir "$work/data"
 "$gen" "$lines" "$work/bill.txt" "$work/data/abonents.dat" "$book" --seed 7
@@ -45,14 +44,7 @@ echo "memory_vs_3x_bill $(ratio "$((peak_kb * 1024))" "$((bill_bytes * 3))") rat
 
 "$cli" --dir "$work/data" dump >"$work/records.tsv"
 start=$(now)
-sqlite3 "$work/bills.db" <<SQL
-CREATE TABLE detal(owner TEXT, datetime TEXT, number TEXT, abonent TEXT, code TEXT, type TEXT,
-                   sec TEXT, min TEXT, cost TEXT, mtp TEXT, "all" TEXT, roaming TEXT);
-CREATE INDEX detal_owner ON detal(owner);
-CREATE INDEX detal_datetime ON detal(datetime);
-.mode tabs
-.import $work/records.tsv detal
-SQL
+sqlite_load "$work/bills.db" "$work/records.tsv"
 sqlite_import=$(elapsed "$start" "$(now)")
 echo "sqlite_import $sqlite_import s"
 echo "sqlite_records $(sqlite3 "$work/bills.db" 'SELECT count(*) FROM detal;') records"

@@ -16,13 +16,12 @@ done
 bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
 cli=$bin/cli/zvonar-cli
 bench=$bin/store/store_bench
-command -v sqlite3 >/dev/null || { echo "sqlite3 is not installed (scripts/install-deps.sh)" >&2; exit 1; }
-work=$(mktemp -d "${TMPDIR:-/tmp}/zvonar-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
 owner=25
 month=2024.03
 
 . "$(dirname "$0")/lib.sh"
+require_sqlite
+make_workdir
 
 "$bench" gen "$records" "$work/bills.tsv"
 echo "records $records records"
@@ -37,14 +36,7 @@ fields="owner, datetime, number, abonent, code, type, sec, min, cost, mtp, \"all
 lengths="sum(length(owner) + length(datetime) + length(number) + length(abonent) + length(code) + length(type) + \
 length(sec) + length(min) + length(cost) + length(mtp) + length(\"all\") + length(roaming))"
 start=$(now)
-sqlite3 "$work/bills.db" <<SQL
-CREATE TABLE detal(owner TEXT, datetime TEXT, number TEXT, abonent TEXT, code TEXT, type TEXT,
-                   sec TEXT, min TEXT, cost TEXT, mtp TEXT, "all" TEXT, roaming TEXT);
-CREATE INDEX detal_owner ON detal(owner);
-CREATE INDEX detal_datetime ON detal(datetime);
-.mode tabs
-.import $work/bills.tsv detal
-SQL
+sqlite_load "$work/bills.db" "$work/bills.tsv"
 sqlite_load=$(elapsed "$start" "$(now)")
 echo "sqlite_load $sqlite_load s"
 echo "load_vs_sqlite $(ratio "$load" "$sqlite_load") ratio"
@@ -52,21 +44,10 @@ echo "load_vs_sqlite $(ratio "$load" "$sqlite_load") ratio"
 "$bench" open "$work/table/"
 
 owner_number=$(awk -v o="$owner" 'BEGIN { printf "7916%d", 1000000 + o * 7919 }')  # as store_bench gen numbers them
-run_pair() {  # name, store_bench arguments..., then the SQL after "--"
-  local name=$1; shift
-  local args=()
-  while [ "$1" != "--" ]; do args+=("$1"); shift; done
-  shift
-  local ours theirs
-  ours=$("$bench" "${args[@]}")
-  echo "$ours"
-  theirs=$(printf '.timer on\n%s\n' "$1" | sqlite3 "$work/bills.db" | sqlite_time)
-  echo "sqlite_$name $theirs s"
-  echo "${name}_vs_sqlite $(ratio "$(echo "$ours" | figure "$name")" "$theirs") ratio"
-}
-run_pair scan scan "$work/table/" -- "SELECT count(*), $lengths FROM detal;"
-run_pair owner owner "$work/table/" "$owner" -- "SELECT count(*), $lengths FROM detal WHERE owner = '$owner_number';"
-run_pair month month "$work/table/" "$month" -- \
+db=$work/bills.db
+run_pair scan "$db" "$bench" scan "$work/table/" -- "SELECT count(*), $lengths FROM detal;"
+run_pair owner "$db" "$bench" owner "$work/table/" "$owner" -- "SELECT count(*), $lengths FROM detal WHERE owner = '$owner_number';"
+run_pair month "$db" "$bench" month "$work/table/" "$month" -- \
   "SELECT count(*), $lengths FROM detal WHERE datetime >= '$month' AND datetime < '$month.99';"
 
 mb() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f", b / 1048576 }'; }

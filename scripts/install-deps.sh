@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth
   python3 python3-dbfread
-  sqlite3
+  sqlite3 time
 )
 
 missing=()
