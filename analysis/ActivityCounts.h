@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/ResultRows.h"
-#include "app/Status.h"
+#include "base/Status.h"
 
 namespace zvonar {
 

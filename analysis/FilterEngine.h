@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/ResultRows.h"
-#include "app/Progress.h"
-#include "app/Status.h"
+#include "base/Progress.h"
+#include "base/Status.h"
 #include "import/Times.h"
 
 namespace zvonar {

@@ -11,8 +11,8 @@
 
 #include "analysis/ActivityCounts.h"
 #include "analysis/FilterStatistic.h"
-#include "app/MainSettings.h"
-#include "app/RegisterFields.h"
+#include "config/MainSettings.h"
+#include "config/RegisterFields.h"
 
 class QAction;
 class QCheckBox;

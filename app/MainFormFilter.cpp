@@ -12,7 +12,7 @@
 #include "analysis/FilterEngine.h"
 #include "analysis/FilterStatistic.h"
 #include "app/MainForm.h"
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "import/NameValueList.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"

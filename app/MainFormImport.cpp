@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "app/MainForm.h"
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "config/LanguageFile.h"
 #include "import/BillImport.h"
 #include "import/MemoForm.h"

@@ -16,8 +16,8 @@
 
 #include "analysis/FilterStatistic.h"
 #include "app/MainForm.h"
-#include "app/OwnersFile.h"
-#include "app/TextFile.h"
+#include "config/OwnersFile.h"
+#include "base/TextFile.h"
 #include "config/IniFile.h"
 #include "config/LanguageFile.h"
 #include "import/TextUtils.h"

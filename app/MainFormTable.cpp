@@ -12,8 +12,8 @@
 
 #include "analysis/FilterEngine.h"
 #include "app/MainForm.h"
-#include "app/OwnersFile.h"
-#include "app/TextFile.h"
+#include "config/OwnersFile.h"
+#include "base/TextFile.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"

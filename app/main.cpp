@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "app/DataDir.h"
+#include "base/DataDir.h"
 #include "app/MainForm.h"
 #include "config/ShippedFiles.h"
 #include "ui/Prompts.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/RegisterFields.h"
+#include "config/RegisterFields.h"
 
 namespace {
 

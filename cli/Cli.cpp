@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "app/DataDir.h"
+#include "base/DataDir.h"
 #include "cli/CliCommand.h"
 
 namespace zvonar {

@@ -3,10 +3,10 @@
 // file: the month summary beside the bill, then the records; the owners met
 // join Tellura.dat as the window's owner box would learn them. Settings,
 // register fields and books come from the data directory.
-#include "app/Cp1251.h"
-#include "app/MainSettings.h"
-#include "app/OwnersFile.h"
-#include "app/RegisterFields.h"
+#include "base/Cp1251.h"
+#include "config/MainSettings.h"
+#include "config/OwnersFile.h"
+#include "config/RegisterFields.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "import/BillImport.h"

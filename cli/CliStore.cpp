@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <fstream>
 
-#include "app/Cp1251.h"
-#include "app/MainSettings.h"
+#include "base/Cp1251.h"
+#include "config/MainSettings.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "store/DateTimeField.h"

@@ -6,7 +6,7 @@
 // Spaces and tabs around names and values are not part of them.
 #include "config/IniFile.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "import/NumberText.h"
 #include "import/TextUtils.h"
 

@@ -4,7 +4,7 @@
 // is never trimmed: blanks around it reach the caption.
 #include "config/LanguageFile.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zvonar {
 

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/Status.h"
+#include "base/Status.h"
 
 namespace zvonar {
 

@@ -2,7 +2,7 @@
 // itself is generated at build time from lang/*.lng (cmake/EmbedFiles.cmake).
 #include "config/ShippedFiles.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zvonar {
 

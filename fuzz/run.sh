@@ -15,7 +15,7 @@ fi
 mkdir -p "$out/corpus" "$out/hostile"
 
 sources=(
-  app/Status.cpp app/Cp1251.cpp app/TextFile.cpp app/RegisterFields.cpp
+  base/Status.cpp base/Cp1251.cpp base/TextFile.cpp config/RegisterFields.cpp
   import/TextUtils.cpp import/NumberText.cpp import/NameValueList.cpp import/AbonentLookup.cpp import/Times.cpp
   import/BillText.cpp import/DetalizationParser.cpp import/MonthSummary.cpp
   store/DateTimeField.cpp

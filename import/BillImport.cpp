@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "app/Cp1251.h"
-#include "app/TextFile.h"
+#include "base/Cp1251.h"
+#include "base/TextFile.h"
 #include "import/MonthSummary.h"
 #include "import/NameValueList.h"
 #include "import/TextUtils.h"

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "app/MainSettings.h"
-#include "app/Progress.h"
-#include "app/RegisterFields.h"
-#include "app/Status.h"
+#include "config/MainSettings.h"
+#include "base/Progress.h"
+#include "config/RegisterFields.h"
+#include "base/Status.h"
 #include "import/DetalizationParser.h"
 #include "store/Table.h"
 

@@ -22,7 +22,7 @@
 #include <array>
 #include <unordered_set>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "import/AbonentLookup.h"
 #include "import/BillText.h"
 #include "import/NumberText.h"

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MainSettings.h"
-#include "app/Progress.h"
-#include "app/RegisterFields.h"
-#include "app/Status.h"
+#include "config/MainSettings.h"
+#include "base/Progress.h"
+#include "config/RegisterFields.h"
+#include "base/Status.h"
 #include "import/NameValueList.h"
 
 namespace zvonar {

@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "ui/QtText.h"
 
 TmemoForm::TmemoForm(QWidget* parent) : QDialog(parent) {

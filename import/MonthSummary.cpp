@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Cp1251.h"
-#include "app/TextFile.h"
+#include "base/Cp1251.h"
+#include "base/TextFile.h"
 #include "import/BillText.h"
 #include "import/NumberText.h"
 #include "import/TextUtils.h"

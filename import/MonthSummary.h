@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/RegisterFields.h"
-#include "app/Status.h"
+#include "config/RegisterFields.h"
+#include "base/Status.h"
 
 namespace zvonar {
 

@@ -20,7 +20,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "store/Bytes.h"
 #include "store/DateTimeField.h"
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zvonar {
 namespace {

@@ -33,7 +33,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "store/Bytes.h"
 
 namespace zvonar {

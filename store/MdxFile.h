@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Status.h"
+#include "base/Status.h"
 #include "store/TagIndex.h"
 
 namespace zvonar {

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Status.h"
+#include "base/Status.h"
 #include "store/DbfFile.h"
 #include "store/TagIndex.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Status.h"
+#include "base/Status.h"
 #include "store/DbfFile.h"
 
 namespace zvonar {

@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QList>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace zvonar {
 

@@ -7,7 +7,7 @@
 #include <QFrame>
 #include <cstdint>
 
-#include "app/Progress.h"
+#include "base/Progress.h"
 
 class QLabel;
 

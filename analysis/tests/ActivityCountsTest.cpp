@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "import/NameValueList.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"

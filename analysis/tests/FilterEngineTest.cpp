@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
 

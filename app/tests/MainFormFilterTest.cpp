@@ -9,8 +9,8 @@
 #include <QtTest>
 
 #include "app/MainForm.h"
-#include "app/tests/ScriptedPrompts.h"
-#include "app/tests/TestSupport.h"
+#include "ui/tests/ScriptedPrompts.h"
+#include "base/tests/TestSupport.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
 #include "ui/ListModels.h"

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "app/MainForm.h"
-#include "app/tests/ScriptedPrompts.h"
-#include "app/tests/TestSupport.h"
+#include "ui/tests/ScriptedPrompts.h"
+#include "base/tests/TestSupport.h"
 #include "ui/SplashForm.h"
 
 using namespace zvonar;

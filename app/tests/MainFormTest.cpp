@@ -11,9 +11,9 @@
 #include <QtTest>
 
 #include "app/MainForm.h"
-#include "app/TextFile.h"
-#include "app/tests/ScriptedPrompts.h"
-#include "app/tests/TestSupport.h"
+#include "base/TextFile.h"
+#include "ui/tests/ScriptedPrompts.h"
+#include "base/tests/TestSupport.h"
 #include "config/IniFile.h"
 #include "import/MemoForm.h"
 #include "store/DetalTable.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/TextFile.h"
-#include "app/tests/TestSupport.h"
+#include "base/TextFile.h"
+#include "base/tests/TestSupport.h"
 #include "cli/tests/CliTestSupport.h"
 #include "import/tests/BillTestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 
 namespace zvonar {
 namespace {

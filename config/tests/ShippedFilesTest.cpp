@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <set>
 
-#include "app/Cp1251.h"
-#include "app/TextFile.h"
-#include "app/tests/TestSupport.h"
+#include "base/Cp1251.h"
+#include "base/TextFile.h"
+#include "base/tests/TestSupport.h"
 #include "config/LanguageFile.h"
 
 namespace zvonar {

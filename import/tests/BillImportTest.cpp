@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "import/BillImport.h"
 #include "import/tests/BillTestSupport.h"
 #include "store/DetalTable.h"

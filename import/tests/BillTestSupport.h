@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 #include "import/DetalizationParser.h"
 
 namespace zvonar::testing {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/TextFile.h"
-#include "app/tests/TestSupport.h"
+#include "base/TextFile.h"
+#include "base/tests/TestSupport.h"
 #include "import/MonthSummary.h"
 #include "import/tests/BillTestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "store/Bytes.h"
 #include "store/DetalTable.h"
 

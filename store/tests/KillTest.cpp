@@ -15,7 +15,7 @@
 #include <set>
 #include <thread>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "store/DateTimeField.h"
 #include "store/DetalTable.h"
 

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "store/Table.h"
 #include "store/tests/StoreTestSupport.h"
 

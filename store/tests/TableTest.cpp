@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 #include "store/Table.h"
 #include "store/tests/StoreTestSupport.h"
 

@@ -1,7 +1,7 @@
 // Whole-file I/O with POSIX calls, so that every failure (open, short write,
 // flush, rename) is seen and reported. The temporary file of an atomic write
 // takes the old file's permissions, or 0666 less the umask for a new file.
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

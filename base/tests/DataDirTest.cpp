@@ -1,10 +1,10 @@
-#include "app/DataDir.h"
+#include "base/DataDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 
 namespace zvonar {
 namespace {

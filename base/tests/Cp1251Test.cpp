@@ -1,4 +1,4 @@
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <gtest/gtest.h>
 

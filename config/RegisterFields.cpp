@@ -1,9 +1,9 @@
 // fields.dat: one marker text per line in RegisterField order (lines used as
 // they stand, leading and trailing spaces included), then the date length as
 // decimal text. Written with CR LF like every plain text file of the program.
-#include "app/RegisterFields.h"
+#include "config/RegisterFields.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 #include "import/NumberText.h"
 
 namespace zvonar {

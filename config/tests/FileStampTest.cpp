@@ -1,9 +1,9 @@
-#include "books/FileStamp.h"
+#include "config/FileStamp.h"
 
 #include <gtest/gtest.h>
 
-#include "app/TextFile.h"
-#include "app/tests/TestSupport.h"
+#include "base/TextFile.h"
+#include "base/tests/TestSupport.h"
 
 namespace zvonar {
 namespace {

@@ -6,10 +6,10 @@
 //   [Settings] program options
 //   [Datas]    Codes, Types (the last bill's legends)
 // Booleans are "1"/"0"; the write order below is the order a new file gets.
-#include "app/MainSettings.h"
+#include "config/MainSettings.h"
 
-#include "app/TextFile.h"
-#include "books/FileStamp.h"
+#include "base/TextFile.h"
+#include "config/FileStamp.h"
 
 namespace zvonar {
 namespace {

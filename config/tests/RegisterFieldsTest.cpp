@@ -1,9 +1,9 @@
-#include "app/RegisterFields.h"
+#include "config/RegisterFields.h"
 
 #include <gtest/gtest.h>
 
-#include "app/TextFile.h"
-#include "app/tests/TestSupport.h"
+#include "base/TextFile.h"
+#include "base/tests/TestSupport.h"
 
 namespace zvonar {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zvonar::testing {
 

@@ -1,7 +1,7 @@
 // Reading and writing of the owners list.
-#include "app/OwnersFile.h"
+#include "config/OwnersFile.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zvonar {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Status.h"
+#include "base/Status.h"
 #include "config/IniFile.h"
 
 namespace zvonar {

@@ -1,10 +1,10 @@
 // Stamping of reference files.
-#include "books/FileStamp.h"
+#include "config/FileStamp.h"
 
 #include <charconv>
 #include <ctime>
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zvonar {
 

@@ -1,7 +1,7 @@
 // Code page 1251: bytes below 0x80 are ASCII, 0xC0..0xFF are А..я
 // (U+0410..U+044F), and 0x80..0xBF hold the table below. 0x98 is unassigned
 // in the code page; it maps to U+0098 so that every byte survives a round trip.
-#include "app/Cp1251.h"
+#include "base/Cp1251.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Helpers for building Status messages.
-#include "app/Status.h"
+#include "base/Status.h"
 
 #include <cstring>
 

@@ -1,8 +1,8 @@
-#include "app/OwnersFile.h"
+#include "config/OwnersFile.h"
 
 #include <gtest/gtest.h>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 
 namespace zvonar {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "app/tests/TestSupport.h"
+#include "base/tests/TestSupport.h"
 
 namespace zvonar {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/Status.h"
+#include "base/Status.h"
 
 namespace zvonar {
 

@@ -1,12 +1,12 @@
 // The data directory is resolved once at start by both programs.
-#include "app/DataDir.h"
+#include "base/DataDir.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 namespace zvonar {
 namespace {

@@ -1,9 +1,9 @@
-#include "app/MainSettings.h"
+#include "config/MainSettings.h"
 
 #include <gtest/gtest.h>
 
-#include "app/TextFile.h"
-#include "app/tests/TestSupport.h"
+#include "base/TextFile.h"
+#include "base/tests/TestSupport.h"
 
 namespace zvonar {
 namespace {
