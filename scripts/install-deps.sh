@@ -5,11 +5,12 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev
   xvfb xauth
   python3 python3-dbfread
   sqlite3 time
+  desktop-file-utils help2man dpkg-dev file
 )
 
 missing=()

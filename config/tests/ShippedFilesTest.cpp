@@ -8,6 +8,7 @@
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
+#include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
 
 namespace zvonar {
@@ -17,7 +18,7 @@ using testing::ReadOrEmpty;
 using testing::TempDir;
 using testing::WriteOrDie;
 
-constexpr std::size_t kLanguageLines = 119;
+constexpr std::size_t kLanguageLines = kLanguageFileLines;
 // Lines no window reads; they may be anything, even empty.
 const std::set<std::size_t> kUnreadLines = {0, 1, 17, 26, 42, 56, 95, 96, 111};
 

@@ -1,0 +1,25 @@
+// The English texts of the added language lines, in line order.
+#include "config/AddedTexts.h"
+
+#include <array>
+
+namespace zvonar {
+namespace {
+
+constexpr std::size_t kFirstAdded = static_cast<std::size_t>(AddedText::AlreadyRunning);
+
+constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglish = {
+    "Zvonar is already running with this data directory.",
+    "The table is in use by another program.",
+};
+
+}  // namespace
+
+std::string_view EnglishText(AddedText t) { return kEnglish[static_cast<std::size_t>(t) - kFirstAdded]; }
+
+std::string TextOf(const LanguageFile& lang, AddedText t) {
+  const std::string& line = lang.Line(static_cast<std::size_t>(t));
+  return line.empty() ? std::string(EnglishText(t)) : line;
+}
+
+}  // namespace zvonar

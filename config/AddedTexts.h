@@ -1,0 +1,33 @@
+// Texts the program shows beyond the designed captions: messages and
+// captions of its own. Each has a line of the language file after the
+// designed ones (from line 119, counted from 0); a file too short to hold
+// a line gives the English text kept here, so a user's older file still
+// works.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "config/LanguageFile.h"
+
+namespace zvonar {
+
+// The language-file line of each added text. New texts go at the end.
+enum class AddedText : std::size_t {
+  AlreadyRunning = 119,
+  TableInUse,
+  End
+};
+
+// Lines a language file holds when it has every added text.
+inline constexpr std::size_t kLanguageFileLines = static_cast<std::size_t>(AddedText::End);
+
+// The English text of `t`.
+std::string_view EnglishText(AddedText t);
+
+// `t` as `lang` gives it, or the English text when the file has no such line
+// or leaves it empty.
+std::string TextOf(const LanguageFile& lang, AddedText t);
+
+}  // namespace zvonar
