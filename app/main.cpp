@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <iostream>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "base/DataDir.h"
+#include "base/Version.h"
 #include "app/MainForm.h"
 #include "config/ShippedFiles.h"
 #include "ui/Prompts.h"
@@ -26,6 +29,16 @@ void OnTerminate(int) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Answered before Qt starts, so they need no display and leave the data
+  // directory alone.
+  const std::string_view option = argc == 2 ? argv[1] : "";
+  if (option == "--version" || option == "--help") {
+    std::cout << (option == "--version" ? zvonar::VersionLine()
+                                        : "Usage: zvonar [--help | --version]\n"
+                                          "The window program of Zvonar; zvonar-cli does its work from a shell.")
+              << '\n';
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Tellura Detalization");
   zvonar::QtPrompts prompts(nullptr);

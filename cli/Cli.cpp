@@ -7,42 +7,45 @@
 #include <map>
 
 #include "base/DataDir.h"
+#include "base/Version.h"
 #include "cli/CliCommand.h"
+#include "cli/CliHelp.h"
 
 namespace zvonar {
 namespace {
 
 using CommandFn = std::function<int(CliContext&)>;
 
-struct CommandInfo {
-  const char* usage;
-  CommandFn run;
-};
-
-const std::map<std::string, CommandInfo>& Commands() {
-  static const std::map<std::string, CommandInfo> commands = {
-      {"datadir", {"datadir                 print the data directory",
-                   [](CliContext& c) {
-                     if (!c.args.empty()) return kExitUsage;
-                     c.out << c.dataDir << '\n';
-                     return kExitOk;
-                   }}},
-      {"dump", {"dump [--index Owner|DateTime]   print every record, one per line, cells separated by TAB", RunDump}},
-      {"import", {"import FILE...          add operator bills (text or HTML), each month summary beside its bill", RunImport}},
-      {"load-tsv", {"load-tsv FILE           append the records of FILE (the form dump prints)", RunLoadTsv}},
-      {"filter", {"filter [CRITERIA]       print the records the filter finds, as dump prints them", RunFilterCommand}},
-      {"stat", {"stat [CRITERIA]         print the filter statistic: Type, Sec, Min, Cost", RunStat}},
-      {"counts", {"counts [CRITERIA] | counts --table   print the activity counts row", RunCounts}},
-      {"reindex", {"reindex                 rebuild the index file Tellura.MDX from the records", RunReindex}},
+const std::map<std::string, CommandFn>& Commands() {
+  static const std::map<std::string, CommandFn> commands = {
+      {"datadir",
+       [](CliContext& c) {
+         if (!c.args.empty()) return kExitUsage;
+         c.out << c.dataDir << '\n';
+         return kExitOk;
+       }},
+      {"dump", RunDump},
+      {"import", RunImport},
+      {"load-tsv", RunLoadTsv},
+      {"filter", RunFilterCommand},
+      {"stat", RunStat},
+      {"counts", RunCounts},
+      {"reindex", RunReindex},
   };
   return commands;
 }
 
-void PrintUsage(std::ostream& os) {
-  os << "usage: zvonar-cli [--dir DIR] COMMAND [ARGS]\n\ncommands:\n";
-  for (const auto& [name, info] : Commands()) os << "  " << info.usage << '\n';
-  os << "\nCRITERIA: --owner TEXT  --from YYYY.MM.DD [--to YYYY.MM.DD]  --oper CODE  --number TEXT\n"
-        "          --code TEXT  --type TEXT  --calls  --sms  --mms  --no-null  --exclude\n";
+// "help" lists the commands, "help COMMAND" shows one; neither needs the
+// data directory.
+int RunHelp(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    PrintOverview(out);
+    return kExitOk;
+  }
+  if (args.size() == 1 && PrintCommandHelp(args[0], out)) return kExitOk;
+  if (args.size() == 1) err << "zvonar-cli: unknown command \"" << args[0] << "\"\n";
+  PrintCommandUsage("help", err);
+  return kExitUsage;
 }
 
 }  // namespace
@@ -58,20 +61,25 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       }
       dir = args[++i];
     } else if (args[i] == "--help" || args[i] == "-h") {
-      PrintUsage(out);
+      PrintFullHelp(out);
+      return kExitOk;
+    } else if (args[i] == "--version") {
+      out << VersionLine() << '\n';
       return kExitOk;
     } else {
       break;
     }
   }
   if (i >= args.size()) {
-    PrintUsage(err);
+    PrintOverview(err);
     return kExitUsage;
   }
+  if (args[i] == "help")
+    return RunHelp(std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end()), out, err);
   const auto found = Commands().find(args[i]);
   if (found == Commands().end()) {
     err << "zvonar-cli: unknown command \"" << args[i] << "\"\n";
-    PrintUsage(err);
+    PrintOverview(err);
     return kExitUsage;
   }
   Status s = dir.empty() ? FindDataDir(&dir) : MakeDirectories(dir);
@@ -82,8 +90,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (dir.back() != '/') dir.push_back('/');
   CliContext context{dir, std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end()),
                      out, err};
-  const int code = found->second.run(context);
-  if (code == kExitUsage) err << "usage: zvonar-cli [--dir DIR] " << found->second.usage << '\n';
+  const int code = found->second(context);
+  if (code == kExitUsage) PrintCommandUsage(found->first, err);
   return code;
 }
 

@@ -1,0 +1,238 @@
+// Help texts of zvonar-cli. Each command's words are kept once here and laid
+// out three ways: the command list, "help COMMAND" and the whole help that
+// the manual page is generated from. The layout follows the usual shape of a
+// command's help (an indented tag, its text from column 23, lines up to 79
+// columns), so the manual page generator finds the sections and the tags.
+#include "cli/CliHelp.h"
+
+#include <algorithm>
+#include <string>
+
+namespace zvonar {
+namespace {
+
+struct OptionHelp {
+  std::string_view tag;
+  std::string_view text;
+};
+
+struct CommandHelp {
+  std::string_view name;
+  std::string_view synopsis;  // after "zvonar-cli [--dir DIR] "
+  std::string_view summary;   // for the command list
+  std::string_view text;
+  std::vector<OptionHelp> options;
+  bool criteria = false;  // takes the filter criteria
+};
+
+constexpr std::size_t kWidth = 79;
+constexpr std::size_t kTextColumn = 23;
+constexpr std::string_view kDirForm = "zvonar-cli [--dir DIR] ";
+
+const std::vector<CommandHelp>& Helps() {
+  static const std::vector<CommandHelp> helps = {
+      {"import",
+       "import FILE...",
+       "add operator bills (text or HTML) to the table",
+       "Add each FILE, an operator bill exported as text or HTML in code page 1251, as the window's Add "
+       "Detalization does: every call and charge line becomes a record, and the bill's month summary is written "
+       "beside the bill. Prints how many records each file added; lines the parser rejects go to standard error. "
+       "Owners met for the first time join Tellura.dat.",
+       {}},
+      {"load-tsv",
+       "load-tsv FILE",
+       "append records in the form dump prints",
+       "Append the records of FILE, one line each in the form dump prints. The whole file is checked first: when "
+       "a line is wrong, its number is reported and nothing is appended.",
+       {}},
+      {"dump",
+       "dump [--index Owner|DateTime]",
+       "print every record",
+       "Print every record of the table, one line each: twelve cells separated by TAB, in UTF-8, with TAB, CR, LF "
+       "and backslash written \\t, \\r, \\n and \\\\. Records come in the order they were added unless an index "
+       "is named.",
+       {{"--index Owner", "in the order of the Owner index"},
+        {"--index DateTime", "in the order of the DateTime index"}}},
+      {"filter",
+       "filter [CRITERIA]",
+       "print the records the filter finds",
+       "Print the records the filter finds, as dump prints them, in the order of the Owner index, or of the "
+       "DateTime index with --from or when settings.ini sets ForceDateIndex. A criterion given an empty value "
+       "prints nothing.",
+       {},
+       true},
+      {"stat",
+       "stat [CRITERIA]",
+       "print the filter statistic: Type, Sec, Min, Cost",
+       "Run the filter and print its statistic: a row for each type of codetype.dat that the records found "
+       "use, with the sums of their Sec, Min and Cost, then a row of the totals; cells separated by TAB.",
+       {},
+       true},
+      {"counts",
+       "counts [CRITERIA | --table]",
+       "print the activity counts row",
+       "Print the activity counts row over the records the filter finds: the sums of Sec, Min, Cost, MTP and All "
+       "and the most frequent Number (named from abonents.dat), Code, Type and Roaming, in the twelve columns "
+       "filter prints.",
+       {{"--table", "over every record of the table, not the filter's records"}},
+       true},
+      {"reindex",
+       "reindex",
+       "rebuild the index file Tellura.MDX",
+       "Rebuild the index file Tellura.MDX from the records of Tellura.dbf, after the index was lost or damaged.",
+       {}},
+      {"datadir", "datadir", "print the data directory", "Print the data directory, making it when missing.", {}},
+      {"help",
+       "help [COMMAND]",
+       "list the commands, or show one command's usage",
+       "Without COMMAND, list the commands; with one, print its usage and options.",
+       {}},
+  };
+  return helps;
+}
+
+const OptionHelp kGlobalOptions[] = {
+    {"--dir DIR", "use DIR as the data directory (made when missing)"},
+    {"--help", "print this help in full: every command with its options"},
+    {"--version", "print the version"},
+};
+
+const OptionHelp kCriteria[] = {
+    {"--owner TEXT", "records whose Owner is TEXT"},
+    {"--from YYYY.MM.DD", "records from this day to --to or to its month's end"},
+    {"--to YYYY.MM.DD", "the last day of the range (with --from only)"},
+    {"--oper CODE", "numbers of the operator code CODE; a local number has the town's code, PhoneCodeTown"},
+    {"--number TEXT", "records of the number TEXT; a short number matches the end of a long one"},
+    {"--code TEXT", "records whose Code is TEXT"},
+    {"--type TEXT", "records whose Type is TEXT"},
+    {"--calls", "calls only: Type and Code among CallsID of settings.ini"},
+    {"--sms", "SMS only: Type and Code among SMSID"},
+    {"--mms", "MMS only: Type among MMSID"},
+    {"--no-null", "leave out the records whose Cost and All are both 0.00"},
+    {"--exclude", "turn --oper, --number, --code, --type, --calls, --sms and --mms around: keep what they reject"},
+};
+
+const OptionHelp kExitStatus[] = {
+    {"0", "success"},
+    {"1", "failure; one line on standard error says what failed"},
+    {"2", "usage error; the command's usage goes to standard error"},
+};
+
+constexpr std::string_view kAbout =
+    "Import a mobile operator's bills into the detalization table Tellura.dbf with its index Tellura.MDX, and "
+    "print, filter and count the records, as the window program zvonar does on the same files. Output and "
+    "messages are UTF-8.";
+
+constexpr std::string_view kFiles =
+    "The data directory holds the table, settings.ini, fields.dat, abonents.dat, codetype.dat, Tellura.dat and "
+    "the language files. It is the directory of the executable when that holds a settings.ini (a portable copy), "
+    "otherwise $XDG_DATA_HOME/zvonar/, or ~/.local/share/zvonar/ when XDG_DATA_HOME is not set. --dir names "
+    "another one.";
+
+// `text` broken at blanks into lines of at most kWidth columns, each
+// starting with `indent` blanks; the first line goes on after `first`,
+// which already fills `first.size()` columns of it.
+void PrintWrapped(std::ostream& os, std::string_view first, std::string_view text, std::size_t indent) {
+  std::string line(first);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t end = std::min(text.find(' ', pos), text.size());
+    const std::string_view word = text.substr(pos, end - pos);
+    const bool lineStarted = line.size() > indent && line.back() != ' ';
+    if (lineStarted && line.size() + 1 + word.size() > kWidth) {
+      os << line << '\n';
+      line.assign(indent, ' ');
+    } else if (lineStarted) {
+      line += ' ';
+    }
+    line += word;
+    pos = end + 1;
+  }
+  os << line << '\n';
+}
+
+// "  TAG                  text", the text wrapped from kTextColumn; a tag
+// too long for its column gets a line of its own.
+void PrintTagged(std::ostream& os, std::string_view tag, std::string_view text) {
+  std::string first = "  " + std::string(tag);
+  if (first.size() + 2 > kTextColumn) {
+    os << first << '\n';
+    first.clear();
+  }
+  first.resize(kTextColumn, ' ');
+  PrintWrapped(os, first, text, kTextColumn);
+}
+
+template <typename List>
+void PrintSection(std::ostream& os, std::string_view heading, const List& items) {
+  os << '\n' << heading << ":\n";
+  for (const OptionHelp& item : items) PrintTagged(os, item.tag, item.text);
+}
+
+const CommandHelp* FindHelp(std::string_view name) {
+  for (const CommandHelp& help : Helps())
+    if (help.name == name) return &help;
+  return nullptr;
+}
+
+void PrintCriteria(std::ostream& os) {
+  PrintSection(os, "Criteria (the window's filter check boxes; every one given must hold)", kCriteria);
+}
+
+// Usage lines, description and the lists every help starts with; the
+// command list is left to the caller.
+void PrintHead(std::ostream& os) {
+  os << "Usage: zvonar-cli [--dir DIR] COMMAND [ARGS]\n"
+        "  or:  zvonar-cli help [COMMAND]\n"
+        "  or:  zvonar-cli --help | --version\n";
+  PrintWrapped(os, "", kAbout, 0);
+  PrintSection(os, "Options", kGlobalOptions);
+  os << "\nCommands:\n";
+  for (const CommandHelp& help : Helps()) PrintTagged(os, help.name, help.summary);
+}
+
+}  // namespace
+
+std::vector<std::string_view> HelpCommandNames() {
+  std::vector<std::string_view> names;
+  for (const CommandHelp& help : Helps()) names.push_back(help.name);
+  return names;
+}
+
+void PrintOverview(std::ostream& os) {
+  PrintHead(os);
+  os << "\nRun \"zvonar-cli help COMMAND\" for a command's usage and options.\n";
+}
+
+bool PrintCommandHelp(std::string_view name, std::ostream& os) {
+  const CommandHelp* help = FindHelp(name);
+  if (help == nullptr) return false;
+  os << "Usage: " << kDirForm << help->synopsis << '\n';
+  PrintWrapped(os, "", help->text, 0);
+  if (!help->options.empty()) PrintSection(os, "Options", help->options);
+  if (help->criteria) PrintCriteria(os);
+  return true;
+}
+
+void PrintFullHelp(std::ostream& os) {
+  PrintHead(os);
+  for (const CommandHelp& help : Helps()) {
+    os << "\nCommand " << help.name << ":\n  " << kDirForm << help.synopsis << "\n\n";
+    PrintWrapped(os, "  ", help.text, 2);
+    if (!help.options.empty()) os << '\n';
+    for (const OptionHelp& option : help.options) PrintTagged(os, option.tag, option.text);
+  }
+  PrintCriteria(os);
+  PrintSection(os, "Exit status", kExitStatus);
+  os << "\nFiles:\n";
+  PrintWrapped(os, "  ", kFiles, 2);
+}
+
+void PrintCommandUsage(std::string_view name, std::ostream& os) {
+  const CommandHelp* help = FindHelp(name);
+  if (help == nullptr) return;
+  os << "usage: " << kDirForm << help->synopsis << '\n';
+  os << "Run \"zvonar-cli help " << name << "\" for its options.\n";
+}
+
+}  // namespace zvonar
