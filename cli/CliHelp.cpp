@@ -179,8 +179,8 @@ void PrintCriteria(std::ostream& os) {
   PrintSection(os, "Criteria (the window's filter check boxes; every one given must hold)", kCriteria);
 }
 
-// Usage lines, description and the lists every help starts with; the
-// command list is left to the caller.
+// What the command list and the full help start with: the usage lines, the
+// description, the global options and the command list.
 void PrintHead(std::ostream& os) {
   os << "Usage: zvonar-cli [--dir DIR] COMMAND [ARGS]\n"
         "  or:  zvonar-cli help [COMMAND]\n"
