@@ -16,20 +16,32 @@
 namespace zvonar {
 namespace {
 
-// Appends the parser's records to a table in bulk-append mode. A table with
-// more fields than a record gets them blank.
+// Appends the parser's records to a table in bulk-append mode and reports
+// each stored record's number and the record count. A table with more
+// fields than a record gets them blank.
 class TableSink : public RecordSink {
  public:
-  explicit TableSink(Table* table) : table_(table), texts_(static_cast<std::size_t>(table->FieldCount())) {}
+  TableSink(Table* table, const ProgressFn& progress)
+      : table_(table),
+        progress_(progress),
+        texts_(static_cast<std::size_t>(table->FieldCount())),
+        count_(table->RecordCount()) {}
 
   Status Store(const std::vector<std::string>& fields) override {
     std::copy(fields.begin(), fields.end(), texts_.begin());
-    return table_->BulkAppend(texts_);
+    Status s = table_->BulkAppend(texts_);
+    if (s.ok() && progress_) {
+      ++count_;
+      progress_(count_, count_);
+    }
+    return s;
   }
 
  private:
   Table* table_;
+  const ProgressFn& progress_;
   std::vector<std::string> texts_;
+  int64_t count_;  // records of the table, the last appended included
 };
 
 Status LoadBook(const std::string& path, NameValueList* book) {
@@ -67,9 +79,9 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
                            " fields");
   s = table->BeginBulkAppend();
   if (!s.ok()) return s;
-  TableSink sink(table);
+  TableSink sink(table, progress);
   const BillContext context{request.fields, request.settings, abonents, codeTypes};
-  ParseDetalizationFile(request.billPath, content, context, &sink, progress, &result->records);
+  ParseDetalizationFile(request.billPath, content, context, &sink, nullptr, &result->records);
   return table->EndBulkAppend();
 }
 
