@@ -1,9 +1,9 @@
 // Creation and destruction of the main window in their fixed order: the
 // data directory's lock is taken (a second window on the same directory
-// says so and stops there), the settings are read and applied, the language file, the reference files
-// (codetype.dat, abonents.dat, opercode.dat) and fields.dat are loaded into
-// the boxes, and the check-box handlers run. At exit fields.dat, Tellura.dat
-// and the whole settings.ini are written back.
+// says so and stops there), the settings are read and applied, the language
+// file, the reference files (codetype.dat, abonents.dat, opercode.dat) and
+// fields.dat are loaded into the boxes, and the check-box handlers run. At
+// exit fields.dat, Tellura.dat and the whole settings.ini are written back.
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -16,25 +16,29 @@
 namespace zvonar {
 namespace {
 
-// Appends the parser's records to a table in bulk-append mode and reports
-// each stored record's number and the record count. A table with more
-// fields than a record gets them blank.
+// Appends the parser's records to a table in bulk-append mode. A table with
+// more fields than a record gets them blank. ShowCounter reports the last
+// stored record's number and the record count, when they have changed.
 class TableSink : public RecordSink {
  public:
   TableSink(Table* table, const ProgressFn& progress)
       : table_(table),
         progress_(progress),
         texts_(static_cast<std::size_t>(table->FieldCount())),
-        count_(table->RecordCount()) {}
+        count_(table->RecordCount()),
+        shown_(count_) {}
 
   Status Store(const std::vector<std::string>& fields) override {
     std::copy(fields.begin(), fields.end(), texts_.begin());
     Status s = table_->BulkAppend(texts_);
-    if (s.ok() && progress_) {
-      ++count_;
-      progress_(count_, count_);
-    }
+    if (s.ok()) ++count_;
     return s;
+  }
+
+  void ShowCounter() {
+    if (!progress_ || count_ == shown_) return;
+    shown_ = count_;
+    progress_(count_, count_);
   }
 
  private:
@@ -42,6 +46,7 @@ class TableSink : public RecordSink {
   const ProgressFn& progress_;
   std::vector<std::string> texts_;
   int64_t count_;  // records of the table, the last appended included
+  int64_t shown_;  // the count last reported
 };
 
 Status LoadBook(const std::string& path, NameValueList* book) {
@@ -81,7 +86,10 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   if (!s.ok()) return s;
   TableSink sink(table, progress);
   const BillContext context{request.fields, request.settings, abonents, codeTypes};
-  ParseDetalizationFile(request.billPath, content, context, &sink, nullptr, &result->records);
+  // The walk reports now and then and at its end; each report shows the
+  // record counter, so a large bill does not repaint the splash per record.
+  const ProgressFn counter = [&sink](int64_t, int64_t) { sink.ShowCounter(); };
+  ParseDetalizationFile(request.billPath, content, context, &sink, counter, &result->records);
   return table->EndBulkAppend();
 }
 
