@@ -18,7 +18,10 @@ InstanceLock::~InstanceLock() {
 Status InstanceLock::Acquire(const std::string& dir) {
   Release();
   const std::string path = dir + kInstanceLockFile;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  // A lock works on a file opened for reading too: a lock file that exists
+  // in a directory the user may not write still guards it.
+  if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Status::IoError("cannot open " + path + ": " + ErrnoText(errno));
   int rc = 0;
   do {
