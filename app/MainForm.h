@@ -7,10 +7,12 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/ActivityCounts.h"
 #include "analysis/FilterStatistic.h"
+#include "base/InstanceLock.h"
 #include "config/MainSettings.h"
 #include "config/RegisterFields.h"
 
@@ -48,6 +50,10 @@ class TMainForm : public QMainWindow {
   ~TMainForm() override;
 
   const zvonar::MainSettings& Settings() const { return settings_; }
+  // True when another window holds the data directory: this one has told
+  // the user, read nothing but the language, writes nothing and must not
+  // be shown.
+  bool DataDirInUse() const { return dataDirInUse_; }
   const std::string& ProgramDir() const { return programDir_; }
 
   // Applies the main window's lines of a language file; false when the file
@@ -207,6 +213,11 @@ class TMainForm : public QMainWindow {
   void WriteControlsToSettings();
   void ApplyIndexRule();
   void FirstActivation();
+  // Takes the data directory's lock; false when another window holds it.
+  bool TakeInstanceLock();
+  // Month names of the date pickers and Qt's own texts in the language of
+  // the language file `languageBaseName`.
+  void UseLanguageLocale(std::string_view languageBaseName);
   // The control panel as filter criteria; false (after telling the user)
   // when a box holds a character the program cannot keep.
   bool ReadFilterCriteria(zvonar::FilterCriteria* criteria);
@@ -218,8 +229,8 @@ class TMainForm : public QMainWindow {
   // Where bills are looked for: the last bill directory when it is kept,
   // else the program directory.
   QString BillDirectory() const;
-  // A file the user picks in the open dialog (filter entry 1-based), or
-  // empty when cancelled or missing.
+  // The native path of a file the user picks in the open dialog (filter
+  // entry 1-based), or empty when cancelled or missing.
   std::string ChooseExistingFile(const QString& dir, int filterIndex);
   void ShowFirstRecord();
   void UpdateCounters();
@@ -232,6 +243,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<zvonar::Table> table_;
   zvonar::TableGridModel* gridModel_ = nullptr;
   QLabel* panelCaption_ = nullptr;
+  zvonar::InstanceLock instanceLock_;
+  bool dataDirInUse_ = false;
   bool activated_ = false;
   bool saved_ = false;
   // A file that could not be read is not written over at exit.

@@ -14,6 +14,7 @@
 #include "ui/SplashForm.h"
 #include "ui/TableGridModel.h"
 #include "import/TextUtils.h"
+#include "ui/NativePath.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
 
@@ -24,7 +25,7 @@ namespace {
 // The file types of the open dialog, in the order the DefaultDetalExtID
 // setting counts them from 1.
 const QStringList kOpenFilters = {"Text File (*.txt)", "HTML File (*.html)", "Data (*.dat)",
-                                  "Filter (*.fil)",    "Summary (*.sum)",    "All (*)"};
+                                  "Filter (*.fil)",    "Summary (*.sum)",    "All (*.*)"};
 
 QString OpenFilter(int oneBasedIndex) { return kOpenFilters.value(oneBasedIndex - 1, kOpenFilters.front()); }
 
@@ -32,22 +33,15 @@ QString OpenFilter(int oneBasedIndex) { return kOpenFilters.value(oneBasedIndex 
 
 QString TMainForm::BillDirectory() const {
   if (settings_.saveAddDetalizationDir && !settings_.addDetalizationDir.empty())
-    return ToQt(settings_.addDetalizationDir);
-  return ToQt(programDir_);
+    return QtPathFromStored(settings_.addDetalizationDir);
+  return QtPathFromNative(programDir_);
 }
 
 std::string TMainForm::ChooseExistingFile(const QString& dir, int filterIndex) {
   QString selected = OpenFilter(filterIndex);
   const QString chosen = prompts_->ChooseOpenFile(kOpenFilters.join(";;"), dir, &selected);
   if (chosen.isEmpty()) return {};
-  std::string path;
-  QString error;
-  if (!FromQt(chosen, &path, &error)) {
-    // The program keeps texts in code page 1251; a name outside it cannot
-    // be passed on.
-    prompts_->ShowError(error);
-    return {};
-  }
+  const std::string path = NativePathFromQt(chosen);
   return FileExists(path) ? path : std::string();
 }
 
@@ -59,14 +53,17 @@ void TMainForm::mnShowMonthSummaryClick() {
   if (!settings_.language.empty() &&
       LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang).ok() && lang.HasGroup(111))
     caption = ToQt(PlainCaption(lang.Line(110)));
-  ShowMemo(this, caption, path);
+  const Status s = ShowMemo(this, caption, path);
+  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 }
 
 void TMainForm::mnAddDetalizationClick() {
   if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
   const std::string path = ChooseExistingFile(BillDirectory(), std::max(1, int{settings_.defaultDetalExtId}));
   if (path.empty()) return;
-  settings_.addDetalizationDir = TextBeforeLast(path, '/');
+  // The directory is remembered in settings.ini's code page; one it cannot
+  // hold is used all the same, just not remembered.
+  (void)StoredPathFromNative(TextBeforeLast(path, '/'), &settings_.addDetalizationDir);
 
   ImportResult result;
   Status s;

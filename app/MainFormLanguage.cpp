@@ -1,16 +1,21 @@
 // The main window's lines of a language file, applied in groups: a group is
 // applied only when the file holds the lines it needs, so a short file
-// changes the early captions and leaves the rest as designed.
+// changes the early captions and leaves the rest as designed. The language
+// also sets the month names of the date pickers and Qt's own texts.
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <filesystem>
 
 #include "app/MainForm.h"
 #include "config/LanguageFile.h"
 #include "ui/ListModels.h"
+#include "ui/QtLanguage.h"
 #include "ui/QtText.h"
 
 using namespace zvonar;
@@ -19,7 +24,18 @@ bool TMainForm::LoadLanguage(const std::string& path) {
   LanguageFile lang;
   if (!LanguageFile::Load(path, &lang).ok()) return false;
   ApplyLanguageGroups(lang);
+  UseLanguageLocale(std::filesystem::path(path).stem().string());
   return true;
+}
+
+void TMainForm::UseLanguageLocale(std::string_view languageBaseName) {
+  const QLocale locale = LocaleOfLanguage(languageBaseName);
+  (void)UseQtLanguage(locale);
+  // Widgets made before the change keep their locale unless told.
+  for (QDateEdit* picker : {dtpDateBegin, dtpDateEnd}) {
+    picker->setLocale(locale);
+    if (QCalendarWidget* calendar = picker->calendarWidget()) calendar->setLocale(locale);
+  }
 }
 
 void TMainForm::ApplyLanguageGroups(const LanguageFile& lang) {

@@ -1,8 +1,9 @@
 // Creation and destruction of the main window in their fixed order: the
-// settings are read and applied, the language file, the reference files
-// (codetype.dat, abonents.dat, opercode.dat) and fields.dat are loaded into
-// the boxes, and the check-box handlers run. At exit fields.dat, Tellura.dat
-// and the whole settings.ini are written back.
+// data directory's lock is taken (a second window on the same directory
+// says so and stops there), the settings are read and applied, the language
+// file, the reference files (codetype.dat, abonents.dat, opercode.dat) and
+// fields.dat are loaded into the boxes, and the check-box handlers run. At
+// exit fields.dat, Tellura.dat and the whole settings.ini are written back.
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -18,6 +19,7 @@
 #include "app/MainForm.h"
 #include "config/OwnersFile.h"
 #include "base/TextFile.h"
+#include "config/AddedTexts.h"
 #include "config/IniFile.h"
 #include "config/LanguageFile.h"
 #include "import/TextUtils.h"
@@ -52,6 +54,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   resize(800, 510);
   setMinimumHeight(510);
   ConnectHandlers();
+  if (!TakeInstanceLock()) return;
 
   ResetCountsRow();
   const QDate today = QDate::currentDate();
@@ -62,6 +65,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   const bool settingsExist = FileExists(settingsPath);
   ReadSettings(settingsExist);
 
+  UseLanguageLocale({});
   if (!settings_.language.empty()) {
     const std::string path = LanguageFilePath(programDir_, settings_.language);
     if (FileExists(path) && !LoadLanguage(path)) prompts_->ShowError("Error on Load Language File");
@@ -236,4 +240,23 @@ void TMainForm::showEvent(QShowEvent* event) {
     activated_ = true;
     FirstActivation();
   }
+}
+
+bool TMainForm::TakeInstanceLock() {
+  const Status s = instanceLock_.Acquire(programDir_);
+  // A directory that cannot hold the lock file (read-only media) is worked
+  // on unguarded rather than refused.
+  if (s.kind() != StatusKind::InUse) return true;
+  // Another window works on this directory: this one reads only the
+  // language for its message, writes nothing and is never activated.
+  dataDirInUse_ = true;
+  saved_ = true;
+  activated_ = true;
+  MainSettings settings;
+  LanguageFile lang;
+  if (LoadMainSettings(JoinPath(programDir_, "settings.ini"), &settings).ok() && !settings.language.empty() &&
+      LanguageFile::Load(LanguageFilePath(programDir_, settings.language), &lang).ok())
+    UseLanguageLocale(settings.language);
+  prompts_->ShowError(ToQt(TextOf(lang, AddedText::AlreadyRunning)));
+  return false;
 }

@@ -56,6 +56,7 @@ int main(int argc, char* argv[]) {
     zvonar::SplashScope splash(true);
     form = std::make_unique<TMainForm>(dataDir, &prompts);
   }
+  if (form->DataDirInUse()) return 1;  // another window has the directory
 
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
     auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);

@@ -4,6 +4,7 @@
 // is never trimmed: blanks around it reach the caption.
 #include "config/LanguageFile.h"
 
+#include "base/Cp1251.h"
 #include "base/TextFile.h"
 
 namespace zvonar {
@@ -34,7 +35,14 @@ std::string LanguageFile::Framed(std::size_t i) const {
 }
 
 std::string LanguageFilePath(const std::string& programDir, const std::string& languageBaseName) {
-  return programDir + languageBaseName + ".lng";
+  return programDir + Cp1251ToUtf8(languageBaseName) + ".lng";
+}
+
+std::string LanguageLocaleName(std::string_view languageBaseName) {
+  std::string folded(languageBaseName);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return folded.find("russian") != std::string::npos ? "ru" : "en";
 }
 
 std::string PlainCaption(std::string_view caption) {

@@ -51,8 +51,14 @@ class LanguageFile {
 };
 
 // The language file a window looks for: `programDir` (ending with "/"), the
-// base name kept in the Language setting, ".lng".
+// base name kept in the Language setting (code page 1251 text, turned into
+// the file system's UTF-8), ".lng".
 std::string LanguageFilePath(const std::string& programDir, const std::string& languageBaseName);
+
+// The locale a language's base name stands for, as a language code: "ru"
+// when the name holds "russian" in any letter case (the rule the month names
+// follow), else "en", so an unknown name keeps English.
+std::string LanguageLocaleName(std::string_view languageBaseName);
 
 // A caption as plain text for targets without mnemonics: "&&" becomes "&" and
 // a single "&" before a character is dropped.

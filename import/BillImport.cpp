@@ -17,19 +17,36 @@ namespace zvonar {
 namespace {
 
 // Appends the parser's records to a table in bulk-append mode. A table with
-// more fields than a record gets them blank.
+// more fields than a record gets them blank. ShowCounter reports the last
+// stored record's number and the record count, when they have changed.
 class TableSink : public RecordSink {
  public:
-  explicit TableSink(Table* table) : table_(table), texts_(static_cast<std::size_t>(table->FieldCount())) {}
+  TableSink(Table* table, const ProgressFn& progress)
+      : table_(table),
+        progress_(progress),
+        texts_(static_cast<std::size_t>(table->FieldCount())),
+        count_(table->RecordCount()),
+        shown_(count_) {}
 
   Status Store(const std::vector<std::string>& fields) override {
     std::copy(fields.begin(), fields.end(), texts_.begin());
-    return table_->BulkAppend(texts_);
+    Status s = table_->BulkAppend(texts_);
+    if (s.ok()) ++count_;
+    return s;
+  }
+
+  void ShowCounter() {
+    if (!progress_ || count_ == shown_) return;
+    shown_ = count_;
+    progress_(count_, count_);
   }
 
  private:
   Table* table_;
+  const ProgressFn& progress_;
   std::vector<std::string> texts_;
+  int64_t count_;  // records of the table, the last appended included
+  int64_t shown_;  // the count last reported
 };
 
 Status LoadBook(const std::string& path, NameValueList* book) {
@@ -67,9 +84,12 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
                            " fields");
   s = table->BeginBulkAppend();
   if (!s.ok()) return s;
-  TableSink sink(table);
+  TableSink sink(table, progress);
   const BillContext context{request.fields, request.settings, abonents, codeTypes};
-  ParseDetalizationFile(request.billPath, content, context, &sink, progress, &result->records);
+  // The walk reports now and then and at its end; each report shows the
+  // record counter, so a large bill does not repaint the splash per record.
+  const ProgressFn counter = [&sink](int64_t, int64_t) { sink.ShowCounter(); };
+  ParseDetalizationFile(request.billPath, content, context, &sink, counter, &result->records);
   return table->EndBulkAppend();
 }
 

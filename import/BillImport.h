@@ -47,7 +47,9 @@ struct ImportResult {
 // Imports one bill into `table`, which must be open with the twelve fields
 // of the detalization table. The abonents book and codetype.dat are read
 // afresh from `request.dataDir` (a missing file is an empty list). `progress`
-// (may be empty) gets (0, 1) first, then (lines walked, line count).
+// (may be empty) gets (0, 1) first, then now and then and at the end the
+// last stored record's number and the record count, the counter the import
+// splash shows.
 //
 // Returns an error, with nothing appended, when the bill or a book cannot
 // be read or the table is not usable; the summary may have been written by

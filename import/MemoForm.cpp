@@ -35,16 +35,17 @@ void TmemoForm::closeEvent(QCloseEvent* event) {
 
 namespace zvonar {
 
-bool ShowMemo(QWidget* parent, const QString& caption, const std::string& fileName) {
+Status ShowMemo(QWidget* parent, const QString& caption, const std::string& fileName) {
   std::string content;
-  if (!ReadWholeFile(fileName, &content).ok()) return false;
+  Status s = ReadWholeFile(fileName, &content);
+  if (!s.ok()) return s;
   TmemoForm form(parent);
   if (!caption.isEmpty()) form.setWindowTitle(caption);
   QStringList lines;
   for (const std::string& line : SplitLines(content)) lines << ToQt(line);
   form.memo->setPlainText(lines.join('\n'));
   form.exec();
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace zvonar

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
+
+#include "base/Status.h"
 
 class QPlainTextEdit;
 
@@ -20,9 +23,10 @@ class TmemoForm : public QDialog {
 
 namespace zvonar {
 
-// Shows the text file (code page 1251) in a TmemoForm titled `caption`, or
-// "Summary" when the caption is empty. Returns false, showing nothing, when
-// the file cannot be read.
-bool ShowMemo(QWidget* parent, const QString& caption, const std::string& fileName);
+// Shows the text file (code page 1251) at the native path `fileName` in a
+// TmemoForm titled `caption`, or "Summary" when the caption is empty. When
+// the file cannot be read, shows nothing and returns the error, which names
+// the file and the reason.
+Status ShowMemo(QWidget* parent, const QString& caption, const std::string& fileName);
 
 }  // namespace zvonar

@@ -102,6 +102,8 @@ std::size_t SplitByChar(std::string_view text, char sep, std::vector<std::string
 void SplitByDelimiters(std::string_view text, std::string_view delimiters, std::vector<std::string>* list);
 
 // --- Paths ---
+// Paths are bytes in the file system's encoding (UTF-8), not code page 1251
+// texts; these routines look only at "/" and "." and pass the rest through.
 
 // `name` in directory `dir` with exactly one "/" between them when `dir` does
 // not end with one. An empty `dir` gives "/" + name.

@@ -1,11 +1,17 @@
-// Add Detalization in the main window, with the splash on and off.
+// Add Detalization and Show Month Summary in the main window: the splash on
+// and off, bills in folders whose names code page 1251 may not hold, and
+// summaries that cannot be read.
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QtTest>
 #include <filesystem>
 
 #include "app/MainForm.h"
+#include "base/TextFile.h"
+#include "config/ShippedFiles.h"
+#include "import/MemoForm.h"
 #include "ui/tests/ScriptedPrompts.h"
 #include "base/tests/TestSupport.h"
 #include "ui/SplashForm.h"
@@ -62,6 +68,88 @@ class MainFormImportTest : public QObject {
     form.mnAddDetalization->trigger();
     QVERIFY(!prompts.infos.isEmpty());
     QVERIFY(prompts.infos.first().startsWith("Data not Corrected, so not Stored:"));
+    form.close();
+  }
+
+  void BillsAndSummariesInFoldersWithAnyName() {
+    // Cyrillic letters and a space; then letters code page 1251 lacks, so
+    // that folder is used but not remembered in settings.ini.
+    struct Case {
+      const char* folder;
+      bool remembered;
+    };
+    for (const Case& c : {Case{"Счета 2008", true}, Case{"Счета Ω 日本", false}}) {
+      TempDir dir;
+      const std::string billDir = dir.File(c.folder);
+      std::filesystem::create_directory(billDir);
+      const std::string bill = billDir + "/bill.txt";
+      std::filesystem::copy_file(ExampleBill("bill-2008-03.txt"), bill);
+      QVERIFY(SeedDataDir(dir.path()).ok());
+      testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nLanguage=russian\r\n");
+      {
+        ScriptedPrompts prompts;
+        TMainForm form(dir.path(), &prompts);
+        form.show();
+        prompts.files.push_back(QString::fromUtf8(bill));
+        form.mnAddDetalization->trigger();
+        QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+        QCOMPARE(form.stRecCount->text(), QString("24"));
+
+        // The summary beside the bill, named with the Russian month, opens.
+        const std::string summary = billDir + "/1234567-[2008.Март].sum";
+        QVERIFY(FileExists(summary));
+        prompts.files.push_back(QString::fromUtf8(summary));
+        QString shown;
+        QTimer::singleShot(0, [&] {
+          auto* memo = qobject_cast<TmemoForm*>(QApplication::activeModalWidget());
+          QVERIFY(memo != nullptr);
+          shown = memo->memo->toPlainText();
+          memo->close();
+        });
+        form.mnShowMonthSummary->trigger();
+        QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+        QVERIFY2(shown.contains(QString::fromUtf8("Петров Пётр Петрович")), qPrintable(shown));
+        // The next chooser opens in the bill's folder when it is remembered.
+        const QString expectedDir = c.remembered ? QString::fromUtf8(billDir) : QString::fromUtf8(dir.path());
+        QCOMPARE(prompts.dirs.value(1), expectedDir);
+        form.close();
+      }
+      // The folder is kept in settings.ini (code page 1251) across a restart.
+      ScriptedPrompts prompts;
+      TMainForm form(dir.path(), &prompts);
+      form.show();
+      form.mnAddDetalization->trigger();
+      QCOMPARE(prompts.dirs.value(0), c.remembered ? QString::fromUtf8(billDir) : QString::fromUtf8(dir.path()));
+      form.close();
+    }
+  }
+
+  void UnreadableSummaryIsReported() {
+    TempDir dir;
+    std::string path = dir.File("1234567-[2008.Mart].sum");
+    testing::WriteOrDie(path, "text");
+    std::filesystem::permissions(path, std::filesystem::perms::none);
+    std::string content;
+    // The superuser reads any file whatever its mode; this one exists but
+    // cannot be read from its start.
+    if (ReadWholeFile(path, &content).ok()) path = "/proc/self/mem";
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    prompts.files.push_back(QString::fromStdString(path));
+    bool memoShown = false;
+    QTimer::singleShot(0, [&] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        memoShown = true;
+        modal->close();
+      }
+    });
+    form.mnShowMonthSummary->trigger();
+    QVERIFY(!memoShown);
+    QCOMPARE(prompts.errors.size(), 1);
+    QVERIFY2(prompts.errors.first().contains(QString::fromStdString(path)), qPrintable(prompts.errors.first()));
+    QVERIFY2(prompts.errors.first().contains(path == "/proc/self/mem" ? "Input/output error" : "Permission denied"),
+             qPrintable(prompts.errors.first()));
     form.close();
   }
 

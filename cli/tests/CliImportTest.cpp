@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
@@ -43,6 +44,29 @@ TEST(CliImport, ReportsEachBillAndExitsWithOneAfterAStop) {
   EXPECT_EQ(3, std::count(dump.out.begin(), dump.out.end(), '\n'));
   EXPECT_EQ(kExitOk, testing::RunArgs({"--dir", dir.path(), "import", good}).code);
   EXPECT_EQ(kExitUsage, testing::RunArgs({"--dir", dir.path(), "import"}).code);
+}
+
+TEST(CliImport, FoldersWithAnyNameKeepBillTableAndSummaryTogether) {
+  // Cyrillic letters and a space, then letters code page 1251 lacks; the
+  // data directory is the same folder, and the summary carries the Russian
+  // month name.
+  for (const std::string folder : {"Счета 2008", "Счета Ω 日本"}) {
+    testing::TempDir top;
+    const std::string dir = top.File(folder) + "/";
+    ASSERT_TRUE(std::filesystem::create_directory(dir));
+    testing::WriteOrDie(dir + "settings.ini", "[Settings]\r\nLanguage=russian\r\n");
+    const std::string bill = dir + "март.txt";
+    testing::WriteOrDie(bill, Bill({"Счет клиента : 1234567", "Клиент : Петров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА",
+                                    "БАЛАНС НА 31.03.2008", "Ведомость разговоров +7/9161112233",
+                                    "01.03.2008 12:30:05 4951234567 M 1 60 1.00 2.50 0.00 2.50"}));
+    const CliRun run = testing::RunArgs({"--dir", dir, "import", bill});
+    EXPECT_EQ(kExitOk, run.code) << run.err;
+    EXPECT_EQ(bill + ": 1 records added\n", run.out);
+    EXPECT_TRUE(FileExists(dir + "1234567-[2008.Март].sum")) << folder;
+    EXPECT_TRUE(FileExists(dir + "Tellura.dbf")) << folder;
+    const CliRun dump = testing::RunArgs({"--dir", dir, "dump"});
+    EXPECT_EQ(1, std::count(dump.out.begin(), dump.out.end(), '\n')) << dump.err;
+  }
 }
 
 }  // namespace

@@ -76,6 +76,17 @@ TEST(LanguageFile, ShapesLinesForTheirTargets) {
 TEST(LanguageFilePath, JoinsDirectoryBaseNameAndExtension) {
   EXPECT_EQ("/home/u/.local/share/zvonar/russian.lng", LanguageFilePath("/home/u/.local/share/zvonar/", "russian"));
   EXPECT_EQ("/opt/zvonar/.lng", LanguageFilePath("/opt/zvonar/", ""));
+  // The setting is code page 1251 text; the file name on disk is UTF-8.
+  EXPECT_EQ("/opt/zvonar/\xD1\x80\xD1\x83\xD1\x81.lng", LanguageFilePath("/opt/zvonar/", "\xF0\xF3\xF1"));
+}
+
+TEST(LanguageLocaleName, RussianByNameElseEnglish) {
+  struct Case { std::string_view in; std::string_view want; };
+  const Case cases[] = {
+      {"russian", "ru"}, {"Russian", "ru"}, {"my-RUSSIAN", "ru"},
+      {"english", "en"}, {"", "en"},        {"deutsch", "en"},  // an unknown language keeps English
+  };
+  for (const Case& t : cases) EXPECT_EQ(t.want, LanguageLocaleName(t.in)) << t.in;
 }
 
 TEST(PlainCaption, ResolvesAmpersands) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "base/tests/TestSupport.h"
 #include "import/BillImport.h"
 #include "import/tests/BillTestSupport.h"
@@ -79,6 +82,25 @@ TEST_F(ImportBillTest, AStoppedWalkKeepsWhatItStoredAndFreesTheTable) {
   EXPECT_TRUE(table_.Append().ok());
   table_.Cancel();
   EXPECT_EQ((std::vector<std::string>{"9161112233"}), Column(kOwnerField));
+}
+
+TEST_F(ImportBillTest, ProgressShowsRecordNumberAndRecordCount) {
+  testing::WriteOrDie(dir_.File("b.txt"), Bill({"Ведомость разговоров +7/9161112233",
+                                                "01.03.2008 12:30:05 4951234567 M 1 60 1.00 2.50 0.00 2.50",
+                                                "01.03.2008 12:35:00 4957654321 M 1",  // not stored, not counted
+                                                "02.03.2008 12:30:05 4951234567 M 1 60 1.00 2.50 0.00 2.50"}));
+  std::vector<std::pair<int64_t, int64_t>> shown;
+  const ProgressFn progress = [&](int64_t position, int64_t total) { shown.emplace_back(position, total); };
+  ImportResult result;
+  for (int run = 0; run < 2; ++run)
+    ASSERT_TRUE(
+        ImportBill(ImportRequest{dir_.File("b.txt"), dir_.path(), settings_, fields_}, &table_, progress, &result)
+            .ok());
+  // "0 / 1" at the start, then the last stored record's number and the
+  // record count as they change (a bill this short reports every line); the
+  // second bill goes on from the records already there.
+  const std::vector<std::pair<int64_t, int64_t>> want{{0, 1}, {1, 1}, {2, 2}, {0, 1}, {3, 3}, {4, 4}};
+  EXPECT_EQ(want, shown);
 }
 
 TEST_F(ImportBillTest, FailsWithoutABillOrATable) {

@@ -189,6 +189,8 @@ TEST(JoinPath, ExactlyOneSeparator) {
   EXPECT_EQ("/data/zvonar/settings.ini", JoinPath("/data/zvonar/", "settings.ini"));
   EXPECT_EQ("/data/zvonar/settings.ini", JoinPath("/data/zvonar", "settings.ini"));
   EXPECT_EQ("/fields.dat", JoinPath("", "fields.dat"));
+  // Paths are the file system's UTF-8 bytes; only "/" is looked at.
+  EXPECT_EQ("/tmp/Счета Ω/1234567-[2008.Март].sum", JoinPath("/tmp/Счета Ω", "1234567-[2008.Март].sum"));
 }
 
 TEST(FileExtNoDot, NeedsMoreThanFourCharacters) {
@@ -196,9 +198,12 @@ TEST(FileExtNoDot, NeedsMoreThanFourCharacters) {
     std::string_view in, want;
   };
   const Case cases[] = {
-      {"a.txt", "txt"},           {"x.htm", "htm"},
-      {"bill.2024.html", "html"}, {"a.tx", ""},  // four characters: no extension
-      {"README", "README"},                      // longer name without a dot gives itself
+      {"a.txt", "txt"},
+      {"x.htm", "htm"},
+      {"bill.2024.html", "html"},
+      {"a.tx", ""},                           // four characters: no extension
+      {"README", "README"},                   // longer name without a dot gives itself
+      {"/tmp/Счета 2008/счёт.html", "html"},  // UTF-8 path bytes pass untouched
   };
   for (const Case& t : cases) EXPECT_EQ(t.want, FileExtNoDot(t.in)) << t.in;
 }

@@ -20,10 +20,17 @@ class ScriptedPrompts : public Prompts {
     answers.pop_front();
     return answer;
   }
-  QString ChooseOpenFile(const QString&, const QString&, QString*) override { return NextFile(); }
-  QString ChooseSaveFile(const QString&, const QString&, QString*) override { return NextFile(); }
+  QString ChooseOpenFile(const QString&, const QString& dir, QString*) override {
+    dirs << dir;
+    return NextFile();
+  }
+  QString ChooseSaveFile(const QString&, const QString& dir, QString*) override {
+    dirs << dir;
+    return NextFile();
+  }
 
   QStringList errors, infos, questions;
+  QStringList dirs;  // the start directory of each chooser, in order
   std::deque<bool> answers;
   std::deque<QString> files;
 
