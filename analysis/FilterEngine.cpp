@@ -68,27 +68,6 @@ class RecordTexts {
   std::array<bool, kResultColumns> read_{};
 };
 
-// A service-kind list prepared for a scan: the identifiers folded once, so
-// that each record's text is folded once and searched in them. A text is of
-// the kind when it stands, in any letter case, inside one of the identifiers
-// (an empty text is of no kind).
-class ServiceKind {
- public:
-  explicit ServiceKind(std::string_view setting) {
-    for (const std::string& item : ServiceKindList(setting)) folded_.push_back(LowerTextRu(item));
-  }
-  bool Holds(std::string_view text) {
-    if (text.empty()) return false;
-    const std::string folded = LowerTextRu(text);
-    for (const std::string& item : folded_)
-      if (item.find(folded) != std::string::npos) return true;
-    return false;
-  }
-
- private:
-  std::vector<std::string> folded_;
-};
-
 // Index names compare without regard to letter case, as the index file
 // keeps them in capitals.
 bool IsIndex(const Table& table, std::string_view name) { return LowerTextRu(table.ActiveIndex()) == LowerTextRu(name); }
@@ -123,6 +102,18 @@ std::vector<std::string> ServiceKindList(std::string_view setting) {
   return list;
 }
 
+ServiceKind::ServiceKind(std::string_view setting) {
+  for (const std::string& item : ServiceKindList(setting)) folded_.push_back(LowerCharsRu(item));
+}
+
+bool ServiceKind::Holds(std::string_view text) const {
+  if (text.empty()) return false;
+  const std::string folded = LowerCharsRu(text);
+  for (const std::string& item : folded_)
+    if (HasWholeWord(item, folded)) return true;
+  return false;
+}
+
 Status ApplyFilterIndexRule(Table* table, bool forceDateIndex, bool dateTicked) {
   if (!table->IsOpen() || table->IndexNames().empty()) return Status::Ok();
   const char* wanted = !forceDateIndex && !dateTicked ? kOwnerIndex : kDateTimeIndex;
@@ -130,19 +121,20 @@ Status ApplyFilterIndexRule(Table* table, bool forceDateIndex, bool dateTicked) 
   return table->SetActiveIndex(wanted);
 }
 
+FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c) {
+  if (table.IndexNames().empty()) return FilterOutcome::NoIndexes;
+  if ((c.operCode && c.operCodeText.empty()) || (c.number && c.numberText.empty()) || (c.code && c.codeText.empty()) ||
+      (c.type && c.typeText.empty()))
+    return FilterOutcome::SilentStop;
+  return FilterOutcome::Done;
+}
+
 void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result) {
   result->rows.Clear();
   result->error.clear();
   result->baseNotCreated = table->FieldCount() < kDetalFieldCount;
-  if (table->IndexNames().empty()) {
-    result->outcome = FilterOutcome::NoIndexes;
-    return;
-  }
-  if ((c.operCode && c.operCodeText.empty()) || (c.number && c.numberText.empty()) ||
-      (c.code && c.codeText.empty()) || (c.type && c.typeText.empty())) {
-    result->outcome = FilterOutcome::SilentStop;
-    return;
-  }
+  result->outcome = CheckFilterRun(*table, c);
+  if (result->outcome != FilterOutcome::Done) return;
   ServiceKind calls(c.callsId), sms(c.smsId), mms(c.mmsId);
   const std::string beginText = FormatCalendarDate(c.dateBegin);
   const std::string endText = FormatCalendarDate(c.dateEnd);

@@ -59,6 +59,25 @@ Status ApplyFilterIndexRule(Table* table, bool forceDateIndex, bool dateTicked);
 // "#", empty ones dropped.
 std::vector<std::string> ServiceKindList(std::string_view setting);
 
+// A service-kind setting prepared for a scan, its identifiers folded once.
+// A record's text is of the kind when it equals an identifier or stands in
+// one as a whole word (HasWholeWord), letter case ignored through
+// LowerCharRu: "звонок" is of the kind "Исходящий звонок", "1" is not of the
+// kind "51". An empty text is of no kind.
+class ServiceKind {
+ public:
+  explicit ServiceKind(std::string_view setting);
+  bool Holds(std::string_view text) const;
+
+ private:
+  std::vector<std::string> folded_;
+};
+
+// Whether a run over `table` may start: NoIndexes for a table without
+// indexes, SilentStop when a ticked criterion has an empty value box (owner
+// excepted), else Done. Looks at nothing but the criteria and the index list.
+FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c);
+
 // Runs the filter over `table` in its active order. `progress` is called with
 // the current record number and the record count. The table is left at its
 // last record, as after a scan to the end. A SilentStop or NoIndexes outcome

@@ -1,7 +1,7 @@
 // Construction of the main window: the controls under their names, the
-// layout (a fixed 198-pixel control panel on the right; grid, result list,
-// status panel and counts row on the left) and the menus with their
-// captions, shortcuts and separators.
+// layout (the control panel on the right; grid, result list, status panel
+// and counts row on the left) and the menus with their captions, shortcuts
+// and separators.
 #include "app/MainForm.h"
 
 #include <QCheckBox>
@@ -36,10 +36,14 @@ QCheckBox* CheckBox(const char* name, const QString& caption, QWidget* parent) {
   return Named(new QCheckBox(caption, parent), name);
 }
 
-QComboBox* ComboBox(const char* name, QWidget* parent) {
+// An editable combo box as wide as `characters` characters of its font,
+// whatever its items, so that a long item does not widen the panel.
+QComboBox* ComboBox(const char* name, QWidget* parent, int characters) {
   auto* box = Named(new QComboBox(parent), name);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  box->setMinimumContentsLength(characters);
   return box;
 }
 
@@ -52,7 +56,11 @@ QTreeView* ReportList(const char* name, QAbstractItemModel* model, QWidget* pare
   view->setAllColumnsShowFocus(true);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view->setStyleSheet("QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }");
+  // Grid lines between the cells. A style sheet that styles the items also
+  // decides the selected item's colours, so they are named here.
+  view->setStyleSheet(
+      "QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }"
+      "QTreeView::item:selected { background: palette(highlight); color: palette(highlighted-text); }");
   view->header()->setStretchLastSection(false);
   return view;
 }
@@ -71,15 +79,16 @@ const QStringList kFilterCaptions = {"Owner", "Date / Time", "Number", "Abonent"
 
 void TMainForm::CreateControlPanel() {
   gbControl = Named(new QGroupBox(" Control ", this), "gbControl");
-  gbControl->setFixedWidth(198);
+  // As wide as its widest row needs in the captions of the language in use,
+  // and no narrower than its designed width (set with the fonts).
+  gbControl->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   auto* panel = new QVBoxLayout(gbControl);
   panel->setContentsMargins(4, 4, 4, 4);
   panel->setSpacing(3);
 
   gbFilterOwner = Named(new QGroupBox(" Filter Owner ", gbControl), "gbFilterOwner");
   btnSortFilterOwner = Named(new QPushButton("sorting", gbFilterOwner), "btnSortFilterOwner");
-  btnSortFilterOwner->setMaximumWidth(80);
-  edFilterOwner = ComboBox("edFilterOwner", gbFilterOwner);
+  edFilterOwner = ComboBox("edFilterOwner", gbFilterOwner, 12);
   auto* ownerRow = new QHBoxLayout(gbFilterOwner);
   ownerRow->setContentsMargins(4, 2, 4, 4);
   ownerRow->addWidget(btnSortFilterOwner);
@@ -104,9 +113,8 @@ void TMainForm::CreateControlPanel() {
   panel->addWidget(gbFilterDate);
 
   gbFilterNumber = Named(new QGroupBox(" Filter Number ", gbControl), "gbFilterNumber");
-  cbFilterOperCode = ComboBox("cbFilterOperCode", gbFilterNumber);
-  cbFilterOperCode->setFixedWidth(56);
-  cbFilterNumber = ComboBox("cbFilterNumber", gbFilterNumber);
+  cbFilterOperCode = ComboBox("cbFilterOperCode", gbFilterNumber, 4);
+  cbFilterNumber = ComboBox("cbFilterNumber", gbFilterNumber, 12);
   auto* numberRow = new QHBoxLayout(gbFilterNumber);
   numberRow->setContentsMargins(4, 2, 4, 4);
   numberRow->addWidget(cbFilterOperCode);
@@ -116,8 +124,8 @@ void TMainForm::CreateControlPanel() {
   gbFilterCodeType = Named(new QGroupBox(" Filter Code / Type ", gbControl), "gbFilterCodeType");
   chkbFilterCode = CheckBox("chkbFilterCode", "Code:", gbFilterCodeType);
   chkbFilterType = CheckBox("chkbFilterType", "Type:", gbFilterCodeType);
-  cbFilterCode = ComboBox("cbFilterCode", gbFilterCodeType);
-  cbFilterType = ComboBox("cbFilterType", gbFilterCodeType);
+  cbFilterCode = ComboBox("cbFilterCode", gbFilterCodeType, 8);
+  cbFilterType = ComboBox("cbFilterType", gbFilterCodeType, 8);
   lFilterCode = Named(new QLabel("Code:", gbFilterCodeType), "lFilterCode");
   lFilterType = Named(new QLabel("Type:", gbFilterCodeType), "lFilterType");
   lFilterCode->hide();  // the check boxes carry the captions; the labels follow their enabled state
@@ -168,6 +176,7 @@ void TMainForm::CreateControlPanel() {
   lCode = Named(new QLabel(gbControl), "lCode");
   for (QLabel* label : {lType, lCode}) {
     label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // wraps in the panel's width
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     panel->addWidget(label);
   }
@@ -176,7 +185,7 @@ void TMainForm::CreateControlPanel() {
   for (int c = 1; c < 4; ++c) lvStatModel->SetAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
   lvStat = ReportList("lvStat", lvStatModel, gbControl);
   lvStat->hide();
-  lvStat->setMinimumHeight(40);
+  lvStat->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);  // the panel's width, scrolled
   panel->addWidget(lvStat, 1);
   panel->addStretch(0);
 }
@@ -196,7 +205,6 @@ void TMainForm::CreateMainArea() {
   dbgDetaliz->setEditTriggers(QAbstractItemView::NoEditTriggers);
   dbgDetaliz->setSelectionBehavior(QAbstractItemView::SelectRows);
   dbgDetaliz->setSelectionMode(QAbstractItemView::SingleSelection);
-  dbgDetaliz->verticalHeader()->setDefaultSectionSize(dbgDetaliz->fontMetrics().height() + 4);
   dbgDetaliz->setContextMenuPolicy(Qt::ActionsContextMenu);
 
   lvFilterModel = new zvonar::ResultRowsModel(kFilterCaptions, this);
@@ -204,6 +212,10 @@ void TMainForm::CreateMainArea() {
   lvFilter->setContextMenuPolicy(Qt::ActionsContextMenu);
   panSplitterMiddle->addWidget(dbgDetaliz);
   panSplitterMiddle->addWidget(lvFilter);
+  // The grid keeps its height when the window is resized; the result list
+  // takes the difference.
+  panSplitterMiddle->setStretchFactor(0, 0);
+  panSplitterMiddle->setStretchFactor(1, 1);
   left->addWidget(panSplitterMiddle, 1);
 
   Panel = Named(new QFrame(panelMain), "Panel");
@@ -216,8 +228,6 @@ void TMainForm::CreateMainArea() {
   panelCaption_ = panelCaption;
   stRecCount = Named(new QLabel("0", Panel), "stRecCount");
   stRecNo = Named(new QLabel("0", Panel), "stRecNo");
-  stRecCount->setMinimumWidth(54);
-  stRecNo->setMinimumWidth(50);
   status->addWidget(stFilterRecCount);
   status->addStretch(1);
   status->addWidget(panelCaption);
@@ -235,6 +245,8 @@ void TMainForm::CreateMainArea() {
   // The counts row scrolls with the result list above it, column under column.
   connect(lvFilter->horizontalScrollBar(), &QScrollBar::valueChanged, lvCounts->horizontalScrollBar(),
           &QScrollBar::setValue);
+  connect(lvFilter->header(), &QHeaderView::sectionResized, lvCounts,
+          [this](int column, int, int width) { lvCounts->setColumnWidth(column, width); });
   left->addWidget(lvCounts);
 
   panSplitterRight = Named(new QFrame(this), "panSplitterRight");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -208,6 +209,13 @@ class TMainForm : public QMainWindow {
   void CreateMenus();
   void ConnectHandlers();
   void ReadSettings(bool fileExists);
+  // Window size, grid height and column widths from the settings, and the
+  // least sizes that keep the control panel and the lists readable in the
+  // fonts in use.
+  void ApplyStoredSizes();
+  // The sizes back into the settings: those the user changed as pixels,
+  // the others as they were read.
+  void StoreSizes();
   void LoadReferenceFiles();
   void ApplyLanguageGroups(const zvonar::LanguageFile& lang);
   void WriteControlsToSettings();
@@ -246,6 +254,10 @@ class TMainForm : public QMainWindow {
   zvonar::InstanceLock instanceLock_;
   bool dataDirInUse_ = false;
   bool activated_ = false;
+  // The sizes ApplyStoredSizes gave, to tell the user's changes at exit.
+  QSize appliedSize_;
+  std::array<int, 12> appliedFilterCols_{};
+  std::array<int, 4> appliedStatCols_{};
   bool saved_ = false;
   // A file that could not be read is not written over at exit.
   bool settingsUnreadable_ = false;

@@ -70,6 +70,10 @@ void TMainForm::btnCheckedDataFilterClick() {
   if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
   FilterCriteria criteria;
   if (!ReadFilterCriteria(&criteria)) return;
+  // A refused run stops before the splash, the cursor or the grid change.
+  const FilterOutcome check = CheckFilterRun(*table_, criteria);
+  if (check == FilterOutcome::NoIndexes) prompts_->ShowError(kAnyIndexesNotPresentText);
+  if (check != FilterOutcome::Done) return;
   FilterResult result;
   {
     SplashScope splash(settings_.showSplash);
@@ -79,18 +83,16 @@ void TMainForm::btnCheckedDataFilterClick() {
     RunFilter(table_.get(), criteria, splash.Progress(), &result);
     gridModel_->Attach(table_.get());
   }
-  if (result.outcome == FilterOutcome::NoIndexes) {
-    prompts_->ShowError(kAnyIndexesNotPresentText);
-    return;
-  }
-  if (result.outcome == FilterOutcome::SilentStop) return;
+  // The rows found stay, also those of a scan that failed; only a finished
+  // scan gets its statistic, its count and the grid laid out after the list.
   const std::size_t count = result.rows.RowCount();
   lvFilterModel->SetRows(std::move(result.rows));
   stFilterRecCount->setText("0");
   ResetCountsRow();
-  const bool statOk = ComputeStatistic();
-  if (result.outcome == FilterOutcome::Done && statOk) stFilterRecCount->setText(QString::number(count));
-  SetupGridColumns();
+  if (result.outcome == FilterOutcome::Done) {
+    if (ComputeStatistic()) stFilterRecCount->setText(QString::number(count));
+    SetupGridColumns();
+  }
   stRecNo->setText(QString::number(table_->RecNo()));
 }
 

@@ -51,8 +51,6 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   CreateControlPanel();
   CreateMainArea();
   CreateMenus();
-  resize(800, 510);
-  setMinimumHeight(510);
   ConnectHandlers();
   if (!TakeInstanceLock()) return;
 
@@ -70,7 +68,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
     const std::string path = LanguageFilePath(programDir_, settings_.language);
     if (FileExists(path) && !LoadLanguage(path)) prompts_->ShowError("Error on Load Language File");
   }
-  for (int c = 0; c < 12; ++c) lvCounts->setColumnWidth(c, lvFilter->columnWidth(c));
+  ApplyStoredSizes();
 
   LoadReferenceFiles();
   if (settingsExist) {
@@ -98,13 +96,6 @@ void TMainForm::ReadSettings(bool fileExists) {
     }
   }
   if (settings_.mainWindowState == "Maximized") setWindowState(Qt::WindowMaximized);
-  if (!isMaximized()) resize(settings_.mainWidth, std::max(510, settings_.mainHeight));
-  panSplitterMiddle->setSizes({settings_.detalizHeight, std::max(1, height() - settings_.detalizHeight)});
-
-  for (int c = 0; c < 12 && c < static_cast<int>(settings_.listViewCols.size()); ++c)
-    lvFilter->setColumnWidth(c, settings_.listViewCols[static_cast<std::size_t>(c)]);
-  for (int c = 0; c < 4 && c < static_cast<int>(settings_.listViewStatCols.size()); ++c)
-    lvStat->setColumnWidth(c, settings_.listViewStatCols[static_cast<std::size_t>(c)]);
 
   chkbFilterOwner->setChecked(settings_.filterOwner);
   chkbFilterDate->setChecked(settings_.filterDate);
@@ -163,6 +154,8 @@ void TMainForm::ApplyFontAndCountsHeight(int fontSize, int countsHeight, bool se
     f.setPointSize(std::max(1, fontSize));
     w->setFont(f);
   }
+  // Grid rows are as high as the grid's text.
+  dbgDetaliz->verticalHeader()->setDefaultSectionSize(dbgDetaliz->fontMetrics().height() + 4);
   lvCounts->setFixedHeight(setCountsHeight ? countsHeight : (fontSize < 9 ? 36 : fontSize + 32));
 }
 
@@ -179,17 +172,8 @@ void TMainForm::ShowStatRows(std::vector<StatRow> stat) {
 }
 
 void TMainForm::WriteControlsToSettings() {
-  // A maximized window keeps its maximized size; a minimized one its size
-  // before it was minimized.
   settings_.mainWindowState = isMaximized() ? "Maximized" : "Normal";
-  const QSize size = isMinimized() ? normalGeometry().size() : this->size();
-  settings_.mainHeight = size.height();
-  settings_.mainWidth = size.width();
-  settings_.detalizHeight = dbgDetaliz->height();
-  settings_.listViewCols.assign(12, 0);
-  for (int c = 0; c < 12; ++c) settings_.listViewCols[static_cast<std::size_t>(c)] = lvFilter->columnWidth(c);
-  settings_.listViewStatCols.assign(4, 0);
-  for (int c = 0; c < 4; ++c) settings_.listViewStatCols[static_cast<std::size_t>(c)] = lvStat->columnWidth(c);
+  StoreSizes();
 
   settings_.filterOwner = chkbFilterOwner->isChecked();
   settings_.filterDate = chkbFilterDate->isChecked();

@@ -78,15 +78,18 @@ void TMainForm::LoadOwners(const std::string& path, bool showCounts, bool showSp
     edFilterOwner->clear();
     for (const std::string& owner : owners) edFilterOwner->addItem(ToQt(owner));
   }
-  if (edFilterOwner->count() == 0) return;
-  {
-    const QSignalBlocker block(edFilterOwner);
-    edFilterOwner->setEditText(edFilterOwner->itemText(0));
+  if (edFilterOwner->count() > 0) {
+    {
+      const QSignalBlocker block(edFilterOwner);
+      edFilterOwner->setEditText(edFilterOwner->itemText(0));
+    }
+    if (showCounts) {
+      splash.SetStage(1, 1);
+      splash.SetProgress(0, table_->IsOpen() ? table_->RecordCount() : 0);
+    }
   }
-  if (showCounts) {
-    splash.SetStage(1, 1);
-    splash.SetProgress(0, table_->IsOpen() ? table_->RecordCount() : 0);
-  }
+  // The first record and the counters show the table whatever the owners
+  // file holds: records may have come from elsewhere than a bill.
   ShowFirstRecord();
 }
 

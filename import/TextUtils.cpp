@@ -4,7 +4,10 @@
 #include "import/TextUtils.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
+
+#include "base/Cp1251.h"
 
 namespace zvonar {
 namespace {
@@ -63,6 +66,37 @@ bool ContainsAnyOf(std::string_view text, const std::vector<std::string>* list) 
   const std::string needle = LowerTextRu(text);
   return std::any_of(list->begin(), list->end(),
                      [&](const std::string& item) { return LowerTextRu(item).find(needle) != std::string::npos; });
+}
+
+bool IsLetterOrDigitRu(char c) {
+  // Code points of the bytes 128..255 that are Cyrillic letters (U+0400 to
+  // U+04FF); the rest of the upper half is punctuation and signs.
+  static const std::array<bool, 256> kTable = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+      const char32_t cp = Cp1251ToCodePoint(static_cast<char>(b));
+      table[static_cast<std::size_t>(b)] = (cp >= '0' && cp <= '9') || (cp >= 'A' && cp <= 'Z') ||
+                                           (cp >= 'a' && cp <= 'z') || (cp >= 0x400 && cp <= 0x4FF);
+    }
+    return table;
+  }();
+  return kTable[static_cast<unsigned char>(c)];
+}
+
+std::string LowerCharsRu(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = LowerCharRu(c);
+  return out;
+}
+
+bool HasWholeWord(std::string_view text, std::string_view word) {
+  if (word.empty()) return false;
+  for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+    const std::size_t end = at + word.size();
+    if ((at == 0 || !IsLetterOrDigitRu(text[at - 1])) && (end == text.size() || !IsLetterOrDigitRu(text[end])))
+      return true;
+  }
+  return false;
 }
 
 std::string TextBeforeFirst(std::string_view s, char c) {

@@ -38,6 +38,21 @@ bool StartsWithText(std::string_view prefix, std::string_view text, bool trim, b
 // False when `list` is null or empty, and for an empty `text`.
 bool ContainsAnyOf(std::string_view text, const std::vector<std::string>* list);
 
+// True for a letter or digit of code page 1251: 0-9, Latin A-Z and a-z, and
+// every Cyrillic letter the code page holds (А-я, Ё, ё, and the Ukrainian,
+// Belarusian, Serbian and Macedonian letters).
+bool IsLetterOrDigitRu(char c);
+
+// Every character of `s` through LowerCharRu (Ё and ё stay apart from Е, е).
+std::string LowerCharsRu(std::string_view s);
+
+// True when `word` stands in `text` as a whole word: `text` equals it, or
+// holds it with each neighbour either the start or end of `text` or a
+// character that is not a letter or digit (IsLetterOrDigitRu). Bytes compare
+// as they are, so fold both first to ignore letter case. An empty `word`
+// stands nowhere.
+bool HasWholeWord(std::string_view text, std::string_view word);
+
 // --- Cutting at a character ---
 
 // Characters of `s` before the first `c`; all of `s` when `c` is absent.

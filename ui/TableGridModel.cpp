@@ -9,10 +9,31 @@
 namespace zvonar {
 
 void TableGridModel::Attach(Table* table) {
-  beginResetModel();
-  table_ = table;
+  const bool open = table != nullptr && table->IsOpen();
+  const int rows = open ? static_cast<int>(table->RecordCount()) : 0;
+  const int columns = table == nullptr ? columns_ : (open ? table->FieldCount() : 0);
   cachedRow_ = -1;
-  endResetModel();
+  if (columns != columns_) {
+    beginResetModel();
+    table_ = table;
+    rows_ = rows;
+    columns_ = columns;
+    endResetModel();
+    return;
+  }
+  // Same columns: only the rows go and come, so the header stays as it is.
+  if (rows_ > 0) {
+    beginRemoveRows(QModelIndex(), 0, rows_ - 1);
+    table_ = nullptr;
+    rows_ = 0;
+    endRemoveRows();
+  }
+  table_ = table;
+  if (rows > 0) {
+    beginInsertRows(QModelIndex(), 0, rows - 1);
+    rows_ = rows;
+    endInsertRows();
+  }
 }
 
 void TableGridModel::Reset() { Attach(table_); }
@@ -25,13 +46,11 @@ void TableGridModel::SetCaptions(const QStringList& captions) {
 void TableGridModel::SetRightAligned(std::vector<bool> rightAligned) { rightAligned_ = std::move(rightAligned); }
 
 int TableGridModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid() || table_ == nullptr || !table_->IsOpen()) return 0;
-  return static_cast<int>(table_->RecordCount());
+  return parent.isValid() ? 0 : rows_;
 }
 
 int TableGridModel::columnCount(const QModelIndex& parent) const {
-  if (parent.isValid() || table_ == nullptr || !table_->IsOpen()) return 0;
-  return table_->FieldCount();
+  return parent.isValid() ? 0 : columns_;
 }
 
 QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -41,7 +60,7 @@ QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 QVariant TableGridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || table_ == nullptr) return QVariant();
+  if (!index.isValid() || table_ == nullptr || !table_->IsOpen()) return QVariant();
   if (role == Qt::TextAlignmentRole) {
     const auto c = static_cast<std::size_t>(index.column());
     const bool right = c < rightAligned_.size() && rightAligned_[c];

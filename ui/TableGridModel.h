@@ -20,10 +20,13 @@ class TableGridModel : public QAbstractTableModel {
 
   // Follows `table` (the data source enabled), or nothing when null (the
   // data source disabled, so the grid ignores the table while it changes).
+  // Detached, the grid keeps its columns and shows no rows. The columns are
+  // replaced only when the field count changes, so a view keeps its column
+  // widths across a detach and an attach.
   void Attach(Table* table);
   void Detach() { Attach(nullptr); }
   bool Attached() const { return table_ != nullptr; }
-  // The table changed under the grid: fetch everything again.
+  // The table changed under the grid: fetch every row again.
   void Reset();
 
   void SetCaptions(const QStringList& captions);
@@ -38,6 +41,8 @@ class TableGridModel : public QAbstractTableModel {
   const std::vector<std::string>& RowTexts(int row) const;
 
   Table* table_ = nullptr;
+  int rows_ = 0;
+  int columns_ = 0;
   QStringList captions_;
   std::vector<bool> rightAligned_;
   mutable int cachedRow_ = -1;

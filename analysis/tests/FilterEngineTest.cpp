@@ -1,9 +1,9 @@
-#include "analysis/FilterEngine.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
+#include "analysis/FilterEngine.h"
+#include "base/Cp1251.h"
 #include "base/tests/TestSupport.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
@@ -158,10 +158,48 @@ TEST_F(FilterTest, ServiceKindsAndExclude) {
   EXPECT_EQ((Rows{"A/3"}), Run(c));
   c.sms = false;
   c.mms = true;
+  EXPECT_EQ((Rows{"A/4"}), Run(c));  // "1" of the first record is no MMS although "51" holds it
   c.exclude = true;
-  // A type is of a kind when its text stands inside an identifier: "1" lies
-  // inside "51", so that record counts as MMS and is excluded.
-  EXPECT_EQ((Rows{"A/2", "A/3", "A/5"}), Run(c));
+  EXPECT_EQ((Rows{"A/1", "A/2", "A/3", "A/5"}), Run(c));
+}
+
+// Texts are written in UTF-8 here and compared in code page 1251.
+std::string Cp(std::string_view utf8) {
+  std::string out;
+  EXPECT_TRUE(Utf8ToCp1251(utf8, &out).ok()) << utf8;
+  return out;
+}
+
+TEST(ServiceKind, DefaultListsMatchWholeIdentifiersOnly) {
+  struct Case {
+    const char* setting;
+    std::string_view text;
+    bool want;
+  };
+  const Case cases[] = {
+      {"1#2#G#m#M", "1", true}, {"1#2#G#m#M", "g", true}, {"1#2#G#m#M", "12", false}, {"1#2#G#m#M", "", false},
+      {"8#9", "8", true},       {"8#9", "89", false},     {"51#52", "51", true},      {"51#52", "52", true},
+      {"51#52", "1", false},    {"51#52", "5", false},    {"51#52", "2", false},      {"51#52", "515", false},
+  };
+  for (const Case& t : cases) EXPECT_EQ(t.want, ServiceKind(t.setting).Holds(t.text)) << t.setting << "|" << t.text;
+}
+
+TEST(ServiceKind, WordListsMatchWholeWordsInAnyLetterCase) {
+  const ServiceKind calls(Cp("Исходящий звонок#Входящий звонок#Ёлка 1"));
+  EXPECT_TRUE(calls.Holds(Cp("звонок")));
+  EXPECT_TRUE(calls.Holds(Cp("ЗВОНОК")));
+  EXPECT_TRUE(calls.Holds(Cp("исходящий ЗВОНОК")));
+  EXPECT_TRUE(calls.Holds(Cp("Входящий")));
+  EXPECT_TRUE(calls.Holds(Cp("ёлка")));
+  EXPECT_TRUE(calls.Holds("1"));
+  EXPECT_FALSE(calls.Holds(Cp("звон")));
+  EXPECT_FALSE(calls.Holds(Cp("ходящий")));
+  EXPECT_FALSE(calls.Holds(Cp("елка")));  // ё and е stay apart
+  EXPECT_FALSE(calls.Holds(Cp("звонок исходящий")));
+  const ServiceKind sms("SMS-in#SMS/out");
+  EXPECT_TRUE(sms.Holds("sms"));
+  EXPECT_TRUE(sms.Holds("OUT"));
+  EXPECT_FALSE(sms.Holds("s"));
 }
 
 TEST_F(FilterTest, CodeAndTypeCompareExactly) {

@@ -11,28 +11,22 @@
 #include <QtTest>
 
 #include "app/MainForm.h"
+#include "app/tests/StartMainForm.h"
 #include "base/TextFile.h"
-#include "ui/tests/ScriptedPrompts.h"
 #include "base/tests/TestSupport.h"
 #include "config/IniFile.h"
 #include "import/MemoForm.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
 #include "ui/ListModels.h"
+#include "ui/tests/ScriptedPrompts.h"
 
 using namespace zvonar;
 using zvonar::testing::ScriptedPrompts;
+using zvonar::testing::StartMainForm;
 using zvonar::testing::TempDir;
 
 namespace {
-
-// Starts the window over `dir`, shows it (the first activation opens the
-// table) and returns it; the caller closes it to run the exit writes.
-std::unique_ptr<TMainForm> Start(const TempDir& dir, ScriptedPrompts* prompts) {
-  auto form = std::make_unique<TMainForm>(dir.path(), prompts);
-  form->show();
-  return form;
-}
 
 void AppendRecord(Table* table, const std::vector<std::string>& texts) {
   QVERIFY(table->Append().ok());
@@ -55,7 +49,7 @@ class MainFormTest : public QObject {
   void FirstStartWithoutDataFiles() {
     TempDir dir;
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     QCOMPARE(form->windowTitle(), QString("Tellura Detalization"));
     QCOMPARE(form->dtpDateBegin->date(), QDate::currentDate());
@@ -88,7 +82,7 @@ class MainFormTest : public QObject {
                         "stamp\r\n[Settings]\r\nCountFilterStatistic=0\r\nFontSize=10\r\n[Filter]\r\nOwner=1\r\n"
                         "Exclude=1\r\nOperCodeID=921\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QVERIFY(!form->lvStat->isVisibleTo(form.get()));
     QVERIFY(form->lType->isVisibleTo(form.get()));
     QVERIFY(!form->mnCountFilterStatistic->isEnabled());
@@ -115,7 +109,7 @@ class MainFormTest : public QObject {
     testing::WriteOrDie(dir.File("short.lng"), sixteen);
     testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nLanguage=short\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QCOMPARE(form->windowTitle(), QString("Window Caption"));
     QCOMPARE(form->lvFilterModel->Caption(0), QString("Holder"));
     QCOMPARE(form->mnFile->title(), QString("File"));
@@ -135,7 +129,7 @@ class MainFormTest : public QObject {
     }
     testing::WriteOrDie(dir.File("Tellura.dat"), "79001111111\r\n79002222222\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QCOMPARE(form->edFilterOwner->count(), 2);
     QCOMPARE(form->edFilterOwner->currentText(), QString("79002222222"));
     QCOMPARE(form->dtpDateBegin->date(), QDate(2006, 5, 10));
@@ -157,7 +151,7 @@ class MainFormTest : public QObject {
     }
     QVERIFY(std::remove(dir.File("Tellura.MDX").c_str()) == 0);
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QCOMPARE(prompts.errors, QStringList{"Index not Exist!"});
     form->mnDBIndexReCreate->trigger();
     QCOMPARE(prompts.errors.size(), 1);
@@ -171,7 +165,7 @@ class MainFormTest : public QObject {
     const std::string junk = "this is not a dBase table at all";
     testing::WriteOrDie(dir.File("Tellura.dbf"), junk);
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QVERIFY(!prompts.errors.isEmpty());
     QVERIFY(prompts.errors.last().startsWith("Error on Open DataBase!"));
     QCOMPARE(prompts.questions, QStringList{"Try Reopen DataBase?"});
@@ -182,7 +176,7 @@ class MainFormTest : public QObject {
   void SetupBdeSaysTheEngineIsThere() {
     TempDir dir;
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     form->mnSetupBDE->trigger();
     QCOMPARE(prompts.infos, QStringList{"BDE already installed!"});
     form->close();
@@ -193,7 +187,7 @@ class MainFormTest : public QObject {
     testing::WriteOrDie(dir.File("settings.ini"),
                         "[Window]\r\nMainWindowState=Maximized\r\nMainHeight=600\r\nMainWidth=900\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QVERIFY(form->windowState() & Qt::WindowMaximized);
     form->close();
     const IniFile ini(SplitLines(testing::ReadOrEmpty(dir.File("settings.ini"))));
@@ -206,7 +200,7 @@ class MainFormTest : public QObject {
     testing::WriteOrDie(dir.File("half.lng"), text);
     testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nLanguage=half\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QCOMPARE(form->mnFile->title(), QString("Fichier"));
     QCOMPARE(form->mnSettings->text(), QString("m13..."));
     QCOMPARE(form->mnAbout->text(), QString("About..."));
@@ -219,7 +213,7 @@ class MainFormTest : public QObject {
     TempDir dir;
     testing::WriteOrDie(dir.File("Tellura.dat"), "");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QCOMPARE(form->edFilterOwner->count(), 0);
     form->close();
     QCOMPARE(testing::ReadOrEmpty(dir.File("Tellura.dat")), std::string(""));
@@ -233,7 +227,7 @@ class MainFormTest : public QObject {
     testing::WriteOrDie(dir.File("opercode.dat"), "903\r\n926\r\n");
     testing::WriteOrDie(dir.File("settings.ini"), "[Filter]\r\nFilterCodeText=SMS\r\nOperCodeID=916\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     QCOMPARE(form->cbFilterCode->count(), 3);
     QCOMPARE(form->cbFilterType->itemText(1), QString("SMS"));
     QCOMPARE(form->cbFilterCode->itemText(2), QString(""));
@@ -252,7 +246,7 @@ class MainFormTest : public QObject {
     TempDir dir;
     testing::WriteOrDie(dir.File("Tellura.dat"), "79003\r\n79001\r\n79002\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     form->edFilterOwner->setEditText("typed");
     form->btnSortFilterOwner->click();
     QCOMPARE(form->edFilterOwner->itemText(0), QString("79001"));
@@ -265,7 +259,7 @@ class MainFormTest : public QObject {
     TempDir dir;
     testing::WriteOrDie(dir.File("1234567-[2008.Mart].sum"), "\r\n\xCA\xEB\xE8\xE5\xED\xF2 : Ann\r\n");
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     prompts.files.push_back(QString::fromStdString(dir.File("1234567-[2008.Mart].sum")));
     QString shown, caption;
     QTimer::singleShot(0, [&] {
@@ -284,7 +278,7 @@ class MainFormTest : public QObject {
   void BeginDateProposesTheMonthEnd() {
     TempDir dir;
     ScriptedPrompts prompts;
-    auto form = Start(dir, &prompts);
+    auto form = StartMainForm(dir, &prompts);
     form->dtpDateBegin->setDate(QDate(2024, 1, 31));
     QCOMPARE(form->dtpDateEnd->date(), QDate(2024, 2, 29));
     form->dtpDateBegin->setDate(QDate(2006, 5, 10));

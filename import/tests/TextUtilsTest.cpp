@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/Cp1251.h"
 #include "import/TextUtils.h"
 
 namespace zvonar {
@@ -71,6 +72,41 @@ TEST(ContainsAnyOf, LooksForTheTextInsideItems) {
   const Items none;
   EXPECT_FALSE(ContainsAnyOf("sms", &none));
   EXPECT_FALSE(ContainsAnyOf("sms", nullptr));
+}
+
+TEST(HasWholeWord, NeedsANonLetterOrAnEndOnEachSide) {
+  // Texts are written in UTF-8 here and compared in code page 1251.
+  const auto cp = [](std::string_view utf8) {
+    std::string out;
+    EXPECT_TRUE(Utf8ToCp1251(utf8, &out).ok()) << utf8;
+    return out;
+  };
+  struct Case {
+    std::string_view text, word;
+    bool want;
+  };
+  const Case cases[] = {
+      {"51", "51", true},       // equal
+      {"51", "1", false},       // a digit before it
+      {"51", "5", false},       // a digit after it
+      {"1 + 51", "1", true},    // the first one stands alone
+      {"51#1", "1", true},      // a later occurrence counts
+      {"SMS-in", "SMS", true},  // '-' bounds a word
+      {"SMSin", "SMS", false},
+      {"sms", "SMS", false},  // no folding here
+      {"Исходящий звонок", "звонок", true},
+      {"Исходящий звонок", "Исходящий звонок", true},
+      {"Исходящий звонок", "ходящий", false},  // Cyrillic letters are letters
+      {"Вхідний", "Вх", false},                // so are the Ukrainian ones
+      {"Ёлка", "лка", false},
+      {"№5", "5", true},  // the number sign is no letter
+      {"5", "", false},
+      {"", "5", false},
+  };
+  for (const Case& t : cases) EXPECT_EQ(t.want, HasWholeWord(cp(t.text), cp(t.word))) << t.text << "|" << t.word;
+  EXPECT_TRUE(IsLetterOrDigitRu('\xB3'));                         // і
+  EXPECT_FALSE(IsLetterOrDigitRu('\xB5'));                        // µ is no Cyrillic letter
+  EXPECT_EQ(std::string(kYolkaSmall), LowerCharsRu(kYolkaCaps));  // Ё folds to ё, not to е
 }
 
 TEST(TextCutting, FirstAndLastVariants) {
