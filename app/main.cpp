@@ -3,6 +3,7 @@
 // while the main window is created, then the message loop runs. SIGTERM and
 // SIGINT close the main window the normal way, so the settings are saved.
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <csignal>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include "base/Version.h"
 #include "app/MainForm.h"
 #include "config/ShippedFiles.h"
+#include "ui/Logo.h"
 #include "ui/Prompts.h"
 #include "ui/SplashForm.h"
 
@@ -41,6 +43,9 @@ int main(int argc, char* argv[]) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Tellura Detalization");
+  // Lets the desktop match the window to the installed entry and its icon.
+  QGuiApplication::setDesktopFileName("zvonar");
+  QApplication::setWindowIcon(QIcon(zvonar::ZvonarLogo(64)));
   zvonar::QtPrompts prompts(nullptr);
 
   std::string dataDir;
