@@ -214,10 +214,12 @@ void DbfFile::Close() {
 }
 
 Status DbfFile::DropPending() {
-  if (pending_ == 0) return Status::Ok();
   pending_ = 0;
   cache_.clear();
   const std::uint64_t dataEnd = RecordOffset(count_ + 1);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
+  if (static_cast<std::uint64_t>(st.st_size) <= dataEnd + (endByte_ ? 1 : 0)) return Status::Ok();
   if (::ftruncate(fd_, static_cast<off_t>(dataEnd)) != 0)
     return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
   if (endByte_) {

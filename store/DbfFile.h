@@ -75,8 +75,9 @@ class DbfFile {
   // The commit point: flushes the appended records to disk, then counts
   // them in the header and flushes that.
   Status Commit();
-  // Forgets records appended since the last commit and cuts them from the
-  // file, which is then as it was at the commit point.
+  // Forgets records appended since the last commit and cuts what was
+  // written after the commit point (also by a write that failed half-way),
+  // so the file is as it was at the last DropUncommitted or Commit.
   Status DropPending();
   // Flushes everything written so far to disk.
   Status Sync();

@@ -200,6 +200,7 @@ class Table {
   Status ScanRecords();
   Status RebuildIndex();
   Status MarkIndexBehind();
+  void NoteAppended();
   Status WriteIndex();
   Status BeginWrite(bool append);
   void EndWrite();

@@ -108,12 +108,12 @@ Status Table::Post() {
       tag->Insert(recno_);
     }
   } else {
-    (void)MarkIndexBehind();  // the new record count tells a stale index file all the same
     s = dbf_.AppendRecords(edit_.data(), 1);
     if (s.ok()) s = dbf_.Commit();
     if (!s.ok()) (void)dbf_.DropPending();
     EndWrite();
     if (!s.ok()) return s;
+    NoteAppended();
     recno_ = dbf_.RecordCount();
     for (TagIndex& tag : tags_) {
       tag.Resize(recno_);
@@ -127,6 +127,13 @@ Status Table::Post() {
   pos_ = PositionOf(recno_);
   Cancel();
   return Status::Ok();
+}
+
+// Appended records need no mark in the index file: its record count no
+// longer matches. A failed append thus leaves the index file as it was.
+void Table::NoteAppended() {
+  ownChanges_ = true;
+  indexBehind_ = !tags_.empty();
 }
 
 Status Table::Delete() {
@@ -161,7 +168,6 @@ Status Table::BeginBulkAppend() {
   if (s.ok()) s = RequireBrowse();
   if (s.ok()) s = BeginWrite(true);
   if (!s.ok()) return s;
-  (void)MarkIndexBehind();  // the new record count tells a stale index file all the same
   bulk_ = true;
   bulkError_ = Status::Ok();
   bulkFirst_ = dbf_.RecordCount() + 1;
@@ -223,6 +229,7 @@ Status Table::EndBulkAppend() {
   bulkError_ = Status::Ok();
   const std::uint32_t count = dbf_.RecordCount();
   lastAppended_ = count - before;
+  if (lastAppended_ > 0) NoteAppended();
   std::vector<std::uint32_t> added(lastAppended_);
   std::iota(added.begin(), added.end(), bulkFirst_);
   for (TagIndex& tag : tags_) {
