@@ -1,7 +1,7 @@
 // The main window beside other programs: it holds the table shared, so
 // readers go on beside it while writers are told it is in use; its own
-// import takes the table exclusively only while it writes, and says so
-// when another program keeps it.
+// import takes the table exclusively only while it writes, says so when
+// another program keeps it, and tells what it had to cut or drop.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,6 +95,25 @@ class MainFormLockTest : public QObject {
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     QCOMPARE(form.stRecCount->text(), QString("24"));
     QCOMPARE(OtherProgram(dir.path(), TableAccess::Read), 0);  // the window holds it shared again
+    form.close();
+  }
+
+  void ImportTellsHowManyCellsWereCut() {
+    TempDir dir;
+    const std::string bill = dir.File("bill.txt");
+    std::filesystem::copy_file(std::filesystem::path(ZVONAR_SOURCE_DIR) / "examples" / "bill-2008-03.txt", bill);
+    testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nFillCodesTypesOnAddDetalization=1\r\n");
+    testing::WriteOrDie(dir.File("codetype.dat"), "2=" + std::string(40, 'x') + "\r\n");  // type 2: 40 > 15
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    prompts.files.push_back(QString::fromStdString(bill));
+    form.mnAddDetalization->trigger();
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    QVERIFY(!prompts.infos.isEmpty());
+    QVERIFY2(prompts.infos.last().endsWith(" text cells were longer than their field and were cut."),
+             qPrintable(prompts.infos.join("; ")));
+    QVERIFY(!prompts.infos.last().startsWith("0 "));
     form.close();
   }
 };
