@@ -40,10 +40,12 @@ const std::vector<CommandHelp>& Helps() {
        "Owners met for the first time join Tellura.dat.",
        {}},
       {"load-tsv",
-       "load-tsv FILE",
+       "load-tsv FILE|-",
        "append records in the form dump prints",
-       "Append the records of FILE, one line each in the form dump prints. The whole file is checked first: when "
-       "a line is wrong, its number is reported and nothing is appended.",
+       "Append the records of FILE (\"-\" for standard input, which may be a pipe), one line each in the form "
+       "dump prints. The input is read once and checked whole first: when a line is wrong, or a number does not "
+       "fit its field, the line is reported and nothing is appended. Text cells longer than their field are cut "
+       "and counted. Owners met for the first time join Tellura.dat.",
        {}},
       {"dump",
        "dump [--index Owner|DateTime]",
