@@ -80,7 +80,7 @@ table_state() {
   "$cli" --dir "$dir" dump >"$state.raw" 2>"$state.err" || why="dump failed"
   "$cli" --dir "$dir" dump --index Owner >"$state.owner" 2>>"$state.err" || why="${why:-dump --index Owner failed}"
   "$cli" --dir "$dir" dump --index DateTime >"$state.date" 2>>"$state.err" || why="${why:-dump --index DateTime failed}"
-  [ -s "$state.err" ] && why="${why:-warned: $(head -1 "$state.err")}"
+  [ -s "$state.err" ] && why="${why:+$why: }$(head -1 "$state.err")"
   LC_ALL=C sort "$state.raw" >"$state"
   LC_ALL=C sort -c -s -t$'\t' -k1,1 "$state.owner" 2>/dev/null || why="${why:-Owner order broken}"
   LC_ALL=C sort -c -s -t$'\t' -k2,2 "$state.date" 2>/dev/null || why="${why:-DateTime order broken}"
