@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# bench/store-kill.sh [--rounds N] [--seed S]: zvonar-cli killed with SIGKILL
-# at a random moment, N rounds (default 1000) of: load-tsv appending records,
-# import of a bill, reindex, and first creation (load-tsv into an empty data
-# directory). After each round the table is dumped in physical order and in
+# bench/store-kill.sh [--rounds N] [--writer-rounds W] [--seed S]: zvonar-cli
+# killed with SIGKILL at a random moment, N rounds (default 1000) of: load-tsv
+# appending records, import of a bill, reindex, and first creation (load-tsv
+# into an empty data directory). After each round the table is dumped in physical order and in
 # both index orders, and checked:
 #   lost   records that were in the table before the round, or that a command
 #          which finished reported stored, and are gone;
@@ -11,16 +11,20 @@
 #          command wrote.
 # Rounds where a dump fails, warns (e.g. "Index not Exist!") or an index
 # order disagrees with the records are counted as index_bad. Each problem is
-# described on stderr (the first 20). Run through bench/run.sh, which sets
+# described on stderr (the first 20). Then the store's own killed-writer test
+# (appends, edits and deletes in one process) runs W rounds (default 300)
+# and prints writer_failures. Run through bench/run.sh, which sets
 # ZVONAR_BENCH_BIN.
 set -euo pipefail
 rounds=1000
+writer_rounds=300
 seed=$(date +%s)
 while [ $# -gt 0 ]; do
   case $1 in
     --rounds) rounds=$2; shift 2 ;;
+    --writer-rounds) writer_rounds=$2; shift 2 ;;
     --seed) seed=$2; shift 2 ;;
-    *) echo "usage: bench/run.sh store-kill [--rounds N] [--seed S]" >&2; exit 2 ;;
+    *) echo "usage: bench/run.sh store-kill [--rounds N] [--writer-rounds W] [--seed S]" >&2; exit 2 ;;
   esac
 done
 bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
@@ -116,6 +120,13 @@ for ((round = 1; round <= rounds; round++)); do
   mv "$work/after" "$work/before"
 done
 echo "kill_time $(elapsed "$start" "$(now)") s"
+writer_failures=0
+if [ "$writer_rounds" -gt 0 ]; then
+  ZVONAR_KILL_ROUNDS=$writer_rounds ZVONAR_KILL_SEED=$seed "$bin/store/store_tests" --gtest_filter='KilledWriter.*' \
+    --gtest_brief=1 >"$work/writer.log" 2>&1 || { writer_failures=1; grep -A3 -m3 'Failure' "$work/writer.log" >&2 || true; }
+fi
+echo "writer_rounds $writer_rounds rounds"
+echo "writer_failures $writer_failures runs"
 echo "killed $killed rounds"
 echo "index_bad $bad rounds"
 echo "rounds $rounds rounds"
