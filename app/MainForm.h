@@ -224,6 +224,9 @@ class TMainForm : public QMainWindow {
   void ShowFirstRecord();
   void UpdateCounters();
   void CloseTable();
+  // An error box for a failed table command: the language's "in use" text
+  // when another program keeps the table, else `message` and the reason.
+  void ShowTableError(const char* message, const zvonar::Status& s);
 
   std::string programDir_;
   zvonar::Prompts* prompts_;

@@ -95,7 +95,7 @@ void TMainForm::mnAddDetalizationClick() {
   }
   for (const RejectedLine& line : records.rejected) prompts_->ShowInfo(ToQt(RejectedMessage(line)));
   if (!result.summaryError.empty()) prompts_->ShowError(QString::fromStdString(result.summaryError));
-  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
+  if (!s.ok()) ShowTableError("", s);
   if (records.stop) {
     prompts_->ShowError(QString::fromStdString(StopMessage(*records.stop)) + "\n" +
                         QString::fromStdString(records.stop->reason));

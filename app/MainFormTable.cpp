@@ -12,8 +12,10 @@
 
 #include "analysis/FilterEngine.h"
 #include "app/MainForm.h"
-#include "config/OwnersFile.h"
 #include "base/TextFile.h"
+#include "config/AddedTexts.h"
+#include "config/LanguageFile.h"
+#include "config/OwnersFile.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
@@ -38,10 +40,21 @@ DetalWidths WidthsOf(const MainSettings& settings) {
 QDate DatePart(const std::string& text) { return QDate::fromString(ToQt(text.substr(0, 10)), "yyyy.MM.dd"); }
 
 QString WithDetail(const char* message, const Status& s) {
+  if (*message == '\0') return QString::fromStdString(s.message());
   return s.message().empty() ? QString(message) : QString("%1\n%2").arg(message, QString::fromStdString(s.message()));
 }
 
 }  // namespace
+
+void TMainForm::ShowTableError(const char* message, const Status& s) {
+  if (s.kind() != StatusKind::InUse) {
+    prompts_->ShowError(WithDetail(message, s));
+    return;
+  }
+  LanguageFile lang;
+  if (!settings_.language.empty()) (void)LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang);
+  prompts_->ShowError(ToQt(TextOf(lang, AddedText::TableInUse)));
+}
 
 void TMainForm::CloseTable() {
   if (gridModel_ != nullptr) gridModel_->Detach();
@@ -56,10 +69,12 @@ void TMainForm::FirstActivation() {
     BusyCursorScope busy;
     s = OpenDetalTable(programDir_, settings_.dbType, WidthsOf(settings_), table_.get(), &warning);
   }
+  if (!settings_.dbTypeRefused.empty())
+    prompts_->ShowError(QString::fromStdString(DbTypeRefusal(settings_.dbTypeRefused)));
   if (!warning.empty()) prompts_->ShowError(ToQt(warning));
   const bool failed = !s.ok();
   if (failed) {
-    prompts_->ShowError(WithDetail("Error on Open DataBase!", s));
+    ShowTableError("Error on Open DataBase!", s);
   } else {
     gridModel_->Attach(table_.get());
     SetupGridColumns();
@@ -138,7 +153,7 @@ void TMainForm::mnDBReOpenClick() {
     s = table_->Open(path, &notes);
   }
   if (!s.ok()) {
-    prompts_->ShowError(WithDetail("Error on Re-Open DataBase!", s));
+    ShowTableError("Error on Re-Open DataBase!", s);
     UpdateCounters();
     return;
   }
@@ -155,7 +170,7 @@ void TMainForm::mnDBIndexReCreateClick() {
     BusyCursorScope busy;
     s = ReCreateDetalIndex(programDir_, settings_.dbType, WidthsOf(settings_), table_.get());
   }
-  if (!s.ok()) prompts_->ShowError(WithDetail("Error on Open DataBase!", s));
+  if (!s.ok()) ShowTableError("Error on Open DataBase!", s);
   gridModel_->Attach(table_.get());
   SetupGridColumns();
   ApplyIndexRule();

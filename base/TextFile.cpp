@@ -1,14 +1,21 @@
 // Whole-file I/O with POSIX calls, so that every failure (open, short write,
 // flush, rename) is seen and reported. The temporary file of an atomic write
-// takes the old file's permissions, or 0666 less the umask for a new file.
+// is NAME.tmp-XXXXXX beside the file; it takes the old file's permissions,
+// or 0666 less the umask for a new file, and is locked (flock) while it is
+// written, so that a leftover of a killed write can be told from the file
+// another program is writing at this moment.
 #include "base/TextFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 
 namespace zvonar {
 namespace {
@@ -24,6 +31,44 @@ mode_t NewFileMode() {
   const mode_t mask = umask(0);
   umask(mask);
   return static_cast<mode_t>(0666 & ~mask);
+}
+
+constexpr char kTempInfix[] = ".tmp-";
+constexpr std::size_t kTempSuffix = 6;  // the XXXXXX of mkostemp
+
+std::string BaseName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsTempNameOf(const std::string& name, const std::string& base) {
+  if (name.size() != base.size() + std::strlen(kTempInfix) + kTempSuffix) return false;
+  if (name.compare(0, base.size(), base) != 0 || name.compare(base.size(), std::strlen(kTempInfix), kTempInfix) != 0)
+    return false;
+  for (std::size_t i = name.size() - kTempSuffix; i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+  }
+  return true;
+}
+
+// Removes NAME.tmp-XXXXXX files beside `path` that no writer holds locked.
+void RemoveStaleTemps(const std::string& path) {
+  const std::string dir = DirectoryOf(path);
+  const std::string base = BaseName(path);
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return;
+  while (const dirent* entry = ::readdir(d)) {
+    const std::string name = entry->d_name;
+    if (!IsTempNameOf(name, base)) continue;
+    const std::string temp = dir + "/" + name;
+    const int fd = ::open(temp.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(temp.c_str());
+    ::close(fd);
+  }
+  ::closedir(d);
 }
 
 Status WriteAll(int fd, std::string_view content, const std::string& path) {
@@ -46,26 +91,67 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-Status ReadWholeFile(const std::string& path, std::string* content) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
-                                   "cannot open " + path + ": " + ErrnoText(errno));
+Status RequireRegularFile(const std::string& path, unsigned mode) {
+  const char* what = nullptr;
+  switch (mode & S_IFMT) {
+    case S_IFREG:
+      return Status::Ok();
+    case S_IFIFO:
+      what = "a FIFO";
+      break;
+    case S_IFDIR:
+      what = "a directory";
+      break;
+    case S_IFCHR:
+    case S_IFBLK:
+      what = "a device";
+      break;
+    case S_IFSOCK:
+      what = "a socket";
+      break;
+    default:
+      what = "something other";
+  }
+  return Status::Invalid(path + " is " + what + ", not a regular file");
+}
+
+std::string ResolveLinks(const std::string& path) {
+  std::string at = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(at.c_str(), target, sizeof target - 1);
+    if (n <= 0) return at;
+    std::string next(target, static_cast<std::size_t>(n));
+    if (next[0] != '/' && at.find('/') != std::string::npos) next = DirectoryOf(at) + "/" + next;
+    at = std::move(next);
+  }
+  return at;
+}
+
+Status ReadWholeFd(int fd, const std::string& name, std::string* content) {
   std::string result;
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      return Status::IoError("cannot read " + path + ": " + ErrnoText(err));
+      return Status::IoError("cannot read " + name + ": " + ErrnoText(errno));
     }
     if (n == 0) break;
     result.append(buffer, static_cast<std::size_t>(n));
   }
-  ::close(fd);
   *content = std::move(result);
   return Status::Ok();
+}
+
+Status ReadWholeFile(const std::string& path, std::string* content) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
+                         "cannot open " + path + ": " + ErrnoText(errno));
+  Status s = ReadWholeFd(fd, path, content);
+  ::close(fd);
+  return s;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -100,32 +186,34 @@ Status ReadTextLinesIfExists(const std::string& path, std::vector<std::string>* 
   return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& path, std::string_view content) {
-  std::string temp = path + ".tmp-XXXXXX";
+Status WriteFileAtomic(const std::string& linkPath, std::string_view content) {
+  const std::string path = ResolveLinks(linkPath);
+  struct stat old {};
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  if (exists) {
+    Status s = RequireRegularFile(path, old.st_mode);
+    if (!s.ok()) return s;
+  }
+  RemoveStaleTemps(path);
+  std::string temp = path + kTempInfix + "XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return Status::IoError("cannot create a temporary file beside " + path + ": " + ErrnoText(errno));
+  ::flock(fd, LOCK_EX | LOCK_NB);  // marks the file as being written (see RemoveStaleTemps)
 
   auto fail = [&](Status s) {
     ::close(fd);
     ::unlink(temp.c_str());
     return s;
   };
-  struct stat old {};
-  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : NewFileMode();
+  const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
   if (::fchmod(fd, mode) != 0) return fail(Status::IoError("cannot set permissions of " + temp + ": " + ErrnoText(errno)));
   Status s = WriteAll(fd, content, path);
   if (!s.ok()) return fail(s);
   if (::fsync(fd) != 0) return fail(Status::IoError("cannot flush " + path + ": " + ErrnoText(errno)));
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    return Status::IoError("cannot close " + path + ": " + ErrnoText(err));
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    return Status::IoError("cannot replace " + path + ": " + ErrnoText(err));
-  }
+  // Renamed while still open and locked, so no cleaner takes it for stale.
+  if (::rename(temp.c_str(), path.c_str()) != 0)
+    return fail(Status::IoError("cannot replace " + path + ": " + ErrnoText(errno)));
+  ::close(fd);
   // The rename itself reaches the disk with the directory.
   const int dirFd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {

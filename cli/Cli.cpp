@@ -52,7 +52,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   std::size_t i = 0;
   for (; i < args.size(); ++i) {
     if (args[i] == "--dir") {
-      if (i + 1 >= args.size()) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
         err << "zvonar-cli: --dir needs a directory\n";
         return kExitUsage;
       }

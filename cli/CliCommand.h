@@ -19,15 +19,20 @@ struct CliContext {
 };
 
 class Table;
+struct MainSettings;
+enum class TableAccess;
 
-// A cell as zvonar-cli prints it: UTF-8 with TAB, CR, LF and backslash
-// written \t, \r, \n, \\.
-std::string EscapeCell(std::string_view text);
 // "zvonar-cli: message" on the error stream; returns the failure exit code.
 int Fail(CliContext& c, const std::string& message);
+// Reads settings.ini of the data directory; a refused DB_Type is reported
+// on the error stream (the default is used).
+Status LoadCliSettings(CliContext& c, MainSettings* settings);
 // Opens (creating when missing) the detalization table of the data
-// directory with the file type and widths of its settings.ini.
-Status OpenTable(const CliContext& c, Table* table, std::string* warning);
+// directory with the file type and widths of `settings`. A missing index
+// file is reported on the error stream and sets `*indexMissing` (may be
+// null).
+Status OpenTable(CliContext& c, const MainSettings& settings, TableAccess access, Table* table,
+                 bool* indexMissing = nullptr);
 
 // The table commands (CliStore.cpp); each returns the exit code.
 int RunDump(CliContext& c);

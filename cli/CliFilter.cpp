@@ -6,13 +6,15 @@
 #include "analysis/FilterEngine.h"
 #include "analysis/FilterStatistic.h"
 #include "base/Cp1251.h"
-#include "config/MainSettings.h"
 #include "base/TextFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
+#include "cli/RecordLine.h"
 #include "config/LanguageFile.h"
+#include "config/MainSettings.h"
 #include "import/NameValueList.h"
 #include "import/TextUtils.h"
+#include "store/DetalTable.h"
 #include "store/Table.h"
 
 namespace zvonar {
@@ -111,7 +113,7 @@ int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun*
   FilterCriteria criteria;
   int code = ParseCriteria(c, args, &criteria);
   if (code != kExitOk) return code;
-  Status s = LoadMainSettings(c.dataDir + "settings.ini", &run->settings);
+  Status s = LoadCliSettings(c, &run->settings);
   if (!s.ok()) return Fail(c, s.message());
   run->texts = LoadMainTexts(c.dataDir, run->settings);
   criteria.callsId = run->settings.callsId;
@@ -119,10 +121,8 @@ int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun*
   criteria.mmsId = run->settings.mmsId;
   criteria.phoneCodeTown = run->settings.phoneCodeTown;
   criteria.simpleDbf = run->settings.simpleDbf;
-  std::string warning;
-  s = OpenTable(c, &run->table, &warning);
+  s = OpenTable(c, run->settings, TableAccess::Read, &run->table);
   if (!s.ok()) return Fail(c, s.message());
-  if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
   if (run->table.FieldCount() < 12) c.err << "zvonar-cli: " << Cp1251ToUtf8(run->texts.baseNotCreated) << '\n';
   s = ApplyFilterIndexRule(&run->table, run->settings.forceDateIndex, criteria.date);
   if (!s.ok()) return Fail(c, s.message());
@@ -193,9 +193,8 @@ int RunCounts(CliContext& c) {
   const NameValueList book = NameValueList::FromLines(std::move(bookLines));
   Status s;
   if (wholeTable) {
-    s = LoadMainSettings(c.dataDir + "settings.ini", &run.settings);
-    std::string warning;
-    if (s.ok()) s = OpenTable(c, &run.table, &warning);
+    s = LoadCliSettings(c, &run.settings);
+    if (s.ok()) s = OpenTable(c, run.settings, TableAccess::Read, &run.table);
     if (s.ok()) s = ApplyFilterIndexRule(&run.table, run.settings.forceDateIndex, false);
     if (!s.ok()) return Fail(c, s.message());
     if (run.table.RecordCount() > 0) s = CountActivityInTable(&run.table, &book, &row);

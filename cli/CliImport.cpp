@@ -4,11 +4,12 @@
 // join Tellura.dat as the window's owner box would learn them. Settings,
 // register fields and books come from the data directory.
 #include "base/Cp1251.h"
+#include "base/TextFile.h"
+#include "cli/Cli.h"
+#include "cli/CliCommand.h"
 #include "config/MainSettings.h"
 #include "config/OwnersFile.h"
 #include "config/RegisterFields.h"
-#include "cli/Cli.h"
-#include "cli/CliCommand.h"
 #include "import/BillImport.h"
 #include "store/DetalTable.h"
 
@@ -31,43 +32,50 @@ int RunImport(CliContext& c) {
   MainSettings settings;
   RegisterFields fields;
   Table table;
-  std::string warning;
-  Status s = LoadMainSettings(c.dataDir + "settings.ini", &settings);
+  Status s = LoadCliSettings(c, &settings);
   if (s.ok()) s = RegisterFields::Load(c.dataDir + "fields.dat", &fields);
-  DetalWidths widths{};
-  for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = settings.fieldWidths[i];
-  if (s.ok()) s = OpenDetalTable(c.dataDir, settings.dbType, widths, &table, &warning);
+  // The books are read again for every bill; one that cannot be read is
+  // told once, before anything is imported.
+  std::vector<std::string> lines;
+  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "abonents.dat", &lines);
+  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines);
+  if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
   std::vector<std::string> owners;
   if (s.ok()) s = ReadOwnersFile(c.dataDir + "Tellura.dat", &owners);
-  if (!s.ok()) {
-    c.err << "zvonar-cli: " << s.message() << '\n';
-    return kExitFailure;
-  }
-  if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
+  if (!s.ok()) return Fail(c, s.message());
 
   bool failed = false;
   std::size_t newOwners = 0;
   for (const std::string& file : c.args) {
     ImportResult result;
     s = ImportBill(ImportRequest{file, c.dataDir, settings, fields}, &table, nullptr, &result);
-    if (!s.ok()) {
-      c.err << "zvonar-cli: " << file << ": " << s.message() << '\n';
-      failed = true;
-      continue;
-    }
+    if (result.droppedUncommitted > 0)
+      c.err << "zvonar-cli: " << result.droppedUncommitted
+            << " uncommitted records after the last stored one (left by a failed or killed writer) were dropped\n";
     if (!result.summaryError.empty())
       c.err << "zvonar-cli: " << file << ": no month summary: " << result.summaryError << '\n';
     for (const RejectedLine& line : result.records.rejected) c.err << RejectedLineText(line) << '\n';
+    if (result.cutCells > 0)
+      c.err << "zvonar-cli: " << file << ": " << result.cutCells
+            << " text cells were longer than their field and were cut\n";
+    if (result.records.recordsAdded > 0) newOwners += MergeOwners(result.records.owners, &owners);
+    if (!s.ok()) {
+      // A partial success says itself what was added.
+      c.err << "zvonar-cli: " << file << ": " << s.message() << '\n';
+      failed = true;
+      if (s.kind() == StatusKind::InUse) break;  // so would every other bill be
+      continue;
+    }
     c.out << file << ": " << result.records.recordsAdded << " records added\n";
     if (result.records.stop) {
       c.err << StopMessage(*result.records.stop) << '\n';
       failed = true;
     }
-    newOwners += MergeOwners(result.records.owners, &owners);
   }
+  s = Status::Ok();
   if (newOwners > 0) s = WriteOwnersFile(c.dataDir + "Tellura.dat", owners);
   const Status closed = table.Close();
-  if (s.ok()) s = closed;
+  if (s.ok() && !failed) s = closed;
   if (!s.ok()) {
     c.err << "zvonar-cli: " << s.message() << '\n';
     failed = true;

@@ -1,158 +1,92 @@
-// The table commands of zvonar-cli: dump, load-tsv and reindex. Records
-// travel as lines of twelve cells separated by one TAB, in UTF-8, each cell
-// the text the result list shows; a TAB, CR, LF or backslash inside a cell
-// is written \t, \r, \n, \\. The table is created when missing, with the
-// file type and field widths of settings.ini.
-#include <algorithm>
-#include <cerrno>
-#include <fstream>
+// The table commands of zvonar-cli: dump, load-tsv and reindex, and the
+// opening of the table that every command shares. Records travel in the
+// form of RecordLine.h. The table is created when missing, with the file
+// type and field widths of settings.ini. dump reads under the shared lock;
+// load-tsv and reindex take it exclusively for the time they write.
+#include <unistd.h>
+
+#include <unordered_set>
 
 #include "base/Cp1251.h"
-#include "config/MainSettings.h"
+#include "base/TextFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
-#include "store/DateTimeField.h"
+#include "cli/RecordLine.h"
+#include "config/MainSettings.h"
+#include "config/OwnersFile.h"
+#include "import/BillImport.h"
 #include "store/DetalTable.h"
 
 namespace zvonar {
-
-std::string EscapeCell(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    switch (ch) {
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += ch;
-    }
-  }
-  return out;
-}
-
-namespace {
-
-Status UnescapeCell(std::string_view text, std::string* out) {
-  out->clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\') {
-      *out += text[i];
-      continue;
-    }
-    const char next = i + 1 < text.size() ? text[++i] : '\0';
-    switch (next) {
-      case 't':
-        *out += '\t';
-        break;
-      case 'r':
-        *out += '\r';
-        break;
-      case 'n':
-        *out += '\n';
-        break;
-      case '\\':
-        *out += '\\';
-        break;
-      case '\0':
-        return Status::Invalid("a lone backslash ends the cell");
-      default:
-        return Status::Invalid(std::string("unknown escape \\") + next);
-    }
-  }
-  return Status::Ok();
-}
-
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
-}
-
-// The code page 1251 field text of one cell. Plain ASCII cells, the most
-// common ones, take the short way.
-Status DecodeCell(std::string_view cell, std::string* scratch, std::string* bytes) {
-  if (cell.find('\\') == std::string_view::npos) {
-    if (IsAscii(cell)) {
-      bytes->assign(cell);
-      return Status::Ok();
-    }
-    return Utf8ToCp1251(cell, bytes);
-  }
-  Status s = UnescapeCell(cell, scratch);
-  return s.ok() ? Utf8ToCp1251(*scratch, bytes) : s;
-}
-
-// The twelve cells of one line as code page 1251 field texts.
-Status ParseRecordLine(std::string_view line, std::vector<std::string>* cells) {
-  cells->resize(kDetalFieldCount);
-  std::string scratch;
-  std::size_t count = 0;
-  for (std::size_t start = 0;; ++count) {
-    const std::size_t tab = std::min(line.find('\t', start), line.size());
-    if (count < kDetalFieldCount) {
-      Status s = DecodeCell(line.substr(start, tab - start), &scratch, &(*cells)[count]);
-      if (!s.ok()) return Status::Invalid(std::string(DetalFieldName(static_cast<int>(count))) + ": " + s.message());
-    }
-    if (tab == line.size()) break;
-    start = tab + 1;
-  }
-  if (++count != kDetalFieldCount)
-    return Status::Invalid(std::to_string(count) + " cells, expected " + std::to_string(kDetalFieldCount));
-  DateTimeValue when;
-  if (!ParseDateTimeText((*cells)[kDateTimeField], &when))
-    return Status::Invalid("DateTime \"" + Cp1251ToUtf8((*cells)[kDateTimeField]) +
-                           "\" is not a date-time (yyyy.mm.dd hh:mm:ss or yyyy.mm.dd)");
-  return Status::Ok();
-}
-
-}  // namespace
 
 int Fail(CliContext& c, const std::string& message) {
   c.err << "zvonar-cli: " << message << '\n';
   return kExitFailure;
 }
 
-// The table's file type and field widths from settings.ini.
-static Status ReadTableSettings(const CliContext& c, std::string* dbType, DetalWidths* widths) {
-  MainSettings settings;
-  Status s = LoadMainSettings(c.dataDir + "settings.ini", &settings);
-  if (!s.ok()) return s;
-  *dbType = settings.dbType;
-  for (std::size_t i = 0; i < widths->size(); ++i) (*widths)[i] = settings.fieldWidths[i];
-  return Status::Ok();
+Status LoadCliSettings(CliContext& c, MainSettings* settings) {
+  Status s = LoadMainSettings(c.dataDir + "settings.ini", settings);
+  if (s.ok() && !settings->dbTypeRefused.empty())
+    c.err << "zvonar-cli: " << c.dataDir << "settings.ini: " << DbTypeRefusal(settings->dbTypeRefused) << '\n';
+  return s;
 }
 
-Status OpenTable(const CliContext& c, Table* table, std::string* warning) {
-  std::string dbType;
+static DetalWidths WidthsOf(const MainSettings& settings) {
   DetalWidths widths{};
-  Status s = ReadTableSettings(c, &dbType, &widths);
-  return s.ok() ? OpenDetalTable(c.dataDir, dbType, widths, table, warning) : s;
+  for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = settings.fieldWidths[i];
+  return widths;
+}
+
+Status OpenTable(CliContext& c, const MainSettings& settings, TableAccess access, Table* table, bool* indexMissing) {
+  std::string warning;
+  Status s = OpenDetalTable(c.dataDir, settings.dbType, WidthsOf(settings), table, &warning, access);
+  if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
+  if (indexMissing != nullptr) *indexMissing = !warning.empty();
+  return s;
 }
 
 namespace {
 
-// Calls `use` with each line of `path` and its number; a CR before the LF
-// is dropped. Stops at the first failure, returned as "path:line: what".
-template <typename Use>
-Status ForEachLine(const std::string& path, Use use) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Status::IoError("cannot open " + path + ": " + ErrnoText(errno));
-  std::string line;
-  for (std::size_t lineNo = 1; std::getline(in, line); ++lineNo) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    Status s = use(line, lineNo);
-    if (!s.ok()) return Status::Invalid(path + ":" + std::to_string(lineNo) + ": " + s.message());
+// The lines of `content`, split at LF with a CR before it dropped; a final
+// LF does not start another line.
+std::vector<std::string_view> InputLines(std::string_view content) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0; start < content.size();) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string_view::npos) end = content.size();
+    std::string_view line = content.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    start = end + 1;
   }
-  if (in.bad()) return Status::IoError("cannot read " + path);
+  return lines;
+}
+
+// Checks every line of the input against the table, and gathers the owners
+// in the order first met. "NAME:LINE: what" for the first bad line.
+Status CheckInput(const std::string& name, const std::vector<std::string_view>& lines, const Table& table,
+                  std::size_t* cut, std::vector<std::string>* owners) {
+  std::vector<std::string> cells;
+  std::unordered_set<std::string> met;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    Status s = ParseRecordLine(lines[i], &cells);
+    if (s.ok()) s = CheckDetalCells(table, cells, cut);
+    if (!s.ok()) return Status::Invalid(name + ":" + std::to_string(i + 1) + ": " + s.message());
+    const std::string& owner = cells[kOwnerField];
+    if (!owner.empty() && met.insert(owner).second) owners->push_back(owner);
+  }
   return Status::Ok();
+}
+
+void ReportCut(CliContext& c, const std::string& name, std::size_t cut) {
+  if (cut > 0)
+    c.err << "zvonar-cli: " << name << ": " << cut << " text cells were longer than their field and were cut\n";
+}
+
+void ReportDropped(CliContext& c, const Table& table) {
+  if (table.DroppedUncommitted() > 0)
+    c.err << "zvonar-cli: " << table.DroppedUncommitted()
+          << " uncommitted records after the last stored one (left by a failed or killed writer) were dropped\n";
 }
 
 }  // namespace
@@ -163,20 +97,26 @@ int RunDump(CliContext& c) {
     index = c.args[1];
   else if (!c.args.empty())
     return kExitUsage;
+  MainSettings settings;
   Table table;
-  std::string warning;
-  Status s = OpenTable(c, &table, &warning);
+  bool indexMissing = false;
+  Status s = LoadCliSettings(c, &settings);
+  if (s.ok()) s = OpenTable(c, settings, TableAccess::Read, &table, &indexMissing);
   if (!s.ok()) return Fail(c, s.message());
-  if (!warning.empty()) {
-    if (!index.empty()) return Fail(c, warning);
-    c.err << "zvonar-cli: " << warning << '\n';
-  }
+  if (indexMissing && !index.empty()) return kExitFailure;  // the warning said why
   s = table.SetActiveIndex(index);
   std::string line;
+  bool damaged = false;
   for (s = s.ok() ? table.First() : s; s.ok() && !table.Eof(); s = table.Next()) {
     line.clear();
     for (int i = 0; i < table.FieldCount(); ++i) {
       if (i > 0) line += '\t';
+      if (table.FieldDamaged(i)) {
+        // The record is printed without the cell, so the output stays loadable
+        // once the damage is mended.
+        c.err << "zvonar-cli: record " << table.RecNo() << ": damaged date-time\n";
+        damaged = true;
+      }
       line += EscapeCell(Cp1251ToUtf8(table.FieldText(i)));
     }
     line += '\n';
@@ -184,28 +124,48 @@ int RunDump(CliContext& c) {
   }
   if (!s.ok()) return Fail(c, s.message());
   s = table.Close();
-  return s.ok() ? kExitOk : Fail(c, s.message());
+  if (!s.ok()) return Fail(c, s.message());
+  return damaged ? kExitFailure : kExitOk;
 }
 
+// Reads the input once, checks every line, then appends them all in one
+// bulk append: either every record is stored or none.
 int RunLoadTsv(CliContext& c) {
   if (c.args.size() != 1) return kExitUsage;
-  const std::string& path = c.args[0];
-  std::vector<std::string> cells;
-  Status s = ForEachLine(path, [&](std::string_view line, std::size_t) { return ParseRecordLine(line, &cells); });
+  const bool standardInput = c.args[0] == "-";
+  const std::string name = standardInput ? "stdin" : c.args[0];
+  std::string content;
+  Status s = standardInput ? ReadWholeFd(STDIN_FILENO, name, &content) : ReadWholeFile(name, &content);
   if (!s.ok()) return Fail(c, s.message());
+  const std::vector<std::string_view> lines = InputLines(content);
+
+  MainSettings settings;
   Table table;
-  std::string warning;
-  s = OpenTable(c, &table, &warning);
+  s = LoadCliSettings(c, &settings);
+  if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
   if (!s.ok()) return Fail(c, s.message());
-  if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
+  std::size_t cut = 0;
+  std::vector<std::string> owners;
+  s = CheckInput(name, lines, table, &cut, &owners);
+  if (!s.ok()) return Fail(c, s.message());
+
   s = table.BeginBulkAppend();
-  if (s.ok())
-    s = ForEachLine(path, [&](std::string_view line, std::size_t) {
-      Status parsed = ParseRecordLine(line, &cells);
-      return parsed.ok() ? table.BulkAppend(cells) : parsed;
-    });
+  if (!s.ok()) return Fail(c, s.message());
+  ReportDropped(c, table);
+  std::vector<std::string> cells;
+  for (std::size_t i = 0; i < lines.size() && s.ok(); ++i) {
+    s = ParseRecordLine(lines[i], &cells);
+    if (s.ok()) s = table.BulkAppend(cells);
+  }
   Status end = table.EndBulkAppend();
   if (s.ok()) s = end;
+  if (table.LastAppended() > 0) {
+    ReportCut(c, name, cut);
+    std::vector<std::string> known;
+    Status listed = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
+    if (listed.ok() && MergeOwners(owners, &known) > 0) listed = WriteOwnersFile(c.dataDir + "Tellura.dat", known);
+    if (s.ok()) s = listed;
+  }
   Status closed = table.Close();
   if (s.ok()) s = closed;
   return s.ok() ? kExitOk : Fail(c, s.message());
@@ -213,11 +173,10 @@ int RunLoadTsv(CliContext& c) {
 
 int RunReindex(CliContext& c) {
   if (!c.args.empty()) return kExitUsage;
-  std::string dbType;
-  DetalWidths widths{};
-  Status s = ReadTableSettings(c, &dbType, &widths);
+  MainSettings settings;
+  Status s = LoadCliSettings(c, &settings);
   Table table;
-  if (s.ok()) s = ReCreateDetalIndex(c.dataDir, dbType, widths, &table);
+  if (s.ok()) s = ReCreateDetalIndex(c.dataDir, settings.dbType, WidthsOf(settings), &table);
   if (s.ok()) s = table.Close();
   return s.ok() ? kExitOk : Fail(c, s.message());
 }

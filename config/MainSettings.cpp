@@ -54,6 +54,17 @@ uint8_t ReadByte(const IniFile& ini, const char* section, const char* key, uint8
 
 }  // namespace
 
+std::string DbTypeRefusal(const std::string& dbType) {
+  if (dbType.empty()) return "DB_Type is empty; \"dbf\" is used";
+  if (dbType.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
+    return "DB_Type \"" + dbType + "\" is not a file extension; \"dbf\" is used";
+  std::string lower = dbType;
+  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  for (const char* ours : {"mdx", "dat", "lng", "ini", "sum", "fil"})
+    if (lower == ours) return "DB_Type \"" + dbType + "\" would name another file of the program; \"dbf\" is used";
+  return {};
+}
+
 MainSettings ReadMainSettings(const IniFile& ini) {
   MainSettings s;
   s.mainWindowState = ini.ReadString(kWindow, "MainWindowState", s.mainWindowState);
@@ -61,7 +72,11 @@ MainSettings ReadMainSettings(const IniFile& ini) {
   s.mainWidth = ini.ReadInteger(kWindow, "MainWidth", s.mainWidth);
   s.detalizHeight = ini.ReadInteger(kWindow, "DetalizHeight", s.detalizHeight);
 
-  s.dbType = ini.ReadString(kDb, "DB_Type", s.dbType);
+  const std::string dbType = ini.ReadString(kDb, "DB_Type", s.dbType);
+  if (DbTypeRefusal(dbType).empty())
+    s.dbType = dbType;
+  else
+    s.dbTypeRefused = dbType;
   for (std::size_t i = 0; i < s.fieldWidths.size(); ++i) {
     const int32_t width = ini.ReadInteger(kDb, kFieldWidthKeys[i], kDefaultFieldWidths[i]);
     const bool dateTime = i == 1;

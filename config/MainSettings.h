@@ -40,6 +40,9 @@ struct MainSettings {
 
   // [DB]
   std::string dbType = "dbf";
+  // A DB_Type read from the file and refused (see DbTypeRefusal); dbType
+  // then holds the default. Never written.
+  std::string dbTypeRefused;
   std::array<int32_t, 12> fieldWidths = kDefaultFieldWidths;
   bool simpleDbf = false;
 
@@ -83,7 +86,15 @@ struct MainSettings {
   std::string codes;
 };
 
-// Reads every key, taking its default when missing or not a number. A field
+// Why `dbType` cannot be the table's file type, or empty when it can. The
+// table file is "Tellura." + dbType, so a type that names the index file or
+// another file of the program (MDX, dat, lng, ini, sum, fil, in any letter
+// case), an empty one and one with a path separator are refused.
+std::string DbTypeRefusal(const std::string& dbType);
+
+// Reads every key, taking its default when missing or not a number. A
+// DB_Type that DbTypeRefusal refuses gives the default (dbTypeRefused keeps
+// the refused text). A field
 // width that reads 0, or that no character field can have (below 1 or above
 // 254), takes its default; DateTime_Field is kept as read.
 // AddFilterStatisticOnPrint is false whenever CountFilterStatistic is.

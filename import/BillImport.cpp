@@ -17,19 +17,35 @@ namespace zvonar {
 namespace {
 
 // Appends the parser's records to a table in bulk-append mode. A table with
-// more fields than a record gets them blank.
+// more fields than a record gets them blank. A record whose number does not
+// fit its field is refused (InvalidInput: the parser reports the line as not
+// stored); a failed write is kept, since it is the table's fault, not the
+// bill's.
 class TableSink : public RecordSink {
  public:
   explicit TableSink(Table* table) : table_(table), texts_(static_cast<std::size_t>(table->FieldCount())) {}
 
   Status Store(const std::vector<std::string>& fields) override {
     std::copy(fields.begin(), fields.end(), texts_.begin());
-    return table_->BulkAppend(texts_);
+    std::size_t cut = 0;
+    Status s = CheckDetalCells(*table_, texts_, &cut);
+    if (!s.ok()) return s;
+    s = table_->BulkAppend(texts_);
+    if (s.ok())
+      cut_ += cut;
+    else if (s.kind() != StatusKind::InvalidInput)
+      writeError_ = s;
+    return s;
   }
+
+  std::size_t Cut() const { return cut_; }
+  const Status& WriteError() const { return writeError_; }
 
  private:
   Table* table_;
   std::vector<std::string> texts_;
+  std::size_t cut_ = 0;
+  Status writeError_;
 };
 
 Status LoadBook(const std::string& path, NameValueList* book) {
@@ -57,24 +73,35 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "abonents.dat"), &abonents);
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "codetype.dat"), &codeTypes);
   if (!s.ok()) return s;
+  if (table == nullptr || !table->IsOpen() || table->FieldCount() < kDetalFieldCount)
+    return Status::Invalid("the detalization table is not open or has fewer than " + std::to_string(kDetalFieldCount) +
+                           " fields");
+  // The write lock first: a table another program keeps changes nothing,
+  // the summary included.
+  s = table->BeginBulkAppend();
+  if (!s.ok()) return s;
+  result->droppedUncommitted = table->DroppedUncommitted();
 
   const Status summary = ParseMonthSummary(request.billPath, content, request.fields, request.settings.language,
                                            BillDir(request.billPath), &result->summaryPath);
   if (!summary.ok()) result->summaryError = summary.message();
 
-  if (table == nullptr || !table->IsOpen() || table->FieldCount() < kDetalFieldCount)
-    return Status::Invalid("the detalization table is not open or has fewer than " + std::to_string(kDetalFieldCount) +
-                           " fields");
-  s = table->BeginBulkAppend();
-  if (!s.ok()) return s;
   TableSink sink(table);
   const BillContext context{request.fields, request.settings, abonents, codeTypes};
   ParseDetalizationFile(request.billPath, content, context, &sink, progress, &result->records);
-  return table->EndBulkAppend();
+  s = table->EndBulkAppend();
+  result->records.recordsAdded = table->LastAppended();
+  result->cutCells = result->records.recordsAdded > 0 ? sink.Cut() : 0;
+  // A failed write stopped the walk; it is told once, as the error.
+  if (!sink.WriteError().ok()) result->records.stop.reset();
+  return s;
 }
 
 std::string RejectedMessage(const RejectedLine& line) {
-  return kNotStoredText + line.dateTime + " " + line.number;
+  std::string message = kNotStoredText + line.dateTime + " " + line.number;
+  std::string reason;
+  if (!line.reason.empty() && Utf8ToCp1251(line.reason, &reason).ok()) message += "\r\n" + reason;
+  return message;
 }
 
 std::string StopMessage(const ImportStop& stop) {

@@ -12,13 +12,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "config/MainSettings.h"
 #include "base/Progress.h"
-#include "config/RegisterFields.h"
 #include "base/Status.h"
+#include "config/MainSettings.h"
+#include "config/RegisterFields.h"
 #include "import/DetalizationParser.h"
 #include "store/Table.h"
 
@@ -41,7 +42,14 @@ struct ImportResult {
   // Why the summary could not be written (UTF-8); the records were imported
   // all the same.
   std::string summaryError;
+  // recordsAdded counts the records committed to the table.
   DetalizationResult records;
+  // Text cells of the stored records that were longer than their field and
+  // were cut to it.
+  std::size_t cutCells = 0;
+  // Records a failed or killed writer had left after the last committed
+  // one, cut before the import appended.
+  std::uint64_t droppedUncommitted = 0;
 };
 
 // Imports one bill into `table`, which must be open with the twelve fields
@@ -50,14 +58,20 @@ struct ImportResult {
 // (may be empty) gets (0, 1) first, then (lines walked, line count).
 //
 // Returns an error, with nothing appended, when the bill or a book cannot
-// be read or the table is not usable; the summary may have been written by
-// then. A walk that stops on a bad line is not an error of the call: it is
-// reported in result->records.stop, and the records stored before it stay.
-// The table leaves bulk-append mode on every path.
+// be read or the table is not usable (InUse when another program keeps
+// it); the summary is written only after the table's write lock is had. A
+// walk that stops on a bad line is not an error of the call: it is reported
+// in result->records.stop, and the records stored before it stay. A write
+// that fails is the error: the table is then as before the call (or, when
+// only the index file could not be written, the error says how many
+// records were added). A record whose number does not fit its field is
+// reported among the rejected lines with the reason. The table leaves
+// bulk-append mode on every path.
 Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result);
 
 // "Data not Corrected, so not Stored:\r\n" + date and time + " " + number,
-// in code page 1251, as the window shows it.
+// then the reason on a line of its own when there is one, in code page
+// 1251, as the window shows it.
 std::string RejectedMessage(const RejectedLine& line);
 
 // "<file>: stopped at line <k>: <text>", UTF-8, as zvonar-cli prints it

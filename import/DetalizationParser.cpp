@@ -48,7 +48,7 @@ constexpr std::size_t kMaxItems = 32;
 // not an amount any field could hold.
 constexpr std::size_t kMaxAmountLength = 64;
 // The stop report quotes at most this much of the line.
-constexpr std::size_t kMaxQuotedLine = 500;
+constexpr std::size_t kMaxQuotedLine = 200;
 
 enum class BillKind { Text, Html, Other };
 enum class Section { None, Talk, Roaming, Charges };
@@ -340,7 +340,8 @@ bool Walk::StoreCallRecord(std::string_view line) {
   if (items_.empty() || items_.size() > kRecordItems) return true;  // silently not a record
   if (items_.size() < kRecordItems) {
     result_->rejected.push_back(RejectedLine{lineNo_, items_.size() > 1 ? items_[1] : std::string(),
-                                             items_.size() > kNumberItem ? items_[kNumberItem] : std::string()});
+                                             items_.size() > kNumberItem ? items_[kNumberItem] : std::string(),
+                                             std::string()});
     return true;
   }
   std::string& dateTime = items_[1];
@@ -376,6 +377,10 @@ bool Walk::ChargeLine(std::string_view line) {
 
 bool Walk::StoreRecord(std::string_view line) {
   const Status s = sink_ != nullptr ? sink_->Store(items_) : Status::Ok();
+  if (s.kind() == StatusKind::InvalidInput) {
+    result_->rejected.push_back(RejectedLine{lineNo_, items_[1], items_[kNumberItem], s.message()});
+    return true;
+  }
   if (!s.ok()) return Stop(line, s.message());
   ++result_->recordsAdded;
   return true;

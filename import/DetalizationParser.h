@@ -27,6 +27,8 @@ namespace zvonar {
 class RecordSink {
  public:
   virtual ~RecordSink() = default;
+  // InvalidInput refuses this record (the walk reports it and goes on); any
+  // other failure ends the walk.
   virtual Status Store(const std::vector<std::string>& fields) = 0;
 };
 
@@ -40,11 +42,13 @@ struct BillContext {
   const NameValueList& codeTypes;
 };
 
-// A call line that yields fewer than twelve items: not stored, reported.
+// A call line that yields fewer than twelve items, or a record the sink
+// refused: not stored, reported.
 struct RejectedLine {
   std::size_t lineNo = 0;  // 1-based line of the bill
   std::string dateTime;    // "yyyy.mm.dd" and the line's time as written
   std::string number;      // the called number, possibly empty
+  std::string reason;      // why the sink refused it (UTF-8); empty for too few items
 };
 
 // Where a walk stopped on an error. Records stored before it stay; later

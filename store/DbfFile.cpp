@@ -7,12 +7,14 @@
 //     a tag on the field. One 0x0D ends them.
 //   records, back to back: a flag byte (' ' live, '*' deleted), then the
 //     fields in descriptor order, text space-padded. One 0x1A ends the file.
-// Appends write the records first and count them in the header only after
-// they are on disk, so the header never counts a record that is not there.
+// The header's record count is the commit point: appends write the records
+// first and count them only after they are on disk, so the header never
+// counts a record that is not there. Bytes after the counted records are
+// not part of the table: readers ignore them, a writer cuts them before it
+// appends, and a failed append cuts what it wrote.
 #include "store/DbfFile.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,7 +24,6 @@
 
 #include "base/TextFile.h"
 #include "store/Bytes.h"
-#include "store/DateTimeField.h"
 
 namespace zvonar {
 namespace {
@@ -35,11 +36,6 @@ constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 constexpr std::uint32_t kBlockRecords = 128;
 constexpr std::size_t kCachedBlocks = 64;
-
-Status LockFailure(const std::string& path, int err) {
-  if (err == EWOULDBLOCK) return Status::Error(StatusKind::InUse, path + " is in use by another program");
-  return Status::IoError("cannot lock " + path + ": " + ErrnoText(err));
-}
 
 Status Damaged(const std::string& path, const std::string& what) {
   return Status::Error(StatusKind::Corrupt, path + " is not a readable table: " + what);
@@ -73,14 +69,6 @@ Status CheckFieldDefs(const std::vector<FieldDef>& fields) {
 Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fields, bool productionIndex) {
   Status s = CheckFieldDefs(fields);
   if (!s.ok()) return s;
-  // A table someone has open is not replaced under them.
-  const int old = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (old >= 0) {
-    const bool locked = ::flock(old, LOCK_EX | LOCK_NB) == 0;
-    const int err = errno;
-    ::close(old);
-    if (!locked) return LockFailure(path, err);
-  }
   const std::size_t headerLength = kFileHeaderSize + kDescriptorSize * fields.size() + 1;
   std::string image(headerLength + 1, '\0');
   std::size_t recordLength = 1;
@@ -103,23 +91,24 @@ Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fie
   return WriteFileAtomic(path, image);
 }
 
-Status DbfFile::Open(const std::string& path) {
+Status DbfFile::Open(const std::string& path, bool writable) {
   Close();
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO in place of the table must not hang the open.
+  int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+  readOnly_ = !writable;
+  if (fd < 0 && writable && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    readOnly_ = true;
+  }
   if (fd < 0)
     return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
                          "cannot open " + path + ": " + ErrnoText(errno));
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const int err = errno;
-    ::close(fd);
-    return LockFailure(path, err);
-  }
   fd_ = fd;
   path_ = path;
   struct stat st {};
-  Status s = ::fstat(fd, &st) == 0 ? Status::Ok() : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
+                                   : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
   if (s.ok()) s = ReadHeader(static_cast<std::uint64_t>(st.st_size));
-  if (s.ok()) s = RecoverTail(static_cast<std::uint64_t>(st.st_size));
   if (!s.ok()) Close();
   return s;
 }
@@ -174,31 +163,45 @@ Status DbfFile::ReadHeader(std::uint64_t fileSize) {
   return Status::Ok();
 }
 
-// Whole records after the counted ones were appended but not yet committed
-// when the writer died. Each is checked (flag byte, date-times) and the
-// valid run is counted in; a torn record at the very end is ignored and
-// later overwritten. Nothing is cut from the file.
-Status DbfFile::RecoverTail(std::uint64_t fileSize) {
-  recovered_ = 0;
-  const std::uint64_t dataEnd = headerLength_ + std::uint64_t{count_} * recordLength_;
-  const std::uint64_t whole = (fileSize - dataEnd) / recordLength_;
-  if (whole == 0) return Status::Ok();
-  std::vector<char> record(recordLength_);
-  std::uint32_t valid = 0;
-  for (; valid < whole && count_ + valid < UINT32_MAX; ++valid) {
-    Status s = PRead(dataEnd + valid * recordLength_, recordLength_, record.data());
-    if (!s.ok()) return s;
-    bool ok = record[0] == kLiveFlag || record[0] == kDeletedFlag;
-    for (std::size_t f = 0; ok && f < fields_.size(); ++f)
-      if (fields_[f].type == FieldType::DateTime) ok = IsValidDateTimeField(&record[offsets_[f]]);
-    if (!ok) break;
-  }
-  if (valid == 0) return Status::Ok();
-  Status s = WriteCount(count_ + valid);
+Status DbfFile::ReloadCount(bool* changed) {
+  char bytes[4];
+  Status s = PRead(4, sizeof bytes, bytes);
   if (!s.ok()) return s;
-  count_ += valid;
-  recovered_ = valid;
+  const std::uint32_t count = GetU32(bytes);
+  *changed = count != count_;
+  if (!*changed) return Status::Ok();
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
+  if (headerLength_ + std::uint64_t{count} * recordLength_ > static_cast<std::uint64_t>(st.st_size))
+    return Damaged(path_, "the header counts " + std::to_string(count) + " records but the file holds fewer");
+  count_ = count;
+  pending_ = 0;
+  cache_.clear();
   return Status::Ok();
+}
+
+Status DbfFile::DropUncommitted(std::uint64_t* dropped) {
+  *dropped = 0;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
+  const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+  const std::uint64_t dataEnd = RecordOffset(count_ + 1);
+  char last = 0;
+  if (size == dataEnd + 1) {
+    Status s = PRead(dataEnd, 1, &last);
+    if (!s.ok()) return s;
+  }
+  endByte_ = size > dataEnd;
+  if (size <= dataEnd || (size == dataEnd + 1 && last == kEndOfFile)) return Status::Ok();
+  // Past the end byte (when it is there) come the records of an append
+  // that never committed; a torn one counts as one.
+  const std::uint64_t past = size - dataEnd;
+  *dropped = (past - 1 + recordLength_ - 1) / recordLength_;
+  if (::ftruncate(fd_, static_cast<off_t>(dataEnd)) != 0)
+    return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
+  Status s = PWrite(dataEnd, &kEndOfFile, 1);
+  cache_.clear();
+  return s;
 }
 
 void DbfFile::Close() {
@@ -206,13 +209,25 @@ void DbfFile::Close() {
   fd_ = -1;
   fields_.clear();
   offsets_.clear();
-  count_ = pending_ = recovered_ = 0;
+  count_ = pending_ = 0;
   cache_.clear();
 }
 
-void DbfFile::DropPending() {
+Status DbfFile::DropPending() {
   pending_ = 0;
   cache_.clear();
+  const std::uint64_t dataEnd = RecordOffset(count_ + 1);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
+  if (static_cast<std::uint64_t>(st.st_size) <= dataEnd + (endByte_ ? 1 : 0)) return Status::Ok();
+  if (::ftruncate(fd_, static_cast<off_t>(dataEnd)) != 0)
+    return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
+  if (endByte_) {
+    // The page holding it is still allocated, so this write needs no room.
+    Status s = PWrite(dataEnd, &kEndOfFile, 1);
+    if (!s.ok()) return s;
+  }
+  return Sync();
 }
 
 DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) {
@@ -255,6 +270,7 @@ Status DbfFile::ReadRecords(std::uint32_t first, std::uint32_t count, char* out)
 }
 
 Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
+  if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
   Status s = PWrite(RecordOffset(recno), record, recordLength_);
   CachedBlock* block = s.ok() ? CachedBlockOf(recno) : nullptr;
   if (block != nullptr) std::memcpy(&block->data[(recno - block->first) * recordLength_], record, recordLength_);
@@ -262,6 +278,7 @@ Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
 }
 
 Status DbfFile::AppendRecords(const char* records, std::uint32_t count) {
+  if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
   if (std::uint64_t{count_} + pending_ + count > UINT32_MAX)
     return Status::Invalid(path_ + " cannot hold more records");
   const std::uint64_t at = RecordOffset(count_ + pending_ + 1);
@@ -278,7 +295,8 @@ Status DbfFile::Commit() {
   if (!s.ok()) return s;
   count_ += pending_;
   pending_ = 0;
-  return Status::Ok();
+  endByte_ = true;
+  return Sync();
 }
 
 Status DbfFile::Sync() {

@@ -1,6 +1,6 @@
 // One dBase table file: its header and field descriptors, reading and
-// writing whole records, appending with a commit point, and the advisory
-// lock that keeps a second process out while the table is open.
+// writing whole records, and appending with a commit point. Locking is the
+// caller's (see TableLock).
 #pragma once
 
 #include <cstdint>
@@ -30,15 +30,16 @@ class DbfFile {
   DbfFile(const DbfFile&) = delete;
   DbfFile& operator=(const DbfFile&) = delete;
 
-  // Writes a new empty table at `path`, replacing a file of that name unless
-  // another process has it open.
+  // Writes a new empty table at `path` through a temporary file renamed
+  // into place, replacing a file of that name.
   static Status Create(const std::string& path, const std::vector<FieldDef>& fields, bool productionIndex);
 
-  // Opens and locks the table, checking that header, descriptors and file
-  // size agree. Whole records that a crash left after the counted ones are
-  // counted back in (see RecoveredRecords). Nothing is written when the
-  // file is damaged.
-  Status Open(const std::string& path);
+  // Opens the table, checking that header, descriptors and file size agree.
+  // Read-only unless `writable`; a writable open of a file that may not be
+  // written opens it read-only (see ReadOnly). Anything but a regular file
+  // is refused without blocking. Records after the counted ones are not
+  // part of the table and are left alone. Nothing is written on open.
+  Status Open(const std::string& path, bool writable);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -49,7 +50,15 @@ class DbfFile {
   // Committed records, deleted ones included.
   std::uint32_t RecordCount() const { return count_; }
   bool HasProductionIndex() const { return productionIndex_; }
-  std::uint32_t RecoveredRecords() const { return recovered_; }
+  bool ReadOnly() const { return readOnly_; }
+
+  // Reads the record count from the header again, after another program
+  // may have appended; true when it changed.
+  Status ReloadCount(bool* changed);
+  // Cuts what lies after the counted records (an append that never reached
+  // its commit point), leaving the end-of-file byte; `*dropped` tells how
+  // many records, a torn one included, were cut.
+  Status DropUncommitted(std::uint64_t* dropped);
 
   // Reads record `recno` (1-based, committed or pending) into `out`,
   // RecordLength() bytes, through a small cache of record blocks.
@@ -64,17 +73,17 @@ class DbfFile {
   // Records appended since the last commit.
   std::uint32_t PendingRecords() const { return pending_; }
   // The commit point: flushes the appended records to disk, then counts
-  // them in the header.
+  // them in the header and flushes that.
   Status Commit();
-  // Forgets records appended since the last commit; the next append
-  // overwrites them.
-  void DropPending();
+  // Forgets records appended since the last commit and cuts what was
+  // written after the commit point (also by a write that failed half-way),
+  // so the file is as it was at the last DropUncommitted or Commit.
+  Status DropPending();
   // Flushes everything written so far to disk.
   Status Sync();
 
  private:
   Status ReadHeader(std::uint64_t fileSize);
-  Status RecoverTail(std::uint64_t fileSize);
   Status WriteCount(std::uint32_t count);
   Status PRead(std::uint64_t offset, std::size_t size, char* out) const;
   Status PWrite(std::uint64_t offset, const char* data, std::size_t size) const;
@@ -88,8 +97,9 @@ class DbfFile {
   std::size_t recordLength_ = 0;
   std::uint32_t count_ = 0;
   std::uint32_t pending_ = 0;
-  std::uint32_t recovered_ = 0;
   bool productionIndex_ = false;
+  bool readOnly_ = false;
+  bool endByte_ = false;  // the file held the end-of-file byte at the commit point
 
   // Cached blocks of consecutive records: a scan in file order reads each
   // block once, and so does a walk in index order that moves through a few

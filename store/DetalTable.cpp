@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "base/TextFile.h"
+#include "base/Cp1251.h"
 
 namespace zvonar {
 namespace {
@@ -15,6 +15,12 @@ struct DetalFieldInfo {
   const char* name;
   const char* fileName;
 };
+
+constexpr std::size_t kMaxQuoted = 200;
+
+bool IsNumberField(int field) {
+  return field == kSecField || field == kMinField || field == kCostField || field == kMtpField || field == kAllField;
+}
 
 constexpr DetalFieldInfo kDetalFields[kDetalFieldCount] = {
     {"Owner", "OWNER"}, {"DateTime", "DATETIME"}, {"Number", "NUMBER"}, {"Abonent", "ABONENT"},
@@ -50,17 +56,15 @@ std::string DetalIndexPath(const std::string& dir) {
 }
 
 Status OpenDetalTable(const std::string& dir, const std::string& dbType, const DetalWidths& widths, Table* table,
-                      std::string* warning) {
+                      std::string* warning, TableAccess access) {
   warning->clear();
   Status s = table->Close();
   (void)s;  // the table is closed whatever the outcome
-  const std::string path = DetalTablePath(dir, dbType);
-  if (!FileExists(path)) {
-    s = Table::Create(path, BuildDetalFieldDefs(widths));
-    if (!s.ok()) return s;
-  }
+  OpenOptions options;
+  options.access = access;
+  options.createWith = BuildDetalFieldDefs(widths);
   OpenNotes notes;
-  s = table->Open(path, &notes);
+  s = table->Open(DetalTablePath(dir, dbType), &notes, options);
   if (s.ok() && notes.indexMissing) *warning = kIndexNotExistText;
   return s;
 }
@@ -70,6 +74,27 @@ Status ReCreateDetalIndex(const std::string& dir, const std::string& dbType, con
   Status s = OpenDetalTable(dir, dbType, widths, table, &warning);
   if (s.ok()) s = table->ReCreateIndex();
   return s;
+}
+
+std::string QuotedCell(std::string_view cell) {
+  std::string text = Cp1251ToUtf8(cell.substr(0, kMaxQuoted));
+  if (cell.size() > kMaxQuoted) text += "...";
+  return "\"" + text + "\"";
+}
+
+Status CheckDetalCells(const Table& table, const std::vector<std::string>& cells, std::size_t* cut) {
+  const int fields = std::min(table.FieldCount(), static_cast<int>(cells.size()));
+  std::size_t longer = 0;
+  for (int i = 0; i < fields; ++i) {
+    const FieldDef& f = table.Field(i);
+    if (f.type != FieldType::Character || cells[i].size() <= static_cast<std::size_t>(f.width)) continue;
+    if (IsNumberField(i) && i < kDetalFieldCount)
+      return Status::Invalid(std::string(DetalFieldName(i)) + " " + QuotedCell(cells[i]) + " does not fit the field (" +
+                             std::to_string(f.width) + " characters)");
+    ++longer;
+  }
+  *cut += longer;
+  return Status::Ok();
 }
 
 }  // namespace zvonar

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Status.h"
@@ -51,12 +52,24 @@ std::vector<FieldDef> BuildDetalFieldDefs(const DetalWidths& widths);
 std::string DetalTablePath(const std::string& dir, const std::string& dbType);
 std::string DetalIndexPath(const std::string& dir);
 
-// Opens the detalization table, creating it with `widths` when the table
-// file is missing. A missing index file leaves the table open without
-// indexes and sets `warning` to kIndexNotExistText; otherwise `warning` is
-// cleared. A table file that fails to open is never replaced.
+// Opens the detalization table for `access`, creating it with `widths`
+// when the table file is missing (one creator among programs starting at
+// once). A missing index file leaves the table open without indexes and
+// sets `warning` to kIndexNotExistText; otherwise `warning` is cleared. A
+// table file that fails to open is never replaced.
 Status OpenDetalTable(const std::string& dir, const std::string& dbType, const DetalWidths& widths, Table* table,
-                      std::string* warning);
+                      std::string* warning, TableAccess access = TableAccess::Write);
+
+// Checks the twelve field texts of a record against the fields of `table`
+// before they are stored. A number (Sec, Min, Cost, MTP, All) longer than
+// its field is refused, since cutting it would store another number:
+// `Cost "12345678.99" does not fit the field (7 characters)`. Text longer
+// than its field is cut when stored; such cells are added to `*cut`.
+Status CheckDetalCells(const Table& table, const std::vector<std::string>& cells, std::size_t* cut);
+
+// A cell quoted in a message: UTF-8, at most 200 characters, "..." after a
+// longer one.
+std::string QuotedCell(std::string_view cell);
 
 // Regains the index file: rebuilds Tellura.MDX from the records, whether it
 // is missing, stale or damaged, and leaves the table open with both tags.

@@ -166,24 +166,40 @@ void ThreadTagName(std::string* image, const std::vector<TagIndex>& tags, std::s
   }
 }
 
-// Blocks of one tag's tree: full leaves, then branch levels up to the root.
-std::size_t TreeBlocks(const TagIndex& tag) {
+// Blocks of one tag's tree over `keys` keys: full leaves, then branch
+// levels up to the root.
+std::size_t TreeBlocks(const TagIndex& tag, std::size_t keys) {
   const std::size_t perNode = static_cast<std::size_t>(KeysPerNode(tag));
-  std::size_t level = std::max<std::size_t>(1, (tag.size() + perNode - 1) / perNode);
+  std::size_t level = std::max<std::size_t>(1, (keys + perNode - 1) / perNode);
   std::size_t blocks = level;
   while (level > 1) blocks += level = (level + perNode) / (perNode + 1);
   return blocks;
 }
 
+// Bytes of the index file this program writes for `tags` over `records`
+// records at most.
+std::uint64_t LargestFileFor(const std::vector<TagIndex>& tags, std::uint32_t records) {
+  std::uint64_t bytes = kHeaderBytes;
+  for (const TagIndex& tag : tags) bytes += (1 + TreeBlocks(tag, records)) * std::uint64_t{kBlock};
+  return bytes;
+}
+
+Status Stale(const std::string& path, const std::string& why);
+
 // The whole file in one read into a buffer of its size, so that a large
-// index costs its size in memory once.
-Status ReadIndexFile(const std::string& path, std::string* image) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// index costs its size in memory once. A file larger than `largest` is not
+// read at all.
+Status ReadIndexFile(const std::string& path, std::uint64_t largest, std::string* image) {
+  // O_NONBLOCK: a FIFO in place of the index must not hang the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
     return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
                          "cannot open " + path + ": " + ErrnoText(errno));
   struct stat st {};
-  Status s = ::fstat(fd, &st) == 0 ? Status::Ok() : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
+                                   : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (s.ok() && static_cast<std::uint64_t>(st.st_size) > largest)
+    s = Stale(path, "the file is " + std::to_string(st.st_size) + " bytes, far more than the table needs");
   if (s.ok()) image->resize(static_cast<std::size_t>(st.st_size));
   for (std::size_t done = 0; s.ok() && done < image->size();) {
     const ssize_t n = ::pread(fd, image->data() + done, image->size() - done, static_cast<off_t>(done));
@@ -251,7 +267,7 @@ Status LoadTag(const std::string& path, const std::string& image, std::size_t sl
 Status WriteMdxFile(const std::string& path, const std::string& tableName, const std::vector<TagIndex>& tags,
                     const IndexMarker& marker) {
   std::size_t pages = kHeaderBytes / kPage;
-  for (const TagIndex& tag : tags) pages += (1 + TreeBlocks(tag)) * (kBlock / kPage);
+  for (const TagIndex& tag : tags) pages += (1 + TreeBlocks(tag, tag.size())) * (kBlock / kPage);
   std::string image;
   image.reserve(pages * kPage);  // built in place, without growing
   image.resize(kHeaderBytes, '\0');
@@ -299,7 +315,7 @@ Status WriteMdxFile(const std::string& path, const std::string& tableName, const
 Status ReadMdxFile(const std::string& path, const IndexMarker& expected, std::vector<TagIndex>* tags,
                    std::vector<std::uint32_t>* deleted) {
   std::string image;
-  Status s = ReadIndexFile(path, &image);
+  Status s = ReadIndexFile(path, LargestFileFor(*tags, expected.records), &image);
   if (!s.ok()) return s;
   if (image.size() < kHeaderBytes || image.size() % kPage != 0 || image[0] != 2 || GetU16(&image[22]) != kBlock)
     return Stale(path, "not an index file of this program");
@@ -329,10 +345,17 @@ Status ReadMdxFile(const std::string& path, const IndexMarker& expected, std::ve
 }
 
 Status MarkMdxStale(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return Status::Ok();
     return Status::IoError("cannot open " + path + ": " + ErrnoText(errno));
+  }
+  struct stat st {};
+  Status regular = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
+                                         : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (!regular.ok()) {
+    ::close(fd);
+    return regular;
   }
   char state[4];
   PutU32(kBehind, state);

@@ -4,9 +4,12 @@
 // matches the table's record count and last record.
 #include "store/Table.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "store/Bytes.h"
 #include "store/DateTimeField.h"
@@ -29,14 +32,11 @@ std::string FileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Temporary files a killed writer left beside `path` (see WriteFileAtomic).
-void RemoveLeftovers(const std::string& path) {
-  const std::filesystem::path p(path);
-  const std::string prefix = p.filename().string() + ".tmp-";
-  std::error_code ec;
-  const auto dir = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
-    if (entry.path().filename().string().starts_with(prefix)) std::filesystem::remove(entry.path(), ec);
+// The directory whose lock guards the table at `path`.
+std::string LockDirOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -48,41 +48,68 @@ std::string Table::IndexPathFor(const std::string& tablePath) {
   return (hasExtension ? tablePath.substr(0, dot) : tablePath) + ".MDX";
 }
 
-Status Table::Create(const std::string& path, const std::vector<FieldDef>& fields) {
+// The index file before the table: a program killed in between leaves an
+// index without a table, which the next creator replaces, never a table
+// without its index.
+Status Table::CreateFiles(const std::string& path, const std::vector<FieldDef>& fields) {
   const bool indexed = std::any_of(fields.begin(), fields.end(), [](const FieldDef& f) { return f.indexed; });
-  Status s = DbfFile::Create(path, fields, indexed);
+  Status s = CheckFieldDefs(fields);
   if (!s.ok()) return s;
   const std::string indexPath = IndexPathFor(path);
-  if (!indexed) {
-    std::error_code ec;
-    std::filesystem::remove(indexPath, ec);
-    return Status::Ok();
+  if (indexed) {
+    std::vector<TagIndex> tags;
+    int offset = 1;
+    for (std::size_t i = 0; i < fields.size(); offset += fields[i].width, ++i)
+      if (fields[i].indexed) tags.emplace_back(fields[i].name, static_cast<int>(i), fields[i], offset);
+    s = WriteMdxFile(indexPath, FileName(path), tags, IndexMarker{});
+  } else {
+    struct stat st {};
+    if (::lstat(indexPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(indexPath.c_str()) != 0)
+      s = Status::IoError("cannot remove " + indexPath + ": " + ErrnoText(errno));
   }
-  std::vector<TagIndex> tags;
-  int offset = 1;
-  for (std::size_t i = 0; i < fields.size(); offset += fields[i].width, ++i)
-    if (fields[i].indexed) tags.emplace_back(fields[i].name, static_cast<int>(i), fields[i], offset);
-  return WriteMdxFile(indexPath, FileName(path), tags, IndexMarker{});
+  return s.ok() ? DbfFile::Create(path, fields, indexed) : s;
 }
 
-Status Table::Open(const std::string& path, OpenNotes* notes) {
+Status Table::Create(const std::string& path, const std::vector<FieldDef>& fields, std::chrono::milliseconds lockWait) {
+  TableLock lock;
+  Status s = lock.Acquire(LockDirOf(path), LockMode::Exclusive, lockWait);
+  return s.ok() ? CreateFiles(path, fields) : s;
+}
+
+Status Table::Open(const std::string& path, OpenNotes* notes, const OpenOptions& options) {
   Status s = Close();
   (void)s;  // a failure to close the previous table does not stop this one
   OpenNotes ignored;
   if (notes == nullptr) notes = &ignored;
   *notes = OpenNotes{};
-  s = dbf_.Open(path);
+  access_ = options.access;
+  lockWait_ = options.lockWait;
+  s = lock_.Acquire(LockDirOf(path), LockMode::Shared, lockWait_);
   if (!s.ok()) return s;
-  notes->recoveredRecords = dbf_.RecoveredRecords();
+  struct stat st {};
+  if (!options.createWith.empty() && ::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    // Only under the exclusive lock is "missing" still true when acting on it.
+    bool released = false;
+    s = lock_.Upgrade(lockWait_, &released);
+    if (s.ok() && ::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+      s = CreateFiles(path, options.createWith);
+      notes->created = s.ok();
+    }
+    lock_.Downgrade();
+  }
+  if (s.ok()) s = dbf_.Open(path, access_ == TableAccess::Write);
+  if (!s.ok()) {
+    lock_.Release();
+    return s;
+  }
   indexPath_ = IndexPathFor(path);
-  RemoveLeftovers(path);
-  RemoveLeftovers(indexPath_);
   current_.assign(dbf_.RecordLength(), ' ');
   s = LoadIndex(notes);
   if (s.ok()) s = First();
   if (!s.ok()) {
     tags_.clear();
     dbf_.Close();
+    lock_.Release();
   }
   return s;
 }
@@ -93,14 +120,24 @@ Status Table::Close() {
   if (!s.ok()) Cancel();
   Status bulk = EndBulkAppend();
   if (s.ok()) s = bulk;
-  Status index = WriteIndex();
-  if (s.ok()) s = index;
+  if (ownChanges_ && indexBehind_ && !tags_.empty()) {
+    // Another program reading the table keeps the index file as it is:
+    // marked stale, it is sorted again by whoever opens the table next.
+    Status index = BeginWrite(false);
+    if (index.ok()) {
+      index = WriteIndex();
+      EndWrite();
+    }
+    if (s.ok() && index.kind() != StatusKind::InUse) s = index;
+  }
   dbf_.Close();
+  lock_.Release();
   tags_.clear();
   deleted_.clear();
   live_ = pos_ = recno_ = 0;
   bof_ = eof_ = true;
   active_ = -1;
+  ownChanges_ = indexBehind_ = false;
   return s;
 }
 
@@ -112,7 +149,8 @@ std::vector<TagIndex> Table::MakeTags() const {
   return tags;
 }
 
-// Index file to memory. Missing: no tags. Stale or damaged: rebuilt.
+// Index file to memory. Missing: no tags. Stale or damaged: sorted again
+// in memory, the file left as it is until the next change.
 Status Table::LoadIndex(OpenNotes* notes) {
   active_ = -1;
   indexBehind_ = false;
@@ -121,6 +159,7 @@ Status Table::LoadIndex(OpenNotes* notes) {
   IndexMarker marker{dbf_.RecordCount(), 0};
   Status s = Fingerprint(&marker.fingerprint);
   if (!s.ok()) return s;
+  NoteIndexFile();
   for (TagIndex& tag : tags_) tag.Resize(dbf_.RecordCount());
   s = ReadMdxFile(indexPath_, marker, &tags_, &deleted_);
   if (s.ok()) {
@@ -134,7 +173,17 @@ Status Table::LoadIndex(OpenNotes* notes) {
   }
   if (s.kind() != StatusKind::Corrupt) return s;
   notes->indexRebuilt = s.message();
-  return RebuildIndex();
+  tags_ = MakeTags();
+  indexBehind_ = true;
+  return ScanRecords();
+}
+
+void Table::NoteIndexFile() {
+  struct stat st {};
+  indexFile_ = FileIdentity{};
+  if (::stat(indexPath_.c_str(), &st) == 0)
+    indexFile_ = {st.st_dev, st.st_ino, st.st_size,
+                  std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 // Reads every record once: deleted flags, and the keys and order of the tags.
@@ -169,6 +218,7 @@ Status Table::ScanRecords() {
   return Status::Ok();
 }
 
+// Under the exclusive lock.
 Status Table::RebuildIndex() {
   tags_ = MakeTags();
   Status s = ScanRecords();
@@ -177,22 +227,65 @@ Status Table::RebuildIndex() {
   return WriteIndex();
 }
 
+// Under the exclusive lock, before a change the index file does not show.
 Status Table::MarkIndexBehind() {
+  ownChanges_ = true;
   if (tags_.empty() || indexBehind_) return Status::Ok();
   Status s = MarkMdxStale(indexPath_);
   if (s.ok()) indexBehind_ = true;
   return s;
 }
 
-// The records reach the disk before the index file that describes them.
+// Under the exclusive lock. The records reach the disk before the index
+// file that describes them.
 Status Table::WriteIndex() {
   if (!indexBehind_ || tags_.empty()) return Status::Ok();
   IndexMarker marker{dbf_.RecordCount(), 0};
   Status s = dbf_.Sync();
   if (s.ok()) s = Fingerprint(&marker.fingerprint);
   if (s.ok()) s = WriteMdxFile(indexPath_, FileName(dbf_.path()), tags_, marker);
-  if (s.ok()) indexBehind_ = false;
+  if (s.ok()) {
+    indexBehind_ = ownChanges_ = false;
+    NoteIndexFile();
+  }
   return s;
+}
+
+Status Table::BeginWrite(bool append) {
+  if (!IsOpen()) return Status::Invalid("the table is not open");
+  if (access_ == TableAccess::Read) return Status::Invalid(dbf_.path() + " is open for reading only");
+  if (dbf_.ReadOnly()) return Status::IoError("cannot write " + dbf_.path() + ": the file is read-only");
+  bool released = false;
+  Status s = lock_.Upgrade(lockWait_, &released);
+  if (s.ok() && released) s = LoadOthersChanges();
+  if (s.ok() && append) s = dbf_.DropUncommitted(&dropped_);
+  if (!s.ok()) EndWrite();
+  return s;
+}
+
+void Table::EndWrite() {
+  lock_.Downgrade();
+}
+
+// While the lock was let go another writer may have appended records or
+// written the index file: both are loaded again, the current record kept.
+Status Table::LoadOthersChanges() {
+  bool changed = false;
+  Status s = dbf_.ReloadCount(&changed);
+  if (!s.ok()) return s;
+  FileIdentity before = indexFile_;
+  NoteIndexFile();
+  if (!changed && indexFile_ == before) return Status::Ok();
+  const std::string active = ActiveIndex();
+  const std::uint32_t recno = recno_;
+  OpenNotes notes;
+  s = LoadIndex(&notes);
+  if (s.ok() && !active.empty()) s = SetActiveIndex(active);
+  if (!s.ok()) return s;
+  if (live_ == 0) return SetEmpty();
+  const bool stays =
+      recno > 0 && recno <= dbf_.RecordCount() && !std::binary_search(deleted_.begin(), deleted_.end(), recno);
+  return MoveTo(stays ? PositionOf(recno) : std::min(pos_, live_ - 1));
 }
 
 // Hash of the last record's deleted flag and indexed fields: what must not
@@ -226,7 +319,13 @@ std::vector<std::string> Table::IndexNames() const {
 
 Status Table::RefreshIndexDefs() {
   Status s = RequireBrowse();
-  if (s.ok()) s = WriteIndex();
+  if (s.ok() && ownChanges_ && indexBehind_ && !tags_.empty()) {
+    s = BeginWrite(false);
+    if (s.ok()) {
+      s = WriteIndex();
+      EndWrite();
+    }
+  }
   if (!s.ok()) return s;
   const std::uint32_t recno = recno_;
   OpenNotes notes;
@@ -238,9 +337,11 @@ Status Table::RefreshIndexDefs() {
 
 Status Table::ReCreateIndex() {
   Status s = RequireBrowse();
+  if (s.ok()) s = BeginWrite(false);
   if (!s.ok()) return s;
   active_ = -1;
   s = RebuildIndex();
+  EndWrite();
   Status moved = First();
   return s.ok() ? moved : s;
 }
@@ -366,7 +467,8 @@ std::string Table::FieldText(int i) const {
   if (i < 0 || i >= FieldCount()) return {};
   if (state_ == EditState::Browse && live_ == 0) return {};
   const char* field = (state_ == EditState::Browse ? current_.data() : edit_.data()) + dbf_.FieldOffset(i);
-  if (Field(i).type == FieldType::DateTime) return FormatDateTimeText(DecodeDateTimeField(field));
+  if (Field(i).type == FieldType::DateTime)
+    return IsValidDateTimeField(field) ? FormatDateTimeText(DecodeDateTimeField(field)) : std::string();
   std::size_t n = static_cast<std::size_t>(Field(i).width);
   constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
   for (std::uint64_t word = 0; n >= 8; n -= 8) {  // wide fields are mostly padding
@@ -375,6 +477,13 @@ std::string Table::FieldText(int i) const {
   }
   while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
   return std::string(field, n);
+}
+
+bool Table::FieldDamaged(int i) const {
+  if (i < 0 || i >= FieldCount() || Field(i).type != FieldType::DateTime) return false;
+  if (state_ == EditState::Browse && live_ == 0) return false;
+  const char* field = (state_ == EditState::Browse ? current_.data() : edit_.data()) + dbf_.FieldOffset(i);
+  return !IsValidDateTimeField(field);
 }
 
 Status Table::Refresh() {

@@ -5,12 +5,21 @@
 //
 // Records are numbered from 1 in file order (RecNo); positions count the
 // live records from 0 in the active order. Deleted records are never shown
-// or counted. The index file is kept in step with the records: a change the
-// file does not show yet marks it stale on disk first, and it is rewritten
-// when a bulk append ends and when the table closes. An index file found
-// stale or damaged on open is rebuilt from the records.
+// or counted, nor are bytes after the counted records (an append that never
+// reached its commit point). The index file is kept in step with the
+// records: a change the file does not show yet marks it stale on disk
+// first, and it is rewritten when a bulk append ends and when the table
+// closes. An index file found stale or damaged on open is sorted again in
+// memory; a writer writes it with its next change.
+//
+// Programs share the table through TableLock: an open table holds the lock
+// shared, and a table opened for writing takes it exclusively only for the
+// time of each change.
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,19 +27,38 @@
 
 #include "base/Status.h"
 #include "store/DbfFile.h"
+#include "store/TableLock.h"
 #include "store/TagIndex.h"
 
 namespace zvonar {
+
+enum class TableAccess {
+  // Reads only and writes nothing, not even a stale index file.
+  Read,
+  // May change the table; holds the lock shared between changes.
+  Write,
+};
+
+struct OpenOptions {
+  TableAccess access = TableAccess::Write;
+  // When not empty and the table file is missing: the table is created with
+  // these fields under the exclusive lock, so that of several programs
+  // starting at once exactly one creates it.
+  std::vector<FieldDef> createWith;
+  // How long to try for a lock another program holds.
+  std::chrono::milliseconds lockWait = kTableLockWait;
+};
 
 // What opening a table found besides the records.
 struct OpenNotes {
   // The table has index tags but its index file is missing: it is open
   // without indexes until the index is re-created.
   bool indexMissing = false;
-  // The index file was stale or damaged and has been rebuilt; why.
+  // The index file was stale or damaged and has been sorted again in
+  // memory; why.
   std::string indexRebuilt;
-  // Whole records a crash left uncounted after the last one, counted back in.
-  std::uint32_t recoveredRecords = 0;
+  // The table file was missing and has been created.
+  bool created = false;
 };
 
 enum class EditState { Browse, Edit, Append };
@@ -47,18 +75,26 @@ class Table {
 
   // Creates an empty table with `fields` and its index file with one tag on
   // each field marked indexed (named as the field), replacing files of the
-  // same names. The table is not opened.
-  static Status Create(const std::string& path, const std::vector<FieldDef>& fields);
+  // same names: the index file first, then the table, each written under a
+  // temporary name and renamed into place, under the exclusive lock (InUse
+  // when another program holds the table). The table is not opened.
+  static Status Create(const std::string& path, const std::vector<FieldDef>& fields,
+                       std::chrono::milliseconds lockWait = kTableLockWait);
 
-  // Opens and locks the table; a second opener gets an InUse error. A
-  // damaged table file is reported and left untouched.
-  Status Open(const std::string& path, OpenNotes* notes = nullptr);
-  // Posts a pending edit, ends a bulk append, writes the index file if it
-  // is behind, and closes. Returns the first failure; the table is closed
-  // in any case.
+  // Opens the table and holds its lock shared; InUse when a writer keeps
+  // it past the lock wait. A damaged table file, and anything but a regular
+  // file in place of the table or its index, is reported and left
+  // untouched.
+  Status Open(const std::string& path, OpenNotes* notes = nullptr, const OpenOptions& options = {});
+  // Posts a pending edit, ends a bulk append, writes the index file if this
+  // table's changes left it behind, and closes. Returns the first failure;
+  // the table is closed in any case.
   Status Close();
   bool IsOpen() const { return dbf_.IsOpen(); }
   const std::string& path() const { return dbf_.path(); }
+  // True when changes are refused: opened for reading, or a file that may
+  // not be written.
+  bool ReadOnly() const { return access_ == TableAccess::Read || dbf_.ReadOnly(); }
 
   int FieldCount() const { return static_cast<int>(dbf_.fields().size()); }
   const FieldDef& Field(int i) const { return dbf_.fields()[i]; }
@@ -71,7 +107,7 @@ class Table {
   // and the table goes on without indexes).
   Status RefreshIndexDefs();
   // Rebuilds the index file from the records, whatever state it is in, and
-  // uses the new tags.
+  // uses the new tags. A change: it needs the exclusive lock.
   Status ReCreateIndex();
   // Makes the tag named `name` (any letter case) the active order; an empty
   // name means physical order. The current record stays current.
@@ -106,8 +142,18 @@ class Table {
 
   // Text of field `i` of the current record (of the edit buffer while
   // editing): text without trailing blanks, date-times as
-  // "yyyy.mm.dd hh:mm:ss" ("yyyy.mm.dd" at midnight). Empty without a record.
+  // "yyyy.mm.dd hh:mm:ss" ("yyyy.mm.dd" at midnight). Empty without a record
+  // and for a damaged date-time.
   std::string FieldText(int i) const;
+  // True when field `i` of the current record holds bytes that are no
+  // date-time (a damaged record); its text is empty.
+  bool FieldDamaged(int i) const;
+
+  // Every change (Post, Delete, a bulk append, ReCreateIndex) takes the
+  // lock exclusively for its time and fails with InUse, changing nothing,
+  // when another program keeps the table past the lock wait. Changes
+  // another program made meanwhile are loaded first. An append first cuts
+  // what lies after the counted records (see DroppedUncommitted).
 
   EditState State() const { return state_; }
   // Starts editing the current record.
@@ -127,24 +173,39 @@ class Table {
   // Reads the current record again from the file.
   Status Refresh();
 
-  // Bulk append: records are written straight to the file and committed in
-  // large steps; the index tags are brought up to date once, by a sort, at
-  // EndBulkAppend. Moving the cursor during a bulk append shows the table
+  // Bulk append: records are written straight to the file and committed
+  // all at once at EndBulkAppend; the index tags are brought up to date
+  // once, by a sort. Moving the cursor during a bulk append shows the table
   // as it was before it.
   Status BeginBulkAppend();
   // Appends one record from its field texts, as many as fields; nothing is
-  // appended when a text is refused.
+  // appended when a text is refused. After a write failure every later
+  // call fails with it.
   Status BulkAppend(const std::vector<std::string>& texts);
   // Commits what was appended, updates the tags and writes the index file.
-  // After a failure the table and index hold the records committed so far.
+  // When the records cannot be committed, they are cut from the file, which
+  // is then as before the bulk append. When they are committed but the index
+  // file cannot be written, the error says "N records added; the index file
+  // could not be written (why)".
   Status EndBulkAppend();
+  // Records the last bulk append committed.
+  std::uint32_t LastAppended() const { return lastAppended_; }
+  // Records after the commit point that the last append start cut from the
+  // file (what a killed or failed writer left).
+  std::uint64_t DroppedUncommitted() const { return dropped_; }
 
  private:
+  static Status CreateFiles(const std::string& path, const std::vector<FieldDef>& fields);
   Status LoadIndex(OpenNotes* notes);
   Status ScanRecords();
   Status RebuildIndex();
   Status MarkIndexBehind();
+  void NoteAppended();
   Status WriteIndex();
+  Status BeginWrite(bool append);
+  void EndWrite();
+  Status LoadOthersChanges();
+  void NoteIndexFile();
   Status Fingerprint(std::uint64_t* fingerprint);
   std::vector<TagIndex> MakeTags() const;
   std::uint32_t RecnoAt(std::uint32_t position) const;
@@ -157,12 +218,28 @@ class Table {
   Status RequireBrowse() const;
 
   DbfFile dbf_;
+  TableLock lock_;
+  TableAccess access_ = TableAccess::Write;
+  std::chrono::milliseconds lockWait_ = kTableLockWait;
   std::string indexPath_;
   std::vector<TagIndex> tags_;
   std::vector<std::uint32_t> deleted_;  // ascending
   std::uint32_t live_ = 0;
-  bool indexBehind_ = false;  // the index file on disk is marked stale
+  bool indexBehind_ = false;  // the index file on disk does not describe the records
+  bool ownChanges_ = false;   // this table's changes put it behind
   int active_ = -1;           // tag of the active order, -1 physical
+  // The index file as last read or written: another writer's new file
+  // differs in one of these.
+  struct FileIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    std::int64_t mtimeNs = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+  };
+  FileIdentity indexFile_;
+  std::uint64_t dropped_ = 0;
+  std::uint32_t lastAppended_ = 0;
 
   std::uint32_t pos_ = 0;
   std::uint32_t recno_ = 0;
@@ -175,6 +252,7 @@ class Table {
   std::vector<std::string> fieldErrors_;
 
   bool bulk_ = false;
+  Status bulkError_;
   std::uint32_t bulkFirst_ = 0;
   std::vector<char> bulkBuffer_;
   std::uint32_t bulkBuffered_ = 0;

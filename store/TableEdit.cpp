@@ -1,7 +1,9 @@
 // Changing a table: editing, appending and deleting single records, and the
-// bulk append of the bill import. Every change that moves an index key
-// first marks the index file stale on disk, so a crash before the file is
-// rewritten leaves an index that the next open rebuilds.
+// bulk append of the bill import. Each change holds the lock exclusively
+// for its time. Every change that moves an index key first marks the index
+// file stale on disk, so a crash before the file is rewritten leaves an
+// index that the next open sorts again. An append that fails leaves the
+// file as it was at the commit point.
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -12,8 +14,7 @@
 namespace zvonar {
 namespace {
 
-constexpr std::size_t kBulkBufferBytes = 4u << 20;   // written to the file in steps of this size
-constexpr std::size_t kBulkCommitBytes = 64u << 20;  // and committed in steps of this size
+constexpr std::size_t kBulkBufferBytes = 4u << 20;  // written to the file in steps of this size
 
 }  // namespace
 
@@ -91,6 +92,7 @@ Status Table::Post() {
   for (const std::string& error : fieldErrors_)
     if (!error.empty()) return Status::Invalid(error);
   Status s = CheckRecord(edit_.data());
+  if (s.ok()) s = BeginWrite(state_ == EditState::Append);
   if (!s.ok()) return s;
   if (state_ == EditState::Edit) {
     std::vector<TagIndex*> moved;
@@ -98,6 +100,7 @@ Status Table::Post() {
       if (tag.KeyDiffers(recno_, edit_.data())) moved.push_back(&tag);
     if (!moved.empty()) s = MarkIndexBehind();
     if (s.ok()) s = dbf_.WriteRecord(recno_, edit_.data());
+    EndWrite();
     if (!s.ok()) return s;
     for (TagIndex* tag : moved) {
       tag->Remove(recno_);
@@ -105,13 +108,12 @@ Status Table::Post() {
       tag->Insert(recno_);
     }
   } else {
-    s = MarkIndexBehind();
-    if (s.ok()) s = dbf_.AppendRecords(edit_.data(), 1);
+    s = dbf_.AppendRecords(edit_.data(), 1);
     if (s.ok()) s = dbf_.Commit();
-    if (!s.ok()) {
-      dbf_.DropPending();
-      return s;
-    }
+    if (!s.ok()) (void)dbf_.DropPending();
+    EndWrite();
+    if (!s.ok()) return s;
+    NoteAppended();
     recno_ = dbf_.RecordCount();
     for (TagIndex& tag : tags_) {
       tag.Resize(recno_);
@@ -127,15 +129,28 @@ Status Table::Post() {
   return Status::Ok();
 }
 
+// Appended records need no mark in the index file: its record count no
+// longer matches. A failed append thus leaves the index file as it was.
+void Table::NoteAppended() {
+  ownChanges_ = true;
+  indexBehind_ = !tags_.empty();
+}
+
 Status Table::Delete() {
   if (state_ != EditState::Browse) Cancel();
   Status s = RequireBrowse();
   if (!s.ok()) return s;
   if (live_ == 0) return Status::Invalid("there is no record to delete");
-  s = MarkIndexBehind();
+  s = BeginWrite(false);
   if (!s.ok()) return s;
+  if (live_ == 0) {  // another program's change was loaded
+    EndWrite();
+    return Status::Invalid("there is no record to delete");
+  }
+  s = MarkIndexBehind();
   current_[0] = kDeletedFlag;
-  s = dbf_.WriteRecord(recno_, current_.data());
+  if (s.ok()) s = dbf_.WriteRecord(recno_, current_.data());
+  EndWrite();
   if (!s.ok()) {
     current_[0] = kLiveFlag;
     return s;
@@ -151,17 +166,20 @@ Status Table::Delete() {
 Status Table::BeginBulkAppend() {
   Status s = Post();
   if (s.ok()) s = RequireBrowse();
-  if (s.ok()) s = MarkIndexBehind();
+  if (s.ok()) s = BeginWrite(true);
   if (!s.ok()) return s;
   bulk_ = true;
+  bulkError_ = Status::Ok();
   bulkFirst_ = dbf_.RecordCount() + 1;
   bulkBuffered_ = 0;
   bulkBuffer_.clear();
+  lastAppended_ = 0;
   return Status::Ok();
 }
 
 Status Table::BulkAppend(const std::vector<std::string>& texts) {
   if (!bulk_) return Status::Invalid("no bulk append is running");
+  if (!bulkError_.ok()) return bulkError_;
   if (texts.size() != static_cast<std::size_t>(FieldCount()))
     return Status::Invalid(std::to_string(texts.size()) + " field texts for " + std::to_string(FieldCount()) +
                            " fields");
@@ -190,27 +208,41 @@ Status Table::FlushBulkBuffer() {
   Status s = dbf_.AppendRecords(bulkBuffer_.data(), bulkBuffered_);
   bulkBuffer_.clear();
   bulkBuffered_ = 0;
-  if (s.ok() && dbf_.PendingRecords() * dbf_.RecordLength() >= kBulkCommitBytes) s = dbf_.Commit();
+  if (!s.ok()) bulkError_ = s;
   return s;
 }
 
 Status Table::EndBulkAppend() {
   if (!bulk_) return Status::Ok();
   bulk_ = false;
-  Status s = bulkBuffered_ > 0 ? FlushBulkBuffer() : Status::Ok();
+  Status s = bulkError_;
+  if (s.ok() && bulkBuffered_ > 0) s = FlushBulkBuffer();
+  const std::uint32_t before = bulkFirst_ - 1;
   if (s.ok()) s = dbf_.Commit();
-  if (!s.ok()) dbf_.DropPending();
+  if (!s.ok() && dbf_.RecordCount() == before) {
+    // Nothing was committed: what was written past the commit point goes.
+    Status cut = dbf_.DropPending();
+    if (!cut.ok()) s = Status::IoError(s.message() + "; " + cut.message());
+  }
   bulkBuffer_ = {};
+  bulkBuffered_ = 0;
+  bulkError_ = Status::Ok();
   const std::uint32_t count = dbf_.RecordCount();
-  std::vector<std::uint32_t> added(count + 1 - bulkFirst_);
+  lastAppended_ = count - before;
+  if (lastAppended_ > 0) NoteAppended();
+  std::vector<std::uint32_t> added(lastAppended_);
   std::iota(added.begin(), added.end(), bulkFirst_);
   for (TagIndex& tag : tags_) {
     tag.Resize(count);
     tag.Merge(added);
   }
-  live_ += static_cast<std::uint32_t>(added.size());
+  live_ += lastAppended_;
   Status index = WriteIndex();
-  if (s.ok()) s = index;
+  EndWrite();
+  if (s.ok() && !index.ok())
+    s = Status::Error(index.kind(), std::to_string(lastAppended_) +
+                                        " records added; the index file could not be written (" + index.message() +
+                                        ")");
   Status moved = recno_ > 0 && live_ > 0 ? MoveTo(PositionOf(recno_)) : First();
   return s.ok() ? moved : s;
 }

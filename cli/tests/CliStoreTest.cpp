@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -90,11 +91,108 @@ TEST_F(CliStoreTest, ReindexRegainsAMissingIndex) {
   EXPECT_EQ(kExitFailure, ordered.code);
   EXPECT_NE(std::string::npos, ordered.err.find(kIndexNotExistText));
 
+  EXPECT_NE(std::string::npos, Run({"counts", "--table"}).err.find(kIndexNotExistText));
+
   ASSERT_EQ(kExitOk, Run({"reindex"}).code);
   const CliRun after = Run({"dump", "--index", "Owner"});
   EXPECT_EQ(kExitOk, after.code);
   EXPECT_EQ("", after.err);
   EXPECT_EQ(kSecond + "\n" + kFirst + "\n", after.out);
+}
+
+TEST_F(CliStoreTest, NumberThatDoesNotFitIsRefusedAndCutTextIsCounted) {
+  const std::string tooLong = "own\t2024.03.15\t\t\t\t\t\t\t12345678.99\t\t\t";
+  const std::string path = Load(kFirst + "\n" + tooLong + "\n");
+  const CliRun refused = Run({"load-tsv", path});
+  EXPECT_EQ(kExitFailure, refused.code);
+  EXPECT_EQ("zvonar-cli: " + path + ":2: Cost \"12345678.99\" does not fit the field (7 characters)\n", refused.err);
+  EXPECT_EQ("", Run({"dump"}).out);
+
+  const std::string longName(60, 'n');
+  const CliRun cut = Run({"load-tsv", Load("1234567890123\t2024.03.15\t\t" + longName + "\t\t\t9999999\t\t\t\t\t\n")});
+  EXPECT_EQ(kExitOk, cut.code);
+  EXPECT_NE(std::string::npos, cut.err.find(": 2 text cells were longer than their field and were cut")) << cut.err;
+  EXPECT_EQ("123456789012\t2024.03.15\t\t" + longName.substr(0, 50) + "\t\t\t9999999\t\t\t\t\t\n", Run({"dump"}).out);
+}
+
+TEST_F(CliStoreTest, HugeSparseIndexIsSortedAgainWithoutReadingIt) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Load(kFirst + "\n" + kSecond + "\n")}).code);
+  std::filesystem::resize_file(dir_.File("Tellura.MDX"), std::uintmax_t{1} << 40);  // 1 TiB, sparse
+  const CliRun ordered = Run({"dump", "--index", "Owner"});
+  EXPECT_EQ(kExitOk, ordered.code) << ordered.err;
+  EXPECT_EQ(kSecond + "\n" + kFirst + "\n", ordered.out);
+  EXPECT_EQ(std::uintmax_t{1} << 40, std::filesystem::file_size(dir_.File("Tellura.MDX")));  // a reader writes nothing
+  ASSERT_EQ(kExitOk, Run({"reindex"}).code);
+  EXPECT_GT(std::uintmax_t{1} << 20, std::filesystem::file_size(dir_.File("Tellura.MDX")));
+}
+
+TEST_F(CliStoreTest, FifoOrDirectoryInPlaceOfTableOrIndexIsRefusedAndKept) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Load(kFirst + "\n")}).code);
+  struct Case {
+    const char* file;
+    bool fifo;
+    const char* want;
+  };
+  for (const Case& c : {Case{"Tellura.MDX", true, "Tellura.MDX is a FIFO, not a regular file"},
+                        Case{"Tellura.dbf", true, "Tellura.dbf is a FIFO, not a regular file"},
+                        Case{"Tellura.MDX", false, "Tellura.MDX is a directory, not a regular file"}}) {
+    const std::string path = dir_.File(c.file);
+    const std::string saved = dir_.File("saved");
+    std::filesystem::rename(path, saved);
+    if (c.fifo)
+      ASSERT_EQ(0, ::mkfifo(path.c_str(), 0600));
+    else
+      std::filesystem::create_directory(path);
+    const std::string input = Load(kSecond + "\n");
+    for (const char* command : {"dump", "load-tsv", "reindex"}) {
+      std::vector<std::string> args{"--dir", dir_.path(), command};
+      if (std::string(command) == "load-tsv") args.push_back(input);
+      testing::ChildCli child(args, dir_.path());  // a hang is killed, and fails the test
+      const CliRun run = child.Finish(std::chrono::seconds(20));
+      EXPECT_EQ(kExitFailure, run.code) << c.file << " " << command;
+      EXPECT_NE(std::string::npos, run.err.find(c.want)) << command << ": " << run.err;
+      EXPECT_EQ(c.fifo, std::filesystem::is_fifo(path)) << command;
+      EXPECT_EQ(!c.fifo, std::filesystem::is_directory(path)) << command;
+    }
+    std::filesystem::remove(path);
+    std::filesystem::rename(saved, path);
+  }
+  EXPECT_EQ(kFirst + "\n", Run({"dump"}).out);
+}
+
+TEST_F(CliStoreTest, DamagedDateTimeIsReportedAndEveryOtherRecordPrinted) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Load(kFirst + "\n" + kSecond + "\n" + kFirst + "\n")}).code);
+  std::string table = testing::ReadOrEmpty(dir_.File("Tellura.dbf"));
+  const std::size_t dateOfSecond = 417 + 198 + 1 + 12;
+  table.replace(dateOfSecond, 8, std::string("\xFF\xFF\xFF\x7F\x00\x00\x00\x00", 8));
+  testing::WriteOrDie(dir_.File("Tellura.dbf"), table);
+  const CliRun dump = Run({"dump"});
+  EXPECT_EQ(kExitFailure, dump.code);
+  EXPECT_EQ("zvonar-cli: record 2: damaged date-time\n", dump.err);
+  std::string second = kSecond;
+  second.replace(second.find("2024.03.01"), 10, "");
+  EXPECT_EQ(kFirst + "\n" + second + "\n" + kFirst + "\n", dump.out);
+}
+
+TEST_F(CliStoreTest, DbTypeThatNamesAnotherFileIsRefused) {
+  for (const char* dbType : {"MDX", "mdx", "Dat", "lng", "INI", "sum", "fil"}) {
+    testing::WriteOrDie(dir_.File("settings.ini"), std::string("[DB]\r\nDB_Type=") + dbType + "\r\n");
+    const CliRun run = Run({"dump"});
+    EXPECT_EQ(kExitOk, run.code) << dbType;
+    EXPECT_NE(std::string::npos, run.err.find(std::string("DB_Type \"") + dbType + "\" would name another file"))
+        << run.err;
+    EXPECT_TRUE(FileExists(dir_.File("Tellura.dbf")));
+  }
+}
+
+TEST_F(CliStoreTest, LoadTsvAddsNewOwnersAndKeepsALinkedOwnersFile) {
+  testing::WriteOrDie(dir_.File("owners.txt"), "79160000000\r\n");
+  std::filesystem::create_symlink(dir_.File("owners.txt"), dir_.File("Tellura.dat"));
+  testing::WriteOrDie(dir_.File("owners.txt.tmp-Ab12Cd"), "left by a killed write");
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Load(kFirst + "\n" + kSecond + "\n" + kFirst + "\n")}).code);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.File("Tellura.dat")));
+  EXPECT_EQ("79160000000\r\n79161234567\r\n", testing::ReadOrEmpty(dir_.File("owners.txt")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("owners.txt.tmp-Ab12Cd")));
 }
 
 TEST_F(CliStoreTest, TableInUseIsAClearFailure) {

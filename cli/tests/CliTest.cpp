@@ -14,6 +14,7 @@ using testing::RunArgs;
 TEST(RunCli, UsageErrorsExitWithTwo) {
   EXPECT_EQ(kExitUsage, RunArgs({}).code);
   EXPECT_EQ(kExitUsage, RunArgs({"--dir"}).code);
+  EXPECT_EQ(kExitUsage, RunArgs({"--dir", "", "datadir"}).code);  // never the default directory
   const CliRun unknown = RunArgs({"frobnicate"});
   EXPECT_EQ(kExitUsage, unknown.code);
   EXPECT_NE(std::string::npos, unknown.err.find("frobnicate"));

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
 
 #include "base/tests/TestSupport.h"
 #include "store/Table.h"
@@ -210,14 +214,37 @@ TEST_F(TableTest, BulkAppendRefusesABadRecordAndKeepsTheRest) {
   EXPECT_EQ(byName, ReadAll(table_, "NAME"));
 }
 
-TEST_F(TableTest, SecondOpenerIsToldTheTableIsInUse) {
+TEST_F(TableTest, ReadersShareTheTableAndAChangeWaitsForTheOthers) {
+  OpenOptions quick;
+  quick.lockWait = std::chrono::milliseconds(100);
   Table other;
-  const Status s = other.Open(path_);
+  ASSERT_TRUE(other.Open(path_, nullptr, quick).ok());
+  EXPECT_EQ(ReadAll(table_, "NAME"), ReadAll(other, "NAME"));
+  const Status s = testing::AddRecord(other, {"dora", "2024.03.04", "four"});
   EXPECT_EQ(StatusKind::InUse, s.kind());
-  EXPECT_NE(std::string::npos, s.message().find("in use")) << s.message();
-  EXPECT_EQ(StatusKind::InUse, Table::Create(path_, SmallFieldDefs()).kind());
+  EXPECT_EQ(kTableInUseText, s.message());
+  EXPECT_EQ(StatusKind::InUse, Table::Create(path_, SmallFieldDefs(), quick.lockWait).kind());
   ASSERT_TRUE(table_.Close().ok());
-  EXPECT_TRUE(other.Open(path_).ok());
+  ASSERT_TRUE(testing::AddRecord(other, {"dora", "2024.03.04", "four"}).ok());
+  ASSERT_TRUE(other.Close().ok());
+
+  // A table opened for reading refuses changes, and so does a file that
+  // may not be written; both read all the same.
+  OpenOptions reading;
+  reading.access = TableAccess::Read;
+  ASSERT_TRUE(other.Open(path_, nullptr, reading).ok());
+  EXPECT_TRUE(other.ReadOnly());
+  EXPECT_FALSE(testing::AddRecord(other, {"eve", "2024.03.05", "five"}).ok());
+  ASSERT_TRUE(other.Close().ok());
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_read);
+  if (::geteuid() != 0) {  // root writes whatever the permissions
+    ASSERT_TRUE(other.Open(path_).ok());
+    EXPECT_TRUE(other.ReadOnly());
+    EXPECT_EQ(1u, ReadAll(other, "").size());
+    EXPECT_FALSE(testing::AddRecord(other, {"eve", "2024.03.05", "five"}).ok());
+  }
+  ASSERT_TRUE(other.Open(path_, nullptr, reading).ok());
+  EXPECT_EQ(1u, ReadAll(other, "").size());
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+// Cells are decoded from UTF-8 and escapes into code page 1251 bytes, the
+// text the table stores; the DateTime cell must read as a date-time.
+#include "cli/RecordLine.h"
+
+#include <algorithm>
+
+#include "base/Cp1251.h"
+#include "store/DateTimeField.h"
+#include "store/DetalTable.h"
+
+namespace zvonar {
+namespace {
+
+Status UnescapeCell(std::string_view text, std::string* out) {
+  out->clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      *out += text[i];
+      continue;
+    }
+    const char next = i + 1 < text.size() ? text[++i] : '\0';
+    switch (next) {
+      case 't':
+        *out += '\t';
+        break;
+      case 'r':
+        *out += '\r';
+        break;
+      case 'n':
+        *out += '\n';
+        break;
+      case '\\':
+        *out += '\\';
+        break;
+      case '\0':
+        return Status::Invalid("a lone backslash ends the cell");
+      default:
+        return Status::Invalid(std::string("unknown escape \\") + next);
+    }
+  }
+  return Status::Ok();
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+}
+
+// The code page 1251 field text of one cell. Plain ASCII cells, the most
+// common ones, take the short way.
+Status DecodeCell(std::string_view cell, std::string* scratch, std::string* bytes) {
+  if (cell.find('\\') == std::string_view::npos) {
+    if (IsAscii(cell)) {
+      bytes->assign(cell);
+      return Status::Ok();
+    }
+    return Utf8ToCp1251(cell, bytes);
+  }
+  Status s = UnescapeCell(cell, scratch);
+  return s.ok() ? Utf8ToCp1251(*scratch, bytes) : s;
+}
+
+}  // namespace
+
+std::string EscapeCell(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    switch (ch) {
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += ch;
+    }
+  }
+  return out;
+}
+
+Status ParseRecordLine(std::string_view line, std::vector<std::string>* cells) {
+  cells->resize(kDetalFieldCount);
+  std::string scratch;
+  std::size_t count = 0;
+  for (std::size_t start = 0;; ++count) {
+    const std::size_t tab = std::min(line.find('\t', start), line.size());
+    if (count < kDetalFieldCount) {
+      Status s = DecodeCell(line.substr(start, tab - start), &scratch, &(*cells)[count]);
+      if (!s.ok()) return Status::Invalid(std::string(DetalFieldName(static_cast<int>(count))) + ": " + s.message());
+    }
+    if (tab == line.size()) break;
+    start = tab + 1;
+  }
+  if (++count != kDetalFieldCount)
+    return Status::Invalid(std::to_string(count) + " cells, expected " + std::to_string(kDetalFieldCount));
+  DateTimeValue when;
+  if (!ParseDateTimeText((*cells)[kDateTimeField], &when))
+    return Status::Invalid("DateTime " + QuotedCell((*cells)[kDateTimeField]) +
+                           " is not a date-time (yyyy.mm.dd hh:mm:ss or yyyy.mm.dd)");
+  return Status::Ok();
+}
+
+}  // namespace zvonar

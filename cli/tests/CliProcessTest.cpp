@@ -1,0 +1,283 @@
+// zvonar-cli beside another process: readers share the table, a writer
+// waits for it and is refused after a few seconds, two first uses on an
+// empty directory keep both loads, input comes from pipes, and an append
+// that fills the disk leaves the table as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "base/tests/TestSupport.h"
+#include "cli/tests/CliTestSupport.h"
+#include "store/DetalTable.h"
+#include "store/TableLock.h"
+
+namespace zvonar {
+namespace {
+
+using testing::ChildCli;
+using testing::CliRun;
+using testing::Gate;
+using testing::RunArgs;
+using Clock = std::chrono::steady_clock;
+
+// `count` records as load-tsv reads them, numbered from `first`.
+std::string Records(int first, int count) {
+  std::string text;
+  for (int id = first; id < first + count; ++id)
+    text += "79" + std::to_string(100 + id % 7) + "\t2024.03." + std::to_string(10 + id % 20) + " 10:00:00\t" +
+            std::to_string(id) + "\t\t\t\t60\t1\t1.00\t\t1.00\t\n";
+  return text;
+}
+
+std::size_t LineCount(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class CliProcessTest : public ::testing::Test {
+ protected:
+  std::string Input(const std::string& name, const std::string& content) {
+    const std::string path = dir_.File(name);
+    testing::WriteOrDie(path, content);
+    return path;
+  }
+  CliRun Run(const std::vector<std::string>& args) {
+    std::vector<std::string> all{"--dir", data_};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunArgs(all);
+  }
+  std::vector<std::string> Args(const std::vector<std::string>& args) {
+    std::vector<std::string> all{"--dir", data_};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+  }
+
+  testing::TempDir dir_;
+  std::string data_ = dir_.File("data/");
+};
+
+TEST_F(CliProcessTest, ReaderWaitsForAnAppendAndIsToldWhenItLasts) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  Gate appending, finish;
+  const pid_t writer = testing::Fork([&]() {
+    Table table;
+    std::string warning;
+    if (!OpenDetalTable(data_, "dbf", kDefaultDetalWidths, &table, &warning).ok() || !table.BeginBulkAppend().ok())
+      return 2;
+    std::vector<std::string> cells(kDetalFieldCount);
+    cells[kDateTimeField] = "2024.04.01";
+    for (int i = 0; i < 50; ++i)
+      if (!table.BulkAppend(cells).ok()) return 3;
+    appending.Give();
+    finish.Wait();
+    return table.EndBulkAppend().ok() && table.Close().ok() ? 0 : 4;
+  });
+  ASSERT_TRUE(appending.Wait());
+  const auto start = Clock::now();
+  const CliRun during = Run({"dump"});
+  EXPECT_GE(Clock::now() - start, kTableLockWait - std::chrono::milliseconds(100));
+  EXPECT_EQ(kExitFailure, during.code);
+  EXPECT_EQ("", during.out);
+  EXPECT_EQ(std::string("zvonar-cli: ") + kTableInUseText + "\n", during.err);
+  finish.Give();
+  EXPECT_EQ(0, testing::WaitChild(writer));
+  EXPECT_EQ(60u, LineCount(Run({"dump"}).out));
+}
+
+TEST_F(CliProcessTest, WriterIsToldWhileAReaderHoldsTheTableAndChangesNothing) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  Gate reading, finish;
+  const pid_t reader = testing::Fork([&]() {
+    Table table;
+    std::string warning;
+    if (!OpenDetalTable(data_, "dbf", kDefaultDetalWidths, &table, &warning, TableAccess::Read).ok()) return 2;
+    reading.Give();
+    finish.Wait();
+    return table.RecordCount() == 10 ? 0 : 3;
+  });
+  ASSERT_TRUE(reading.Wait());
+  const std::string before = testing::ReadOrEmpty(data_ + "Tellura.dbf");
+  const CliRun shared = Run({"dump"});  // readers share
+  EXPECT_EQ(kExitOk, shared.code) << shared.err;
+  EXPECT_EQ(10u, LineCount(shared.out));
+  for (const std::vector<std::string>& write :
+       {std::vector<std::string>{"load-tsv", Input("b.tsv", Records(100, 5))}, std::vector<std::string>{"reindex"}}) {
+    const CliRun refused = Run(write);
+    EXPECT_EQ(kExitFailure, refused.code) << write[0];
+    EXPECT_EQ(std::string("zvonar-cli: ") + kTableInUseText + "\n", refused.err) << write[0];
+  }
+  EXPECT_EQ(before, testing::ReadOrEmpty(data_ + "Tellura.dbf"));
+  finish.Give();
+  EXPECT_EQ(0, testing::WaitChild(reader));
+  ASSERT_EQ(kExitOk, Run({"load-tsv", dir_.File("b.tsv")}).code);
+  EXPECT_EQ(15u, LineCount(Run({"dump"}).out));
+}
+
+TEST_F(CliProcessTest, DumpBesideARunningLoadSeesTheTableBeforeOrAfterIt) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  const std::string big = Input("big.tsv", Records(1000, 40000));
+  ChildCli load(Args({"load-tsv", big}), dir_.path());
+  std::size_t seenAfter = 0;
+  for (const auto end = Clock::now() + std::chrono::seconds(40); seenAfter == 0 && Clock::now() < end;) {
+    const CliRun dump = Run({"dump"});
+    if (dump.code != kExitOk) {
+      EXPECT_EQ(std::string("zvonar-cli: ") + kTableInUseText + "\n", dump.err);
+      continue;
+    }
+    const std::size_t lines = LineCount(dump.out);
+    EXPECT_TRUE(lines == 10 || lines == 40010) << lines;
+    if (lines == 40010) ++seenAfter;
+  }
+  const CliRun done = load.Finish();
+  EXPECT_EQ(kExitOk, done.code) << done.err;
+  EXPECT_EQ(1u, seenAfter);
+}
+
+TEST_F(CliProcessTest, TwoFirstUsesOnAnEmptyDirectoryKeepBothLoads) {
+  const std::string a = Input("a.tsv", Records(0, 300));
+  const std::string b = Input("b.tsv", Records(1000, 300));
+  for (int round = 0; round < 10; ++round) {
+    std::filesystem::remove_all(data_);
+    Gate start;
+    ChildCli first(Args({"load-tsv", a}), dir_.path(), [&]() { start.Wait(); });
+    ChildCli second(Args({"load-tsv", b}), dir_.path(), [&]() { start.Wait(); });
+    start.Give();
+    start.Give();
+    const CliRun one = first.Finish();
+    const CliRun two = second.Finish();
+    EXPECT_EQ(kExitOk, one.code) << one.err;
+    EXPECT_EQ(kExitOk, two.code) << two.err;
+    const CliRun dump = Run({"dump"});
+    EXPECT_EQ("", dump.err);
+    ASSERT_EQ(600u, LineCount(dump.out)) << "round " << round;
+  }
+}
+
+TEST_F(CliProcessTest, LoadTsvReadsAPipeAndStandardInput) {
+  int fds[2];
+  ASSERT_EQ(0, ::pipe(fds));
+  std::thread feed([&]() {
+    const std::string records = Records(0, 3);
+    (void)!::write(fds[1], records.data(), records.size());
+    ::close(fds[1]);
+  });
+  const CliRun piped = Run({"load-tsv", "/dev/fd/" + std::to_string(fds[0])});
+  feed.join();
+  ::close(fds[0]);
+  EXPECT_EQ(kExitOk, piped.code) << piped.err;
+
+  ASSERT_EQ(0, ::pipe(fds));
+  ChildCli fromStdin(Args({"load-tsv", "-"}), dir_.path(), [&]() {
+    ::dup2(fds[0], STDIN_FILENO);
+    ::close(fds[1]);
+  });
+  ::close(fds[0]);
+  const std::string records = Records(10, 4) + "bad line\n";
+  (void)!::write(fds[1], records.data(), records.size());
+  ::close(fds[1]);
+  const CliRun refused = fromStdin.Finish();
+  EXPECT_EQ(kExitFailure, refused.code);
+  EXPECT_EQ("zvonar-cli: stdin:5: 1 cells, expected 12\n", refused.err);
+
+  ASSERT_EQ(0, ::pipe(fds));
+  ChildCli good(Args({"load-tsv", "-"}), dir_.path(), [&]() {
+    ::dup2(fds[0], STDIN_FILENO);
+    ::close(fds[1]);
+  });
+  ::close(fds[0]);
+  (void)!::write(fds[1], records.data(), records.size() - 9);
+  ::close(fds[1]);
+  EXPECT_EQ(kExitOk, good.Finish().code);
+  EXPECT_EQ(Records(0, 3) + Records(10, 4), Run({"dump"}).out);
+}
+
+// A file system with little room: a small tmpfs mounted over `path` when
+// the test may mount, else none (the caller limits the file size instead).
+class SmallFileSystem {
+ public:
+  SmallFileSystem(const std::string& path, const char* size) : path_(path) {
+    std::filesystem::create_directories(path);
+    mounted_ = ::geteuid() == 0 && ::mount("tmpfs", path.c_str(), "tmpfs", 0, size) == 0;
+  }
+  ~SmallFileSystem() {
+    if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string path_;
+  bool mounted_ = false;
+};
+
+TEST_F(CliProcessTest, AppendThatFillsTheDiskLeavesTheTableAsItWas) {
+  const SmallFileSystem fs(data_, "size=512k");
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 100))}).code);
+  const std::string table = testing::ReadOrEmpty(data_ + "Tellura.dbf");
+  const std::string index = testing::ReadOrEmpty(data_ + "Tellura.MDX");
+  const std::string big = Input("big.tsv", Records(1000, 4000));  // 800 kB of records
+  // Without a small file system the file may grow only a little.
+  auto limit = [&]() {
+    if (fs.mounted()) return;
+    const rlim_t most = table.size() + 64 * 1024;
+    const rlimit r{most, most};
+    ::setrlimit(RLIMIT_FSIZE, &r);
+    ::signal(SIGXFSZ, SIG_IGN);
+  };
+  for (const char* command : {"load-tsv", "load-tsv"}) {  // a retry fails alike and doubles nothing
+    ChildCli child(Args({command, big}), dir_.path(), limit);
+    const CliRun failed = child.Finish();
+    EXPECT_EQ(kExitFailure, failed.code);
+    EXPECT_TRUE(failed.err.find("No space left on device") != std::string::npos ||
+                failed.err.find("File too large") != std::string::npos)
+        << failed.err;
+    EXPECT_EQ(1u, LineCount(failed.err)) << failed.err;  // told once
+    const std::string tableAfter = testing::ReadOrEmpty(data_ + "Tellura.dbf");
+    EXPECT_TRUE(table == tableAfter) << table.size() << " bytes before, " << tableAfter.size() << " after";
+    EXPECT_TRUE(index == testing::ReadOrEmpty(data_ + "Tellura.MDX"));
+  }
+  const CliRun dump = Run({"dump", "--index", "Owner"});
+  EXPECT_EQ(kExitOk, dump.code);
+  EXPECT_EQ("", dump.err);
+  EXPECT_EQ(100u, LineCount(dump.out));
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("b.tsv", Records(200, 10))}).code);
+  EXPECT_EQ(110u, LineCount(Run({"dump"}).out));
+}
+
+TEST_F(CliProcessTest, RecordsStoredWithoutTheirIndexFileAreSaidAndReadersSortThem) {
+  // The index file lies on a full file system (or in a folder that may not
+  // be written), linked from the data directory.
+  const std::string elsewhere = dir_.File("index/");
+  const SmallFileSystem fs(elsewhere, "size=64k");
+  if (!fs.mounted() && ::geteuid() == 0) GTEST_SKIP() << "root without mount: no way to refuse the index file";
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  std::filesystem::copy_file(data_ + "Tellura.MDX", elsewhere + "Tellura.MDX");
+  std::filesystem::remove(data_ + "Tellura.MDX");
+  std::filesystem::create_symlink(elsewhere + "Tellura.MDX", data_ + "Tellura.MDX");
+  if (fs.mounted()) {
+    std::string filler(4096, 'x');
+    while (WriteFileAtomic(elsewhere + "filler" + std::to_string(filler.size()), filler).ok()) filler += filler;
+  } else {
+    std::filesystem::permissions(elsewhere, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  }
+
+  const CliRun load = Run({"load-tsv", Input("b.tsv", Records(100, 2000))});
+  EXPECT_EQ(kExitFailure, load.code);
+  EXPECT_EQ(0u, load.err.find("zvonar-cli: 2000 records added; the index file could not be written (")) << load.err;
+  EXPECT_EQ(1u, LineCount(load.err)) << load.err;
+  for (const std::vector<std::string>& read :
+       {std::vector<std::string>{"dump", "--index", "Owner"}, std::vector<std::string>{"counts", "--table"},
+        std::vector<std::string>{"stat"}}) {
+    const CliRun run = Run(read);
+    EXPECT_EQ(kExitOk, run.code) << read[0] << run.err;
+    EXPECT_EQ("", run.err) << read[0];
+  }
+  EXPECT_EQ(2010u, LineCount(Run({"dump", "--index", "DateTime"}).out));
+  EXPECT_TRUE(std::filesystem::is_symlink(data_ + "Tellura.MDX"));
+  std::filesystem::permissions(elsewhere, std::filesystem::perms::owner_all);
+}
+
+}  // namespace
+}  // namespace zvonar

@@ -1,0 +1,49 @@
+// The lock that guards the table files of one directory. It is a flock on
+// the directory itself, so it exists before the table does (the creator
+// holds it) and needs no file of its own. Readers hold it shared; a writer
+// holds it exclusively only while it writes. Nobody blocks: a lock taken by
+// another program is tried again for a few seconds, then reported.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "base/Status.h"
+
+namespace zvonar {
+
+inline constexpr char kTableInUseText[] = "The table is in use by another program.";
+// How long a command tries for a lock another program holds.
+inline constexpr std::chrono::milliseconds kTableLockWait{3000};
+
+enum class LockMode { None, Shared, Exclusive };
+
+class TableLock {
+ public:
+  TableLock() = default;
+  ~TableLock() { Release(); }
+  TableLock(const TableLock&) = delete;
+  TableLock& operator=(const TableLock&) = delete;
+
+  // Locks the directory `dir` in `mode` (Shared or Exclusive), trying for
+  // `wait`. InUse with kTableInUseText when another program keeps it.
+  Status Acquire(const std::string& dir, LockMode mode, std::chrono::milliseconds wait = kTableLockWait);
+  // Turns a held shared lock into an exclusive one, trying for `wait`. The
+  // change cannot be made in one step while another program reads: then
+  // the lock is let go and `*released` set, since another writer may have
+  // changed the table in between. On InUse the lock is shared again when
+  // it could be had back, else not held at all (see mode()).
+  Status Upgrade(std::chrono::milliseconds wait, bool* released);
+  // Back to shared after a write; other readers may come in.
+  void Downgrade();
+  void Release();
+  LockMode mode() const { return mode_; }
+
+ private:
+  bool TryFor(int operation, std::chrono::milliseconds wait);
+
+  int fd_ = -1;
+  LockMode mode_ = LockMode::None;
+};
+
+}  // namespace zvonar
