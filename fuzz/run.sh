@@ -18,12 +18,13 @@ declare -A about=(
   [table]="a table and its index file opened, walked in every order and reopened"
   [ini]="settings.ini read, saved by the program and read again"
   [lang]="a language file loaded and shaped for every kind of caption"
+  [tsv]="lines of load-tsv input through its record-line parser, and back through dump's form"
 )
 name=${1:-}
 seconds=${2:-600}
 if [ -z "$name" ] || [ -z "${about[$name]:-}" ]; then
   echo "usage: fuzz/run.sh NAME [SECONDS]; targets:" >&2
-  for t in parser table ini lang; do printf '  %-7s %s\n' "$t" "${about[$t]}" >&2; done
+  for t in parser table ini lang tsv; do printf '  %-7s %s\n' "$t" "${about[$t]}" >&2; done
   exit 2
 fi
 
@@ -33,8 +34,7 @@ if ! command -v clang++-14 >/dev/null || ! dpkg-query -W -f='${Status}' libclang
 fi
 
 base=(base/Status.cpp base/Cp1251.cpp base/TextFile.cpp)
-store=(store/DateTimeField.cpp store/DbfFile.cpp store/MdxFile.cpp store/TagIndex.cpp store/Table.cpp
-  store/TableEdit.cpp store/DetalTable.cpp)
+mapfile -t store < <(cd "$root" && ls store/*.cpp)
 case $name in
   parser)
     sources=("${base[@]}" config/RegisterFields.cpp import/TextUtils.cpp import/NumberText.cpp
@@ -45,6 +45,7 @@ case $name in
     sources=("${base[@]}" import/TextUtils.cpp import/NumberText.cpp config/IniFile.cpp config/FileStamp.cpp
       config/MainSettings.cpp fuzz/IniFuzz.cpp) ;;
   lang) sources=("${base[@]}" config/LanguageFile.cpp config/AddedTexts.cpp fuzz/LangFuzz.cpp) ;;
+  tsv) sources=("${base[@]}" "${store[@]}" cli/RecordLine.cpp fuzz/TsvFuzz.cpp) ;;
 esac
 dir=$out/$name
 rm -rf "$dir/seeds"
@@ -108,6 +109,16 @@ seed_ini() {
 
 seed_lang() {
   cp "$root"/lang/*.lng "$dir/seeds/"
+}
+
+seed_tsv() {
+  local n=0
+  while IFS= read -r line; do
+    printf '%s' "$line" >"$dir/seeds/sample-$((n += 1))"
+  done <"$root/examples/sample-records.tsv"
+  cp "$root/examples/sample-records.tsv" "$dir/seeds/sample-all"
+  printf '%s' $'own\\t1\t2024.03.01\tn\\\\1\ta\\nb\tc\\r\tt\t1\t2\t3.50\t\t3.50\tr\r\n' >"$dir/seeds/escapes"
+  printf '%s' $'own\t2024.02.30 10:00:00\tn\ta\tc\tt\t1\t2\t3\t4\t5\tr' >"$dir/seeds/bad-date"
 }
 
 "seed_$name"
