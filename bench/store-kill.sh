@@ -76,6 +76,7 @@ for op in create append import reindex; do
   start=$(now_ms)
   "$cli" --dir "$data" "${cmd[@]}" >/dev/null 2>&1
   span[$op]=$(($(now_ms) - start + 5))
+  echo "window_$op ${span[$op]} ms"
 done
 table_state "$cli" "$data" "$work/before" || { echo "the first table is unreadable: $(cat "$work/before.why")" >&2; exit 1; }
 
