@@ -46,6 +46,8 @@ Status AddAmount(std::string_view text, double* sum) {
   if (text.empty()) return Status::Ok();
   double value = 0;
   if (!ParseFloat(text, &value)) return Status::Invalid("\"" + std::string(text) + "\" is not a valid floating point value");
+  if (!std::isfinite(value) || !std::isfinite(*sum + value))
+    return Status::Invalid("the sum is too large to count at \"" + std::string(text) + "\"");
   *sum += value;
   return Status::Ok();
 }
@@ -81,7 +83,10 @@ Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat
       stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(r));
       continue;
     }
-    for (int k = 0; k < 3; ++k) total[k] += sums[k];
+    for (int k = 0; k < 3; ++k) {
+      total[k] += sums[k];
+      if (!std::isfinite(total[k])) return Status::Invalid("the total sum is too large to count");
+    }
     (*stat)[r].sec = FormatGeneral(sums[0]);
     (*stat)[r].min = FormatGeneral(sums[1]);
     (*stat)[r].cost = FormatGeneral(sums[2]);

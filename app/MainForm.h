@@ -11,6 +11,7 @@
 
 #include "analysis/ActivityCounts.h"
 #include "analysis/FilterStatistic.h"
+#include "config/AddedTexts.h"
 #include "config/MainSettings.h"
 #include "config/RegisterFields.h"
 
@@ -224,9 +225,13 @@ class TMainForm : public QMainWindow {
   void ShowFirstRecord();
   void UpdateCounters();
   void CloseTable();
+  // An added text as the language file gives it.
+  QString AddedTextOf(zvonar::AddedText t) const;
   // An error box for a failed table command: the language's "in use" text
   // when another program keeps the table, else `message` and the reason.
   void ShowTableError(const char* message, const zvonar::Status& s);
+  // An information box with added text `t`, its %1 replaced by `count`.
+  void ShowAddedInfo(zvonar::AddedText t, qulonglong count);
 
   std::string programDir_;
   zvonar::Prompts* prompts_;

@@ -5,17 +5,18 @@
 
 #include "app/MainForm.h"
 #include "base/TextFile.h"
+#include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
 #include "import/BillImport.h"
 #include "import/MemoForm.h"
+#include "import/TextUtils.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
 #include "ui/Busy.h"
-#include "ui/SplashForm.h"
-#include "ui/TableGridModel.h"
-#include "import/TextUtils.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
+#include "ui/SplashForm.h"
+#include "ui/TableGridModel.h"
 
 using namespace zvonar;
 
@@ -95,6 +96,9 @@ void TMainForm::mnAddDetalizationClick() {
   }
   for (const RejectedLine& line : records.rejected) prompts_->ShowInfo(ToQt(RejectedMessage(line)));
   if (!result.summaryError.empty()) prompts_->ShowError(QString::fromStdString(result.summaryError));
+  if (result.droppedUncommitted > 0)
+    ShowAddedInfo(AddedText::UncommittedDropped, static_cast<qulonglong>(result.droppedUncommitted));
+  if (result.cutCells > 0) ShowAddedInfo(AddedText::CellsCut, static_cast<qulonglong>(result.cutCells));
   if (!s.ok()) ShowTableError("", s);
   if (records.stop) {
     prompts_->ShowError(QString::fromStdString(StopMessage(*records.stop)) + "\n" +

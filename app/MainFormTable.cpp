@@ -46,14 +46,21 @@ QString WithDetail(const char* message, const Status& s) {
 
 }  // namespace
 
-void TMainForm::ShowTableError(const char* message, const Status& s) {
-  if (s.kind() != StatusKind::InUse) {
-    prompts_->ShowError(WithDetail(message, s));
-    return;
-  }
+QString TMainForm::AddedTextOf(AddedText t) const {
   LanguageFile lang;
   if (!settings_.language.empty()) (void)LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang);
-  prompts_->ShowError(ToQt(TextOf(lang, AddedText::TableInUse)));
+  return ToQt(TextOf(lang, t));
+}
+
+void TMainForm::ShowTableError(const char* message, const Status& s) {
+  if (s.kind() == StatusKind::InUse)
+    prompts_->ShowError(AddedTextOf(AddedText::TableInUse));
+  else
+    prompts_->ShowError(WithDetail(message, s));
+}
+
+void TMainForm::ShowAddedInfo(AddedText t, qulonglong count) {
+  prompts_->ShowInfo(AddedTextOf(t).arg(count));
 }
 
 void TMainForm::CloseTable() {

@@ -21,15 +21,18 @@ struct CommandInfo {
 
 const std::map<std::string, CommandInfo>& Commands() {
   static const std::map<std::string, CommandInfo> commands = {
-      {"datadir", {"datadir                 print the data directory",
-                   [](CliContext& c) {
-                     if (!c.args.empty()) return kExitUsage;
-                     c.out << c.dataDir << '\n';
-                     return kExitOk;
-                   }}},
+      {"datadir",
+       {"datadir                 print the data directory",
+        [](CliContext& c) {
+          if (!c.args.empty()) return kExitUsage;
+          c.out << c.dataDir << '\n';
+          return kExitOk;
+        }}},
       {"dump", {"dump [--index Owner|DateTime]   print every record, one per line, cells separated by TAB", RunDump}},
-      {"import", {"import FILE...          add operator bills (text or HTML), each month summary beside its bill", RunImport}},
-      {"load-tsv", {"load-tsv FILE           append the records of FILE (the form dump prints)", RunLoadTsv}},
+      {"import",
+       {"import FILE...          add operator bills (text or HTML), each month summary beside its bill", RunImport}},
+      {"load-tsv",
+       {"load-tsv FILE|-         append the records of FILE or standard input (the form dump prints)", RunLoadTsv}},
       {"filter", {"filter [CRITERIA]       print the records the filter finds, as dump prints them", RunFilterCommand}},
       {"stat", {"stat [CRITERIA]         print the filter statistic: Type, Sec, Min, Cost", RunStat}},
       {"counts", {"counts [CRITERIA] | counts --table   print the activity counts row", RunCounts}},

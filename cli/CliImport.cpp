@@ -16,12 +16,12 @@
 namespace zvonar {
 namespace {
 
-// A rejected line on one line of output: the message's line break becomes a
-// blank.
+// A rejected line on one line of output: the message's line breaks become
+// blanks.
 std::string RejectedLineText(const RejectedLine& line) {
   std::string text = RejectedMessage(line);
-  const std::size_t crlf = text.find("\r\n");
-  if (crlf != std::string::npos) text.replace(crlf, 2, " ");
+  for (std::size_t crlf = text.find("\r\n"); crlf != std::string::npos; crlf = text.find("\r\n", crlf))
+    text.replace(crlf, 2, " ");
   return Cp1251ToUtf8(text);
 }
 

@@ -11,6 +11,8 @@ constexpr std::size_t kFirstAdded = static_cast<std::size_t>(AddedText::AlreadyR
 constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglish = {
     "Zvonar is already running with this data directory.",
     "The table is in use by another program.",
+    "%1 text cells were longer than their field and were cut.",
+    "%1 unfinished records that a failed or killed program had left were dropped.",
 };
 
 }  // namespace

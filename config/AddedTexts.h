@@ -17,6 +17,8 @@ namespace zvonar {
 enum class AddedText : std::size_t {
   AlreadyRunning = 119,
   TableInUse,
+  CellsCut,            // %1: how many
+  UncommittedDropped,  // %1: how many
   End
 };
 

@@ -251,43 +251,6 @@ Status Table::WriteIndex() {
   return s;
 }
 
-Status Table::BeginWrite(bool append) {
-  if (!IsOpen()) return Status::Invalid("the table is not open");
-  if (access_ == TableAccess::Read) return Status::Invalid(dbf_.path() + " is open for reading only");
-  if (dbf_.ReadOnly()) return Status::IoError("cannot write " + dbf_.path() + ": the file is read-only");
-  bool released = false;
-  Status s = lock_.Upgrade(lockWait_, &released);
-  if (s.ok() && released) s = LoadOthersChanges();
-  if (s.ok() && append) s = dbf_.DropUncommitted(&dropped_);
-  if (!s.ok()) EndWrite();
-  return s;
-}
-
-void Table::EndWrite() {
-  lock_.Downgrade();
-}
-
-// While the lock was let go another writer may have appended records or
-// written the index file: both are loaded again, the current record kept.
-Status Table::LoadOthersChanges() {
-  bool changed = false;
-  Status s = dbf_.ReloadCount(&changed);
-  if (!s.ok()) return s;
-  FileIdentity before = indexFile_;
-  NoteIndexFile();
-  if (!changed && indexFile_ == before) return Status::Ok();
-  const std::string active = ActiveIndex();
-  const std::uint32_t recno = recno_;
-  OpenNotes notes;
-  s = LoadIndex(&notes);
-  if (s.ok() && !active.empty()) s = SetActiveIndex(active);
-  if (!s.ok()) return s;
-  if (live_ == 0) return SetEmpty();
-  const bool stays =
-      recno > 0 && recno <= dbf_.RecordCount() && !std::binary_search(deleted_.begin(), deleted_.end(), recno);
-  return MoveTo(stays ? PositionOf(recno) : std::min(pos_, live_ - 1));
-}
-
 // Hash of the last record's deleted flag and indexed fields: what must not
 // have changed behind the index file's back.
 Status Table::Fingerprint(std::uint64_t* fingerprint) {

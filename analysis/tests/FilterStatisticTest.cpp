@@ -57,5 +57,15 @@ TEST(ComputeFilterStatistic, CellThatIsNoNumberStopsWithRowsBeforeKept) {
   EXPECT_EQ("", stat[2].sec);
 }
 
+TEST(ComputeFilterStatistic, SumThatOverflowsIsAnErrorNotZero) {
+  for (const ResultRows& rows : {Rows({{"A", "1e308", "1", "1.00"}, {"A", "1e308", "1", "1.00"}}),
+                                 Rows({{"A", "1e308", "1", "1.00"}, {"B", "1e308", "1", "1.00"}})}) {
+    std::vector<StatRow> stat = BuildStatRows({"A", "B"}, "All");
+    const Status s = ComputeFilterStatistic(rows, &stat);
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(std::string::npos, s.message().find("too large")) << s.message();
+  }
+}
+
 }  // namespace
 }  // namespace zvonar

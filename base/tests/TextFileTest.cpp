@@ -1,13 +1,15 @@
-#include "base/TextFile.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
 
 namespace zvonar {
@@ -117,6 +119,50 @@ TEST(WriteFileAtomic, KilledWriterLeavesOldOrNewFile) {
     const std::string now = ReadOrEmpty(path);
     EXPECT_TRUE(now == oldContent || now == newContent) << "round " << round << ": " << now.size() << " bytes";
   }
+}
+
+}  // namespace
+}  // namespace zvonar
+
+namespace zvonar {
+namespace {
+
+TEST(WriteFileAtomic, ReplacesTheTargetOfALinkAndKeepsTheLink) {
+  testing::TempDir dir;
+  std::filesystem::create_directory(dir.File("real"));
+  testing::WriteOrDie(dir.File("real/settings.ini"), "old");
+  std::filesystem::create_symlink("real/settings.ini", dir.File("settings.ini"));  // relative, as users make them
+  ASSERT_TRUE(WriteFileAtomic(dir.File("settings.ini"), "new").ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("settings.ini")));
+  EXPECT_EQ("new", testing::ReadOrEmpty(dir.File("real/settings.ini")));
+  EXPECT_EQ(ResolveLinks(dir.File("settings.ini")), dir.path() + "real/settings.ini");
+}
+
+TEST(WriteFileAtomic, RefusesWhatIsNotARegularFileAndLeavesIt) {
+  testing::TempDir dir;
+  ASSERT_EQ(0, ::mkfifo(dir.File("pipe").c_str(), 0600));
+  const Status s = WriteFileAtomic(dir.File("pipe"), "text");
+  EXPECT_FALSE(s.ok());
+  EXPECT_EQ(dir.File("pipe") + " is a FIFO, not a regular file", s.message());
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe")));
+  std::filesystem::create_directory(dir.File("folder"));
+  EXPECT_NE(std::string::npos, WriteFileAtomic(dir.File("folder"), "text").message().find("is a directory"));
+}
+
+TEST(WriteFileAtomic, RemovesStaleTemporaryFilesButNotOneBeingWritten) {
+  testing::TempDir dir;
+  testing::WriteOrDie(dir.File("Tellura.dat.tmp-a1B2c3"), "left by a killed write");
+  testing::WriteOrDie(dir.File("Tellura.dat.tmp-busy12"), "being written");
+  testing::WriteOrDie(dir.File("Tellura.dat.tmp-notours"), "another name");
+  testing::WriteOrDie(dir.File("other.dat.tmp-a1B2c3"), "beside another file");
+  const int busy = ::open(dir.File("Tellura.dat.tmp-busy12").c_str(), O_RDONLY);
+  ASSERT_EQ(0, ::flock(busy, LOCK_EX));
+  ASSERT_TRUE(WriteFileAtomic(dir.File("Tellura.dat"), "owners").ok());
+  ::close(busy);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("Tellura.dat.tmp-a1B2c3")));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("Tellura.dat.tmp-busy12")));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("Tellura.dat.tmp-notours")));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("other.dat.tmp-a1B2c3")));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "base/tests/TestSupport.h"
 #include "cli/tests/CliTestSupport.h"
 #include "import/tests/BillTestSupport.h"
+#include "store/DetalTable.h"
 
 namespace zvonar {
 namespace {
@@ -43,6 +44,31 @@ TEST(CliImport, ReportsEachBillAndExitsWithOneAfterAStop) {
   EXPECT_EQ(3, std::count(dump.out.begin(), dump.out.end(), '\n'));
   EXPECT_EQ(kExitOk, testing::RunArgs({"--dir", dir.path(), "import", good}).code);
   EXPECT_EQ(kExitUsage, testing::RunArgs({"--dir", dir.path(), "import"}).code);
+}
+
+TEST(CliImport, NumberThatDoesNotFitIsNotStoredAndABusyTableChangesNothing) {
+  testing::TempDir dir;
+  const std::string bill = dir.File("bill.txt");
+  testing::WriteOrDie(bill, Bill({"Счет клиента : 1234567", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА", "БАЛАНС НА 31.03.2008",
+                                  "Ведомость разговоров +7/9161112233",
+                                  "01.03.2008 12:30:05 4951234567 М 1 123456789 1.00 2.50 0.00 2.50",
+                                  "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
+  Table reader;  // another program reading: the import waits, then gives up
+  std::string warning;
+  ASSERT_TRUE(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &reader, &warning, TableAccess::Read).ok());
+  const CliRun busy = testing::RunArgs({"--dir", dir.path(), "import", bill, bill});
+  EXPECT_EQ(kExitFailure, busy.code);
+  EXPECT_EQ("zvonar-cli: " + bill + ": " + kTableInUseText + "\n", busy.err);
+  EXPECT_FALSE(FileExists(dir.File("1234567-[2008.Mart].sum")));
+  ASSERT_TRUE(reader.Close().ok());
+
+  const CliRun run = testing::RunArgs({"--dir", dir.path(), "import", bill});
+  EXPECT_EQ(kExitOk, run.code);
+  EXPECT_EQ(bill + ": 1 records added\n", run.out);
+  EXPECT_EQ(
+      "Data not Corrected, so not Stored: 2008.03.01 12:30:05 4951234567 Sec \"123456789\" does not fit the "
+      "field (7 characters)\n",
+      run.err);
 }
 
 }  // namespace

@@ -246,6 +246,24 @@ TEST_F(CliProcessTest, AppendThatFillsTheDiskLeavesTheTableAsItWas) {
   EXPECT_EQ(110u, LineCount(Run({"dump"}).out));
 }
 
+TEST_F(CliProcessTest, TableOnAReadOnlyFileSystemIsReadAndWritesAreRefused) {
+  const SmallFileSystem fs(data_, "size=1m");
+  if (!fs.mounted()) GTEST_SKIP() << "needs a file system it may mount";
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  ASSERT_EQ(0, ::mount(nullptr, data_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr));
+  for (const std::vector<std::string>& read :
+       {std::vector<std::string>{"dump", "--index", "DateTime"}, std::vector<std::string>{"counts", "--table"},
+        std::vector<std::string>{"filter", "--calls"}}) {
+    const CliRun run = Run(read);
+    EXPECT_EQ(kExitOk, run.code) << read[0] << ": " << run.err;
+    EXPECT_EQ("", run.err) << read[0];
+  }
+  EXPECT_EQ(10u, LineCount(Run({"dump"}).out));
+  const CliRun write = Run({"load-tsv", Input("b.tsv", Records(100, 5))});
+  EXPECT_EQ(kExitFailure, write.code);
+  EXPECT_NE(std::string::npos, write.err.find("read-only")) << write.err;
+}
+
 TEST_F(CliProcessTest, RecordsStoredWithoutTheirIndexFileAreSaidAndReadersSortThem) {
   // The index file lies on a full file system (or in a folder that may not
   // be written), linked from the data directory.

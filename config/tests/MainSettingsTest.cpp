@@ -26,6 +26,20 @@ TEST(MainSettings, MissingFileGivesEveryDefault) {
   EXPECT_EQ(8, s.fontSize);
 }
 
+TEST(MainSettings, DbTypeThatWouldNameAnotherFileIsRefused) {
+  for (const char* refused : {"MDX", "mdx", "Dat", "LNG", "ini", "sum", "FIL", "", "../x"}) {
+    const MainSettings s = ReadMainSettings(IniFile(Lines{"[DB]", std::string("DB_Type=") + refused}));
+    EXPECT_EQ("dbf", s.dbType) << refused;
+    EXPECT_EQ(refused, s.dbTypeRefused);
+    EXPECT_NE("", DbTypeRefusal(refused));
+  }
+  for (const char* kept : {"dbf", "DBF", "xyz", "mdx2"}) {
+    const MainSettings s = ReadMainSettings(IniFile(Lines{"[DB]", std::string("DB_Type=") + kept}));
+    EXPECT_EQ(kept, s.dbType);
+    EXPECT_EQ("", s.dbTypeRefused);
+  }
+}
+
 TEST(MainSettings, ZeroOrImpossibleWidthsTakeTheirDefaults) {
   const IniFile ini(Lines{"[DB]", "Owner_Field=0", "DateTime_Field=0", "Number_Field=20", "Abonent_Field=-3",
                           "Code_Field=300", "Roaming_Field=abc"});
