@@ -49,3 +49,74 @@ run_pair() {
   echo "sqlite_$name $theirs s"
   echo "${name}_vs_sqlite $(ratio "$(echo "$ours" | figure "$name")" "$theirs") ratio"
 }
+
+# --- Stress helpers: the killed, concurrent and disk-full runs of zvonar-cli.
+
+# gen_records FIRST COUNT: COUNT records in the form load-tsv reads and dump
+# prints, numbered FIRST, FIRST + 1, ... in the Number cell (12 digits), so a
+# dump shows which command stored each.
+gen_records() {
+  awk -v first="$1" -v count="$2" 'BEGIN {
+    for (id = first; id < first + count; id++)
+      printf "7916%07d\t2024.%02d.%02d %02d:%02d:%02d\t%012d\tabonent %d\t%d\t%d\t%d\t%d\t%d.50\t\t%d.50\tnet %d\n",
+        id % 5, 1 + id % 12, 1 + id % 28, id % 24, id % 60, 1 + id % 59, id, id * 7, id % 9, id % 4,
+        id % 3000, id % 50, id % 100, id % 100, id % 11
+  }'
+}
+
+# sleep_ms N: sleeps N milliseconds.
+sleep_ms() { sleep "$(printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)))"; }
+
+# Milliseconds since the epoch.
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# table_state CLI DIR STATE: the records of the table in DIR, sorted, into
+# STATE; both index orders are checked against them (the same records, keys
+# in order) and nothing may be said on stderr. Returns 1, with the reason in
+# STATE.why, when the table cannot be read or an order is wrong.
+table_state() {
+  local cli=$1 dir=$2 state=$3 why=
+  : >"$state.why"
+  "$cli" --dir "$dir" dump >"$state.raw" 2>"$state.err" || why="dump failed"
+  "$cli" --dir "$dir" dump --index Owner >"$state.owner" 2>>"$state.err" || why="${why:-dump --index Owner failed}"
+  "$cli" --dir "$dir" dump --index DateTime >"$state.date" 2>>"$state.err" || why="${why:-dump --index DateTime failed}"
+  [ -s "$state.err" ] && why="${why:+$why: }$(head -1 "$state.err")"
+  LC_ALL=C sort "$state.raw" >"$state"
+  LC_ALL=C sort -c -s -t$'\t' -k1,1 "$state.owner" 2>/dev/null || why="${why:-Owner order broken}"
+  LC_ALL=C sort -c -s -t$'\t' -k2,2 "$state.date" 2>/dev/null || why="${why:-DateTime order broken}"
+  cmp -s "$state" <(LC_ALL=C sort "$state.owner") || why="${why:-Owner order holds other records}"
+  cmp -s "$state" <(LC_ALL=C sort "$state.date") || why="${why:-DateTime order holds other records}"
+  [ -z "$why" ] && return 0
+  echo "$why" >"$state.why"
+  return 1
+}
+
+# Lines of sorted file $1 missing from sorted file $2, duplicates counted.
+missing_lines() { LC_ALL=C comm -23 "$1" "$2" | wc -l; }
+
+# The problems a stress script met, the first few shown on stderr in full.
+problems=0
+report_problem() {
+  problems=$((problems + 1))
+  [ "$problems" -le 20 ] && echo "problem: $*" >&2
+  return 0
+}
+
+# tmpfs_dir VAR: a fresh directory on a memory file system in VAR: under
+# /dev/shm when that is one, else a tmpfs mounted here when run as root.
+# Returns 1 when neither is possible. Removed (and unmounted) at exit.
+tmpfs_dir() {
+  local dir
+  if [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
+    dir=$(mktemp -d /dev/shm/zvonar-bench-XXXXXX)
+    trap "rm -rf '$dir'; rm -rf '$work'" EXIT
+  elif [ "$(id -u)" = 0 ]; then
+    dir=$work/tmpfs
+    mkdir "$dir"
+    mount -t tmpfs -o size=512m tmpfs "$dir" || return 1
+    trap "umount '$dir'; rm -rf '$work'" EXIT
+  else
+    return 1
+  fi
+  printf -v "$1" '%s' "$dir"
+}

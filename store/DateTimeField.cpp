@@ -35,6 +35,11 @@ std::int32_t ReadInt32(const char* p) {
   return static_cast<std::int32_t>(v);
 }
 
+// A day of years 1 to 9999 and a time within the day: what the text form can write.
+bool IsValidDateTimeValue(const DateTimeValue& v) {
+  return v.day >= kFirstValidDay && v.day <= kLastValidDay && v.ms >= 0 && v.ms < kMsPerDay;
+}
+
 void WriteInt32(std::int32_t value, char* p) {
   auto v = static_cast<std::uint32_t>(value);
   for (int i = 0; i < 4; ++i, v >>= 8) p[i] = static_cast<char>(v & 0xFF);
@@ -78,7 +83,7 @@ bool ParseDateTimeText(std::string_view text, DateTimeValue* value) {
 }
 
 std::string FormatDateTimeText(const DateTimeValue& value) {
-  if (value.blank()) return {};
+  if (value.blank() || !IsValidDateTimeValue(value)) return {};
   int y = 0, mo = 0, d = 0;
   DateFromJulianDay(value.day, &y, &mo, &d);
   const int secs = value.ms / 1000;
@@ -107,8 +112,7 @@ DateTimeValue DecodeDateTimeField(const char* bytes) {
 
 bool IsValidDateTimeField(const char* bytes) {
   const DateTimeValue v = DecodeDateTimeField(bytes);
-  if (v.blank()) return v.ms == 0;
-  return v.day >= kFirstValidDay && v.day <= kLastValidDay && v.ms >= 0 && v.ms < kMsPerDay;
+  return v.blank() ? v.ms == 0 : IsValidDateTimeValue(v);
 }
 
 }  // namespace zvonar

@@ -30,7 +30,8 @@ void DateFromJulianDay(std::int32_t jdn, int* year, int* month, int* day);
 bool ParseDateTimeText(std::string_view text, DateTimeValue* value);
 
 // "yyyy.mm.dd hh:mm:ss", or "yyyy.mm.dd" when the time is exactly midnight;
-// empty for the blank date-time.
+// empty for the blank date-time and for a damaged one (outside the years 1
+// to 9999 or the day's milliseconds).
 std::string FormatDateTimeText(const DateTimeValue& value);
 
 // The eight bytes of a 'T' field: day number, then milliseconds, both

@@ -1,5 +1,6 @@
 // Keys in memory compare as bytes: a text key is the field as stored, a
-// date-time key is the chronological ordinal as a big-endian 64-bit number.
+// date-time key is the chronological ordinal as a big-endian 64-bit number
+// (0 for a blank or damaged date-time).
 #include "store/TagIndex.h"
 
 #include <algorithm>
@@ -40,7 +41,10 @@ void TagIndex::MakeKey(const char* record, char* out) const {
   if (type_ == FieldType::Character) {
     std::memcpy(out, field, keyLength_);
   } else {
-    PutBigEndian64(static_cast<std::uint64_t>(DateTimeOrdinal(DecodeDateTimeField(field))), out);
+    // A damaged date-time reads as an empty cell, so it takes the blank key:
+    // every key then has a form the index file can hold and give back.
+    const DateTimeValue v = IsValidDateTimeField(field) ? DecodeDateTimeField(field) : DateTimeValue{};
+    PutBigEndian64(static_cast<std::uint64_t>(DateTimeOrdinal(v)), out);
   }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "store/DateTimeField.h"
 
 namespace zvonar {
@@ -58,6 +60,20 @@ TEST(DateTimeField, TellsValidBytesFromGarbage) {
   EXPECT_FALSE(IsValidDateTimeField(badTime));
   char spaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
   EXPECT_FALSE(IsValidDateTimeField(spaces));
+}
+
+TEST(DateTimeField, DamagedValuesHaveNoText) {
+  const DateTimeValue damaged[] = {
+      {INT32_MAX, 0},                            // far past year 9999: the calendar arithmetic would overflow
+      {INT32_MIN, 1000},                         // before year 1
+      {JulianDayFromDate(1, 1, 1) - 1, 0},       // the day before the first valid one
+      {JulianDayFromDate(9999, 12, 31) + 1, 0},  // the day after the last
+      {2460385, -1000},                          // negative time
+      {2460385, kMsPerDay},                      // a whole day
+  };
+  for (const DateTimeValue& v : damaged) EXPECT_EQ("", FormatDateTimeText(v)) << v.day << " " << v.ms;
+  EXPECT_EQ("0001.01.01", FormatDateTimeText({JulianDayFromDate(1, 1, 1), 0}));
+  EXPECT_EQ("9999.12.31 23:59:59", FormatDateTimeText({JulianDayFromDate(9999, 12, 31), kMsPerDay - 1}));
 }
 
 TEST(JulianDay, RoundTripsAcrossCalendarEdges) {

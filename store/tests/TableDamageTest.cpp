@@ -3,9 +3,11 @@
 // regained from the records.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 
 #include "base/tests/TestSupport.h"
+#include "store/DateTimeField.h"
 #include "store/Table.h"
 #include "store/tests/StoreTestSupport.h"
 
@@ -195,6 +197,29 @@ TEST_F(TableDamageTest, FilesCopiedMidSessionReopenWithEveryStoredRecord) {
   EXPECT_EQ((Lines{"carl|2024.03.01|three", "zoe|2024.03.02 10:00:00|one"}), reopenCopy());
   ASSERT_TRUE(AddRecord(table, {"aaron", "2024.01.01", "new"}).ok());
   EXPECT_EQ((Lines{"aaron|2024.01.01|new", "carl|2024.03.01|three", "zoe|2024.03.02 10:00:00|one"}), reopenCopy());
+}
+
+TEST_F(TableDamageTest, DamagedDateTimesReadEmptyAndKeepTheIndexInStep) {
+  std::string content = testing::ReadOrEmpty(path_);
+  const std::size_t headerLength = 32 + 3 * 32 + 1;
+  const std::size_t recordLength = 1 + 6 + 8 + 10;
+  auto damage = [&](std::size_t record, std::int32_t day, std::int32_t ms) {
+    EncodeDateTimeField({day, ms}, &content[headerLength + record * recordLength + 1 + 6]);
+  };
+  damage(0, INT32_MAX, 0);    // bob: far past the year 9999
+  damage(2, 2460385, -5000);  // carl, the last record: a negative time
+  testing::WriteOrDie(path_, content);
+  const Lines byWhen = {"bob||one", "carl||three", "alice|2024.03.03|two"};
+  OpenNotes notes;
+  EXPECT_EQ(byWhen, OpenAndRead(&notes, "WHEN"));
+  EXPECT_NE("", notes.indexRebuilt);  // the last record changed behind the index file's back
+  {
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    ASSERT_TRUE(table.ReCreateIndex().ok());
+  }
+  EXPECT_EQ(byWhen, OpenAndRead(&notes, "WHEN"));
+  EXPECT_EQ("", notes.indexRebuilt);  // the index written for them reads back
 }
 
 }  // namespace
