@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +16,8 @@
 #include "analysis/ActivityCounts.h"
 #include "analysis/FilterStatistic.h"
 #include "base/InstanceLock.h"
+#include "base/Progress.h"
+#include "base/Status.h"
 #include "config/AddedTexts.h"
 #include "config/MainSettings.h"
 #include "config/RegisterFields.h"
@@ -184,6 +188,11 @@ class TMainForm : public QMainWindow {
   void mnToCountAndFindMaxActivityClick();
   void mnToCountAndFindMaxActivityFilterClick();
   void mnDBIndexReCreateClick();
+  // The codes/types commands of the Abonents menu.
+  void mnCodesTypesClick();
+  void mnFillCodesTypesClick();
+  void mnReturnCodesTypesClick();
+  void mnChangeCodesTypesClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
@@ -251,6 +260,16 @@ class TMainForm : public QMainWindow {
   void ShowTableError(const char* message, const zvonar::Status& s);
   // An information box with added text `t`, its %1 replaced by `count`.
   void ShowAddedInfo(zvonar::AddedText t, qulonglong count);
+  // The code and type filter lists, and the captions of the statistic rows
+  // there are, from codetype.dat when it exists.
+  void RefreshCodeTypeBoxes();
+  // Runs a rewrite of the Code and Type fields with the hourglass, the
+  // splash (created when `showSplash`) and stRecNo following it, the grid
+  // detached meanwhile.
+  void RewriteCodeTypes(const std::function<zvonar::Status(const zvonar::ProgressFn&, std::uint32_t*)>& rewrite,
+                        bool showSplash);
+  // Fill (markers to texts) or return (texts to markers) with codetype.dat.
+  void RewriteWithCodeTypes(bool fill);
 
   std::string programDir_;
   zvonar::Prompts* prompts_;

@@ -46,6 +46,10 @@ void TMainForm::ConnectHandlers() {
   on(mnToCountAndFindMaxActivity, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityClick);
   on(mnToCountAndFindMaxActivityFilter, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityFilterClick);
   on(mnDBIndexReCreate, &QAction::triggered, &TMainForm::mnDBIndexReCreateClick);
+  on(mnCodesTypes, &QAction::triggered, &TMainForm::mnCodesTypesClick);
+  on(mnFillCodesTypes, &QAction::triggered, &TMainForm::mnFillCodesTypesClick);
+  on(mnReturnCodesTypes, &QAction::triggered, &TMainForm::mnReturnCodesTypesClick);
+  on(mnChangeCodesTypes, &QAction::triggered, &TMainForm::mnChangeCodesTypesClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

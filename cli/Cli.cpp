@@ -31,6 +31,9 @@ const std::map<std::string, CommandFn>& Commands() {
       {"stat", RunStat},
       {"counts", RunCounts},
       {"reindex", RunReindex},
+      {"fill-codes", RunFillCodes},
+      {"return-codes", RunReturnCodes},
+      {"change-code", RunChangeCode},
   };
   return commands;
 }

@@ -44,5 +44,9 @@ int RunImport(CliContext& c);
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);
 int RunCounts(CliContext& c);
+// The codes/types commands (CliCodes.cpp).
+int RunFillCodes(CliContext& c);
+int RunReturnCodes(CliContext& c);
+int RunChangeCode(CliContext& c);
 
 }  // namespace zvonar

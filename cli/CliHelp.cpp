@@ -83,6 +83,27 @@ const std::vector<CommandHelp>& Helps() {
        "rebuild the index file Tellura.MDX",
        "Rebuild the index file Tellura.MDX from the records of Tellura.dbf, after the index was lost or damaged.",
        {}},
+      {"fill-codes",
+       "fill-codes",
+       "replace the Code and Type markers by their texts from codetype.dat",
+       "Replace the Code and Type of every record by the text codetype.dat gives its marker, as the window's "
+       "Fill Codes / Types does: an integer marker is looked up without leading zeros (07 as 7), other markers as "
+       "they are, letter case aside; the first line of a marker counts, and a marker without a line or with an "
+       "empty text stays. Prints how many records changed.",
+       {}},
+      {"return-codes",
+       "return-codes",
+       "turn the Code and Type texts back into their markers",
+       "Replace the Code and Type of every record that holds a text of codetype.dat by the marker of the first "
+       "line with that text, letter case aside, as the window's Return Codes / Types does. Prints how many "
+       "records changed.",
+       {}},
+      {"change-code",
+       "change-code --field Code|Type FIND REPLACE",
+       "replace one exact Code or Type value by another",
+       "Store REPLACE into the field of every record whose Code (or Type) is exactly FIND, letter case included, "
+       "as the window's Change Codes / Types does. Neither text may be empty. Prints how many records changed.",
+       {{"--field Code", "change the Code field"}, {"--field Type", "change the Type field"}}},
       {"datadir", "datadir", "print the data directory", "Print the data directory, making it when missing.", {}},
       {"help",
        "help [COMMAND]",

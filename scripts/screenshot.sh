@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Zvonar and saves pictures of the main window at its default size
 # over a small sample table, with the filter run and the counts made, in
-# English and in Russian: docs/screenshot.png and docs/screenshot-ru.png.
+# English and in Russian: docs/screenshot.png and docs/screenshot-ru.png;
+# and the codes/types dialog over examples/codetype.dat in both languages:
+# docs/codes-types.png and docs/codes-types-ru.png.
 # Runs the window under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +20,11 @@ for lang in english russian; do
   out=docs/screenshot.png
   [ "$lang" = russian ] && out=docs/screenshot-ru.png
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot "$dir" "$out"
+  echo "saved $out"
+  cp examples/codetype.dat "$dir/codetype.dat"
+  out=docs/codes-types.png
+  [ "$lang" = russian ] && out=docs/codes-types-ru.png
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --codes "$dir" "$out"
   rm -rf "$dir"
   echo "saved $out"
 done

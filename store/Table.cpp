@@ -120,6 +120,10 @@ Status Table::Close() {
   if (!s.ok()) Cancel();
   Status bulk = EndBulkAppend();
   if (s.ok()) s = bulk;
+  if (held_) {
+    held_ = false;
+    EndWrite();
+  }
   if (ownChanges_ && indexBehind_ && !tags_.empty()) {
     // Another program reading the table keeps the index file as it is:
     // marked stale, it is sorted again by whoever opens the table next.

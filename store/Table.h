@@ -188,6 +188,16 @@ class Table {
   // file cannot be written, the error says "N records added; the index file
   // could not be written (why)".
   Status EndBulkAppend();
+  // Holds the lock exclusively from here to EndChanges, for a change of
+  // many records (a fill over every record): other programs neither read
+  // nor write until all of it is written, and the edits in between take no
+  // lock of their own. InUse, holding nothing more, when another program
+  // keeps the table past the lock wait.
+  Status BeginChanges();
+  // Posts a pending edit and lets the lock go back to shared; returns the
+  // post's failure.
+  Status EndChanges();
+
   // Records the last bulk append committed.
   std::uint32_t LastAppended() const { return lastAppended_; }
   // Records after the commit point that the last append start cut from the
@@ -250,6 +260,8 @@ class Table {
   EditState state_ = EditState::Browse;
   std::vector<char> edit_;
   std::vector<std::string> fieldErrors_;
+
+  bool held_ = false;  // BeginChanges holds the lock exclusively
 
   bool bulk_ = false;
   Status bulkError_;

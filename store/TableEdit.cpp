@@ -22,6 +22,7 @@ Status Table::BeginWrite(bool append) {
   if (!IsOpen()) return Status::Invalid("the table is not open");
   if (access_ == TableAccess::Read) return Status::Invalid(dbf_.path() + " is open for reading only");
   if (dbf_.ReadOnly()) return Status::IoError("cannot write " + dbf_.path() + ": the file is read-only");
+  if (held_) return append ? dbf_.DropUncommitted(&dropped_) : Status::Ok();
   bool released = false;
   Status s = lock_.Upgrade(lockWait_, &released);
   if (s.ok() && released) s = LoadOthersChanges();
@@ -31,7 +32,22 @@ Status Table::BeginWrite(bool append) {
 }
 
 void Table::EndWrite() {
-  lock_.Downgrade();
+  if (!held_) lock_.Downgrade();
+}
+
+Status Table::BeginChanges() {
+  if (held_) return Status::Invalid("changes are already held");
+  Status s = BeginWrite(false);
+  if (s.ok()) held_ = true;
+  return s;
+}
+
+Status Table::EndChanges() {
+  if (!held_) return Status::Ok();
+  Status s = Post();
+  held_ = false;
+  EndWrite();
+  return s;
 }
 
 // While the lock was let go another writer may have appended records or

@@ -1,13 +1,17 @@
 // zvonar-screenshot DATADIR OUT.png [WIDTH HEIGHT]: builds the main window over
 // a data directory, shows it, lets it settle and saves a picture of it. Used
 // for the README's screenshot and to look at the window without a desktop.
+// zvonar-screenshot --codes DATADIR OUT.png: the codes/types dialog over the
+// data directory's codetype.dat, in the language settings.ini names.
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeView>
 
 #include "app/MainForm.h"
+#include "books/CodesTypesForm.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -25,10 +29,27 @@ class PrintingPrompts : public zvonar::Prompts {
   QString ChooseSaveFile(const QString&, const QString&, QString*) override { return {}; }
 };
 
+// Shows the codes/types dialog and saves its picture; the dialog is not
+// closed through its button, so codetype.dat is not written.
+int CodesTypesShot(const std::string& dir, const QString& out) {
+  PrintingPrompts prompts;
+  TMainForm form(dir, &prompts);
+  TCodesTypesForm codes(dir, form.Settings().language);
+  codes.show();
+  QTimer::singleShot(300, &codes, [&] { codes.StringListView->selectRow(0); });
+  QTimer::singleShot(800, &codes, [&] { QApplication::exit(codes.grab().save(out) ? 0 : 1); });
+  return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  if (argc == 4 && QString(argv[1]) == "--codes") {
+    std::string dir = argv[2];
+    if (dir.back() != '/') dir.push_back('/');
+    return CodesTypesShot(dir, QString::fromLocal8Bit(argv[3]));
+  }
   if (argc < 3) {
     qWarning("usage: zvonar-screenshot DATADIR OUT.png [WIDTH HEIGHT]");
     return 2;

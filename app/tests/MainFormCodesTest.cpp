@@ -1,0 +1,138 @@
+// The codes/types commands of the Abonents menu over a small table: the
+// dialog refreshing the filter boxes and the statistic captions, fill,
+// return and change.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "app/tests/StartMainForm.h"
+#include "books/ChangeCodeTypeForm.h"
+#include "books/CodesTypesForm.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+#include "ui/ListModels.h"
+
+using namespace zvonar;
+using zvonar::testing::ScriptedPrompts;
+using zvonar::testing::StartMainForm;
+using zvonar::testing::TempDir;
+
+namespace {
+
+void MakeTable(const TempDir& dir, const std::vector<std::pair<const char*, const char*>>& codeTypes) {
+  Table table;
+  std::string warning;
+  QVERIFY(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+  QVERIFY(table.BeginBulkAppend().ok());
+  for (const auto& [code, type] : codeTypes)
+    QVERIFY(table
+                .BulkAppend(
+                    {"79001", "2006.05.01 10:00:00", "79031112233", "", code, type, "1", "1", "1.00", "", "1.00", ""})
+                .ok());
+  QVERIFY(table.EndBulkAppend().ok());
+  QVERIFY(table.Close().ok());
+}
+
+// "code/type" of every record, joined by blanks.
+QString CodeTypes(const TempDir& dir) {
+  Table table;
+  std::string warning;
+  if (!OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning, TableAccess::Read).ok()) return {};
+  QStringList all;
+  for (table.First(); !table.Eof(); table.Next())
+    all << QString::fromStdString(table.FieldText(kCodeField) + "/" + table.FieldText(kTypeField));
+  return all.join(' ');
+}
+
+}  // namespace
+
+class MainFormCodesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void DialogRefreshesTheBoxesAndTheStatisticCaptions() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("codetype.dat"), "1=Call\r\n2=SMS\r\n");
+    ScriptedPrompts prompts;
+    auto form = StartMainForm(dir, &prompts);
+    const std::size_t statRows = form->lvStatModel->Rows().size();
+    QTimer::singleShot(0, [] {
+      auto* codes = qobject_cast<TCodesTypesForm*>(QApplication::activeModalWidget());
+      QVERIFY(codes != nullptr);
+      codes->StringListView->selectRow(0);
+      QTest::keyClick(codes->StringListView, Qt::Key_F4);
+      codes->edString4ListView->setText("Voice");
+      QTest::keyClick(codes->edString4ListView, Qt::Key_Return);
+      QTest::keyClick(codes->StringListView, Qt::Key_F5);
+      codes->edString4ListView->setText("GPRS");
+      QTest::keyClick(codes->edString4ListView, Qt::Key_Return);
+      codes->bbtnClose->click();
+    });
+    form->mnCodesTypes->trigger();
+    QCOMPARE(QString::fromStdString(testing::ReadOrEmpty(dir.File("codetype.dat"))),
+             QString("1=Voice\r\n2=SMS\r\n3=GPRS\r\n"));
+    QCOMPARE(form->cbFilterCode->count(), 3);
+    QCOMPARE(form->cbFilterType->itemText(2), QString("GPRS"));
+    // The rows of the statistic are captioned anew, none added.
+    QCOMPARE(form->lvStatModel->Rows().size(), statRows);
+    QCOMPARE(QString::fromStdString(form->lvStatModel->Rows()[0][0]), QString("Voice"));
+    QVERIFY(prompts.errors.isEmpty());
+    form->close();
+  }
+
+  void FillReturnAndChangeRewriteTheRecords() {
+    TempDir dir;
+    MakeTable(dir, {{"07", "2"}, {"2", "x"}, {"", "1"}});
+    testing::WriteOrDie(dir.File("codetype.dat"), "7=Call\r\n2=SMS\r\n1=Voice\r\n");
+    ScriptedPrompts prompts;
+    auto form = StartMainForm(dir, &prompts);
+    form->mnFillCodesTypes->trigger();
+    QCOMPARE(CodeTypes(dir), QString("Call/SMS SMS/x /Voice"));
+    QCOMPARE(form->stRecCount->text(), QString("3"));
+
+    form->mnReturnCodesTypes->trigger();
+    QCOMPARE(CodeTypes(dir), QString("7/2 2/x /1"));
+
+    QTimer::singleShot(0, [] {
+      auto* change = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget());
+      QVERIFY(change != nullptr);
+      change->rbType->setChecked(true);
+      change->cbFilter1->setEditText("x");
+      change->cbFilter2->setEditText("Fax");
+      change->btnOK->click();
+    });
+    form->mnChangeCodesTypes->trigger();
+    QCOMPARE(CodeTypes(dir), QString("7/2 2/Fax /1"));
+
+    // Cancelled, or an empty text: nothing changes.
+    QTimer::singleShot(0, [] {
+      auto* change = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget());
+      QVERIFY(change != nullptr);
+      change->cbFilter1->setEditText("7");
+      change->btnOK->click();
+    });
+    form->mnChangeCodesTypes->trigger();
+    QCOMPARE(CodeTypes(dir), QString("7/2 2/Fax /1"));
+    QVERIFY(prompts.errors.isEmpty());
+    form->close();
+  }
+
+  void WithoutCodeTypeFileNothingChanges() {
+    TempDir dir;
+    MakeTable(dir, {{"1", "2"}});
+    ScriptedPrompts prompts;
+    auto form = StartMainForm(dir, &prompts);
+    form->mnFillCodesTypes->trigger();
+    form->mnReturnCodesTypes->trigger();
+    QCOMPARE(CodeTypes(dir), QString("1/2"));
+    QVERIFY(prompts.errors.isEmpty());
+    form->close();
+  }
+};
+
+QTEST_MAIN(MainFormCodesTest)
+#include "MainFormCodesTest.moc"

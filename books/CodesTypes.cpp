@@ -1,0 +1,143 @@
+#include "books/CodesTypes.h"
+
+#include <functional>
+#include <unordered_map>
+
+#include "base/TextFile.h"
+#include "import/NumberText.h"
+#include "import/TextUtils.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+// Folded text (letter case aside) -> index of the first row holding it.
+using FirstRowIndex = std::unordered_map<std::string, std::size_t>;
+
+FirstRowIndex IndexRows(const std::vector<CodeTypeRow>& rows, std::string CodeTypeRow::*text) {
+  FirstRowIndex index;
+  index.reserve(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) index.emplace(LowerCharsRu(rows[i].*text), i);
+  return index;
+}
+
+// The new text of a non-empty field text, or null to leave it.
+using NewTextFn = std::function<const std::string*(const std::string& text)>;
+
+// Walks every record holding the table exclusively and rewrites Code and
+// Type as `newText` says; only records whose text differs are written.
+Status RewriteRecords(Table* table, const std::vector<std::string_view>& names, const NewTextFn& newText,
+                      const ProgressFn& progress, std::uint32_t* changed) {
+  *changed = 0;
+  if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
+  std::vector<int> fields;
+  for (std::string_view name : names) {
+    fields.push_back(table->FieldIndex(name));
+    if (fields.back() < 0) return Status::Invalid(table->path() + " has no field " + std::string(name));
+  }
+  Status s = table->BeginChanges();
+  if (!s.ok()) return s;
+  const std::uint32_t total = table->RecordCount();
+  std::uint32_t done = 0;
+  for (s = table->First(); s.ok() && !table->Eof(); s = table->Next()) {
+    bool edited = false;
+    for (int f : fields) {
+      const std::string text = table->FieldText(f);
+      if (text.empty()) continue;
+      const std::string* to = newText(text);
+      if (to == nullptr || *to == text) continue;
+      if (!edited) s = table->Edit();
+      edited = true;
+      if (s.ok()) s = table->SetFieldText(f, *to);
+      if (!s.ok()) break;
+    }
+    if (!s.ok()) break;
+    if (edited) ++*changed;
+    ++done;
+    if (progress) progress(done, total);
+  }
+  if (!s.ok()) {
+    if (table->State() != EditState::Browse) table->Cancel();
+    (void)table->EndChanges();
+    return s;
+  }
+  return table->EndChanges();
+}
+
+const std::vector<std::string_view> kCodeAndType = {"Code", "Type"};
+
+}  // namespace
+
+std::string CodeTypePath(const std::string& dir) {
+  return dir + kCodeTypeFileName;
+}
+
+std::vector<CodeTypeRow> CodeTypeRowsOf(const std::vector<std::string>& lines) {
+  std::vector<CodeTypeRow> rows;
+  rows.reserve(lines.size());
+  for (const std::string& line : lines) rows.push_back({TextBeforeFirst(line, '='), TextAfterFirst(line, '=')});
+  return rows;
+}
+
+Status LoadCodeTypes(const std::string& path, std::vector<CodeTypeRow>* rows) {
+  std::vector<std::string> lines;
+  Status s = ReadTextLinesIfExists(path, &lines);
+  *rows = CodeTypeRowsOf(lines);
+  return s;
+}
+
+Status SaveCodeTypes(const std::string& path, const std::vector<CodeTypeRow>& rows) {
+  std::vector<std::string> lines;
+  lines.reserve(rows.size());
+  for (const CodeTypeRow& row : rows) lines.push_back(row.marker + "=" + row.indication);
+  return WriteTextLines(path, lines);
+}
+
+std::vector<std::string> CodeTypeIndications(const std::vector<CodeTypeRow>& rows) {
+  std::vector<std::string> texts;
+  texts.reserve(rows.size());
+  for (const CodeTypeRow& row : rows) texts.push_back(row.indication);
+  return texts;
+}
+
+void AddCodeTypeRow(std::vector<CodeTypeRow>* rows, std::string indication) {
+  rows->push_back({std::to_string(rows->size() + 1), std::move(indication)});
+}
+
+std::string CodeTypeKey(std::string_view text) {
+  int32_t value = 0;
+  if (ParseInt(text, &value)) return std::to_string(value);
+  return std::string(text);
+}
+
+Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
+                 std::uint32_t* changed) {
+  const FirstRowIndex byMarker = IndexRows(rows, &CodeTypeRow::marker);
+  const NewTextFn fill = [&](const std::string& text) -> const std::string* {
+    const auto found = byMarker.find(LowerCharsRu(CodeTypeKey(text)));
+    if (found == byMarker.end() || rows[found->second].indication.empty()) return nullptr;
+    return &rows[found->second].indication;
+  };
+  return RewriteRecords(table, kCodeAndType, fill, progress, changed);
+}
+
+Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
+                   std::uint32_t* changed) {
+  const FirstRowIndex byIndication = IndexRows(rows, &CodeTypeRow::indication);
+  const NewTextFn back = [&](const std::string& text) -> const std::string* {
+    const auto found = byIndication.find(LowerCharsRu(text));
+    return found == byIndication.end() ? nullptr : &rows[found->second].marker;
+  };
+  return RewriteRecords(table, kCodeAndType, back, progress, changed);
+}
+
+Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, std::string_view replace,
+                      const ProgressFn& progress, std::uint32_t* changed) {
+  *changed = 0;
+  if (find.empty() || replace.empty()) return Status::Ok();
+  const std::string to(replace);
+  const NewTextFn change = [&](const std::string& text) -> const std::string* { return text == find ? &to : nullptr; };
+  return RewriteRecords(table, {field == CodeTypeField::Code ? "Code" : "Type"}, change, progress, changed);
+}
+
+}  // namespace zvonar

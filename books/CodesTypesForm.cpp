@@ -1,0 +1,219 @@
+#include "books/CodesTypesForm.h"
+
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "config/LanguageFile.h"
+#include "ui/QtText.h"
+
+using namespace zvonar;
+
+namespace {
+
+constexpr int kEditorHeight = 17;
+
+}  // namespace
+
+TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& languageName, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), programDir_(std::move(programDir)) {
+  setObjectName("CodesTypesForm");
+  setWindowTitle("Codes / Types");
+  setFixedSize(250, 330);
+
+  StringListView = new QTableWidget(0, 2, this);
+  StringListView->setObjectName("StringListView");
+  StringListView->setGeometry(8, 8, 234, 278);
+  StringListView->setHorizontalHeaderLabels({"Code", "Indication"});
+  StringListView->verticalHeader()->hide();
+  StringListView->verticalHeader()->setDefaultSectionSize(kEditorHeight + 2);
+  StringListView->setShowGrid(true);
+  StringListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+  StringListView->setSelectionMode(QAbstractItemView::SingleSelection);
+  StringListView->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
+  StringListView->setColumnWidth(0, 120);
+  StringListView->setColumnWidth(1, 90);
+  StringListView->horizontalHeader()->setStretchLastSection(true);
+  StringListView->installEventFilter(this);
+
+  edString4ListView = new QLineEdit(this);
+  edString4ListView->setObjectName("edString4ListView");
+  edString4ListView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  edString4ListView->setFixedHeight(kEditorHeight);
+  edString4ListView->setFrame(false);
+  edString4ListView->installEventFilter(this);
+  edString4ListView->hide();
+
+  pmMenu = new QMenu(this);
+  pmEdit = pmMenu->addAction("Edit", this, &TCodesTypesForm::pmEditClick);
+  pmEdit->setShortcut(Qt::Key_F4);
+  pmAddCopy = pmMenu->addAction("Add/Copy", this, &TCodesTypesForm::pmAddCopyClick);
+  pmAddCopy->setShortcut(Qt::Key_F5);
+  pmDelete = pmMenu->addAction("Delete", this, &TCodesTypesForm::pmDeleteClick);
+  pmDelete->setShortcut(Qt::Key_F8);
+  StringListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(StringListView, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { pmMenu->popup(StringListView->viewport()->mapToGlobal(at)); });
+
+  bbtnClose = new QPushButton("Close", this);
+  bbtnClose->setObjectName("bbtnClose");
+  bbtnClose->setGeometry(162, 296, 80, 25);
+  bbtnClose->setAutoDefault(false);
+  connect(bbtnClose, &QPushButton::clicked, this, &TCodesTypesForm::bbtnCloseClick);
+
+  LanguageFile lang;
+  if (!languageName.empty() && LanguageFile::Load(LanguageFilePath(programDir_, languageName), &lang).ok() &&
+      lang.HasGroup(53)) {
+    setWindowTitle(ToQt(PlainCaption(lang.Line(50))));
+    StringListView->setHorizontalHeaderLabels({ToQt(lang.Line(51)), ToQt(lang.Line(52))});
+    pmEdit->setText(ToQt(lang.Line(48)));
+    pmAddCopy->setText(ToQt(lang.Line(47)));
+    pmDelete->setText(ToQt(lang.Line(49)));
+    bbtnClose->setText(ToQt(lang.Line(43)));
+  }
+
+  std::vector<CodeTypeRow> rows;
+  fileStatus_ = LoadCodeTypes(CodeTypePath(programDir_), &rows);
+  for (const CodeTypeRow& row : rows) AppendRow(row.marker, row.indication);
+  // The editor's designed place: over the indication of the first row.
+  edString4ListView->setGeometry(
+      StringListView->x() + StringListView->viewport()->x() + StringListView->columnViewportPosition(1),
+      StringListView->y() + StringListView->viewport()->y(), StringListView->columnWidth(1), kEditorHeight);
+}
+
+void TCodesTypesForm::AppendRow(const std::string& marker, const std::string& indication) {
+  const int row = StringListView->rowCount();
+  StringListView->insertRow(row);
+  StringListView->setItem(row, 0, new QTableWidgetItem(ToQt(marker)));
+  auto* text = new QTableWidgetItem(ToQt(indication));
+  text->setFlags(text->flags() & ~Qt::ItemIsEditable);  // edited through edString4ListView
+  StringListView->setItem(row, 1, text);
+}
+
+std::vector<CodeTypeRow> TCodesTypesForm::Rows() const {
+  std::vector<CodeTypeRow> rows;
+  for (int r = 0; r < StringListView->rowCount(); ++r)
+    rows.push_back({FromQtLossy(StringListView->item(r, 0)->text()), FromQtLossy(StringListView->item(r, 1)->text())});
+  return rows;
+}
+
+void TCodesTypesForm::ShowEditor(int top, const QString& text) {
+  edString4ListView->move(edString4ListView->x(), top);
+  edString4ListView->setText(text);
+  edString4ListView->show();
+  edString4ListView->raise();
+  edString4ListView->setFocus();
+}
+
+void TCodesTypesForm::pmEditClick() {
+  const int row = StringListView->currentRow();
+  if (row < 0 || StringListView->selectedItems().isEmpty()) return;
+  pending_ = Pending::Edit;
+  editedRow_ = row;
+  const int top = StringListView->y() + StringListView->viewport()->y() + StringListView->rowViewportPosition(row);
+  ShowEditor(top, StringListView->item(row, 1)->text());
+}
+
+void TCodesTypesForm::pmAddCopyClick() {
+  pending_ = Pending::Add;
+  const int rows = StringListView->rowCount();
+  if (rows == 0) {
+    ShowEditor(edString4ListView->y(), QString());
+    return;
+  }
+  editedRow_ = rows - 1;
+  const int lastTop =
+      StringListView->y() + StringListView->viewport()->y() + StringListView->rowViewportPosition(editedRow_);
+  const int lowest = StringListView->geometry().bottom() - kEditorHeight;
+  ShowEditor(std::min(lastTop + kEditorHeight, lowest), StringListView->item(editedRow_, 1)->text());
+}
+
+void TCodesTypesForm::pmDeleteClick() {
+  const int row = StringListView->currentRow();
+  if (row < 0 || StringListView->selectedItems().isEmpty()) return;
+  StringListView->removeRow(row);
+}
+
+void TCodesTypesForm::CommitEditor() {
+  const std::string text = FromQtLossy(edString4ListView->text());
+  if (pending_ == Pending::Add) {
+    AppendRow(std::to_string(StringListView->rowCount() + 1), text);
+  } else if (pending_ == Pending::Edit && editedRow_ >= 0 && editedRow_ < StringListView->rowCount()) {
+    StringListView->item(editedRow_, 1)->setText(ToQt(text));
+  }
+  HideEditor();
+}
+
+void TCodesTypesForm::HideEditor() {
+  pending_ = Pending::None;
+  if (!edString4ListView->isVisible()) return;
+  edString4ListView->hide();
+  StringListView->setFocus();
+}
+
+bool TCodesTypesForm::eventFilter(QObject* watched, QEvent* event) {
+  const auto key = [event] { return static_cast<QKeyEvent*>(event)->key(); };
+  if (watched == StringListView && event->type() == QEvent::KeyRelease) {
+    switch (key()) {
+      case Qt::Key_F4:
+        pmEditClick();
+        return true;
+      case Qt::Key_F5:
+        pmAddCopyClick();
+        return true;
+      case Qt::Key_F8:
+        pmDeleteClick();
+        return true;
+      default:
+        break;
+    }
+  }
+  if (watched == edString4ListView) {
+    const bool own = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    const int k = own ? key() : 0;
+    const bool commits = k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_F2;
+    // The press is kept from the dialog (Enter would press Close, Escape
+    // would close it); the release acts.
+    if (own && (commits || k == Qt::Key_Escape)) {
+      if (event->type() == QEvent::KeyRelease) {
+        if (commits)
+          CommitEditor();
+        else
+          HideEditor();
+      }
+      return true;
+    }
+    if (event->type() == QEvent::FocusOut) {
+      pending_ = Pending::None;
+      edString4ListView->hide();
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TCodesTypesForm::bbtnCloseClick() {
+  // An open edit ends without being committed.
+  pending_ = Pending::None;
+  edString4ListView->hide();
+  // A file that could not be read is not replaced by what the list shows.
+  if (fileStatus_.ok()) fileStatus_ = SaveCodeTypes(CodeTypePath(programDir_), Rows());
+  QDialog::accept();
+}
+
+void TCodesTypesForm::reject() {
+  bbtnCloseClick();
+}
+
+namespace zvonar {
+
+Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName) {
+  TCodesTypesForm form(programDir, languageName, parent);
+  form.exec();
+  return form.FileStatus();
+}
+
+}  // namespace zvonar

@@ -1,0 +1,72 @@
+// The codes/types dialog: the rows of codetype.dat, marker and indication,
+// edited in place. F4 edits the selected row's indication, F5 adds a row
+// (numbered by the row count) starting from the last row's indication, F8
+// deletes the selected row at once. In the small editor Enter or F2 commits
+// and Escape drops the text, as does leaving it. Close writes the whole
+// list to codetype.dat; the dialog has no other way out.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "base/Status.h"
+#include "books/CodesTypes.h"
+
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableWidget;
+
+class TCodesTypesForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `programDir` ends with "/"; `languageName` is the Language setting (the
+  // language file's base name), empty for the designed texts.
+  TCodesTypesForm(std::string programDir, const std::string& languageName, QWidget* parent = nullptr);
+
+  // The rows as the list shows them.
+  std::vector<zvonar::CodeTypeRow> Rows() const;
+  // Why codetype.dat could not be read or written, if so; a file that
+  // could not be read is left as it is on Close.
+  const zvonar::Status& FileStatus() const { return fileStatus_; }
+
+  QTableWidget* StringListView;
+  QLineEdit* edString4ListView;
+  QMenu* pmMenu;
+  QAction* pmEdit;
+  QAction* pmAddCopy;
+  QAction* pmDelete;
+  QPushButton* bbtnClose;
+
+  void pmEditClick();
+  void pmAddCopyClick();
+  void pmDeleteClick();
+  void bbtnCloseClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // Escape and the window manager close through Close as well.
+  void reject() override;
+
+ private:
+  enum class Pending { None, Add, Edit };
+  void AppendRow(const std::string& marker, const std::string& indication);
+  void ShowEditor(int top, const QString& text);
+  void CommitEditor();
+  void HideEditor();
+
+  Pending pending_ = Pending::None;
+  int editedRow_ = -1;
+  std::string programDir_;
+  zvonar::Status fileStatus_;
+};
+
+namespace zvonar {
+
+// Shows the dialog modally over `parent`; returns the failure to read or
+// write codetype.dat, if any (the dialog closes all the same).
+Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName);
+
+}  // namespace zvonar

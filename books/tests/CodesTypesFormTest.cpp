@@ -1,0 +1,159 @@
+// The codes/types dialog and the change dialog, driven by keys as the user
+// drives them.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "base/tests/TestSupport.h"
+#include "books/ChangeCodeTypeForm.h"
+#include "books/CodesTypesForm.h"
+
+using zvonar::CodeTypeRow;
+using zvonar::testing::TempDir;
+
+namespace {
+
+std::vector<CodeTypeRow> RowsOf(std::initializer_list<std::pair<const char*, const char*>> rows) {
+  std::vector<CodeTypeRow> all;
+  for (const auto& [marker, text] : rows) all.push_back({marker, text});
+  return all;
+}
+
+// A language file of `count` lines "line N", with `lines` put in.
+void WriteLanguage(const TempDir& dir, int count, const std::map<int, std::string>& lines) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += (lines.count(i) ? lines.at(i) : "line " + std::to_string(i)) + "\r\n";
+  zvonar::testing::WriteOrDie(dir.File("test.lng"), text);
+}
+
+}  // namespace
+
+class CodesTypesFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void KeysEditAddAndDeleteRows() {
+    TempDir dir;
+    zvonar::testing::WriteOrDie(dir.File("codetype.dat"), "1=Call\r\n2=SMS\r\n3=GPRS\r\n");
+    TCodesTypesForm form(dir.path(), "");
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTableWidget* list = form.StringListView;
+    QLineEdit* editor = form.edString4ListView;
+    QCOMPARE(list->rowCount(), 3);
+
+    // F4 edits the selected row; Enter commits.
+    list->setFocus();
+    list->selectRow(1);
+    QTest::keyClick(list, Qt::Key_F4);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->text(), QString("SMS"));
+    editor->setText("Text message");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(form.isVisible());  // Enter did not press Close
+
+    // F8 deletes the second row at once; F5 then adds marker 3 from the
+    // last row's text; F2 commits.
+    list->selectRow(1);
+    QTest::keyClick(list, Qt::Key_F8);
+    QCOMPARE(list->rowCount(), 2);
+    QTest::keyClick(list, Qt::Key_F5);
+    QCOMPARE(editor->text(), QString("GPRS"));
+    editor->setText("MMS");
+    QTest::keyClick(editor, Qt::Key_F2);
+    QCOMPARE(form.Rows(), RowsOf({{"1", "Call"}, {"3", "GPRS"}, {"3", "MMS"}}));
+
+    // Escape drops the editor's text and leaves the dialog open.
+    list->selectRow(0);
+    QTest::keyClick(list, Qt::Key_F4);
+    editor->setText("dropped");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.Rows()[0].indication, std::string("Call"));
+
+    // Close with an edit open: the edit is lost, the list written.
+    QTest::keyClick(list, Qt::Key_F4);
+    editor->setText("lost");
+    form.bbtnClose->click();
+    QVERIFY(!form.isVisible());
+    QVERIFY(form.FileStatus().ok());
+    QCOMPARE(QString::fromStdString(zvonar::testing::ReadOrEmpty(dir.File("codetype.dat"))),
+             QString("1=Call\r\n3=GPRS\r\n3=MMS\r\n"));
+  }
+
+  void AnEmptyListStartsAtOneAndTheFileIsMadeOnClose() {
+    TempDir dir;
+    TCodesTypesForm form(dir.path(), "");
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::keyClick(form.StringListView, Qt::Key_F5);
+    QCOMPARE(form.edString4ListView->text(), QString());
+    form.edString4ListView->setText("Call");
+    QTest::keyClick(form.edString4ListView, Qt::Key_Enter);
+    QTest::keyClick(form.StringListView, Qt::Key_F4);  // nothing selected: nothing happens
+    QVERIFY(!form.edString4ListView->isVisible());
+    QTest::keyClick(&form, Qt::Key_Escape);  // closes through Close, writing
+    QCOMPARE(QString::fromStdString(zvonar::testing::ReadOrEmpty(dir.File("codetype.dat"))), QString("1=Call\r\n"));
+  }
+
+  void TheLanguageFileNamesTheParts() {
+    TempDir dir;
+    WriteLanguage(dir, 67,
+                  {{8, "Kod"},
+                   {9, "Tip"},
+                   {43, "Shut"},
+                   {44, "Drop"},
+                   {50, "Codes + Types"},
+                   {51, "Marker"},
+                   {52, "Text"},
+                   {63, "Swap"},
+                   {64, "How"},
+                   {65, "Look for"},
+                   {66, "Put"}});
+    TCodesTypesForm codes(dir.path(), "test");
+    QCOMPARE(codes.windowTitle(), QString("Codes + Types"));
+    QCOMPARE(codes.StringListView->horizontalHeaderItem(1)->text(), QString("Text"));
+    QCOMPARE(codes.bbtnClose->text(), QString("Shut"));
+    TChangeCodeTypeForm change(dir.path(), "test", {"Call"});
+    QCOMPARE(change.windowTitle(), QString("Swap Codes + Types"));
+    QCOMPARE(change.rbType->text(), QString("Tip"));
+    QCOMPARE(change.btnCancel->text(), QString("Drop"));
+    QCOMPARE(change.lFilter1->text(), QString("Look for:"));
+    QCOMPARE(change.gbChange->title(), QString(" Swap "));
+  }
+
+  void ChangeDialogGivesModeAndTexts() {
+    TempDir dir;
+    int mode = -1;
+    QString find, replace;
+    QTimer::singleShot(0, [] {
+      auto* form = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget());
+      QVERIFY(form != nullptr);
+      QCOMPARE(form->cbFilter1->count(), 2);
+      QCOMPARE(form->Mode(), 0);
+      form->rbType->setChecked(true);
+      form->cbFilter1->setCurrentIndex(1);
+      form->cbFilter2->setEditText("Voice");
+      form->btnOK->click();
+    });
+    QVERIFY(zvonar::AskChangeCodeType(nullptr, dir.path(), "", {"Call", "SMS"}, &mode, &find, &replace));
+    QCOMPARE(mode, 1);
+    QCOMPARE(find, QString("SMS"));
+    QCOMPARE(replace, QString("Voice"));
+
+    QTimer::singleShot(0, [] {
+      if (auto* form = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget())) form->btnCancel->click();
+    });
+    QVERIFY(!zvonar::AskChangeCodeType(nullptr, dir.path(), "", {}, &mode, &find, &replace));
+  }
+};
+
+QTEST_MAIN(CodesTypesFormTest)
+#include "CodesTypesFormTest.moc"

@@ -1,0 +1,69 @@
+// zvonar-cli fill-codes, return-codes and change-code: the codes/types
+// commands of the window over the table of the data directory, through the
+// same code. Each prints how many records it changed; the table is held
+// exclusively while it is written.
+#include <functional>
+
+#include "base/Cp1251.h"
+#include "books/CodesTypes.h"
+#include "cli/Cli.h"
+#include "cli/CliCommand.h"
+#include "config/MainSettings.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+// Opens the table for writing, runs `command` over it and reports the count.
+int RunOverTable(CliContext& c, const std::function<Status(Table*, std::uint32_t*)>& command) {
+  MainSettings settings;
+  Table table;
+  Status s = LoadCliSettings(c, &settings);
+  if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
+  std::uint32_t changed = 0;
+  if (s.ok()) s = command(&table, &changed);
+  const Status closed = table.Close();
+  if (s.ok()) s = closed;
+  if (!s.ok()) return Fail(c, s.message());
+  c.out << changed << " records changed\n";
+  return kExitOk;
+}
+
+int RunWithCodeTypes(CliContext& c,
+                     Status (*command)(Table*, const std::vector<CodeTypeRow>&, const ProgressFn&, std::uint32_t*)) {
+  if (!c.args.empty()) return kExitUsage;
+  std::vector<CodeTypeRow> rows;
+  const Status s = LoadCodeTypes(CodeTypePath(c.dataDir), &rows);
+  if (!s.ok()) return Fail(c, s.message());
+  // Without codetype.dat nothing changes, and the table is not touched.
+  if (rows.empty()) {
+    c.out << "0 records changed\n";
+    return kExitOk;
+  }
+  return RunOverTable(c, [&](Table* table, std::uint32_t* changed) { return command(table, rows, {}, changed); });
+}
+
+}  // namespace
+
+int RunFillCodes(CliContext& c) {
+  return RunWithCodeTypes(c, FillCodes);
+}
+
+int RunReturnCodes(CliContext& c) {
+  return RunWithCodeTypes(c, ReturnCodes);
+}
+
+int RunChangeCode(CliContext& c) {
+  if (c.args.size() != 4 || c.args[0] != "--field" || (c.args[1] != "Code" && c.args[1] != "Type")) return kExitUsage;
+  const CodeTypeField field = c.args[1] == "Code" ? CodeTypeField::Code : CodeTypeField::Type;
+  std::string find, replace;
+  Status s = Utf8ToCp1251(c.args[2], &find);
+  if (s.ok()) s = Utf8ToCp1251(c.args[3], &replace);
+  if (!s.ok()) return Fail(c, s.message());
+  if (find.empty() || replace.empty()) return Fail(c, "the text to find and the replacement must not be empty");
+  return RunOverTable(c, [&](Table* table, std::uint32_t* changed) {
+    return ChangeCodeType(table, field, find, replace, {}, changed);
+  });
+}
+
+}  // namespace zvonar

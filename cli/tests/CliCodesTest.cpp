@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "base/tests/TestSupport.h"
+#include "cli/tests/CliTestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::RunArgs;
+using testing::TempDir;
+
+// Records in the form load-tsv reads; Code and Type are the fifth and sixth
+// cells.
+const char kRecords[] =
+    "79001\t2006.05.01 10:00:00\t79031112233\t\t07\t1\t30\t1\t1.50\t\t1.50\t\n"
+    "79001\t2006.05.02 10:00:00\t79031112233\t\t8\tsms\t0\t0\t0.50\t\t0.50\t\n"
+    "79002\t2006.05.03 10:00:00\t79265554433\t\t5\t\t0\t0\t0.50\t\t0.50\t\n";
+
+class CliCodesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::WriteOrDie(dir_.File("records.tsv"), kRecords);
+    ASSERT_EQ(0, RunArgs({"--dir", dir_.path(), "load-tsv", dir_.File("records.tsv")}).code);
+  }
+  testing::CliRun Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--dir", dir_.path()});
+    return RunArgs(args);
+  }
+  // Code and Type of each record, "code/type" joined by blanks.
+  std::string CodeTypes() {
+    const auto dump = Cli({"dump"});
+    std::string all;
+    std::size_t line = 0;
+    while (line < dump.out.size()) {
+      const std::size_t end = dump.out.find('\n', line);
+      std::vector<std::string> cells;
+      std::size_t cell = line;
+      for (std::size_t tab; (tab = dump.out.find('\t', cell)) < end; cell = tab + 1)
+        cells.push_back(dump.out.substr(cell, tab - cell));
+      all += (all.empty() ? "" : " ") + cells[4] + "/" + cells[5];
+      line = end + 1;
+    }
+    return all;
+  }
+  TempDir dir_;
+};
+
+TEST_F(CliCodesTest, FillAndReturnCountTheRecordsChanged) {
+  const auto none = Cli({"fill-codes"});  // no codetype.dat
+  EXPECT_EQ(0, none.code) << none.err;
+  EXPECT_EQ("0 records changed\n", none.out);
+
+  testing::WriteOrDie(dir_.File("codetype.dat"), "1=Call\r\n7=\xc7\xe2\xee\xed\xee\xea\r\n8=SMS\r\n");
+  const auto fill = Cli({"fill-codes"});
+  EXPECT_EQ(0, fill.code) << fill.err;
+  EXPECT_EQ("2 records changed\n", fill.out);
+  EXPECT_EQ("Звонок/Call SMS/sms 5/", CodeTypes());
+
+  const auto back = Cli({"return-codes"});
+  EXPECT_EQ(0, back.code) << back.err;
+  EXPECT_EQ("2 records changed\n", back.out);
+  EXPECT_EQ("7/1 8/8 5/", CodeTypes());  // "sms" is the text of marker 8, letter case aside
+  EXPECT_EQ(2, Cli({"fill-codes", "extra"}).code);
+}
+
+TEST_F(CliCodesTest, ChangeCodeMatchesExactly) {
+  const auto type = Cli({"change-code", "--field", "Type", "sms", "Текст"});
+  EXPECT_EQ(0, type.code) << type.err;
+  EXPECT_EQ("1 records changed\n", type.out);
+  const auto cased = Cli({"change-code", "--field", "Type", "SMS", "x"});
+  EXPECT_EQ("0 records changed\n", cased.out);
+  const auto code = Cli({"change-code", "--field", "Code", "07", "7"});
+  EXPECT_EQ("1 records changed\n", code.out);
+  EXPECT_EQ("7/1 8/Текст 5/", CodeTypes());
+
+  EXPECT_EQ(2, Cli({"change-code", "--field", "Owner", "a", "b"}).code);
+  EXPECT_EQ(2, Cli({"change-code", "Code", "a", "b"}).code);
+  EXPECT_EQ(1, Cli({"change-code", "--field", "Code", "", "b"}).code);
+  const auto foreign = Cli({"change-code", "--field", "Code", "5", "日本"});
+  EXPECT_EQ(1, foreign.code);
+  EXPECT_FALSE(foreign.err.empty());
+  EXPECT_EQ("7/1 8/Текст 5/", CodeTypes());
+}
+
+TEST_F(CliCodesTest, HelpNamesTheCommands) {
+  for (const char* command : {"fill-codes", "return-codes", "change-code"}) {
+    const auto help = RunArgs({"help", command});
+    EXPECT_EQ(0, help.code) << command;
+    EXPECT_NE(std::string::npos, help.out.find(command));
+  }
+}
+
+}  // namespace
+}  // namespace zvonar
