@@ -184,6 +184,7 @@ class TMainForm : public QMainWindow {
   void mnToCountAndFindMaxActivityClick();
   void mnToCountAndFindMaxActivityFilterClick();
   void mnDBIndexReCreateClick();
+  void mnAbonentsBookClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.

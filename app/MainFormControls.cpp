@@ -46,6 +46,7 @@ void TMainForm::ConnectHandlers() {
   on(mnToCountAndFindMaxActivity, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityClick);
   on(mnToCountAndFindMaxActivityFilter, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityFilterClick);
   on(mnDBIndexReCreate, &QAction::triggered, &TMainForm::mnDBIndexReCreateClick);
+  on(mnAbonentsBook, &QAction::triggered, &TMainForm::mnAbonentsBookClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

@@ -31,6 +31,8 @@ const std::map<std::string, CommandFn>& Commands() {
       {"stat", RunStat},
       {"counts", RunCounts},
       {"reindex", RunReindex},
+      {"book", RunBook},
+      {"add-nonames", RunAddNoNames},
   };
   return commands;
 }

@@ -44,5 +44,9 @@ int RunImport(CliContext& c);
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);
 int RunCounts(CliContext& c);
+// Numbers without a name into the abonents book.
+int RunAddNoNames(CliContext& c);
+// The abonents book (CliBook.cpp).
+int RunBook(CliContext& c);
 
 }  // namespace zvonar
