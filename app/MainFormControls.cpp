@@ -47,6 +47,9 @@ void TMainForm::ConnectHandlers() {
   on(mnToCountAndFindMaxActivityFilter, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityFilterClick);
   on(mnDBIndexReCreate, &QAction::triggered, &TMainForm::mnDBIndexReCreateClick);
   on(mnAbonentsBook, &QAction::triggered, &TMainForm::mnAbonentsBookClick);
+  on(mnAddNoNameNumbersToAbonBook, &QAction::triggered, &TMainForm::mnAddNoNameNumbersToAbonBookClick);
+  on(mnAddNoNameNumbersToAbonBookFromFilter, &QAction::triggered,
+     &TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

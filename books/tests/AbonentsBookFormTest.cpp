@@ -3,6 +3,7 @@
 // scripted; checked against the list shown and the file written.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +20,10 @@
 #include "books/AbonentForm.h"
 #include "books/AbonentsBookForm.h"
 #include "config/MainSettings.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+#include "ui/ListModels.h"
+#include "ui/QtText.h"
 #include "ui/tests/ScriptedPrompts.h"
 
 using namespace zvonar;
@@ -377,6 +382,39 @@ class AbonentsBookFormTest : public QObject {
     main->mnAbonentsBook->trigger();
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     QCOMPARE(rows, 1);
+    main->close();
+  }
+
+  void AddNoNameNumbersFromTheTableAndTheFilter() {
+    TempDir dir;
+    {
+      Table table;
+      std::string warning;
+      QVERIFY(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+      for (const char* number : {"79031112233", "79031112233", "79265554433", "0611"}) {
+        QVERIFY(table.Append().ok());
+        const std::vector<std::string> texts = {"79001", "2006.05.01 10:00:00", number, "", "1", "", "", "", "", "", "",
+                                                ""};
+        for (int i = 0; i < 12; ++i) QVERIFY(table.SetFieldText(i, texts[static_cast<std::size_t>(i)]).ok());
+        QVERIFY(table.Post().ok());
+      }
+      QVERIFY(table.Close().ok());
+    }
+    WriteBook(dir, "79265554433=Known\r\n");
+    ScriptedPrompts prompts;
+    auto main = testing::StartMainForm(dir, &prompts);
+    main->NoNameText = "NoName";
+    ResultRows rows;
+    rows.Append({"79001", "2006.05.01", "79161234567", "", "", "", "", "", "", "", "", ""});
+    main->lvFilterModel->SetRows(std::move(rows));
+    main->mnAddNoNameNumbersToAbonBookFromFilter->trigger();
+    QCOMPARE(BookLines(dir),
+             (std::vector<std::string>{kStamp, "[Abonents]", "79265554433=Known", "79161234567=NoName"}));
+    main->mnAddNoNameNumbersToAbonBook->trigger();
+    QCOMPARE(BookLines(dir), (std::vector<std::string>{kStamp, "[Abonents]", "79265554433=Known", "79161234567=NoName",
+                                                       "79031112233=NoName"}));
+    QCOMPARE(ComboItems(main->cbFilterNumber), (std::vector<std::string>{"79265554433", "79161234567", "79031112233"}));
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     main->close();
   }
 };
