@@ -187,6 +187,7 @@ class TMainForm : public QMainWindow {
   void mnAbonentsBookClick();
   void mnAddNoNameNumbersToAbonBookClick();
   void mnAddNoNameNumbersToAbonBookFromFilterClick();
+  void mnFillNumberAbonentsFilterClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.

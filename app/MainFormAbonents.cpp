@@ -1,6 +1,7 @@
-// The Abonents menu's commands on the abonents book: the book dialog, and
-// the numbers without a name added to the book from the table or from the
-// result list, after which the number filter's list is the book's numbers.
+// The Abonents menu's commands on the abonents book: the book dialog, the
+// numbers without a name added to the book from the table or from the
+// result list (after which the number filter's list is the book's numbers),
+// and the book's names filled into the result list.
 #include <QComboBox>
 #include <QLabel>
 #include <QTreeView>
@@ -55,6 +56,15 @@ void TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick() {
   NoNameCollector collector(&book, RulesOf(settings_, NoNameText));
   CollectNoNamesFromRows(lvFilterModel->Rows(), &collector);
   AddNoNameLines(collector.Lines());
+}
+
+void TMainForm::mnFillNumberAbonentsFilterClick() {
+  // Only the list changes; the table's records stay as they are.
+  const NameValueList book = LoadAbonentsBookLines();
+  ResultRows filled;
+  BusyCursorScope busy;
+  if (FillNamesInRows(lvFilterModel->Rows(), book, settings_.phoneCodeTown, settings_.modePhoneCode, &filled) > 0)
+    lvFilterModel->SetRows(std::move(filled));
 }
 
 void TMainForm::AddNoNameLines(const std::vector<std::string>& lines) {

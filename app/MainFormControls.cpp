@@ -50,6 +50,7 @@ void TMainForm::ConnectHandlers() {
   on(mnAddNoNameNumbersToAbonBook, &QAction::triggered, &TMainForm::mnAddNoNameNumbersToAbonBookClick);
   on(mnAddNoNameNumbersToAbonBookFromFilter, &QAction::triggered,
      &TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick);
+  on(mnFillNumberAbonentsFilter, &QAction::triggered, &TMainForm::mnFillNumberAbonentsFilterClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

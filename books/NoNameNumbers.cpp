@@ -57,4 +57,21 @@ Status AddNoNameLines(const std::string& path, const std::vector<std::string>& l
   return SaveAbonents(path, entries, keys);
 }
 
+std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, std::string_view townCode, int mode,
+                            ResultRows* filled) {
+  ResultRows out;
+  std::size_t changed = 0;
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) {
+    auto cells = rows.Row(r);
+    const std::string name = FindAbonentName(cells[kNumberField], townCode, mode, book);
+    if (!name.empty() && name != cells[kAbonentField]) {
+      cells[kAbonentField] = name;
+      ++changed;
+    }
+    out.Append(cells);
+  }
+  *filled = std::move(out);
+  return changed;
+}
+
 }  // namespace zvonar

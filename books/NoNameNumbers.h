@@ -60,4 +60,10 @@ void CollectNoNamesFromRows(const ResultRows& rows, NoNameCollector* collector);
 // order. Nothing is written for no lines.
 Status AddNoNameLines(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>* keys);
 
+// The result list with each row's Abonent set to the name `book` gives its
+// Number (FindAbonentName with `townCode` and `mode`); a row the book does
+// not name keeps its name. Returns how many rows changed.
+std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, std::string_view townCode, int mode,
+                            ResultRows* filled);
+
 }  // namespace zvonar

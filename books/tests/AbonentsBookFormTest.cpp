@@ -414,6 +414,9 @@ class AbonentsBookFormTest : public QObject {
     QCOMPARE(BookLines(dir), (std::vector<std::string>{kStamp, "[Abonents]", "79265554433=Known", "79161234567=NoName",
                                                        "79031112233=NoName"}));
     QCOMPARE(ComboItems(main->cbFilterNumber), (std::vector<std::string>{"79265554433", "79161234567", "79031112233"}));
+    // The book's names into the result list; the table keeps its records.
+    main->mnFillNumberAbonentsFilter->trigger();
+    QCOMPARE(main->lvFilterModel->Rows().Cell(0, 3), std::string_view("NoName"));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     main->close();
   }

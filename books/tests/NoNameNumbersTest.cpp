@@ -63,5 +63,20 @@ TEST(AddNoNameLines, WritesIntoTheBookAndGivesItsKeys) {
   EXPECT_EQ((std::vector<AbonentEntry>{{"7901", "A"}, {"7902", "NoName"}, {"7903", "NoName"}}), entries);
 }
 
+TEST(FillNamesInRows, NamedRowsTakeTheBooksNameOthersKeepTheirs) {
+  const NameValueList book = NameValueList::FromLines({"[Abonents]", "89161234567=Anna", "79031112233=Boris"});
+  const ResultRows rows = RowsOf({{"79161234567", ""}, {"79031112233", "Old"}, {"79265554433", "Kept"}, {"", ""}});
+  ResultRows filled;
+  EXPECT_EQ(2u, FillNamesInRows(rows, book, "495", 1, &filled));
+  ASSERT_EQ(4u, filled.RowCount());
+  EXPECT_EQ("Anna", filled.Cell(0, 3));
+  EXPECT_EQ("Boris", filled.Cell(1, 3));
+  EXPECT_EQ("Kept", filled.Cell(2, 3));
+  EXPECT_EQ("79265554433", filled.Cell(2, 2));
+  EXPECT_EQ("79001", filled.Cell(2, 0));
+  EXPECT_EQ(1u, FillNamesInRows(rows, book, "495", 0, &filled));  // only exact numbers
+  EXPECT_EQ("", filled.Cell(0, 3));
+}
+
 }  // namespace
 }  // namespace zvonar
