@@ -193,6 +193,10 @@ class TMainForm : public QMainWindow {
   void mnFillCodesTypesClick();
   void mnReturnCodesTypesClick();
   void mnChangeCodesTypesClick();
+  void mnAbonentsBookClick();
+  void mnAddNoNameNumbersToAbonBookClick();
+  void mnAddNoNameNumbersToAbonBookFromFilterClick();
+  void mnFillNumberAbonentsFilterClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
@@ -242,6 +246,9 @@ class TMainForm : public QMainWindow {
   // Rebuilds lvStat from cbFilterCode and computes it over lvFilter.
   bool ComputeStatistic(QString* error = nullptr);
   zvonar::NameValueList LoadAbonentsBookLines() const;
+  // Writes the collected no-name lines into the book and refills the
+  // number filter's list from it.
+  void AddNoNameLines(const std::vector<std::string>& lines);
   zvonar::CountsRow CurrentCountsRow() const;
   void ShowCounts(const zvonar::CountsRow& row);
   // Where bills are looked for: the last bill directory when it is kept,

@@ -50,6 +50,11 @@ void TMainForm::ConnectHandlers() {
   on(mnFillCodesTypes, &QAction::triggered, &TMainForm::mnFillCodesTypesClick);
   on(mnReturnCodesTypes, &QAction::triggered, &TMainForm::mnReturnCodesTypesClick);
   on(mnChangeCodesTypes, &QAction::triggered, &TMainForm::mnChangeCodesTypesClick);
+  on(mnAbonentsBook, &QAction::triggered, &TMainForm::mnAbonentsBookClick);
+  on(mnAddNoNameNumbersToAbonBook, &QAction::triggered, &TMainForm::mnAddNoNameNumbersToAbonBookClick);
+  on(mnAddNoNameNumbersToAbonBookFromFilter, &QAction::triggered,
+     &TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick);
+  on(mnFillNumberAbonentsFilter, &QAction::triggered, &TMainForm::mnFillNumberAbonentsFilterClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

@@ -34,6 +34,8 @@ const std::map<std::string, CommandFn>& Commands() {
       {"fill-codes", RunFillCodes},
       {"return-codes", RunReturnCodes},
       {"change-code", RunChangeCode},
+      {"book", RunBook},
+      {"add-nonames", RunAddNoNames},
   };
   return commands;
 }

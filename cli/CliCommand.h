@@ -48,5 +48,9 @@ int RunCounts(CliContext& c);
 int RunFillCodes(CliContext& c);
 int RunReturnCodes(CliContext& c);
 int RunChangeCode(CliContext& c);
+// Numbers without a name into the abonents book.
+int RunAddNoNames(CliContext& c);
+// The abonents book (CliBook.cpp).
+int RunBook(CliContext& c);
 
 }  // namespace zvonar

@@ -7,6 +7,8 @@
 #include "analysis/FilterStatistic.h"
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
+#include "books/AbonentsBook.h"
+#include "books/NoNameNumbers.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "cli/RecordLine.h"
@@ -207,6 +209,45 @@ int RunCounts(CliContext& c) {
   }
   if (!s.ok()) return Fail(c, s.message());
   PrintCells(c.out, std::vector<std::string_view>(row.begin(), row.end()));
+  return kExitOk;
+}
+
+int RunAddNoNames(CliContext& c) {
+  FilterRun run;
+  const std::string bookPath = AbonentsBookPath(c.dataDir);
+  std::vector<std::string> bookLines;
+  Status s = ReadTextLinesIfExists(bookPath, &bookLines);
+  if (!s.ok()) return Fail(c, s.message());
+  const NameValueList book = NameValueList::FromLines(std::move(bookLines));
+  const auto rulesOf = [&c](const MainSettings& settings) {
+    // The placeholder name is the one the window takes from its language.
+    LanguageFile lang;
+    if (!settings.language.empty())
+      (void)LanguageFile::Load(LanguageFilePath(c.dataDir, settings.language), &lang);
+    return NoNameRules{6, settings.modePhoneCode, settings.phoneCodeTown, lang.HasGroup(82) ? lang.Line(76) : ""};
+  };
+  std::vector<std::string> lines;
+  if (c.args.empty()) {
+    s = LoadCliSettings(c, &run.settings);
+    if (s.ok()) s = OpenTable(c, run.settings, TableAccess::Read, &run.table);
+    if (!s.ok()) return Fail(c, s.message());
+    NoNameCollector collector(&book, rulesOf(run.settings));
+    s = CollectNoNamesFromTable(&run.table, &collector);
+    if (!s.ok()) return Fail(c, s.message());
+    lines = collector.Lines();
+  } else {
+    bool stopped = false;
+    const int code = RunCliFilter(c, c.args, &run, &stopped);
+    if (code != kExitOk || stopped) return code;
+    if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
+    NoNameCollector collector(&book, rulesOf(run.settings));
+    CollectNoNamesFromRows(run.result.rows, &collector);
+    lines = collector.Lines();
+  }
+  std::vector<std::string> keys;
+  s = AddNoNameLines(bookPath, lines, &keys);
+  if (!s.ok()) return Fail(c, s.message());
+  c.out << lines.size() << (lines.size() == 1 ? " number" : " numbers") << " added to abonents.dat\n";
   return kExitOk;
 }
 

@@ -104,6 +104,28 @@ const std::vector<CommandHelp>& Helps() {
        "Store REPLACE into the field of every record whose Code (or Type) is exactly FIND, letter case included, "
        "as the window's Change Codes / Types does. Neither text may be empty. Prints how many records changed.",
        {{"--field Code", "change the Code field"}, {"--field Type", "change the Type field"}}},
+      {"book",
+       "book list | book set NUMBER NAME | book delete NUMBER",
+       "list, set or delete entries of the abonents book",
+       "Work on the abonents book abonents.dat as the window's Abonents Book does, writing every change at once. "
+       "\"book list\" prints each entry in file order: the number, a TAB and the name, escaped as dump escapes "
+       "cells. \"book set\" gives NUMBER the name NAME: an existing number keeps its line with the new name, a "
+       "new one is added at the end; NUMBER needs at least 4 characters and NAME may not be empty. \"book "
+       "delete\" removes the entry of NUMBER; a number not in the book is an error. Numbers compare without "
+       "regard to letter case. Texts are UTF-8; one with a character code page 1251 cannot hold is refused and "
+       "nothing is written. set and delete print how many entries they changed.",
+       {}},
+      {"add-nonames",
+       "add-nonames [CRITERIA]",
+       "add the numbers that have no name to the abonents book",
+       "Add to abonents.dat every number of the table that has no name, or of the records the filter finds when "
+       "criteria are given, as the window's Add NoName Numbers commands do: a number shorter than 6 characters is "
+       "skipped, one the book already names (under any spelling when modePhoneCode is 1) is left out, and with "
+       "modePhoneCode 1 a number shorter than 8 characters is written with +7 and PhoneCodeTown in front. The "
+       "name written is line 76 of the language file settings.ini names, empty without one. Prints how many "
+       "numbers were added.",
+       {},
+       true},
       {"datadir", "datadir", "print the data directory", "Print the data directory, making it when missing.", {}},
       {"help",
        "help [COMMAND]",
@@ -143,8 +165,8 @@ const OptionHelp kExitStatus[] = {
 
 constexpr std::string_view kAbout =
     "Import a mobile operator's bills into the detalization table Tellura.dbf with its index Tellura.MDX, and "
-    "print, filter and count the records, as the window program zvonar does on the same files. Output and "
-    "messages are UTF-8.";
+    "print, filter and count the records and keep the abonents book, as the window program zvonar does on the "
+    "same files. Output and messages are UTF-8.";
 
 constexpr std::string_view kFiles =
     "The data directory holds the table, settings.ini, fields.dat, abonents.dat, codetype.dat, Tellura.dat and "

@@ -13,6 +13,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "The table is in use by another program.",
     "%1 text cells were longer than their field and were cut.",
     "%1 unfinished records that a failed or killed program had left were dropped.",
+    "Replace the name \"%1\" the book holds for it?",
 };
 
 }  // namespace

@@ -32,13 +32,17 @@ std::string FileStampLine(std::string_view title, std::string_view comment, doub
   return std::string(title) + ", " + std::string(comment) + " (" + std::string(number, result.ptr) + ")";
 }
 
+void StampLines(std::vector<std::string>* lines, const std::string& stamp) {
+  if (!lines->empty() && lines->front().find(";Vextrano") != std::string::npos) lines->front() = stamp;
+}
+
 bool WriteFileStamp(const std::string& path, std::string_view title, std::string_view comment) {
   const std::string stamp = FileStampLine(title, comment, DayCountNow());
   std::vector<std::string> lines;
   const Status read = ReadTextLines(path, &lines);
   if (read.kind() == StatusKind::NotFound) return WriteTextLines(path, {stamp}).ok();
   if (!read.ok()) return false;
-  if (!lines.empty() && lines.front().find(";Vextrano") != std::string::npos) lines.front() = stamp;
+  StampLines(&lines, stamp);
   return WriteTextLines(path, lines).ok();
 }
 

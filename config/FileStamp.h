@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zvonar {
 
@@ -16,6 +17,10 @@ double DayCountNow();
 // "<title>, <comment> (<day count>)", the day count written with up to 15
 // significant digits and "." as decimal separator.
 std::string FileStampLine(std::string_view title, std::string_view comment, double dayCount);
+
+// The stamp rule on the lines of an existing file: a first line containing
+// ";Vextrano" is replaced by `stamp`; any other lines stay as they are.
+void StampLines(std::vector<std::string>* lines, const std::string& stamp);
 
 // Stamps the file: a missing file becomes the stamp line alone; an existing
 // file whose first line contains ";Vextrano" gets that line replaced; any

@@ -121,6 +121,17 @@ std::vector<std::string> IniFile::ReadSectionKeys(std::string_view section) cons
   return keys;
 }
 
+std::vector<std::pair<std::string, std::string>> IniFile::ReadSectionEntries(std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  SectionSpan span{};
+  if (!FindSection(section, &span)) return entries;
+  for (std::size_t i = span.header + 1; i < span.end; ++i) {
+    std::string_view name, value;
+    if (Entry(lines_[i], &name, &value)) entries.emplace_back(name, value);
+  }
+  return entries;
+}
+
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   SectionSpan span{};
   if (!FindSection(section, &span)) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/Status.h"
@@ -39,6 +40,8 @@ class IniFile {
   bool ReadBool(std::string_view section, std::string_view key, bool def) const;
   // The key names of a section in file order.
   std::vector<std::string> ReadSectionKeys(std::string_view section) const;
+  // The keys of a section with their values, in file order, in one pass.
+  std::vector<std::pair<std::string, std::string>> ReadSectionEntries(std::string_view section) const;
 
   // Replaces the value of an existing key on its own line; a new key goes
   // after the last entry of its section, a new section to the end.

@@ -28,3 +28,19 @@ for lang in english russian; do
   rm -rf "$dir"
   echo "saved $out"
 done
+
+# The abonents book and its entry dialog, in both languages:
+# docs/abonents-book.png, docs/abonent-entry.png and their -ru pictures.
+for lang in english russian; do
+  dir=$(mktemp -d)
+  cp lang/*.lng "$dir/"
+  printf '[Settings]\r\nLanguage=%s\r\n' "$lang" > "$dir/settings.ini"
+  printf '[Abonents]\r\n79161234567=Иванов Пётр\r\n79037654321=Сидорова Анна\r\n79265554433=Office\r\n84951234567=Taxi\r\n' |
+    iconv -f utf-8 -t cp1251 > "$dir/abonents.dat"
+  suffix=""
+  [ "$lang" = russian ] && suffix=-ru
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --abonents-book "$dir" \
+    "docs/abonents-book$suffix.png" "docs/abonent-entry$suffix.png"
+  rm -rf "$dir"
+  echo "saved docs/abonents-book$suffix.png and docs/abonent-entry$suffix.png"
+done

@@ -3,6 +3,8 @@
 // for the README's screenshot and to look at the window without a desktop.
 // zvonar-screenshot --codes DATADIR OUT.png: the codes/types dialog over the
 // data directory's codetype.dat, in the language settings.ini names.
+// zvonar-screenshot --abonents-book DATADIR BOOK.png ENTRY.png: the abonents
+// book and its entry dialog.
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
@@ -12,6 +14,9 @@
 
 #include "app/MainForm.h"
 #include "books/CodesTypesForm.h"
+#include "books/AbonentForm.h"
+#include "books/AbonentsBookForm.h"
+#include "config/MainSettings.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -41,6 +46,31 @@ int CodesTypesShot(const std::string& dir, const QString& out) {
   return QApplication::exec();
 }
 
+// zvonar-screenshot --abonents-book DATADIR BOOK.png ENTRY.png: the book
+// dialog over the data directory's abonents.dat with its second row
+// selected, and its entry dialog editing that row.
+int ShootAbonentsBook(std::string dir, const QString& bookOut, const QString& entryOut) {
+  if (dir.back() != '/') dir.push_back('/');
+  PrintingPrompts prompts;
+  zvonar::MainSettings settings;
+  (void)zvonar::LoadMainSettings(dir + "settings.ini", &settings);
+  TAbonentsBookForm book(dir, settings, &prompts);
+  book.show();
+  bool ok = false;
+  QTimer::singleShot(300, &book, [&] {
+    book.lvAbonentsBook->setCurrentIndex(book.lvAbonentsBook->model()->index(1, 0));
+    ok = book.grab().save(bookOut);
+    QTimer::singleShot(300, &book, [&] {
+      ok = book.AbonentForm->grab().save(entryOut) && ok;
+      book.AbonentForm->reject();
+    });
+    book.pmEdit->trigger();
+    book.close();
+    QApplication::exit(ok ? 0 : 1);
+  });
+  return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -50,6 +80,8 @@ int main(int argc, char* argv[]) {
     if (dir.back() != '/') dir.push_back('/');
     return CodesTypesShot(dir, QString::fromLocal8Bit(argv[3]));
   }
+  if (argc == 5 && QString(argv[1]) == "--abonents-book")
+    return ShootAbonentsBook(argv[2], QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
   if (argc < 3) {
     qWarning("usage: zvonar-screenshot DATADIR OUT.png [WIDTH HEIGHT]");
     return 2;

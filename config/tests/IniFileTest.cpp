@@ -48,6 +48,10 @@ TEST(IniFile, SectionKeysInFileOrder) {
   const IniFile ini(Lines{"[Abonents]", "79001=Ann", "; a comment", "79000=Bob", "garbage", "[Other]", "x=1"});
   EXPECT_EQ((Lines{"79001", "79000"}), ini.ReadSectionKeys("abonents"));
   EXPECT_TRUE(ini.ReadSectionKeys("None").empty());
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ((Entries{{"79001", "Ann"}, {"79000", "Bob"}}), ini.ReadSectionEntries("ABONENTS"));
+  EXPECT_EQ((Entries{{"x", "1"}}), ini.ReadSectionEntries("Other"));
+  EXPECT_TRUE(ini.ReadSectionEntries("None").empty());
 }
 
 TEST(IniFile, WritesKeepEverythingElseInPlace) {

@@ -1,0 +1,77 @@
+// A no-name number is one whose stored name is empty and that the book
+// names under none of the spellings FindAbonentName tries. Its book line is
+// "number=placeholder"; a short town number is written with the country
+// and town codes in front, the form a bill uses for long numbers.
+#include "books/NoNameNumbers.h"
+
+#include "analysis/ResultRows.h"
+#include "books/AbonentsBook.h"
+#include "import/AbonentLookup.h"
+#include "import/TextUtils.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+constexpr std::size_t kLongNumberLength = 8;
+constexpr int kNumberField = 2;
+constexpr int kAbonentField = 3;
+
+}  // namespace
+
+std::string NoNameLine(std::string_view number, const NoNameRules& rules) {
+  if (number.size() < rules.minLength) return {};
+  std::string key;
+  if (number.size() < kLongNumberLength && rules.modePhoneCode == 1) key = "+7" + rules.phoneCodeTown;
+  key += number;
+  return key + "=" + rules.noNameText;
+}
+
+void NoNameCollector::Offer(std::string_view number, std::string_view name) {
+  if (!name.empty()) return;
+  if (!FindAbonentName(number, rules_.phoneCodeTown, rules_.modePhoneCode, *book_).empty()) return;
+  std::string line = NoNameLine(number, rules_);
+  if (line.empty() || !seen_.insert(line).second) return;
+  lines_.push_back(std::move(line));
+}
+
+Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector) {
+  if (!table->IsOpen()) return Status::Ok();
+  Status s = table->First();
+  while (s.ok() && !table->Eof()) {
+    collector->Offer(table->FieldText(kNumberField), table->FieldText(kAbonentField));
+    s = table->Next();
+  }
+  return s;
+}
+
+void CollectNoNamesFromRows(const ResultRows& rows, NoNameCollector* collector) {
+  for (std::size_t r = 0; r < rows.RowCount(); ++r)
+    collector->Offer(rows.Cell(r, kNumberField), rows.Cell(r, kAbonentField));
+}
+
+Status AddNoNameLines(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>* keys) {
+  std::vector<AbonentEntry> entries;
+  entries.reserve(lines.size());
+  for (const std::string& line : lines) entries.push_back({TextBeforeFirst(line, '='), TextAfterFirst(line, '=')});
+  return SaveAbonents(path, entries, keys);
+}
+
+std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, std::string_view townCode, int mode,
+                            ResultRows* filled) {
+  ResultRows out;
+  std::size_t changed = 0;
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) {
+    auto cells = rows.Row(r);
+    const std::string name = FindAbonentName(cells[kNumberField], townCode, mode, book);
+    if (!name.empty() && name != cells[kAbonentField]) {
+      cells[kAbonentField] = name;
+      ++changed;
+    }
+    out.Append(cells);
+  }
+  *filled = std::move(out);
+  return changed;
+}
+
+}  // namespace zvonar

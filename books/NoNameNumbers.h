@@ -1,0 +1,69 @@
+// Numbers without a name, gathered from the table or the result list into
+// the abonents book under a placeholder name, so that the user finds them in
+// the book dialog and types their names.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "base/Status.h"
+#include "import/NameValueList.h"
+
+namespace zvonar {
+
+class ResultRows;
+class Table;
+
+struct NoNameRules {
+  std::size_t minLength = 6;  // shorter numbers (service numbers) are skipped
+  int modePhoneCode = 0;      // 1: short town numbers get "+7" and the town code
+  std::string phoneCodeTown;  // the town's dialling code
+  std::string noNameText;     // the placeholder name
+};
+
+// The book line of a no-name number: the key, "=" and the placeholder.
+// The key is the number as it stands, or "+7", the town code and the number
+// for a number shorter than 8 characters when modePhoneCode is 1. Empty for
+// a number shorter than minLength.
+std::string NoNameLine(std::string_view number, const NoNameRules& rules);
+
+// Gathers the lines of no-name numbers, each once, in the order met.
+class NoNameCollector {
+ public:
+  // `book` (the book's lines) must outlive the collector.
+  NoNameCollector(const NameValueList* book, NoNameRules rules) : book_(book), rules_(std::move(rules)) {}
+
+  // A number with the name stored beside it: it joins the list when the
+  // name is empty and the book names it under none of its spellings.
+  void Offer(std::string_view number, std::string_view name);
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  const NameValueList* book_;
+  NoNameRules rules_;
+  std::vector<std::string> lines_;
+  std::unordered_set<std::string> seen_;
+};
+
+// Offers every record of the open table (fields Number and Abonent).
+Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector);
+// Offers every row of the result list (columns Number and Abonent).
+void CollectNoNamesFromRows(const ResultRows& rows, NoNameCollector* collector);
+
+// Writes the collected "key=value" lines into the book at `path` in one
+// replacement of the file (stamped as SaveAbonent stamps it): an existing
+// key gets the value on its line, a new one goes to the end of the
+// section. `keys` receives every key of the section afterwards, in file
+// order. Nothing is written for no lines.
+Status AddNoNameLines(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>* keys);
+
+// The result list with each row's Abonent set to the name `book` gives its
+// Number (FindAbonentName with `townCode` and `mode`); a row the book does
+// not name keeps its name. Returns how many rows changed.
+std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, std::string_view townCode, int mode,
+                            ResultRows* filled);
+
+}  // namespace zvonar
