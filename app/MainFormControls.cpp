@@ -46,6 +46,10 @@ void TMainForm::ConnectHandlers() {
   on(mnToCountAndFindMaxActivity, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityClick);
   on(mnToCountAndFindMaxActivityFilter, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityFilterClick);
   on(mnDBIndexReCreate, &QAction::triggered, &TMainForm::mnDBIndexReCreateClick);
+  on(mnSettings, &QAction::triggered, &TMainForm::mnSettingsClick);
+  on(mnServicesID, &QAction::triggered, &TMainForm::mnServicesIDClick);
+  on(mnRegisterFields, &QAction::triggered, &TMainForm::mnRegisterFieldsClick);
+  on(mnDBFields, &QAction::triggered, &TMainForm::mnDBFieldsClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

@@ -19,6 +19,7 @@ enum class AddedText : std::size_t {
   TableInUse,
   CellsCut,            // %1: how many
   UncommittedDropped,  // %1: how many
+  LanguageFileTip,
   End
 };
 

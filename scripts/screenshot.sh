@@ -2,7 +2,8 @@
 # Builds Zvonar and saves pictures of the main window at its default size
 # over a small sample table, with the filter run and the counts made, in
 # English and in Russian: docs/screenshot.png and docs/screenshot-ru.png.
-# Runs the window under Xvfb.
+# Then the four configuration dialogs in both languages:
+# docs/dialog-<name>.png and docs/dialog-<name>-ru.png. Runs under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,6 +19,13 @@ for lang in english russian; do
   out=docs/screenshot.png
   [ "$lang" = russian ] && out=docs/screenshot-ru.png
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot "$dir" "$out"
+  suffix=""
+  [ "$lang" = russian ] && suffix=-ru
+  for dialog in settings servicesid registerfields dbfields; do
+    xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --dialog "$dialog" "$dir" \
+      "docs/dialog-$dialog$suffix.png"
+    echo "saved docs/dialog-$dialog$suffix.png"
+  done
   rm -rf "$dir"
   echo "saved $out"
 done

@@ -1,6 +1,9 @@
 // zvonar-screenshot DATADIR OUT.png [WIDTH HEIGHT]: builds the main window over
 // a data directory, shows it, lets it settle and saves a picture of it. Used
 // for the README's screenshot and to look at the window without a desktop.
+// zvonar-screenshot --dialog NAME DATADIR OUT.png: the same for one of the
+// configuration dialogs (settings, servicesid, registerfields, dbfields),
+// opened from the main window's menu.
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
@@ -27,8 +30,39 @@ class PrintingPrompts : public zvonar::Prompts {
 
 }  // namespace
 
+// Opens the dialog of `name` from the menu and saves its picture to `out`.
+int ShootDialog(TMainForm* form, const QString& name, const QString& out) {
+  QAction* command = name == "settings"         ? form->mnSettings
+                     : name == "servicesid"     ? form->mnServicesID
+                     : name == "registerfields" ? form->mnRegisterFields
+                     : name == "dbfields"       ? form->mnDBFields
+                                                : nullptr;
+  if (command == nullptr) {
+    qWarning("unknown dialog %s", qUtf8Printable(name));
+    return 2;
+  }
+  bool ok = false;
+  QTimer::singleShot(500, form, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    ok = dialog->grab().save(out);
+    dialog->close();
+  });
+  command->trigger();
+  form->close();
+  return ok ? 0 : 1;
+}
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  if (argc == 5 && QString(argv[1]) == "--dialog") {
+    std::string dir = argv[3];
+    if (dir.back() != '/') dir.push_back('/');
+    PrintingPrompts prompts;
+    TMainForm form(dir, &prompts);
+    form.show();
+    return ShootDialog(&form, QString(argv[2]), QString::fromLocal8Bit(argv[4]));
+  }
   if (argc < 3) {
     qWarning("usage: zvonar-screenshot DATADIR OUT.png [WIDTH HEIGHT]");
     return 2;
