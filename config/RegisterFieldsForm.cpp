@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "config/DialogLimits.h"
 #include "ui/Prompts.h"
@@ -58,7 +59,6 @@ TRegisterFieldsForm::TRegisterFieldsForm(RegisterFields* fields, const std::stri
   for (int i = 0; i < kRegisterTextCount; ++i) {
     QGroupBox* group = i < kUpperEdits ? gbVedFields : gbVedFields2;
     edits[i] = Named(new QLineEdit(group), kEdits[i].edit);
-    edits[i]->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
     labels[i] = kEdits[i].label ? Named(new QLabel(kEdits[i].caption, group), kEdits[i].label) : nullptr;
     QFormLayout* form = i < kUpperEdits ? upper : lower;
     if (labels[i] != nullptr)
@@ -77,7 +77,14 @@ TRegisterFieldsForm::TRegisterFieldsForm(RegisterFields* fields, const std::stri
 
   // The held lines always number at least sixteen: a shorter fields.dat was
   // read as the designed texts.
-  for (int i = 0; i < kRegisterTextCount; ++i) edits[i]->setText(ToQt(fields_->Text(static_cast<RegisterField>(i))));
+  // The edits are as wide as the longest text they show, so that none of
+  // the bill's markers is cut.
+  int widest = fontMetrics().averageCharWidth() * 48;
+  for (int i = 0; i < kRegisterTextCount; ++i) {
+    edits[i]->setText(ToQt(fields_->Text(static_cast<RegisterField>(i))));
+    widest = std::max(widest, edits[i]->fontMetrics().horizontalAdvance(edits[i]->text()) + 16);
+  }
+  for (QLineEdit* edit : edits) edit->setMinimumWidth(widest);
   seDateLength->setValue(fields_->DateLength());
 }
 

@@ -165,9 +165,15 @@ class MainFormServiceTest : public QObject {
 
   void ServicesIdButtonsEditTheLists() {
     TempDir dir;
+    testing::WriteOrDie(dir.File("codetype.dat"), "1=Call\r\n8=SMS\r\n");
+    const std::string operCodes = " 903 \r\n926\r\n";
+    testing::WriteOrDie(dir.File("opercode.dat"), operCodes);
     ScriptedPrompts prompts;
     auto form = StartMainForm(dir, &prompts);
+    QCOMPARE(form->cbFilterOperCode->itemText(0), QString(" 903 "));  // lines used as they stand
     WithDialog<TServicesIDForm>(form->mnServicesID, [&](TServicesIDForm* d) {
+      QCOMPARE(d->cbTypeList->count(), 2);  // the type texts of codetype.dat
+      QCOMPARE(d->cbTypeList->itemText(1), QString("SMS"));
       QCOMPARE(d->edCallsID->text(), QString("1#2#G#m#M"));
       QVERIFY(!d->bbtnCallIDAdd->icon().isNull());
       QVERIFY(!d->bbtnCallIDDel->icon().isNull());
@@ -190,6 +196,7 @@ class MainFormServiceTest : public QObject {
     IniFile ini;
     QVERIFY(IniFile::Load(dir.File("settings.ini"), &ini).ok());
     QCOMPARE(ini.ReadString("Filter", "SMSID", ""), std::string("8#9#51"));
+    QCOMPARE(testing::ReadOrEmpty(dir.File("opercode.dat")), operCodes);  // never written
   }
 
   void RegisterFieldsKeepFurtherLines() {
