@@ -197,6 +197,10 @@ class TMainForm : public QMainWindow {
   void mnAddNoNameNumbersToAbonBookClick();
   void mnAddNoNameNumbersToAbonBookFromFilterClick();
   void mnFillNumberAbonentsFilterClick();
+  void mnSettingsClick();
+  void mnServicesIDClick();
+  void mnRegisterFieldsClick();
+  void mnDBFieldsClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
@@ -281,7 +285,14 @@ class TMainForm : public QMainWindow {
   std::string programDir_;
   zvonar::Prompts* prompts_;
   zvonar::MainSettings settings_;
+  // The parser's markers, as read at start; the Register Fields dialog
+  // edits the lines written back at exit, which the parser reads at the
+  // next start.
   zvonar::RegisterFields registerFields_;
+  zvonar::RegisterFields registerFieldsFile_;
+  // The table's file type as read at start; a new DB_Type names the table
+  // from the next start on.
+  std::string tableDbType_;
   std::unique_ptr<zvonar::Table> table_;
   zvonar::TableGridModel* gridModel_ = nullptr;
   QLabel* panelCaption_ = nullptr;

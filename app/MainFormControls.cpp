@@ -55,6 +55,10 @@ void TMainForm::ConnectHandlers() {
   on(mnAddNoNameNumbersToAbonBookFromFilter, &QAction::triggered,
      &TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick);
   on(mnFillNumberAbonentsFilter, &QAction::triggered, &TMainForm::mnFillNumberAbonentsFilterClick);
+  on(mnSettings, &QAction::triggered, &TMainForm::mnSettingsClick);
+  on(mnServicesID, &QAction::triggered, &TMainForm::mnServicesIDClick);
+  on(mnRegisterFields, &QAction::triggered, &TMainForm::mnRegisterFieldsClick);
+  on(mnDBFields, &QAction::triggered, &TMainForm::mnDBFieldsClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

@@ -95,6 +95,7 @@ void TMainForm::ReadSettings(bool fileExists) {
       prompts_->ShowError(QString::fromStdString(s.message()));
     }
   }
+  tableDbType_ = settings_.dbType;
   if (settings_.mainWindowState == "Maximized") setWindowState(Qt::WindowMaximized);
 
   chkbFilterOwner->setChecked(settings_.filterOwner);
@@ -141,6 +142,7 @@ void TMainForm::LoadReferenceFiles() {
   if (ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines).ok())
     SetComboItemsKeepText(cbFilterOperCode, ToQtList(lines));
   const Status s = RegisterFields::Load(JoinPath(programDir_, "fields.dat"), &registerFields_);
+  registerFieldsFile_ = registerFields_;
   if (!s.ok()) {
     fieldsUnreadable_ = true;
     prompts_->ShowError(QString::fromStdString(s.message()));
@@ -201,7 +203,7 @@ void TMainForm::SaveOnExit() {
   // Each file is written on its own, so one failure does not cost the others.
   QStringList failures;
   if (!fieldsUnreadable_) {
-    const Status s = registerFields_.Save(JoinPath(programDir_, "fields.dat"));
+    const Status s = registerFieldsFile_.Save(JoinPath(programDir_, "fields.dat"));
     if (!s.ok()) failures << QString::fromStdString(s.message());
   }
   const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), ComboItems(edFilterOwner));

@@ -74,7 +74,7 @@ void TMainForm::FirstActivation() {
   std::string warning;
   {
     BusyCursorScope busy;
-    s = OpenDetalTable(programDir_, settings_.dbType, WidthsOf(settings_), table_.get(), &warning);
+    s = OpenDetalTable(programDir_, tableDbType_, WidthsOf(settings_), table_.get(), &warning);
   }
   if (!settings_.dbTypeRefused.empty())
     prompts_->ShowError(QString::fromStdString(DbTypeRefusal(settings_.dbTypeRefused)));
@@ -155,7 +155,7 @@ void TMainForm::ApplyIndexRule() {
 
 void TMainForm::mnDBReOpenClick() {
   CloseTable();
-  const std::string path = DetalTablePath(programDir_, settings_.dbType);
+  const std::string path = DetalTablePath(programDir_, tableDbType_);
   OpenNotes notes;
   Status s = Status::Error(StatusKind::NotFound, "the table file " + path + " does not exist");
   if (FileExists(path)) {
@@ -178,7 +178,7 @@ void TMainForm::mnDBIndexReCreateClick() {
   Status s;
   {
     BusyCursorScope busy;
-    s = ReCreateDetalIndex(programDir_, settings_.dbType, WidthsOf(settings_), table_.get());
+    s = ReCreateDetalIndex(programDir_, tableDbType_, WidthsOf(settings_), table_.get());
   }
   if (!s.ok()) ShowTableError("Error on Open DataBase!", s);
   gridModel_->Attach(table_.get());

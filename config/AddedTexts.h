@@ -20,6 +20,7 @@ enum class AddedText : std::size_t {
   CellsCut,            // %1: how many
   UncommittedDropped,  // %1: how many
   ReplaceStoredName,   // %1: the name the book holds for the number
+  LanguageFileTip,
   End
 };
 

@@ -2,9 +2,10 @@
 # Builds Zvonar and saves pictures of the main window at its default size
 # over a small sample table, with the filter run and the counts made, in
 # English and in Russian: docs/screenshot.png and docs/screenshot-ru.png;
-# and the codes/types dialog over examples/codetype.dat in both languages:
-# docs/codes-types.png and docs/codes-types-ru.png.
-# Runs the window under Xvfb.
+# then in both languages the codes/types dialog over examples/codetype.dat
+# (docs/codes-types.png), the four configuration dialogs
+# (docs/dialog-<name>.png) and the abonents book. Russian pictures end in
+# -ru. Runs the window under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -25,8 +26,15 @@ for lang in english russian; do
   out=docs/codes-types.png
   [ "$lang" = russian ] && out=docs/codes-types-ru.png
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --codes "$dir" "$out"
-  rm -rf "$dir"
   echo "saved $out"
+  suffix=""
+  [ "$lang" = russian ] && suffix=-ru
+  for dialog in settings servicesid registerfields dbfields; do
+    xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --dialog "$dialog" "$dir" \
+      "docs/dialog-$dialog$suffix.png"
+    echo "saved docs/dialog-$dialog$suffix.png"
+  done
+  rm -rf "$dir"
 done
 
 # The abonents book and its entry dialog, in both languages:

@@ -5,6 +5,9 @@
 // data directory's codetype.dat, in the language settings.ini names.
 // zvonar-screenshot --abonents-book DATADIR BOOK.png ENTRY.png: the abonents
 // book and its entry dialog.
+// zvonar-screenshot --dialog NAME DATADIR OUT.png: the same for one of the
+// configuration dialogs (settings, servicesid, registerfields, dbfields),
+// opened from the main window's menu.
 #include <QAction>
 #include <QApplication>
 #include <QPushButton>
@@ -73,6 +76,29 @@ int ShootAbonentsBook(std::string dir, const QString& bookOut, const QString& en
 
 }  // namespace
 
+// Opens the dialog of `name` from the menu and saves its picture to `out`.
+int ShootDialog(TMainForm* form, const QString& name, const QString& out) {
+  QAction* command = name == "settings"         ? form->mnSettings
+                     : name == "servicesid"     ? form->mnServicesID
+                     : name == "registerfields" ? form->mnRegisterFields
+                     : name == "dbfields"       ? form->mnDBFields
+                                                : nullptr;
+  if (command == nullptr) {
+    qWarning("unknown dialog %s", qUtf8Printable(name));
+    return 2;
+  }
+  bool ok = false;
+  QTimer::singleShot(500, form, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) return;
+    ok = dialog->grab().save(out);
+    dialog->close();
+  });
+  command->trigger();
+  form->close();
+  return ok ? 0 : 1;
+}
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (argc == 4 && QString(argv[1]) == "--codes") {
@@ -82,6 +108,14 @@ int main(int argc, char* argv[]) {
   }
   if (argc == 5 && QString(argv[1]) == "--abonents-book")
     return ShootAbonentsBook(argv[2], QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
+  if (argc == 5 && QString(argv[1]) == "--dialog") {
+    std::string dir = argv[3];
+    if (dir.back() != '/') dir.push_back('/');
+    PrintingPrompts prompts;
+    TMainForm form(dir, &prompts);
+    form.show();
+    return ShootDialog(&form, QString(argv[2]), QString::fromLocal8Bit(argv[4]));
+  }
   if (argc < 3) {
     qWarning("usage: zvonar-screenshot DATADIR OUT.png [WIDTH HEIGHT]");
     return 2;
