@@ -6,16 +6,10 @@
 # unit" and "name_vs_sqlite ratio" lines, and the fill's peak memory.
 # Run through bench/run.sh, which sets ZVONAR_BENCH_BIN.
 set -euo pipefail
-records=1000000
-while [ $# -gt 0 ]; do
-  case $1 in
-    --records) records=$2; shift 2 ;;
-    *) echo "usage: bench/run.sh books [--records N]" >&2; exit 2 ;;
-  esac
-done
+. "$(dirname "$0")/lib.sh"
+records=$(records_option books "$@")
 bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
 
-. "$(dirname "$0")/lib.sh"
 require_sqlite
 make_workdir
 

@@ -120,3 +120,17 @@ tmpfs_dir() {
   fi
   printf -v "$1" '%s' "$dir"
 }
+
+# records_option NAME ARGS...: prints the N of "--records N" (1,000,000 when
+# absent); any other argument is a usage error of benchmark NAME.
+records_option() {
+  local name=$1 n=1000000
+  shift
+  while [ $# -gt 0 ]; do
+    case $1 in
+      --records) n=$2; shift 2 ;;
+      *) echo "usage: bench/run.sh $name [--records N]" >&2; return 2 ;;
+    esac
+  done
+  echo "$n"
+}

@@ -6,20 +6,14 @@
 # "name_vs_sqlite ratio" (below 1: the table is faster or smaller).
 # Run through bench/run.sh, which sets ZVONAR_BENCH_BIN.
 set -euo pipefail
-records=1000000
-while [ $# -gt 0 ]; do
-  case $1 in
-    --records) records=$2; shift 2 ;;
-    *) echo "usage: bench/run.sh store [--records N]" >&2; exit 2 ;;
-  esac
-done
+. "$(dirname "$0")/lib.sh"
+records=$(records_option store "$@")
 bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
 cli=$bin/cli/zvonar-cli
 bench=$bin/store/store_bench
 owner=25
 month=2024.03
 
-. "$(dirname "$0")/lib.sh"
 require_sqlite
 make_workdir
 
