@@ -15,6 +15,9 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "%1 unfinished records that a failed or killed program had left were dropped.",
     "Replace the name \"%1\" the book holds for it?",
     "Only the name of the file is kept: at the next start it is looked for in the data directory.",
+    "Calls ID:",
+    "SMS ID:",
+    "MMS ID:",
 };
 
 }  // namespace

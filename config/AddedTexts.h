@@ -21,6 +21,9 @@ enum class AddedText : std::size_t {
   UncommittedDropped,  // %1: how many
   ReplaceStoredName,   // %1: the name the book holds for the number
   LanguageFileTip,
+  CallsIdLabel,
+  SmsIdLabel,
+  MmsIdLabel,
   End
 };
 

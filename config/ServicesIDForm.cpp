@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "config/AddedTexts.h"
 #include "config/ServicesId.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
@@ -76,8 +77,18 @@ TServicesIDForm::TServicesIDForm(MainSettings* settings, const std::string& prog
   LayOutGroups({gbServicesID});
 
   LanguageFile lang;
-  if (LoadDialogLanguage(programDir, settings_->language, &lang) && lang.HasGroup(71))
-    btnClose->setText(ToQt(lang.Line(43)));
+  if (LoadDialogLanguage(programDir, settings_->language, &lang)) {
+    if (lang.HasGroup(71)) btnClose->setText(ToQt(lang.Line(43)));
+    // The title is the menu item's caption without its dots.
+    if (lang.HasGroup(92)) {
+      std::string title = PlainCaption(lang.Line(91));
+      while (!title.empty() && (title.back() == '.' || title.back() == ' ')) title.pop_back();
+      setWindowTitle(ToQt(title));
+    }
+    lCallsID->setText(ToQt(TextOf(lang, AddedText::CallsIdLabel)));
+    lSMSID->setText(ToQt(TextOf(lang, AddedText::SmsIdLabel)));
+    lMMSID->setText(ToQt(TextOf(lang, AddedText::MmsIdLabel)));
+  }
 
   edCallsID->setText(ToQt(settings_->callsId));
   edSMSID->setText(ToQt(settings_->smsId));

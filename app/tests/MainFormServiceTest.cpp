@@ -161,6 +161,11 @@ class MainFormServiceTest : public QObject {
       QCOMPARE(d->labels[0]->text(), QString::fromUtf8("Абонентская плата:"));
       QCOMPARE(d->labels[9]->text(), QString::fromUtf8("Тип:"));
     });
+    WithDialog<TServicesIDForm>(form->mnServicesID, [&](TServicesIDForm* d) {
+      QCOMPARE(d->windowTitle(), QString::fromUtf8("Коды услуг"));
+      QCOMPARE(d->lCallsID->text(), QString::fromUtf8("Коды звонков:"));
+      QCOMPARE(d->lMMSID->text(), QString::fromUtf8("Коды MMS:"));
+    });
   }
 
   void ServicesIdButtonsEditTheLists() {
