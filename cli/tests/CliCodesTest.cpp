@@ -16,16 +16,9 @@ const char kRecords[] =
     "79001\t2006.05.02 10:00:00\t79031112233\t\t8\tsms\t0\t0\t0.50\t\t0.50\t\n"
     "79002\t2006.05.03 10:00:00\t79265554433\t\t5\t\t0\t0\t0.50\t\t0.50\t\n";
 
-class CliCodesTest : public ::testing::Test {
+class CliCodesTest : public testing::CliTableTest {
  protected:
-  void SetUp() override {
-    testing::WriteOrDie(dir_.File("records.tsv"), kRecords);
-    ASSERT_EQ(0, RunArgs({"--dir", dir_.path(), "load-tsv", dir_.File("records.tsv")}).code);
-  }
-  testing::CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--dir", dir_.path()});
-    return RunArgs(args);
-  }
+  CliCodesTest() : CliTableTest(kRecords) {}
   // Code and Type of each record, "code/type" joined by blanks.
   std::string CodeTypes() {
     const auto dump = Cli({"dump"});
@@ -42,7 +35,6 @@ class CliCodesTest : public ::testing::Test {
     }
     return all;
   }
-  TempDir dir_;
 };
 
 TEST_F(CliCodesTest, FillAndReturnCountTheRecordsChanged) {

@@ -19,17 +19,9 @@ const char kRecords[] =
     "79002\t2006.05.03 12:00:00\t79031112233\t\t8\tSMS\t0\t0\t0.50\t\t0.50\t\n"
     "79001\t2006.06.01 00:00:00\t79031112233\t\t1\tCall\t10\t1\t0.00\t\t0.00\tNet\n";
 
-class CliFilterTest : public ::testing::Test {
+class CliFilterTest : public testing::CliTableTest {
  protected:
-  void SetUp() override {
-    testing::WriteOrDie(dir_.File("records.tsv"), kRecords);
-    ASSERT_EQ(0, RunArgs({"--dir", dir_.path(), "load-tsv", dir_.File("records.tsv")}).code);
-  }
-  testing::CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--dir", dir_.path()});
-    return RunArgs(args);
-  }
-  TempDir dir_;
+  CliFilterTest() : CliTableTest(kRecords) {}
 };
 
 TEST_F(CliFilterTest, FilterPrintsRowsInIndexOrder) {

@@ -14,7 +14,10 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "base/TextFile.h"
+#include "base/tests/TestSupport.h"
 #include "cli/Cli.h"
 
 namespace zvonar::testing {
@@ -30,6 +33,25 @@ inline CliRun RunArgs(const std::vector<std::string>& args) {
   const int code = RunCli(args, out, err);
   return {code, out.str(), err.str()};
 }
+
+// A temporary data directory whose table holds `records` (lines in the form
+// load-tsv reads), and zvonar-cli run over it.
+class CliTableTest : public ::testing::Test {
+ protected:
+  explicit CliTableTest(const char* records) : records_(records) {}
+  void SetUp() override {
+    WriteOrDie(dir_.File("records.tsv"), records_);
+    ASSERT_EQ(0, RunArgs({"--dir", dir_.path(), "load-tsv", dir_.File("records.tsv")}).code);
+  }
+  CliRun Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--dir", dir_.path()});
+    return RunArgs(args);
+  }
+  TempDir dir_;
+
+ private:
+  const char* records_;
+};
 
 // Runs `body` in a forked child whose exit code is its result.
 inline pid_t Fork(const std::function<int()>& body) {
