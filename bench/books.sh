@@ -13,11 +13,7 @@ bin=${ZVONAR_BENCH_BIN:?run through bench/run.sh}
 require_sqlite
 make_workdir
 
-"$bin/store/store_bench" gen "$records" "$work/bills.tsv"
-echo "records $records records"
-mkdir -p "$work/table"
-"$bin/cli/zvonar-cli" --dir "$work/table" load-tsv "$work/bills.tsv" >/dev/null
-sqlite_load "$work/bills.db" "$work/bills.tsv"
+load_generated "$records"
 
 : >"$work/codetype.tsv"
 for i in $(seq 0 39); do

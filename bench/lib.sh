@@ -134,3 +134,14 @@ records_option() {
   done
   echo "$n"
 }
+
+# load_generated N: generates N records into $work/bills.tsv, prints the
+# "records" figure, and loads them into the table in $work/table and into
+# SQLite's $work/bills.db.
+load_generated() {
+  "$bin/store/store_bench" gen "$1" "$work/bills.tsv"
+  echo "records $1 records"
+  mkdir -p "$work/table"
+  "$bin/cli/zvonar-cli" --dir "$work/table" load-tsv "$work/bills.tsv" >/dev/null
+  sqlite_load "$work/bills.db" "$work/bills.tsv"
+}
