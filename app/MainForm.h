@@ -196,6 +196,7 @@ class TMainForm : public QMainWindow {
   void mnAbonentsBookClick();
   void mnAddNoNameNumbersToAbonBookClick();
   void mnAddNoNameNumbersToAbonBookFromFilterClick();
+  void mnFillNumberAbonentsClick();
   void mnFillNumberAbonentsFilterClick();
   void mnSettingsClick();
   void mnServicesIDClick();
@@ -274,10 +275,10 @@ class TMainForm : public QMainWindow {
   // The code and type filter lists, and the captions of the statistic rows
   // there are, from codetype.dat when it exists.
   void RefreshCodeTypeBoxes();
-  // Runs a rewrite of the Code and Type fields with the hourglass, the
-  // splash (created when `showSplash`) and stRecNo following it, the grid
-  // detached meanwhile.
-  void RewriteCodeTypes(const std::function<zvonar::Status(const zvonar::ProgressFn&, std::uint32_t*)>& rewrite,
+  // Runs a rewrite of fields of every record with the hourglass, the splash
+  // (created when `showSplash`) and stRecNo following it, the grid detached
+  // meanwhile.
+  void RewriteRecords(const std::function<zvonar::Status(const zvonar::ProgressFn&, std::uint32_t*)>& rewrite,
                         bool showSplash);
   // Fill (markers to texts) or return (texts to markers) with codetype.dat.
   void RewriteWithCodeTypes(bool fill);

@@ -1,21 +1,25 @@
 // The Abonents menu's commands on the abonents book: the book dialog, the
 // numbers without a name added to the book from the table or from the
 // result list (after which the number filter's list is the book's numbers),
-// and the book's names filled into the result list.
+// and the book's names filled into the records or into the result list.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QTreeView>
 
 #include "app/MainForm.h"
+#include "base/TextFile.h"
 #include "books/AbonentsBook.h"
 #include "books/AbonentsBookForm.h"
 #include "books/NoNameNumbers.h"
 #include "import/NameValueList.h"
+#include "store/DetalTable.h"
 #include "store/Table.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
+#include "ui/SplashForm.h"
 #include "ui/TableGridModel.h"
 
 using namespace zvonar;
@@ -39,8 +43,10 @@ void TMainForm::mnAddNoNameNumbersToAbonBookClick() {
   Status s;
   {
     BusyCursorScope busy;
+    SplashScope splash(settings_.showSplash);
+    if (CurrentSplash() != nullptr) splash.SetStage(1, 1);
     gridModel_->Detach();
-    s = CollectNoNamesFromTable(table_.get(), &collector);
+    s = CollectNoNamesFromTable(table_.get(), &collector, splash.Progress());
     gridModel_->Attach(table_.get());
   }
   if (!s.ok()) {
@@ -56,6 +62,23 @@ void TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick() {
   NoNameCollector collector(&book, RulesOf(settings_, NoNameText));
   CollectNoNamesFromRows(lvFilterModel->Rows(), &collector);
   AddNoNameLines(collector.Lines());
+}
+
+void TMainForm::mnFillNumberAbonentsClick() {
+  if (!FileExists(AbonentsBookPath(programDir_)) || !table_->IsOpen()) return;
+  const NameValueList book = LoadAbonentsBookLines();
+  // The run goes in date order when the filter would use it; afterwards the
+  // table is back in file order.
+  const bool dateOrder = settings_.forceDateIndex || chkbFilterDate->isChecked();
+  if (dateOrder) (void)table_->SetActiveIndex(kDateTimeIndex);
+  RewriteRecords(
+      [&](const ProgressFn& progress, std::uint32_t* changed) {
+        return FillNamesInTable(table_.get(), book, settings_.phoneCodeTown, settings_.modePhoneCode, progress,
+                                changed);
+      },
+      settings_.showSplash);
+  if (dateOrder) (void)table_->SetActiveIndex("");
+  gridModel_->Reset();
 }
 
 void TMainForm::mnFillNumberAbonentsFilterClick() {

@@ -37,7 +37,7 @@ void TMainForm::mnCodesTypesClick() {
   RefreshCodeTypeBoxes();
 }
 
-void TMainForm::RewriteCodeTypes(const std::function<Status(const ProgressFn&, std::uint32_t*)>& rewrite,
+void TMainForm::RewriteRecords(const std::function<Status(const ProgressFn&, std::uint32_t*)>& rewrite,
                                  bool showSplash) {
   Status s;
   {
@@ -68,7 +68,7 @@ void TMainForm::RewriteWithCodeTypes(bool fill) {
   if (!read.ok()) return prompts_->ShowError(QString::fromStdString(read.message()));
   if (rows.empty() || !table_->IsOpen()) return;
   // Only the fill shows the splash.
-  RewriteCodeTypes(
+  RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* changed) {
         return fill ? FillCodes(table_.get(), rows, progress, changed)
                     : ReturnCodes(table_.get(), rows, progress, changed);
@@ -95,7 +95,7 @@ void TMainForm::mnChangeCodesTypesClick() {
   QString error;
   if (!FromQt(findText, &find, &error) || !FromQt(replaceText, &replace, &error)) return prompts_->ShowError(error);
   const CodeTypeField field = mode == 0 ? CodeTypeField::Code : CodeTypeField::Type;
-  RewriteCodeTypes(
+  RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* changed) {
         return ChangeCodeType(table_.get(), field, find, replace, progress, changed);
       },

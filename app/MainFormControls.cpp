@@ -54,6 +54,7 @@ void TMainForm::ConnectHandlers() {
   on(mnAddNoNameNumbersToAbonBook, &QAction::triggered, &TMainForm::mnAddNoNameNumbersToAbonBookClick);
   on(mnAddNoNameNumbersToAbonBookFromFilter, &QAction::triggered,
      &TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick);
+  on(mnFillNumberAbonents, &QAction::triggered, &TMainForm::mnFillNumberAbonentsClick);
   on(mnFillNumberAbonentsFilter, &QAction::triggered, &TMainForm::mnFillNumberAbonentsFilterClick);
   on(mnSettings, &QAction::triggered, &TMainForm::mnSettingsClick);
   on(mnServicesID, &QAction::triggered, &TMainForm::mnServicesIDClick);

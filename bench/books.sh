@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# bench/books.sh [--records N]: filling the Code and Type markers of the
-# generated records (default 1,000,000; 40 codes) with their texts from a
-# codetype.dat of 40 lines, through zvonar-cli fill-codes, next to SQLite
-# doing the same UPDATE with a join on the same rows. Prints "name value
-# unit" and "name_vs_sqlite ratio" lines, and the fill's peak memory.
+# bench/books.sh [--records N]: over the generated records (default
+# 1,000,000), filling the Abonent names from a book of 10,000 numbers
+# through zvonar-cli fill-names, and the Code and Type markers (40 codes)
+# with their texts from a codetype.dat of 40 lines through fill-codes, each
+# next to SQLite doing the same UPDATE with a join on the same rows. Prints
+# "name value unit" and "name_vs_sqlite ratio" lines, and each fill's peak
+# memory.
 # Run through bench/run.sh, which sets ZVONAR_BENCH_BIN.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -15,31 +17,57 @@ make_workdir
 
 load_generated "$records"
 
+# timed_cli NAME ARGS...: runs zvonar-cli ARGS over the table, printing the
+# peak memory, and sets $ours to its seconds.
+timed_cli() {
+  local name=$1 start
+  shift
+  start=$(now)
+  if command -v /usr/bin/time >/dev/null; then
+    /usr/bin/time -f '%M' -o "$work/rss" "$bin/cli/zvonar-cli" --dir "$work/table" "$@" >/dev/null
+    echo "${name}_peak_memory $(awk '{ printf "%.1f", $1 / 1024 }' "$work/rss") MB"
+  else
+    "$bin/cli/zvonar-cli" --dir "$work/table" "$@" >/dev/null
+  fi
+  ours=$(elapsed "$start" "$(now)")
+  echo "$name $ours s"
+}
+
+# The book: every 50th record's number, up to 10,000 of them.
+awk -F'\t' 'NR % 50 == 0 && n < 10000 && !seen[$3]++ { n++; print $3 "\tName " n }' "$work/bills.tsv" \
+  >"$work/book.tsv"
+{ printf '[Abonents]\r\n'; awk -F'\t' '{ printf "%s=%s\r\n", $1, $2 }' "$work/book.tsv"; } \
+  >"$work/table/abonents.dat"
+echo "book_entries $(wc -l <"$work/book.tsv") entries"
+
+# sqlite_join_update NAME TABLE TSV SET: loads TSV (key, text) into a new
+# SQLite table TABLE(k, v), times "UPDATE detal SET SET" and prints SQLite's
+# time and the ratio of $ours to it.
+sqlite_join_update() {
+  local theirs
+  theirs=$(sqlite3 "$work/bills.db" <<SQL | sqlite_time
+CREATE TABLE $2(k TEXT PRIMARY KEY, v TEXT);
+.mode tabs
+.import $3 $2
+.timer on
+UPDATE detal SET $4;
+SQL
+)
+  echo "sqlite_$1 $theirs s"
+  echo "${1}_vs_sqlite $(ratio "$ours" "$theirs") ratio"
+}
+
+timed_cli fill_names fill-names
+sqlite_join_update fill_names book "$work/book.tsv" \
+  "abonent = coalesce((SELECT v FROM book WHERE k = detal.number), abonent)"
+
 : >"$work/codetype.tsv"
 for i in $(seq 0 39); do
   printf '%s=Service %s\r\n' "$i" "$i" >>"$work/table/codetype.dat"
   printf '%s\tService %s\n' "$i" "$i" >>"$work/codetype.tsv"
 done
 
-start=$(now)
-if command -v /usr/bin/time >/dev/null; then
-  /usr/bin/time -f '%M' -o "$work/rss" "$bin/cli/zvonar-cli" --dir "$work/table" fill-codes >/dev/null
-  echo "fill_codes_peak_memory $(awk '{ printf "%.1f", $1 / 1024 }' "$work/rss") MB"
-else
-  "$bin/cli/zvonar-cli" --dir "$work/table" fill-codes >/dev/null
-fi
-ours=$(elapsed "$start" "$(now)")
-echo "fill_codes $ours s"
-
-theirs=$(sqlite3 "$work/bills.db" <<SQL | sqlite_time
-CREATE TABLE codetype(marker TEXT PRIMARY KEY, indication TEXT);
-.mode tabs
-.import $work/codetype.tsv codetype
-.timer on
-UPDATE detal SET
-  code = coalesce((SELECT indication FROM codetype WHERE marker = detal.code), code),
-  type = coalesce((SELECT indication FROM codetype WHERE marker = detal.type), type);
-SQL
-)
-echo "sqlite_fill_codes $theirs s"
-echo "fill_codes_vs_sqlite $(ratio "$ours" "$theirs") ratio"
+timed_cli fill_codes fill-codes
+sqlite_join_update fill_codes codetype "$work/codetype.tsv" \
+  "code = coalesce((SELECT v FROM codetype WHERE k = detal.code), code),
+   type = coalesce((SELECT v FROM codetype WHERE k = detal.type), type)"

@@ -22,10 +22,10 @@ FirstRowIndex IndexRows(const std::vector<CodeTypeRow>& rows, std::string CodeTy
 }
 
 // The new text of a non-empty field text, or null to leave it.
-using NewTextFn = std::function<const std::string*(const std::string& text)>;
+using NewTextFn = std::function<const std::string*(std::string_view text)>;
 
-// Walks every record holding the table exclusively and rewrites Code and
-// Type as `newText` says; only records whose text differs are written.
+// Rewrites the named fields of every record as `newText` says, holding the
+// table exclusively; only records whose text differs are written.
 Status RewriteRecords(Table* table, const std::vector<std::string_view>& names, const NewTextFn& newText,
                       const ProgressFn& progress, std::uint32_t* changed) {
   *changed = 0;
@@ -35,33 +35,13 @@ Status RewriteRecords(Table* table, const std::vector<std::string_view>& names, 
     fields.push_back(table->FieldIndex(name));
     if (fields.back() < 0) return Status::Invalid(table->path() + " has no field " + std::string(name));
   }
-  Status s = table->BeginChanges();
-  if (!s.ok()) return s;
-  const std::uint32_t total = table->RecordCount();
-  std::uint32_t done = 0;
-  for (s = table->First(); s.ok() && !table->Eof(); s = table->Next()) {
-    bool edited = false;
-    for (int f : fields) {
-      const std::string text = table->FieldText(f);
-      if (text.empty()) continue;
-      const std::string* to = newText(text);
-      if (to == nullptr || *to == text) continue;
-      if (!edited) s = table->Edit();
-      edited = true;
-      if (s.ok()) s = table->SetFieldText(f, *to);
-      if (!s.ok()) break;
+  const FieldRewriteFn rewrite = [&](FieldRewrite& record) {
+    for (std::size_t k = 0; k < record.texts.size(); ++k) {
+      if (record.texts[k].empty()) continue;
+      if (const std::string* to = newText(record.texts[k])) record.store[k] = *to;
     }
-    if (!s.ok()) break;
-    if (edited) ++*changed;
-    ++done;
-    if (progress) progress(done, total);
-  }
-  if (!s.ok()) {
-    if (table->State() != EditState::Browse) table->Cancel();
-    (void)table->EndChanges();
-    return s;
-  }
-  return table->EndChanges();
+  };
+  return table->RewriteFields(fields, rewrite, progress, changed);
 }
 
 const std::vector<std::string_view> kCodeAndType = {"Code", "Type"};
@@ -113,7 +93,7 @@ std::string CodeTypeKey(std::string_view text) {
 Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
                  std::uint32_t* changed) {
   const FirstRowIndex byMarker = IndexRows(rows, &CodeTypeRow::marker);
-  const NewTextFn fill = [&](const std::string& text) -> const std::string* {
+  const NewTextFn fill = [&](std::string_view text) -> const std::string* {
     const auto found = byMarker.find(LowerCharsRu(CodeTypeKey(text)));
     if (found == byMarker.end() || rows[found->second].indication.empty()) return nullptr;
     return &rows[found->second].indication;
@@ -124,7 +104,7 @@ Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const Progr
 Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
                    std::uint32_t* changed) {
   const FirstRowIndex byIndication = IndexRows(rows, &CodeTypeRow::indication);
-  const NewTextFn back = [&](const std::string& text) -> const std::string* {
+  const NewTextFn back = [&](std::string_view text) -> const std::string* {
     const auto found = byIndication.find(LowerCharsRu(text));
     return found == byIndication.end() ? nullptr : &rows[found->second].marker;
   };
@@ -136,7 +116,7 @@ Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, 
   *changed = 0;
   if (find.empty() || replace.empty()) return Status::Ok();
   const std::string to(replace);
-  const NewTextFn change = [&](const std::string& text) -> const std::string* { return text == find ? &to : nullptr; };
+  const NewTextFn change = [&](std::string_view text) -> const std::string* { return text == find ? &to : nullptr; };
   return RewriteRecords(table, {field == CodeTypeField::Code ? "Code" : "Type"}, change, progress, changed);
 }
 

@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kLongNumberLength = 8;
 constexpr int kNumberField = 2;
 constexpr int kAbonentField = 3;
+constexpr std::uint32_t kProgressStep = 4096;  // records between progress calls
 
 }  // namespace
 
@@ -35,11 +36,14 @@ void NoNameCollector::Offer(std::string_view number, std::string_view name) {
   lines_.push_back(std::move(line));
 }
 
-Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector) {
+Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector, const ProgressFn& progress) {
   if (!table->IsOpen()) return Status::Ok();
+  const std::uint32_t total = table->RecordCount();
+  std::uint32_t done = 0;
   Status s = table->First();
   while (s.ok() && !table->Eof()) {
     collector->Offer(table->FieldText(kNumberField), table->FieldText(kAbonentField));
+    if (progress && (++done % kProgressStep == 0 || done == total)) progress(done, total);
     s = table->Next();
   }
   return s;
@@ -72,6 +76,18 @@ std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, s
   }
   *filled = std::move(out);
   return changed;
+}
+
+Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
+                        const ProgressFn& progress, std::uint32_t* changed) {
+  *changed = 0;
+  if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
+  std::string name;  // the text the rewrite stores, kept until it is encoded
+  const FieldRewriteFn fill = [&](FieldRewrite& record) {
+    name = FindAbonentName(record.texts[0], townCode, mode, book);
+    if (!name.empty()) record.store[1] = name;
+  };
+  return table->RewriteFields({kNumberField, kAbonentField}, fill, progress, changed);
 }
 
 }  // namespace zvonar

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/Progress.h"
 #include "base/Status.h"
 #include "import/NameValueList.h"
 
@@ -49,7 +50,8 @@ class NoNameCollector {
 };
 
 // Offers every record of the open table (fields Number and Abonent).
-Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector);
+// `progress` (may be empty) gets the records done and the record count.
+Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector, const ProgressFn& progress = {});
 // Offers every row of the result list (columns Number and Abonent).
 void CollectNoNamesFromRows(const ResultRows& rows, NoNameCollector* collector);
 
@@ -65,5 +67,12 @@ Status AddNoNameLines(const std::string& path, const std::vector<std::string>& l
 // not name keeps its name. Returns how many rows changed.
 std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, std::string_view townCode, int mode,
                             ResultRows* filled);
+
+// Stores into the Abonent field of every record the name `book` gives its
+// Number; a record the book does not name keeps its stored name. The table
+// is held exclusively while it is written. `changed` counts the records
+// whose name changed.
+Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
+                        const ProgressFn& progress, std::uint32_t* changed);
 
 }  // namespace zvonar

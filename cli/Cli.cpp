@@ -31,6 +31,7 @@ const std::map<std::string, CommandFn>& Commands() {
       {"stat", RunStat},
       {"counts", RunCounts},
       {"reindex", RunReindex},
+      {"fill-names", RunFillNames},
       {"fill-codes", RunFillCodes},
       {"return-codes", RunReturnCodes},
       {"change-code", RunChangeCode},

@@ -1,11 +1,14 @@
-// zvonar-cli fill-codes, return-codes and change-code: the codes/types
-// commands of the window over the table of the data directory, through the
-// same code. Each prints how many records it changed; the table is held
-// exclusively while it is written.
+// zvonar-cli fill-names, fill-codes, return-codes and change-code: the
+// window's commands that rewrite fields of every record of the table of the
+// data directory, through the same code. Each prints how many records it
+// changed; the table is held exclusively while it is written.
 #include <functional>
 
 #include "base/Cp1251.h"
+#include "base/TextFile.h"
+#include "books/AbonentsBook.h"
 #include "books/CodesTypes.h"
+#include "books/NoNameNumbers.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "config/MainSettings.h"
@@ -15,13 +18,13 @@ namespace zvonar {
 namespace {
 
 // Opens the table for writing, runs `command` over it and reports the count.
-int RunOverTable(CliContext& c, const std::function<Status(Table*, std::uint32_t*)>& command) {
+int RunOverTable(CliContext& c, const std::function<Status(Table*, const MainSettings&, std::uint32_t*)>& command) {
   MainSettings settings;
   Table table;
   Status s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
   std::uint32_t changed = 0;
-  if (s.ok()) s = command(&table, &changed);
+  if (s.ok()) s = command(&table, settings, &changed);
   const Status closed = table.Close();
   if (s.ok()) s = closed;
   if (!s.ok()) return Fail(c, s.message());
@@ -40,10 +43,28 @@ int RunWithCodeTypes(CliContext& c,
     c.out << "0 records changed\n";
     return kExitOk;
   }
-  return RunOverTable(c, [&](Table* table, std::uint32_t* changed) { return command(table, rows, {}, changed); });
+  return RunOverTable(
+      c, [&](Table* table, const MainSettings&, std::uint32_t* changed) { return command(table, rows, {}, changed); });
 }
 
 }  // namespace
+
+int RunFillNames(CliContext& c) {
+  if (!c.args.empty()) return kExitUsage;
+  const std::string bookPath = AbonentsBookPath(c.dataDir);
+  // Without abonents.dat nothing changes, and the table is not touched.
+  if (!FileExists(bookPath)) {
+    c.out << "0 records changed\n";
+    return kExitOk;
+  }
+  std::vector<std::string> lines;
+  const Status s = ReadTextLines(bookPath, &lines);
+  if (!s.ok()) return Fail(c, s.message());
+  const NameValueList book = NameValueList::FromLines(std::move(lines));
+  return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed) {
+    return FillNamesInTable(table, book, settings.phoneCodeTown, settings.modePhoneCode, {}, changed);
+  });
+}
 
 int RunFillCodes(CliContext& c) {
   return RunWithCodeTypes(c, FillCodes);
@@ -61,7 +82,7 @@ int RunChangeCode(CliContext& c) {
   if (s.ok()) s = Utf8ToCp1251(c.args[3], &replace);
   if (!s.ok()) return Fail(c, s.message());
   if (find.empty() || replace.empty()) return Fail(c, "the text to find and the replacement must not be empty");
-  return RunOverTable(c, [&](Table* table, std::uint32_t* changed) {
+  return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed) {
     return ChangeCodeType(table, field, find, replace, {}, changed);
   });
 }

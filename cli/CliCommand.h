@@ -45,6 +45,7 @@ int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);
 int RunCounts(CliContext& c);
 // The codes/types commands (CliCodes.cpp).
+int RunFillNames(CliContext& c);
 int RunFillCodes(CliContext& c);
 int RunReturnCodes(CliContext& c);
 int RunChangeCode(CliContext& c);

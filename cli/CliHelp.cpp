@@ -83,6 +83,14 @@ const std::vector<CommandHelp>& Helps() {
        "rebuild the index file Tellura.MDX",
        "Rebuild the index file Tellura.MDX from the records of Tellura.dbf, after the index was lost or damaged.",
        {}},
+      {"fill-names",
+       "fill-names",
+       "write the abonents book's names into the Abonent field of every record",
+       "Store into the Abonent field of every record the name abonents.dat gives its Number, as the window's Fill "
+       "Number Abonent does: the number as it stands first, and with modePhoneCode 1 also with PhoneCodeTown in "
+       "front of a short town number and with 7, +7 or 8 before the last ten digits. A record the book does not "
+       "name keeps its name; without abonents.dat nothing changes. Prints how many records changed.",
+       {}},
       {"fill-codes",
        "fill-codes",
        "replace the Code and Type markers by their texts from codetype.dat",

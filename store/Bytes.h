@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
+#include <string_view>
 
 namespace zvonar {
 
@@ -18,6 +20,19 @@ inline std::uint16_t GetU16(const char* p) {
 }
 inline std::uint32_t GetU32(const char* p) {
   return GetLe(p, 4);
+}
+
+// The text of a character field: its bytes without the trailing blanks (or
+// NULs) that pad it to its width.
+inline std::string_view TrimmedField(const char* field, std::size_t width) {
+  std::size_t n = width;
+  constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+  for (std::uint64_t word = 0; n >= 8; n -= 8) {  // wide fields are mostly padding
+    std::memcpy(&word, field + n - 8, 8);
+    if (word != kBlanks) break;
+  }
+  while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
+  return std::string_view(field, n);
 }
 
 inline void PutLe(std::uint64_t v, char* p, int size) {

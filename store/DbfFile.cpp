@@ -277,6 +277,12 @@ Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
   return s;
 }
 
+Status DbfFile::WriteRecords(std::uint32_t first, std::uint32_t count, const char* records) {
+  if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
+  cache_.clear();  // cheaper to read again than to patch block by block
+  return PWrite(RecordOffset(first), records, std::size_t{count} * recordLength_);
+}
+
 Status DbfFile::AppendRecords(const char* records, std::uint32_t count) {
   if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
   if (std::uint64_t{count_} + pending_ + count > UINT32_MAX)

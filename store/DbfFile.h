@@ -67,6 +67,8 @@ class DbfFile {
   Status ReadRecords(std::uint32_t first, std::uint32_t count, char* out);
   // Overwrites record `recno` in place.
   Status WriteRecord(std::uint32_t recno, const char* record);
+  // Overwrites `count` records from `first` on in place, in one write.
+  Status WriteRecords(std::uint32_t first, std::uint32_t count, const char* records);
 
   // Writes whole records after the last one, not yet counted in the header.
   Status AppendRecords(const char* records, std::uint32_t count);

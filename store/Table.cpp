@@ -436,14 +436,7 @@ std::string Table::FieldText(int i) const {
   const char* field = (state_ == EditState::Browse ? current_.data() : edit_.data()) + dbf_.FieldOffset(i);
   if (Field(i).type == FieldType::DateTime)
     return IsValidDateTimeField(field) ? FormatDateTimeText(DecodeDateTimeField(field)) : std::string();
-  std::size_t n = static_cast<std::size_t>(Field(i).width);
-  constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
-  for (std::uint64_t word = 0; n >= 8; n -= 8) {  // wide fields are mostly padding
-    std::memcpy(&word, field + n - 8, 8);
-    if (word != kBlanks) break;
-  }
-  while (n > 0 && (field[n - 1] == ' ' || field[n - 1] == '\0')) --n;
-  return std::string(field, n);
+  return std::string(TrimmedField(field, static_cast<std::size_t>(Field(i).width)));
 }
 
 bool Table::FieldDamaged(int i) const {

@@ -21,10 +21,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/Progress.h"
 #include "base/Status.h"
 #include "store/DbfFile.h"
 #include "store/TableLock.h"
@@ -62,6 +65,16 @@ struct OpenNotes {
 };
 
 enum class EditState { Browse, Edit, Append };
+
+// One record as a field rewrite sees it: the texts of the chosen character
+// fields (as FieldText gives them, valid for the call only) and, per field,
+// the text to store instead; left empty, the field stays as it is.
+struct FieldRewrite {
+  std::uint32_t recno = 0;
+  std::vector<std::string_view> texts;
+  std::vector<std::optional<std::string_view>> store;
+};
+using FieldRewriteFn = std::function<void(FieldRewrite& record)>;
 
 class Table {
  public:
@@ -197,6 +210,17 @@ class Table {
   // Posts a pending edit and lets the lock go back to shared; returns the
   // post's failure.
   Status EndChanges();
+
+  // Rewrites character fields of every live record, in file order: reads
+  // the records a block at a time, lets `rewrite` decide each record's new
+  // texts and writes back only the records that change, each record whole.
+  // Holds the table exclusively for the whole run (or inside BeginChanges).
+  // Texts are cut to the field width. An index tag over a rewritten field
+  // is brought up to date. `changed` counts the records written; `progress`
+  // (may be empty) gets the records passed and the file's record count
+  // after each block.
+  Status RewriteFields(const std::vector<int>& fields, const FieldRewriteFn& rewrite, const ProgressFn& progress,
+                       std::uint32_t* changed);
 
   // Records the last bulk append committed.
   std::uint32_t LastAppended() const { return lastAppended_; }

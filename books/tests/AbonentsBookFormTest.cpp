@@ -3,6 +3,7 @@
 // scripted; checked against the list shown and the file written.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -417,8 +418,18 @@ class AbonentsBookFormTest : public QObject {
     // The book's names into the result list; the table keeps its records.
     main->mnFillNumberAbonentsFilter->trigger();
     QCOMPARE(main->lvFilterModel->Rows().Cell(0, 3), std::string_view("NoName"));
+    // And into the records, under the splash; a number the book lacks keeps
+    // its empty name.
+    main->chkbFilterDate->setChecked(true);
+    main->mnFillNumberAbonents->trigger();
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     main->close();
+    Table table;
+    std::string warning;
+    QVERIFY(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+    std::vector<std::string> names;
+    for (table.First(); !table.Eof(); table.Next()) names.push_back(table.FieldText(kAbonentField));
+    QCOMPARE(names, (std::vector<std::string>{"NoName", "NoName", "Known", ""}));
   }
 };
 

@@ -4,6 +4,8 @@
 #include "base/tests/TestSupport.h"
 #include "books/AbonentsBook.h"
 #include "books/NoNameNumbers.h"
+#include "books/tests/KillRewrite.h"
+#include "store/DetalTable.h"
 
 namespace zvonar {
 namespace {
@@ -76,6 +78,86 @@ TEST(FillNamesInRows, NamedRowsTakeTheBooksNameOthersKeepTheirs) {
   EXPECT_EQ("79001", filled.Cell(2, 0));
   EXPECT_EQ(1u, FillNamesInRows(rows, book, "495", 0, &filled));  // only exact numbers
   EXPECT_EQ("", filled.Cell(0, 3));
+}
+
+// A detalization table in `dir` with one record per number/name pair.
+void MakeTable(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& numberNames) {
+  Table table;
+  std::string warning;
+  ASSERT_TRUE(OpenDetalTable(dir, "dbf", kDefaultDetalWidths, &table, &warning).ok());
+  ASSERT_TRUE(table.BeginBulkAppend().ok());
+  for (const auto& [number, name] : numberNames) {
+    std::vector<std::string> texts(kDetalFieldCount);
+    texts[kOwnerField] = "owner";
+    texts[kDateTimeField] = "2024.03.01 10:00:00";
+    texts[kNumberField] = number;
+    texts[kAbonentField] = name;
+    ASSERT_TRUE(table.BulkAppend(texts).ok());
+  }
+  ASSERT_TRUE(table.EndBulkAppend().ok());
+}
+
+std::vector<std::string> NamesIn(Table* table) {
+  std::vector<std::string> names;
+  for (table->First(); !table->Eof(); table->Next()) names.push_back(table->FieldText(kAbonentField));
+  return names;
+}
+
+TEST(FillNamesInTable, RecordsTakeTheBooksNameUnderAnySpellingOthersKeepTheirs) {
+  TempDir dir;
+  MakeTable(dir.path(),
+            {{"89161234567", ""}, {"79031112233", "Old"}, {"2345678", ""}, {"79265554433", "Kept"}, {"", "Empty"}});
+  const NameValueList book =
+      NameValueList::FromLines({"[Abonents]", "79161234567=Anna", "79031112233=Boris", "+74952345678=Town"});
+  Table table;
+  std::string warning;
+  ASSERT_TRUE(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+  std::uint32_t changed = 0;
+  ASSERT_TRUE(FillNamesInTable(&table, book, "495", 0, {}, &changed).ok());
+  EXPECT_EQ(1u, changed);  // only the exact number
+  EXPECT_EQ((std::vector<std::string>{"", "Boris", "", "Kept", "Empty"}), NamesIn(&table));
+  ASSERT_TRUE(FillNamesInTable(&table, book, "+7495", 1, {}, &changed).ok());
+  EXPECT_EQ(2u, changed);
+  EXPECT_EQ((std::vector<std::string>{"Anna", "Boris", "Town", "Kept", "Empty"}), NamesIn(&table));
+  ASSERT_TRUE(FillNamesInTable(&table, book, "+7495", 1, {}, &changed).ok());
+  EXPECT_EQ(0u, changed);  // a second fill finds every name in place
+  ASSERT_TRUE(table.Close().ok());
+  EXPECT_EQ(StatusKind::InvalidInput, FillNamesInTable(&table, book, "", 0, {}, &changed).kind());
+}
+
+// A fill killed at any moment leaves every record whole: each name is the
+// one it had or one of the books' names, never a mix, and no record is lost.
+TEST(FillNamesInTable, AKilledFillLeavesEveryRecordWhole) {
+  constexpr int kRecords = 30000, kNumbers = 500;
+  TempDir dir;
+  std::vector<std::pair<std::string, std::string>> records;
+  for (int i = 0; i < kRecords; ++i) records.emplace_back(std::to_string(79000000000LL + i % kNumbers), "");
+  MakeTable(dir.path(), records);
+  std::vector<std::string> short_, long_;
+  for (int i = 0; i < kNumbers; ++i) {
+    const std::string number = std::to_string(79000000000LL + i);
+    short_.push_back(number + "=N" + std::to_string(i));
+    long_.push_back(number + "=A much longer name " + std::to_string(i));
+  }
+  const NameValueList books[2] = {NameValueList::FromLines(short_), NameValueList::FromLines(long_)};
+  for (int round = 0; round < 3; ++round) {
+    std::uint32_t changed = 0;
+    ASSERT_TRUE(testing::KillWhileRewriting(
+        dir.path(),  // one book, then the other
+        [&](Table* table, int pass) { return FillNamesInTable(table, books[pass % 2], "", 0, {}, &changed); },
+        std::chrono::milliseconds(40 + 50 * round)));
+
+    Table table;
+    std::string warning;
+    ASSERT_TRUE(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+    const std::vector<std::string> names = NamesIn(&table);
+    ASSERT_EQ(static_cast<std::size_t>(kRecords), names.size());
+    for (int i = 0; i < kRecords; ++i) {
+      const std::string n = std::to_string(i % kNumbers);
+      const std::string& name = names[i];
+      ASSERT_TRUE(name.empty() || name == "N" + n || name == "A much longer name " + n) << i << ": " << name;
+    }
+  }
 }
 
 }  // namespace

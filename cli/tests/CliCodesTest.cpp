@@ -20,7 +20,9 @@ class CliCodesTest : public testing::CliTableTest {
  protected:
   CliCodesTest() : CliTableTest(kRecords) {}
   // Code and Type of each record, "code/type" joined by blanks.
-  std::string CodeTypes() {
+  std::string CodeTypes() { return Cells(4, 5); }
+  // Two cells of each record, "a/b" joined by blanks.
+  std::string Cells(std::size_t a, std::size_t b) {
     const auto dump = Cli({"dump"});
     std::string all;
     std::size_t line = 0;
@@ -30,7 +32,7 @@ class CliCodesTest : public testing::CliTableTest {
       std::size_t cell = line;
       for (std::size_t tab; (tab = dump.out.find('\t', cell)) < end; cell = tab + 1)
         cells.push_back(dump.out.substr(cell, tab - cell));
-      all += (all.empty() ? "" : " ") + cells[4] + "/" + cells[5];
+      all += (all.empty() ? "" : " ") + cells[a] + "/" + cells[b];
       line = end + 1;
     }
     return all;
@@ -55,6 +57,23 @@ TEST_F(CliCodesTest, FillAndReturnCountTheRecordsChanged) {
   EXPECT_EQ(2, Cli({"fill-codes", "extra"}).code);
 }
 
+TEST_F(CliCodesTest, FillNamesWritesTheBooksNamesIntoTheRecords) {
+  const auto none = Cli({"fill-names"});  // no abonents.dat
+  EXPECT_EQ(0, none.code) << none.err;
+  EXPECT_EQ("0 records changed\n", none.out);
+  EXPECT_EQ(0, Cli({"book", "set", "89031112233", "Анна"}).code);
+  const auto exact = Cli({"fill-names"});  // modePhoneCode 0: only the number as it stands
+  EXPECT_EQ(0, exact.code) << exact.err;
+  EXPECT_EQ("0 records changed\n", exact.out);
+  testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nmodePhoneCode=1\r\n");
+  const auto fill = Cli({"fill-names"});
+  EXPECT_EQ(0, fill.code) << fill.err;
+  EXPECT_EQ("2 records changed\n", fill.out);
+  EXPECT_EQ("79031112233/Анна 79031112233/Анна 79265554433/", Cells(2, 3));
+  EXPECT_EQ("0 records changed\n", Cli({"fill-names"}).out);
+  EXPECT_EQ(2, Cli({"fill-names", "extra"}).code);
+}
+
 TEST_F(CliCodesTest, ChangeCodeMatchesExactly) {
   const auto type = Cli({"change-code", "--field", "Type", "sms", "Текст"});
   EXPECT_EQ(0, type.code) << type.err;
@@ -75,7 +94,7 @@ TEST_F(CliCodesTest, ChangeCodeMatchesExactly) {
 }
 
 TEST_F(CliCodesTest, HelpNamesTheCommands) {
-  for (const char* command : {"fill-codes", "return-codes", "change-code"}) {
+  for (const char* command : {"fill-names", "fill-codes", "return-codes", "change-code"}) {
     const auto help = RunArgs({"help", command});
     EXPECT_EQ(0, help.code) << command;
     EXPECT_NE(std::string::npos, help.out.find(command));

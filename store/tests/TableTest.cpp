@@ -151,6 +151,46 @@ TEST_F(TableTest, EditMovesTheRecordInEveryOrder) {
   EXPECT_EQ("zed|2024.01.01 01:00:00|third", ReadAll(table_)[1]);
 }
 
+// The block rewrite of fill commands: live records only, texts cut to the
+// width, records that keep their bytes not counted, an index tag over a
+// rewritten field in step, and new texts that view the record's own bytes.
+TEST_F(TableTest, RewriteFieldsChangesLiveRecordsAndKeepsTheirOrders) {
+  AddSample();
+  ASSERT_TRUE(table_.GoToPosition(1).ok());
+  ASSERT_TRUE(table_.Delete().ok());  // alice, third
+  const int name = table_.FieldIndex("name"), note = table_.FieldIndex("note");
+  std::vector<std::uint32_t> seen;
+  std::uint32_t changed = 0;
+  // Name and note swap places; the record whose note is "first" keeps both.
+  const FieldRewriteFn swap = [&](FieldRewrite& record) {
+    seen.push_back(record.recno);
+    if (record.texts[1] == "first") return;
+    record.store[0] = record.texts[1];
+    record.store[1] = record.texts[0];
+  };
+  std::int64_t lastDone = 0;
+  ASSERT_TRUE(table_
+                  .RewriteFields(
+                      {name, note}, swap, [&](std::int64_t done, std::int64_t) { lastDone = done; }, &changed)
+                  .ok());
+  EXPECT_EQ((std::vector<std::uint32_t>{1, 3, 4}), seen);
+  EXPECT_EQ(4, lastDone);
+  EXPECT_EQ(2u, changed);
+  const Lines want = {"second|2024.03.02 10:00:00|bob", "bob|2024.03.01 08:15:00|first",
+                      "zeroth|2024.02.28 23:59:59|alice"};
+  EXPECT_EQ(want, ReadAll(table_));
+  EXPECT_EQ((Lines{want[1], want[0], want[2]}), ReadAll(table_, "NAME"));
+  Reopen();
+  EXPECT_EQ(want, ReadAll(table_));
+  EXPECT_EQ((Lines{want[1], want[0], want[2]}), ReadAll(table_, "NAME"));
+
+  const FieldRewriteFn same = [](FieldRewrite& record) { record.store[0] = record.texts[0]; };
+  ASSERT_TRUE(table_.RewriteFields({note}, same, {}, &changed).ok());
+  EXPECT_EQ(0u, changed);
+  EXPECT_EQ(StatusKind::InvalidInput, table_.RewriteFields({table_.FieldIndex("when")}, same, {}, &changed).kind());
+  EXPECT_EQ(StatusKind::InvalidInput, table_.RewriteFields({7}, same, {}, &changed).kind());
+}
+
 TEST_F(TableTest, DeletedRecordsAreNeitherShownNorCounted) {
   AddSample();
   ASSERT_TRUE(table_.GoToPosition(1).ok());
