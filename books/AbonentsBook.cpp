@@ -13,6 +13,7 @@
 #include <unordered_set>
 
 #include "base/TextFile.h"
+#include "base/UpdateLock.h"
 #include "config/FileStamp.h"
 #include "config/IniFile.h"
 #include "import/TextUtils.h"
@@ -107,8 +108,10 @@ Status SaveAbonent(const std::string& path, std::string_view oldNumber, std::str
   if (!fault.empty()) return Status::Invalid(fault);
   SaveAbonentOutcome result;
   result.stored = {std::string(TrimBlanks(number)), std::string(TrimBlanks(name))};
+  UpdateLock lock;
+  Status s = lock.Acquire(path);
   IniFile ini;
-  Status s = LoadStamped(path, &ini);
+  if (s.ok()) s = LoadStamped(path, &ini);
   if (!s.ok()) return s;
   const std::string old(TrimBlanks(oldNumber));
   if (!old.empty() && !ini.DeleteKey(kAbonentsSection, old)) result.oldMissing = true;
@@ -123,8 +126,10 @@ Status SaveAbonent(const std::string& path, std::string_view oldNumber, std::str
 }
 
 Status SaveAbonents(const std::string& path, const std::vector<AbonentEntry>& entries, std::vector<std::string>* keys) {
+  UpdateLock lock;
+  Status s = entries.empty() ? Status::Ok() : lock.Acquire(path);
   IniFile ini;
-  Status s = entries.empty() ? IniFile::Load(path, &ini) : LoadStamped(path, &ini);
+  if (s.ok()) s = entries.empty() ? IniFile::Load(path, &ini) : LoadStamped(path, &ini);
   if (!s.ok()) return s;
   for (const AbonentEntry& e : entries)
     if (AbonentEntryFault(e.number, e.name).empty())
@@ -136,8 +141,10 @@ Status SaveAbonents(const std::string& path, const std::vector<AbonentEntry>& en
 
 Status DeleteAbonent(const std::string& path, std::string_view number, bool* found) {
   *found = false;
+  UpdateLock lock;
+  Status s = lock.Acquire(path);
   IniFile ini;
-  Status s = LoadStamped(path, &ini);
+  if (s.ok()) s = LoadStamped(path, &ini);
   if (!s.ok()) return s;
   if (!ini.DeleteKey(kAbonentsSection, TrimBlanks(number))) return Status::Ok();
   s = ini.Save(path);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -173,6 +174,36 @@ TEST(DeleteAbonent, RemovesOnlyThatLine) {
   EXPECT_EQ("S\r\n[Abonents]\r\n7902=B\r\n", ReadOrEmpty(path));
   ASSERT_TRUE(DeleteAbonent(path, "7901", &found).ok());
   EXPECT_FALSE(found);
+}
+
+// Programs changing the book at the same time (the window and zvonar-cli)
+// each read, change and write the whole file; none of their entries is lost.
+TEST(SaveAbonent, ChangesFromSeveralProgramsAtOnceAreAllKept) {
+  TempDir dir;
+  const std::string path = dir.File("abonents.dat");
+  constexpr int kPrograms = 6, kEach = 30;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kPrograms; ++p) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0; i < kEach; ++i) {
+        SaveAbonentOutcome outcome;
+        const std::string number = std::to_string(7900000 + p * 1000 + i);
+        if (!SaveAbonent(path, "", number, "Name " + number, &outcome).ok()) _exit(1);
+      }
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::vector<AbonentEntry> entries;
+  ASSERT_TRUE(LoadAbonentsBook(path, &entries).ok());
+  EXPECT_EQ(static_cast<std::size_t>(kPrograms * kEach), entries.size());
 }
 
 TEST(AbonentEntryComplete, NeedsANameAndFourCharacters) {
