@@ -23,14 +23,19 @@ std::string_view NationalForm(std::string_view n) {
   return n;
 }
 
-std::string_view Tail(std::string_view s, std::size_t count) { return s.substr(s.size() - std::min(count, s.size())); }
+std::string_view Tail(std::string_view s, std::size_t count) {
+  return s.substr(s.size() - std::min(count, s.size()));
+}
 
 bool OperatorCodeMatches(std::string_view code, std::string_view number, std::string_view townCode) {
   if (number.find(code) != std::string_view::npos) {
     std::string_view slice;
-    if (number.size() == 10) slice = number.substr(0, 3);
-    else if (number.size() == 11) slice = number.substr(1, 3);
-    else if (number.size() == 12) slice = number.substr(2, 3);
+    if (number.size() == 10)
+      slice = number.substr(0, 3);
+    else if (number.size() == 11)
+      slice = number.substr(1, 3);
+    else if (number.size() == 12)
+      slice = number.substr(2, 3);
     return slice == code;
   }
   // A local number: the code must be the town's own.
@@ -48,15 +53,16 @@ bool NumberMatches(std::string_view filter, std::string_view number) {
   return rl >= 10 ? NationalForm(number) == fk : Tail(filter, rl) == number;
 }
 
-// The texts of the current record, each read from the table at most once.
+// The texts of the current record, each looked at in the record's bytes at
+// most once, without a copy; valid until the table moves on.
 class RecordTexts {
  public:
   explicit RecordTexts(const Table* table) : table_(table) {}
   void Reset() { read_.fill(false); }
-  const std::string& Get(int field) {
+  std::string_view Get(int field) {
     const auto f = static_cast<std::size_t>(field);
     if (!read_[f]) {
-      texts_[f] = table_->FieldText(field);
+      texts_[f] = table_->FieldView(field, dateTexts_[f]);
       read_[f] = true;
     }
     return texts_[f];
@@ -64,13 +70,16 @@ class RecordTexts {
 
  private:
   const Table* table_;
-  std::array<std::string, kResultColumns> texts_;
+  std::array<std::string_view, kResultColumns> texts_;
   std::array<bool, kResultColumns> read_{};
+  char dateTexts_[kResultColumns][kDateTimeTextMax];
 };
 
 // Index names compare without regard to letter case, as the index file
 // keeps them in capitals.
-bool IsIndex(const Table& table, std::string_view name) { return LowerTextRu(table.ActiveIndex()) == LowerTextRu(name); }
+bool IsIndex(const Table& table, std::string_view name) {
+  return LowerTextRu(table.ActiveIndex()) == LowerTextRu(name);
+}
 
 }  // namespace
 
@@ -150,8 +159,10 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
   if (!s.ok()) return fail(s);
   if (!c.simpleDbf && (c.owner || c.date)) {
     // A failed positioning leaves the scan where the table stands.
-    if (c.date) (void)table->FindNearest(beginText);
-    else if (!c.ownerText.empty()) (void)table->FindNearest(c.ownerText);
+    if (c.date)
+      (void)table->FindNearest(beginText);
+    else if (!c.ownerText.empty())
+      (void)table->FindNearest(c.ownerText);
   }
 
   const int64_t total = table->RecordCount();
@@ -166,23 +177,26 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
       if (c.owner) {
         ownerFlag = r.Get(kOwnerField) == c.ownerText;
         if (!c.date) {
-          if (ownerFlag) ownerSeen = true;
-          else if (ownerSeen && ownerOrder) break;  // past the owner's block
+          if (ownerFlag)
+            ownerSeen = true;
+          else if (ownerSeen && ownerOrder)
+            break;  // past the owner's block
         }
       }
       pass = c.owner == ownerFlag;
     }
     if (pass && c.date) {
-      const std::string_view day = std::string_view(r.Get(kDateTimeField)).substr(0, 10);
+      const std::string_view day = r.Get(kDateTimeField).substr(0, 10);
       if (dateOrder && day > endText) break;  // every later record is later still
       pass = day >= beginText && day <= endText;
     }
-    if (pass && c.operCode) pass = OperatorCodeMatches(c.operCodeText, r.Get(kNumberField), c.phoneCodeTown) != c.exclude;
+    if (pass && c.operCode)
+      pass = OperatorCodeMatches(c.operCodeText, r.Get(kNumberField), c.phoneCodeTown) != c.exclude;
     if (pass && c.number) pass = NumberMatches(c.numberText, r.Get(kNumberField)) != c.exclude;
     if (pass && c.code) pass = (r.Get(kCodeField) == c.codeText) != c.exclude;
     if (pass && c.type) pass = (r.Get(kTypeField) == c.typeText) != c.exclude;
     if (pass && c.calls) {
-      const std::string& code = r.Get(kCodeField);
+      const std::string_view code = r.Get(kCodeField);
       pass = (calls.Holds(r.Get(kTypeField)) && (code.empty() || calls.Holds(code))) != c.exclude;
     }
     if (pass && c.sms) pass = (sms.Holds(r.Get(kTypeField)) && sms.Holds(r.Get(kCodeField))) != c.exclude;

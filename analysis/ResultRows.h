@@ -1,11 +1,14 @@
 // The rows of the result list: one row per record that passed the filter or
 // came from a filtered-list file, twelve texts each (Owner, then the other
-// fields in table order). Kept compactly in one text buffer, since a filter
-// over a large table may give a million rows.
+// fields in table order). Kept compactly in large text chunks, since a filter
+// over a large table may give a million rows: a chunk is never moved once
+// written, so the list grows without copying what it holds, and a row's
+// texts always lie in one chunk.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +30,22 @@ class ResultRows {
   std::array<std::string_view, kResultColumns> Row(std::size_t row) const;
 
  private:
-  std::string text_;
-  std::vector<uint64_t> starts_;  // start of every cell; a cell ends where the next begins
+  struct Chunk {
+    Chunk() = default;
+    Chunk(Chunk&&) = default;
+    Chunk& operator=(Chunk&&) = default;
+    // A copy holds just the text written; later rows go to a new chunk.
+    Chunk(const Chunk& other);
+    Chunk& operator=(const Chunk& other);
+    std::unique_ptr<char[]> text;
+    std::size_t size = 0, capacity = 0;
+  };
+  std::vector<Chunk> chunks_;
+  std::vector<std::uint32_t> rowChunk_;  // the chunk of every row
+  // Start of every cell in its row's chunk; a cell ends where the next one
+  // of the chunk begins.
+  std::vector<std::uint32_t> starts_;
+  std::size_t reservedText_ = 0;  // the size of the first chunk, when reserved
 };
 
 }  // namespace zvonar

@@ -82,23 +82,30 @@ bool ParseDateTimeText(std::string_view text, DateTimeValue* value) {
   return true;
 }
 
-std::string FormatDateTimeText(const DateTimeValue& value) {
-  if (value.blank() || !IsValidDateTimeValue(value)) return {};
+std::size_t FormatDateTimeText(const DateTimeValue& value, char* out) {
+  if (value.blank() || !IsValidDateTimeValue(value)) return 0;
   int y = 0, mo = 0, d = 0;
   DateFromJulianDay(value.day, &y, &mo, &d);
   const int secs = value.ms / 1000;
-  char text[] = "0000.00.00 00:00:00";
-  auto put = [&text](std::size_t at, int v, int digits) {
-    for (int i = digits - 1; i >= 0; --i, v /= 10) text[at + i] = static_cast<char>('0' + v % 10);
+  auto put = [out](std::size_t at, int v, int digits) {
+    for (int i = digits - 1; i >= 0; --i, v /= 10) out[at + i] = static_cast<char>('0' + v % 10);
   };
   put(0, y, 4);
+  out[4] = out[7] = '.';
   put(5, mo, 2);
   put(8, d, 2);
-  if (value.ms == 0) return std::string(text, 10);
+  if (value.ms == 0) return 10;
+  out[10] = ' ';
+  out[13] = out[16] = ':';
   put(11, secs / 3600, 2);
   put(14, secs / 60 % 60, 2);
   put(17, secs % 60, 2);
-  return std::string(text, 19);
+  return 19;
+}
+
+std::string FormatDateTimeText(const DateTimeValue& value) {
+  char text[kDateTimeTextMax];
+  return std::string(text, FormatDateTimeText(value, text));
 }
 
 void EncodeDateTimeField(const DateTimeValue& value, char* out) {

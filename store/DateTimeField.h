@@ -33,6 +33,10 @@ bool ParseDateTimeText(std::string_view text, DateTimeValue* value);
 // empty for the blank date-time and for a damaged one (outside the years 1
 // to 9999 or the day's milliseconds).
 std::string FormatDateTimeText(const DateTimeValue& value);
+// The same text written into `out` (room for kDateTimeTextMax bytes); returns
+// its length, 0 for the blank date-time.
+inline constexpr std::size_t kDateTimeTextMax = 19;
+std::size_t FormatDateTimeText(const DateTimeValue& value, char* out);
 
 // The eight bytes of a 'T' field: day number, then milliseconds, both
 // 32-bit little-endian. Blank is eight zero bytes.

@@ -431,12 +431,19 @@ Status Table::FindNearest(std::string_view key) {
 }
 
 std::string Table::FieldText(int i) const {
+  char dateText[kDateTimeTextMax];
+  return std::string(FieldView(i, dateText));
+}
+
+std::string_view Table::FieldView(int i, char (&dateText)[kDateTimeTextMax]) const {
   if (i < 0 || i >= FieldCount()) return {};
   if (state_ == EditState::Browse && live_ == 0) return {};
   const char* field = (state_ == EditState::Browse ? current_.data() : edit_.data()) + dbf_.FieldOffset(i);
   if (Field(i).type == FieldType::DateTime)
-    return IsValidDateTimeField(field) ? FormatDateTimeText(DecodeDateTimeField(field)) : std::string();
-  return std::string(TrimmedField(field, static_cast<std::size_t>(Field(i).width)));
+    return IsValidDateTimeField(field)
+               ? std::string_view(dateText, FormatDateTimeText(DecodeDateTimeField(field), dateText))
+               : std::string_view();
+  return TrimmedField(field, static_cast<std::size_t>(Field(i).width));
 }
 
 bool Table::FieldDamaged(int i) const {

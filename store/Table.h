@@ -29,6 +29,7 @@
 
 #include "base/Progress.h"
 #include "base/Status.h"
+#include "store/DateTimeField.h"
 #include "store/DbfFile.h"
 #include "store/TableLock.h"
 #include "store/TagIndex.h"
@@ -158,6 +159,10 @@ class Table {
   // "yyyy.mm.dd hh:mm:ss" ("yyyy.mm.dd" at midnight). Empty without a record
   // and for a damaged date-time.
   std::string FieldText(int i) const;
+  // The same text without a copy: a view of the record's bytes, or of
+  // `dateText` for a date-time. Valid until the cursor moves or the record
+  // changes.
+  std::string_view FieldView(int i, char (&dateText)[kDateTimeTextMax]) const;
   // True when field `i` of the current record holds bytes that are no
   // date-time (a damaged record); its text is empty.
   bool FieldDamaged(int i) const;
