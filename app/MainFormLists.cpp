@@ -21,6 +21,7 @@
 #include "app/MainForm.h"
 #include "base/TextFile.h"
 #include "config/LanguageFile.h"
+#include "import/BillImport.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
@@ -173,16 +174,21 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
   ResultRows rows;
   SplashScope splash(true);
   BusyCursorScope busy;
-  std::vector<std::string> owners = ComboItems(edFilterOwner);
+  const std::vector<std::string> known = ComboItems(edFilterOwner);
+  std::vector<std::string> owners = known;
   bool ownersRead = false;
   const Status loaded = LoadOldBase(
       programDir_, JoinPath(programDir_, kOldBaseOwnersFile), options,
       [&splash](int stage, int stages) { splash.SetStage(stage, stages); }, splash.Progress(), &owners, &rows,
       &ownersRead);
   if (ownersRead) {
+    // The base's owners lead the box; the owners it knew stay after them,
+    // since the box is what Tellura.dat keeps at exit.
+    std::vector<std::string> items = owners;
+    MergeOwners(known, &items);
     const QSignalBlocker block(edFilterOwner);
     edFilterOwner->clear();
-    for (const std::string& owner : owners) edFilterOwner->addItem(ToQt(owner));
+    for (const std::string& owner : items) edFilterOwner->addItem(ToQt(owner));
   }
   if (!loaded.ok()) {
     // A half-read base is not copied: loading it again would double the

@@ -229,6 +229,7 @@ class MainFormListsTest : public QObject {
     const TempDir& dir = window.dir;
     ScriptedPrompts& prompts = window.prompts;
     WriteOrDie(dir.File("abonents.dat"), "stamp\r\n[Abonents]\r\n111=Named\r\n");
+    WriteOrDie(dir.File("Tellura.dat"), "79002\r\n79001\r\n");
     WriteOrDie(dir.File("detalization.dat"), "79005\r\n79006\r\n79007\r\n");
     WriteOrDie(dir.File("79005.dat"), "2005.01.01 09:00:00=111#Old#1#2#5#1#0.10#0.00#0.10#\r\n");
     WriteOrDie(dir.File("79006.dat"), "2005.02.01 09:00:00=222##1#2#5#1#0.10#0.00#0.10#\r\n");
@@ -259,13 +260,18 @@ class MainFormListsTest : public QObject {
     QVERIFY2(stages.contains("1 / 3") && stages.contains("3 / 3"), qPrintable(stages.join(",")));
     QVERIFY(CurrentSplash() == nullptr);
 
-    QCOMPARE(form.edFilterOwner->count(), 3);
+    // The base's owners first; those known before are kept for Tellura.dat.
+    QStringList owners;
+    for (int i = 0; i < form.edFilterOwner->count(); ++i) owners << form.edFilterOwner->itemText(i);
+    QCOMPARE(owners, (QStringList{"79005", "79006", "79007", "79002", "79001"}));
     QCOMPARE(form.edFilterOwner->currentText(), QString("79005"));
     QCOMPARE(form.dtpDateBegin->date(), QDate(2005, 1, 1));
     QCOMPARE(form.stRecCount->text(), QString("5"));
     form.btnCheckedDataFilter->click();
     QCOMPARE(Column(form, 0), (std::vector<std::string>{"79001", "79001", "79002", "79005", "79006"}));
     QCOMPARE(Column(form, 3), (std::vector<std::string>{"Ann", "", "bob", "Named", ""}));
+    form.close();
+    QCOMPARE(ReadOrEmpty(dir.File("Tellura.dat")), std::string("79005\r\n79006\r\n79007\r\n79002\r\n79001\r\n"));
   }
 };
 
