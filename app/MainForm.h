@@ -202,6 +202,21 @@ class TMainForm : public QMainWindow {
   void mnServicesIDClick();
   void mnRegisterFieldsClick();
   void mnDBFieldsClick();
+  // The list commands (MainFormLists.cpp): filtered-list files, the CSV
+  // export, the old base, the result list's order and the context menu.
+  QAction* mnExportFilteredCsv = nullptr;
+  void mnSaveFilteredClick();
+  void mnLoadFilteredClick();
+  void mnExportFilteredCsvClick();
+  void mnLoadOldDetalizationBaseClick();
+  // Sorts lvFilter by the column last clicked.
+  void lvFilterColumnClick();
+  void mnAddPhoneNumberToFilterNumberClick();
+  void mnPhoneNumberToClipboardClick();
+  void dbgDetalizCellClick();
+  // The Delete key released in the grid: deletes the current record, after
+  // asking when ConfirmDelete is on.
+  void dbgDetalizKeyUp();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
@@ -227,6 +242,15 @@ class TMainForm : public QMainWindow {
   void CreateMainArea();
   void CreateMenus();
   void ConnectHandlers();
+  void ConnectListCommands();
+  void ApplyListTexts(const zvonar::LanguageFile& lang);
+  // Makes the grid's current row the table's current record; true when the
+  // table has a current record.
+  bool CurrentGridRecord();
+  // The phone number of the context menu: the grid's current record's,
+  // replaced by that of the selected lvFilter row (whose selection is then
+  // cleared); false when there is neither.
+  bool PhoneNumberFromViews(QString* number);
   void ReadSettings(bool fileExists);
   // Window size, grid height and column widths from the settings, and the
   // least sizes that keep the control panel and the lists readable in the
@@ -308,4 +332,6 @@ class TMainForm : public QMainWindow {
   // A file that could not be read is not written over at exit.
   bool settingsUnreadable_ = false;
   bool fieldsUnreadable_ = false;
+  // The lvFilter column last clicked (0 = Owner).
+  int sortColumn_ = 0;
 };

@@ -126,4 +126,5 @@ void TMainForm::ApplyLanguageGroups(const LanguageFile& lang) {
     mnShowMonthSummary->setText(dots(110));
     btnSortFilterOwner->setText(line(112));
   }
+  ApplyListTexts(lang);
 }

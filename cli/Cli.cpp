@@ -37,6 +37,10 @@ const std::map<std::string, CommandFn>& Commands() {
       {"change-code", RunChangeCode},
       {"book", RunBook},
       {"add-nonames", RunAddNoNames},
+      {"save-list", RunSaveList},
+      {"load-list", RunLoadList},
+      {"load-old-base", RunLoadOldBase},
+      {"export-csv", RunExportCsv},
   };
   return commands;
 }

@@ -18,6 +18,7 @@ struct CliContext {
   std::ostream& err;
 };
 
+class ResultRows;
 class Table;
 struct MainSettings;
 enum class TableAccess;
@@ -44,6 +45,17 @@ int RunImport(CliContext& c);
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);
 int RunCounts(CliContext& c);
+// Runs the filter with the criteria `args` (as "filter" takes them) and
+// hands over its rows, none after a silent stop, and the settings read.
+// Returns kExitOk, or the exit code of the error it reported.
+int FilterRowsForCli(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows);
+// One line of TAB-separated cells in the form of dump.
+void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells);
+// The filtered-list, old-base and CSV commands (CliLists.cpp).
+int RunSaveList(CliContext& c);
+int RunLoadList(CliContext& c);
+int RunLoadOldBase(CliContext& c);
+int RunExportCsv(CliContext& c);
 // The codes/types commands (CliCodes.cpp).
 int RunFillNames(CliContext& c);
 int RunFillCodes(CliContext& c);

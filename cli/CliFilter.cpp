@@ -140,6 +140,14 @@ int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun*
   }
 }
 
+// The end of a run whose scan failed: the rows found so far were printed.
+int Finish(CliContext& c, const FilterRun& run, const Status& after = Status::Ok()) {
+  if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
+  return after.ok() ? kExitOk : Fail(c, after.message());
+}
+
+}  // namespace
+
 void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells) {
   std::string line;
   for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -150,13 +158,16 @@ void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells) {
   out << line;
 }
 
-// The end of a run whose scan failed: the rows found so far were printed.
-int Finish(CliContext& c, const FilterRun& run, const Status& after = Status::Ok()) {
+int FilterRowsForCli(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows) {
+  FilterRun run;
+  bool stopped = false;
+  const int code = RunCliFilter(c, args, &run, &stopped);
+  if (code != kExitOk) return code;
   if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
-  return after.ok() ? kExitOk : Fail(c, after.message());
+  *settings = run.settings;
+  if (!stopped) *rows = std::move(run.result.rows);
+  return kExitOk;
 }
-
-}  // namespace
 
 int RunFilterCommand(CliContext& c) {
   FilterRun run;

@@ -134,6 +134,38 @@ const std::vector<CommandHelp>& Helps() {
        "numbers were added.",
        {},
        true},
+      {"save-list",
+       "save-list FILE [CRITERIA]",
+       "save the records the filter finds as a filtered list",
+       "Run the filter and write its records to FILE as the window's Save Filtered writes a filtered list: one "
+       "line each, the date and time, \"=\", the number, then Abonent to Roaming each after \"#\", in code "
+       "page 1251 with CR LF. The Abonent is left empty when SaveAbonentNameInDetalizationFile is 0. The Owner is "
+       "not written. Nothing is written when the filter finds no record.",
+       {},
+       true},
+      {"load-list",
+       "load-list FILE",
+       "print the records of a filtered list",
+       "Read the filtered list FILE and print its records as dump prints them, each with the file's name "
+       "without folder and extension as its Owner. The table is not touched.",
+       {}},
+      {"load-old-base",
+       "load-old-base",
+       "add a base of the older release to the table",
+       "Read detalization.dat of the data directory, a list of owners, and every owner's file OWNER.dat, a "
+       "filtered list, and append all their records to the table. Names come from abonents.dat when "
+       "SaveAbonentNameInDetalizationFile is 0, and codes and types take their texts from codetype.dat when "
+       "FillCodesTypesOnAddDetalization is 1. Loading a base twice adds its records twice. Owners met for the "
+       "first time join Tellura.dat. Prints how many records were added.",
+       {}},
+      {"export-csv",
+       "export-csv FILE [CRITERIA]",
+       "write the records the filter finds as CSV for spreadsheets",
+       "Run the filter and write its records to FILE as CSV: UTF-8 with a byte-order mark, a title line with the "
+       "column titles of the language file settings.ini names, cells separated by commas and quoted when they "
+       "hold a comma, a double quote or a line end, lines ended by CR LF.",
+       {},
+       true},
       {"datadir", "datadir", "print the data directory", "Print the data directory, making it when missing.", {}},
       {"help",
        "help [COMMAND]",

@@ -18,6 +18,8 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "Calls ID:",
     "SMS ID:",
     "MMS ID:",
+    "Export Filtered to CSV...",
+    "Delete the current record?",
 };
 
 }  // namespace

@@ -24,6 +24,8 @@ enum class AddedText : std::size_t {
   CallsIdLabel,
   SmsIdLabel,
   MmsIdLabel,
+  ExportCsvCaption,
+  ConfirmDeleteRecord,
   End
 };
 

@@ -10,6 +10,7 @@
 // opened from the main window's menu.
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -115,6 +116,22 @@ int main(int argc, char* argv[]) {
     TMainForm form(dir, &prompts);
     form.show();
     return ShootDialog(&form, QString(argv[2]), QString::fromLocal8Bit(argv[4]));
+  }
+  if (argc == 4 && QString(argv[1]) == "--file-menu") {
+    // The File menu opened over the window, its list commands in sight.
+    std::string dir = argv[2];
+    if (dir.back() != '/') dir.push_back('/');
+    PrintingPrompts prompts;
+    TMainForm form(dir, &prompts);
+    form.show();
+    const QString out = QString::fromLocal8Bit(argv[3]);
+    QTimer::singleShot(300, &form, [&] { form.mnFile->popup(form.mapToGlobal(QPoint(0, 0))); });
+    QTimer::singleShot(800, &form, [&] {
+      const bool ok = form.mnFile->grab().save(out);
+      form.close();
+      QApplication::exit(ok ? 0 : 1);
+    });
+    return QApplication::exec();
   }
   if (argc < 3) {
     qWarning("usage: zvonar-screenshot DATADIR OUT.png [WIDTH HEIGHT]");

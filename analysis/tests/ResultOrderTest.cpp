@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "analysis/ResultOrder.h"
+
+namespace zvonar {
+namespace {
+
+// A list whose column `column` holds `texts`, row by row; column 1 numbers
+// the rows so that their order can be read back.
+ResultRows ColumnOf(int column, const std::vector<std::string>& texts) {
+  ResultRows rows;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    std::array<std::string_view, kResultColumns> cells{};
+    const std::string n = std::to_string(i);
+    cells[1] = n;
+    cells[static_cast<std::size_t>(column)] = texts[i];
+    rows.Append(cells);
+  }
+  return rows;
+}
+
+std::vector<std::string> Column(const ResultRows& rows, int column) {
+  std::vector<std::string> texts;
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) texts.emplace_back(rows.Cell(r, column));
+  return texts;
+}
+
+TEST(SortedByColumn, ComparesEveryColumnAsText) {
+  EXPECT_EQ((std::vector<std::string>{"10", "5", "9"}), Column(SortedByColumn(ColumnOf(6, {"5", "10", "9"}), 6), 6));
+  // Year-first date-times sort by time; a text before the longer one it begins.
+  EXPECT_EQ((std::vector<std::string>{"2008.03.01", "2008.03.01 10:00:00", "2008.12.31 09:00:00"}),
+            Column(SortedByColumn(ColumnOf(1, {"2008.12.31 09:00:00", "2008.03.01 10:00:00", "2008.03.01"}), 1), 1));
+  // Column 0 is the owner.
+  EXPECT_EQ((std::vector<std::string>{"79001", "79002"}),
+            Column(SortedByColumn(ColumnOf(0, {"79002", "79001"}), 0), 0));
+}
+
+TEST(SortedByColumn, FoldsOnlyLatinLetters) {
+  // "ann" and "ANN" are equal and keep their order; a small Cyrillic letter
+  // (code page byte above the capitals) comes after every capital one.
+  const ResultRows rows = ColumnOf(3, {"\xE0\xED\xED\xE0", "ann", "Bob", "\xC0\xED\xED\xE0", "ANN", "\xDF"});
+  const ResultRows sorted = SortedByColumn(rows, 3);
+  EXPECT_EQ((std::vector<std::string>{"ann", "ANN", "Bob", "\xC0\xED\xED\xE0", "\xDF", "\xE0\xED\xED\xE0"}),
+            Column(sorted, 3));
+  EXPECT_EQ("1", sorted.Cell(0, 1));
+  EXPECT_EQ("4", sorted.Cell(1, 1));
+  // The other cells travel with their row.
+  EXPECT_EQ("0", sorted.Cell(5, 1));
+}
+
+TEST(SortedByColumn, LeavesShortListsAsTheyAre) {
+  EXPECT_TRUE(SortedByColumn(ResultRows(), 4).Empty());
+  EXPECT_EQ((std::vector<std::string>{"x"}), Column(SortedByColumn(ColumnOf(4, {"x"}), 4), 4));
+}
+
+}  // namespace
+}  // namespace zvonar

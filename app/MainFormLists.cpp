@@ -1,0 +1,270 @@
+// The main window's list commands: filtered-list files saved and loaded,
+// the result list exported for spreadsheets, the old base imported, the
+// result list sorted by a column, the grid and the counts row following
+// the list's column widths, the phone number of the views' context menu,
+// and the record grid's record number and Delete key.
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTableView>
+#include <QTreeView>
+
+#include "analysis/CsvExport.h"
+#include "analysis/ListFiles.h"
+#include "analysis/OldBase.h"
+#include "analysis/ResultOrder.h"
+#include "app/MainForm.h"
+#include "base/TextFile.h"
+#include "config/LanguageFile.h"
+#include "import/BillImport.h"
+#include "import/TextUtils.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+#include "ui/Busy.h"
+#include "ui/ListModels.h"
+#include "ui/NativePath.h"
+#include "ui/Prompts.h"
+#include "ui/QtText.h"
+#include "ui/SplashForm.h"
+#include "ui/TableGridModel.h"
+
+using namespace zvonar;
+
+namespace {
+
+const QStringList kSaveFilters = {"Text File (*.txt)", "Data (*.dat)", "Filter (*.fil)", "All (*.*)"};
+const QString kCsvFilter = "CSV (*.csv)";
+
+// Runs `handler` when a key is released over the watched widget.
+class KeyUpFilter : public QObject {
+ public:
+  KeyUpFilter(QObject* parent, std::function<void(int)> handler) : QObject(parent), handler_(std::move(handler)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyRelease) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!key->isAutoRepeat()) handler_(key->key());
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void(int)> handler_;
+};
+
+// A chosen file name without an extension gets `extension`, as a save
+// dialog with a default extension gives it.
+std::string WithDefaultExtension(std::string path, std::string_view extension) {
+  if (TextAfterLast(path, '/').find('.') == std::string::npos) {
+    path += '.';
+    path += extension;
+  }
+  return path;
+}
+
+// The date part of a DateTime text "yyyy.mm.dd[ hh:mm:ss]".
+QDate DateOf(std::string_view text) {
+  return QDate::fromString(ToQt(text.substr(0, 10)), "yyyy.MM.dd");
+}
+
+}  // namespace
+
+void TMainForm::ConnectListCommands() {
+  mnExportFilteredCsv = new QAction(QString::fromUtf8(EnglishText(AddedText::ExportCsvCaption)), this);
+  mnExportFilteredCsv->setObjectName("mnExportFilteredCsv");
+  const QList<QAction*> items = mnFile->actions();
+  const qsizetype save = items.indexOf(mnSaveFiltered);
+  mnFile->insertAction(items.value(save + 1), mnExportFilteredCsv);
+
+  const auto on = [this](QAction* action, void (TMainForm::*handler)()) {
+    connect(action, &QAction::triggered, this, Guarded(this, handler, prompts_));
+  };
+  on(mnSaveFiltered, &TMainForm::mnSaveFilteredClick);
+  on(mnLoadFiltered, &TMainForm::mnLoadFilteredClick);
+  on(mnExportFilteredCsv, &TMainForm::mnExportFilteredCsvClick);
+  on(mnLoadOldDetalizationBase, &TMainForm::mnLoadOldDetalizationBaseClick);
+  on(mnAddPhoneNumberToFilterNumber, &TMainForm::mnAddPhoneNumberToFilterNumberClick);
+  on(mnPhoneNumberToClipboard, &TMainForm::mnPhoneNumberToClipboardClick);
+
+  const auto sort = Guarded(this, &TMainForm::lvFilterColumnClick, prompts_);
+  connect(lvFilter->header(), &QHeaderView::sectionClicked, this, [this, sort](int column) {
+    sortColumn_ = column;
+    sort();
+  });
+  lvFilter->header()->setSectionsClickable(true);
+  // The grid's columns stand under the list's: the first 12 pixels
+  // narrower, every other one 1 pixel.
+  connect(lvFilter->header(), &QHeaderView::sectionResized, dbgDetaliz, [this](int column, int, int width) {
+    dbgDetaliz->setColumnWidth(column, std::max(8, width - (column == 0 ? 12 : 1)));
+  });
+  connect(dbgDetaliz, &QTableView::clicked, this, Guarded(this, &TMainForm::dbgDetalizCellClick, prompts_));
+  const auto keyUp = Guarded(this, &TMainForm::dbgDetalizKeyUp, prompts_);
+  dbgDetaliz->installEventFilter(new KeyUpFilter(dbgDetaliz, [keyUp](int key) {
+    if (key == Qt::Key_Delete) keyUp();
+  }));
+}
+
+void TMainForm::ApplyListTexts(const LanguageFile& lang) {
+  mnExportFilteredCsv->setText(ToQt(TextOf(lang, AddedText::ExportCsvCaption)));
+}
+
+void TMainForm::mnSaveFilteredClick() {
+  const ResultRows& rows = lvFilterModel->Rows();
+  if (rows.Empty()) return;
+  QString selected = kSaveFilters[2];
+  const QString proposal = QtPathFromNative(programDir_) + ToQt(rows.Cell(0, 0)) + "." + kListFileExtension;
+  const QString chosen = prompts_->ChooseSaveFile(kSaveFilters.join(";;"), proposal, &selected);
+  if (chosen.isEmpty()) return;
+  const ListPath parts = SplitListPath(WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension));
+  BusyCursorScope busy;
+  const Status s = SaveListFile(rows, parts.folder, parts.baseName, false, settings_.saveAbonentNameInDetalizationFile,
+                                parts.extension);
+  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
+}
+
+void TMainForm::mnLoadFilteredClick() {
+  const std::string path = ChooseExistingFile(QtPathFromNative(programDir_), 4);
+  if (!path.empty()) {
+    const ListPath parts = SplitListPath(path);
+    LoadListOptions options;
+    // The owner is the file's name as a text of the table.
+    options.owner = FromQtLossy(QString::fromUtf8(parts.baseName));
+    ResultRows rows;
+    Status s;
+    {
+      SplashScope splash(settings_.showSplash);
+      splash.SetStage(1, 1);
+      options.progress = splash.Progress();
+      BusyCursorScope busy;
+      s = LoadListFile(parts.folder, parts.baseName, parts.extension, options, &rows);
+    }
+    if (!rows.Empty()) lvFilterModel->SetRows(std::move(rows));
+    if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
+  }
+  stFilterRecCount->setText(QString::number(lvFilterModel->Rows().RowCount()));
+}
+
+void TMainForm::mnExportFilteredCsvClick() {
+  const ResultRows& rows = lvFilterModel->Rows();
+  if (rows.Empty()) return;
+  QString selected = kCsvFilter;
+  const QString proposal = QtPathFromNative(programDir_) + ToQt(rows.Cell(0, 0)) + ".csv";
+  const QString chosen = prompts_->ChooseSaveFile(kCsvFilter + ";;All (*.*)", proposal, &selected);
+  if (chosen.isEmpty()) return;
+  ColumnTitles titles;
+  for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
+  BusyCursorScope busy;
+  const Status s = ExportCsv(WithDefaultExtension(NativePathFromQt(chosen), "csv"), rows, titles);
+  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
+}
+
+void TMainForm::mnLoadOldDetalizationBaseClick() {
+  OldBaseOptions options;
+  options.namesInFiles = settings_.saveAbonentNameInDetalizationFile;
+  options.fillCodesTypes = settings_.fillCodesTypesOnAddDetalization;
+  options.modePhoneCode = settings_.modePhoneCode;
+  options.phoneCodeTown = settings_.phoneCodeTown;
+  // The work list of the import; the views show none of it.
+  ResultRows rows;
+  SplashScope splash(true);
+  BusyCursorScope busy;
+  const std::vector<std::string> known = ComboItems(edFilterOwner);
+  std::vector<std::string> owners = known;
+  bool ownersRead = false;
+  const Status loaded = LoadOldBase(
+      programDir_, JoinPath(programDir_, kOldBaseOwnersFile), options,
+      [&splash](int stage, int stages) { splash.SetStage(stage, stages); }, splash.Progress(), &owners, &rows,
+      &ownersRead);
+  if (ownersRead) {
+    // The base's owners lead the box; the owners it knew stay after them,
+    // since the box is what Tellura.dat keeps at exit.
+    std::vector<std::string> items = owners;
+    MergeOwners(known, &items);
+    const QSignalBlocker block(edFilterOwner);
+    edFilterOwner->clear();
+    for (const std::string& owner : items) edFilterOwner->addItem(ToQt(owner));
+  }
+  if (!loaded.ok()) {
+    // A half-read base is not copied: loading it again would double the
+    // rows that made it.
+    prompts_->ShowError("Error on Load Old DataBase!\n" + QString::fromStdString(loaded.message()));
+    return;
+  }
+  if (!rows.Empty()) {
+    const QSignalBlocker blockOwner(edFilterOwner);
+    edFilterOwner->setEditText(ToQt(rows.Cell(0, 0)));
+    const QDate first = DateOf(rows.Cell(0, 1));
+    if (first.isValid()) dtpDateBegin->setDate(first);
+  }
+  splash.SetState("Copying...");
+  splash.SetProgress(1, 1);
+  gridModel_->Detach();
+  const Status copied = CopyListToTable(rows, table_.get(), splash.Progress());
+  gridModel_->Attach(table_.get());
+  UpdateCounters();
+  if (!copied.ok()) prompts_->ShowError("Error on Copy Old DataBase!\n" + QString::fromStdString(copied.message()));
+}
+
+void TMainForm::lvFilterColumnClick() {
+  if (lvFilterModel->Rows().RowCount() < 2) return;
+  BusyCursorScope busy;
+  lvFilterModel->SetRows(SortedByColumn(lvFilterModel->Rows(), sortColumn_));
+}
+
+bool TMainForm::PhoneNumberFromViews(QString* number) {
+  bool found = false;
+  if (CurrentGridRecord()) {
+    *number = ToQt(table_->FieldText(kNumberField));
+    found = true;
+  }
+  const QModelIndexList selected = lvFilter->selectionModel()->selectedRows();
+  if (!selected.isEmpty()) {
+    *number = ToQt(lvFilterModel->Rows().Cell(static_cast<std::size_t>(selected.front().row()), kNumberField));
+    lvFilter->clearSelection();
+    found = true;
+  }
+  return found;
+}
+
+void TMainForm::mnAddPhoneNumberToFilterNumberClick() {
+  QString number;
+  if (PhoneNumberFromViews(&number)) cbFilterNumber->setEditText(number);
+}
+
+void TMainForm::mnPhoneNumberToClipboardClick() {
+  QString number;
+  if (PhoneNumberFromViews(&number)) QGuiApplication::clipboard()->setText(number);
+}
+
+bool TMainForm::CurrentGridRecord() {
+  if (!table_->IsOpen() || !gridModel_->Attached()) return false;
+  const QModelIndex current = dbgDetaliz->currentIndex();
+  if (current.isValid()) {
+    const Status s = table_->GoToPosition(static_cast<std::uint32_t>(current.row()));
+    if (!s.ok()) throw std::runtime_error(s.message());
+  }
+  return table_->RecNo() > 0;
+}
+
+void TMainForm::dbgDetalizCellClick() {
+  (void)CurrentGridRecord();
+  UpdateCounters();
+}
+
+void TMainForm::dbgDetalizKeyUp() {
+  if (!CurrentGridRecord()) return;
+  if (settings_.confirmDelete && !prompts_->AskYesNo(AddedTextOf(AddedText::ConfirmDeleteRecord))) return;
+  const int row = dbgDetaliz->currentIndex().row();
+  const Status s = table_->Delete();
+  gridModel_->Reset();
+  const int rows = gridModel_->rowCount();
+  if (rows > 0) dbgDetaliz->setCurrentIndex(gridModel_->index(std::clamp(row, 0, rows - 1), 0));
+  UpdateCounters();
+  if (!s.ok()) ShowTableError("", s);
+}

@@ -1,0 +1,279 @@
+// The list commands of the main window: filtered-list files, the CSV
+// export, the old-base import, sorting the result list, the context menu's
+// phone number and the grid's Delete key, through the prompt interface.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/MainForm.h"
+#include "base/tests/TestSupport.h"
+#include "store/DetalTable.h"
+#include "store/Table.h"
+#include "ui/ListModels.h"
+#include "ui/SplashForm.h"
+#include "ui/tests/ScriptedPrompts.h"
+
+using namespace zvonar;
+using zvonar::testing::ReadOrEmpty;
+using zvonar::testing::ScriptedPrompts;
+using zvonar::testing::TempDir;
+using zvonar::testing::WriteOrDie;
+
+namespace {
+
+// owner, date-time, number, abonent, sec
+const std::vector<std::array<const char*, 5>> kRecords = {
+    {"79001", "2006.05.01 10:00:00", "79031112233", "Ann", "5"},
+    {"79001", "2006.05.02 11:00:00", "79265554433", "", "10"},
+    {"79002", "2006.05.03 12:00:00", "79037778899", "bob", "9"},
+};
+
+void MakeTable(const TempDir& dir, const std::string& settings = "") {
+  Table table;
+  std::string warning;
+  QVERIFY(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+  for (const auto& r : kRecords) {
+    QVERIFY(table.Append().ok());
+    const std::string texts[12] = {r[0], r[1], r[2], r[3], "1", "Call", r[4], "1", "1.50", "", "1.50", ""};
+    for (int i = 0; i < 12; ++i) QVERIFY(table.SetFieldText(i, texts[i]).ok());
+    QVERIFY(table.Post().ok());
+  }
+  QVERIFY(table.Close().ok());
+  WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nShowSplash=0\r\n" + settings);
+}
+
+// A data directory with the sample table and `settings`, and the window
+// over it once Start is called; the window is closed at the end.
+struct ListsWindow {
+  explicit ListsWindow(const std::string& settings = "") { MakeTable(dir, settings); }
+  ~ListsWindow() {
+    if (form) form->close();
+  }
+  TMainForm& Start() {
+    form = std::make_unique<TMainForm>(dir.path(), &prompts);
+    form->show();
+    return *form;
+  }
+  TempDir dir;
+  ScriptedPrompts prompts;
+  std::unique_ptr<TMainForm> form;
+};
+
+std::vector<std::string> Column(const TMainForm& form, int column) {
+  std::vector<std::string> texts;
+  const ResultRows& rows = form.lvFilterModel->Rows();
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) texts.emplace_back(rows.Cell(r, column));
+  return texts;
+}
+
+}  // namespace
+
+class MainFormListsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void SavedListLoadsBackUnderTheFileOwner() {
+    ListsWindow window("SaveAbonentNameInDetalizationFile=0\r\n");
+    const TempDir& dir = window.dir;
+    ScriptedPrompts& prompts = window.prompts;
+    TMainForm& form = window.Start();
+
+    // An empty list is not saved: no chooser at all.
+    form.mnSaveFiltered->trigger();
+    QVERIFY(prompts.dirs.isEmpty());
+
+    form.btnCheckedDataFilter->click();
+    QCOMPARE(form.lvFilterModel->rowCount(), 3);
+    prompts.files = {QString::fromStdString(dir.File("saved"))};  // no extension typed
+    form.mnSaveFiltered->trigger();
+    QCOMPARE(prompts.dirs.last(), QString::fromStdString(dir.File("79001.fil")));  // the first row's owner
+    QCOMPARE(ReadOrEmpty(dir.File("saved.fil")),
+             std::string("2006.05.01 10:00:00=79031112233##1#Call#5#1#1.50##1.50#\r\n"
+                         "2006.05.02 11:00:00=79265554433##1#Call#10#1#1.50##1.50#\r\n"
+                         "2006.05.03 12:00:00=79037778899##1#Call#9#1#1.50##1.50#\r\n"));
+
+    WriteOrDie(dir.File("a.b.fil"), ReadOrEmpty(dir.File("saved.fil")));
+    form.stFilterRecCount->setText("x");
+    prompts.files = {QString::fromStdString(dir.File("a.b.fil"))};
+    form.mnLoadFiltered->trigger();
+    QCOMPARE(form.lvFilterModel->rowCount(), 3);
+    QCOMPARE(Column(form, 0), (std::vector<std::string>{"a.b", "a.b", "a.b"}));
+    QCOMPARE(Column(form, 3), (std::vector<std::string>{"", "", ""}));
+    QCOMPARE(form.stFilterRecCount->text(), QString("3"));
+
+    // A missing or empty file leaves the list; cancelling does nothing.
+    WriteOrDie(dir.File("empty.fil"), "");
+    prompts.files = {QString::fromStdString(dir.File("empty.fil")), QString::fromStdString(dir.File("gone.fil")),
+                     QString()};
+    for (int i = 0; i < 3; ++i) form.mnLoadFiltered->trigger();
+    QCOMPARE(form.lvFilterModel->rowCount(), 3);
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+  }
+
+  void ExportWritesTheListWithItsTitles() {
+    ListsWindow window;
+    const TempDir& dir = window.dir;
+    ScriptedPrompts& prompts = window.prompts;
+    TMainForm& form = window.Start();
+    QCOMPARE(form.mnExportFilteredCsv->text(), QString("Export Filtered to CSV..."));
+    form.btnCheckedDataFilter->click();
+    form.lvFilterModel->SetCaption(3, "Name, full");
+    prompts.files = {QString::fromStdString(dir.File("calls"))};
+    form.mnExportFilteredCsv->trigger();
+    const std::string csv = ReadOrEmpty(dir.File("calls.csv"));
+    QVERIFY(csv.starts_with("\xEF\xBB\xBFOwner,Date / Time,Number,\"Name, full\",Code,"));
+    QVERIFY(csv.ends_with("79002,2006.05.03 12:00:00,79037778899,bob,1,Call,9,1,1.50,,1.50,\r\n"));
+
+    // A folder that cannot be written is told, not passed over.
+    prompts.files = {QString::fromStdString(dir.File("no/such.csv"))};
+    form.mnExportFilteredCsv->trigger();
+    QCOMPARE(prompts.errors.size(), qsizetype(1));
+  }
+
+  void HeaderClicksSortAsText() {
+    ListsWindow window;
+    TMainForm& form = window.Start();
+    form.btnCheckedDataFilter->click();
+    QHeaderView* header = form.lvFilter->header();
+    const auto click = [header](int column) { emit header->sectionClicked(column); };
+    click(6);  // Sec
+    QCOMPARE(Column(form, 6), (std::vector<std::string>{"10", "5", "9"}));
+    click(6);  // again: the same ascending order
+    QCOMPARE(Column(form, 6), (std::vector<std::string>{"10", "5", "9"}));
+    click(3);  // Abonent: empty first, Latin letters folded
+    QCOMPARE(Column(form, 3), (std::vector<std::string>{"", "Ann", "bob"}));
+  }
+
+  void ContextMenuTakesTheSelectedRowBeforeTheGrid() {
+    ListsWindow window;
+    TMainForm& form = window.Start();
+    form.btnCheckedDataFilter->click();
+    form.dbgDetaliz->setCurrentIndex(form.dbgDetaliz->model()->index(1, 2));
+
+    // Only the grid's current record: its number.
+    form.mnAddPhoneNumberToFilterNumber->trigger();
+    QCOMPARE(form.cbFilterNumber->currentText(), QString("79265554433"));
+
+    // A selected result row wins and is no longer selected afterwards.
+    form.lvFilter->selectionModel()->select(form.lvFilterModel->index(2, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    form.mnAddPhoneNumberToFilterNumber->trigger();
+    QCOMPARE(form.cbFilterNumber->currentText(), QString("79037778899"));
+    QVERIFY(!form.lvFilter->selectionModel()->hasSelection());
+
+    form.lvFilter->selectionModel()->select(form.lvFilterModel->index(0, 0),
+                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    form.mnPhoneNumberToClipboard->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("79031112233"));
+  }
+
+  void GridClickShowsTheRecordNumberAndResizedColumnsFollow() {
+    ListsWindow window;
+    TMainForm& form = window.Start();
+    QTableView* grid = form.dbgDetaliz;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(2, 1)).center());
+    QCOMPARE(form.stRecNo->text(), QString("3"));
+
+    form.lvFilter->header()->resizeSection(0, 150);
+    form.lvFilter->header()->resizeSection(4, 77);
+    QCOMPARE(grid->columnWidth(0), 138);
+    QCOMPARE(grid->columnWidth(4), 76);
+    QCOMPARE(form.lvCounts->columnWidth(4), 77);
+  }
+
+  void DeleteKeyAsksWhenConfirmDeleteIsOn() {
+    for (const bool confirm : {true, false}) {
+      ListsWindow window(confirm ? "" : "ConfirmDelete=0\r\n");
+      const TempDir& dir = window.dir;
+      ScriptedPrompts& prompts = window.prompts;
+      TMainForm& form = window.Start();
+      QTableView* grid = form.dbgDetaliz;
+      grid->setCurrentIndex(grid->model()->index(1, 0));
+      // Another key does nothing; No keeps the record.
+      QTest::keyClick(grid, Qt::Key_Insert);
+      prompts.answers = {false};
+      QTest::keyClick(grid, Qt::Key_Delete);
+      const int afterNo = grid->model()->rowCount();
+      prompts.answers = {true};
+      QTest::keyClick(grid, Qt::Key_Delete);
+      if (confirm) {
+        QCOMPARE(prompts.questions, (QStringList{"Delete the current record?", "Delete the current record?"}));
+        QCOMPARE(afterNo, 3);
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(form.stRecCount->text(), QString("2"));
+      } else {
+        QVERIFY(prompts.questions.isEmpty());
+        QCOMPARE(afterNo, 2);  // deleted at once
+        QCOMPARE(grid->model()->rowCount(), 1);
+      }
+      window.form->close();
+      window.form.reset();
+      Table table;
+      QVERIFY(table.Open(DetalTablePath(dir.path(), "dbf")).ok());
+      QCOMPARE(table.RecordCount(), confirm ? 2u : 1u);
+      // The second record (by Owner order) was the one deleted first.
+      QVERIFY(table.First().ok());
+      QCOMPARE(table.FieldText(kNumberField), std::string("79031112233"));
+    }
+  }
+
+  void OldBaseIsAppendedUnderOneSplash() {
+    ListsWindow window("SaveAbonentNameInDetalizationFile=0\r\n");
+    const TempDir& dir = window.dir;
+    ScriptedPrompts& prompts = window.prompts;
+    WriteOrDie(dir.File("abonents.dat"), "stamp\r\n[Abonents]\r\n111=Named\r\n");
+    WriteOrDie(dir.File("Tellura.dat"), "79002\r\n79001\r\n");
+    WriteOrDie(dir.File("detalization.dat"), "79005\r\n79006\r\n79007\r\n");
+    WriteOrDie(dir.File("79005.dat"), "2005.01.01 09:00:00=111#Old#1#2#5#1#0.10#0.00#0.10#\r\n");
+    WriteOrDie(dir.File("79006.dat"), "2005.02.01 09:00:00=222##1#2#5#1#0.10#0.00#0.10#\r\n");
+    TMainForm& form = window.Start();
+
+    // The splash stays open across both owners' files and names the stage.
+    QStringList stages;
+    int splashes = 0;
+    struct Spy : QObject {
+      QStringList* stages;
+      int* shows;
+      bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && qobject_cast<TSplashForm*>(o) != nullptr) ++*shows;
+        if (e->type() == QEvent::Paint && CurrentSplash() != nullptr) {
+          const QString text = CurrentSplash()->lCounter1->text();
+          if (stages->isEmpty() || stages->last() != text) *stages << text;
+        }
+        return false;
+      }
+    } spy;
+    spy.stages = &stages;
+    spy.shows = &splashes;
+    qApp->installEventFilter(&spy);
+    form.mnLoadOldDetalizationBase->trigger();
+    qApp->removeEventFilter(&spy);
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    QCOMPARE(splashes, 1);
+    QVERIFY2(stages.contains("1 / 3") && stages.contains("3 / 3"), qPrintable(stages.join(",")));
+    QVERIFY(CurrentSplash() == nullptr);
+
+    // The base's owners first; those known before are kept for Tellura.dat.
+    QStringList owners;
+    for (int i = 0; i < form.edFilterOwner->count(); ++i) owners << form.edFilterOwner->itemText(i);
+    QCOMPARE(owners, (QStringList{"79005", "79006", "79007", "79002", "79001"}));
+    QCOMPARE(form.edFilterOwner->currentText(), QString("79005"));
+    QCOMPARE(form.dtpDateBegin->date(), QDate(2005, 1, 1));
+    QCOMPARE(form.stRecCount->text(), QString("5"));
+    form.btnCheckedDataFilter->click();
+    QCOMPARE(Column(form, 0), (std::vector<std::string>{"79001", "79001", "79002", "79005", "79006"}));
+    QCOMPARE(Column(form, 3), (std::vector<std::string>{"Ann", "", "bob", "Named", ""}));
+    form.close();
+    QCOMPARE(ReadOrEmpty(dir.File("Tellura.dat")), std::string("79005\r\n79006\r\n79007\r\n79002\r\n79001\r\n"));
+  }
+};
+
+QTEST_MAIN(MainFormListsTest)
+#include "MainFormListsTest.moc"

@@ -1,0 +1,130 @@
+// The filtered-list commands of zvonar-cli: save-list and export-csv write
+// the filter's records as a filtered list or as CSV, load-list prints a
+// filtered list, load-old-base appends a base of the older release to the
+// table.
+#include <filesystem>
+
+#include "analysis/CsvExport.h"
+#include "analysis/ListFiles.h"
+#include "analysis/OldBase.h"
+#include "base/Cp1251.h"
+#include "cli/Cli.h"
+#include "cli/CliCommand.h"
+#include "config/LanguageFile.h"
+#include "config/MainSettings.h"
+#include "config/OwnersFile.h"
+#include "import/BillImport.h"
+#include "store/Table.h"
+
+namespace zvonar {
+namespace {
+
+// The folder of `path` ("." for none) and its extension without the dot.
+std::string FolderOf(const std::filesystem::path& path) {
+  return path.has_parent_path() ? path.parent_path().string() : std::string(".");
+}
+std::string ExtensionOf(const std::filesystem::path& path) {
+  const std::string ext = path.extension().string();
+  return ext.empty() ? ext : ext.substr(1);
+}
+
+// "1 record", "2 records".
+std::string CountOf(std::size_t n, const std::string& noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+// The file FILE and the filter's rows over the criteria after it.
+int FileAndRows(CliContext& c, std::string* file, MainSettings* settings, ResultRows* rows) {
+  if (c.args.empty() || c.args[0].empty()) return kExitUsage;
+  *file = c.args[0];
+  return FilterRowsForCli(c, std::vector<std::string>(c.args.begin() + 1, c.args.end()), settings, rows);
+}
+
+}  // namespace
+
+int RunSaveList(CliContext& c) {
+  std::string file;
+  MainSettings settings;
+  ResultRows rows;
+  const int code = FileAndRows(c, &file, &settings, &rows);
+  if (code != kExitOk) return code;
+  if (rows.Empty()) {
+    c.out << "no records found; " << file << " not written\n";
+    return kExitOk;
+  }
+  std::filesystem::path path(file);
+  if (!path.has_extension()) path += std::string(".") + kListFileExtension;
+  const Status s = SaveListFile(rows, FolderOf(path), path.stem().string(), false,
+                                settings.saveAbonentNameInDetalizationFile, ExtensionOf(path));
+  if (!s.ok()) return Fail(c, s.message());
+  c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';
+  return kExitOk;
+}
+
+int RunLoadList(CliContext& c) {
+  if (c.args.size() != 1 || c.args[0].empty()) return kExitUsage;
+  const std::filesystem::path path(c.args[0]);
+  LoadListOptions options;
+  Status s = Utf8ToCp1251(path.stem().string(), &options.owner);
+  if (!s.ok()) return Fail(c, c.args[0] + ": " + s.message());
+  ResultRows rows;
+  bool found = false;
+  s = LoadListFile(FolderOf(path), path.stem().string(), ExtensionOf(path), options, &rows, &found);
+  if (!s.ok()) return Fail(c, s.message());
+  if (!found) return Fail(c, c.args[0] + ": no such file (a filtered list's name has an extension)");
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) {
+    const auto row = rows.Row(r);
+    PrintCells(c.out, std::vector<std::string_view>(row.begin(), row.end()));
+  }
+  return kExitOk;
+}
+
+int RunLoadOldBase(CliContext& c) {
+  if (!c.args.empty()) return kExitUsage;
+  const std::string ownersPath = c.dataDir + kOldBaseOwnersFile;
+  MainSettings settings;
+  Status s = LoadCliSettings(c, &settings);
+  if (!s.ok()) return Fail(c, s.message());
+  OldBaseOptions options;
+  options.namesInFiles = settings.saveAbonentNameInDetalizationFile;
+  options.fillCodesTypes = settings.fillCodesTypesOnAddDetalization;
+  options.modePhoneCode = settings.modePhoneCode;
+  options.phoneCodeTown = settings.phoneCodeTown;
+  std::vector<std::string> owners;
+  ResultRows rows;
+  bool ownersRead = false;
+  s = LoadOldBase(c.dataDir, ownersPath, options, nullptr, nullptr, &owners, &rows, &ownersRead);
+  if (!s.ok()) return Fail(c, "cannot load the old base: " + s.message());
+  if (!ownersRead) return Fail(c, "no old base: " + ownersPath + " does not exist");
+
+  Table table;
+  s = OpenTable(c, settings, TableAccess::Write, &table);
+  if (!s.ok()) return Fail(c, s.message());
+  std::size_t appended = 0;
+  s = CopyListToTable(rows, &table, nullptr, &appended);
+  const Status closed = table.Close();
+  c.out << CountOf(appended, "record") << " added from " << CountOf(owners.size(), "owner") << '\n';
+  if (!s.ok()) return Fail(c, "cannot copy the old base: " + s.message());
+  if (!closed.ok()) return Fail(c, closed.message());
+
+  std::vector<std::string> known;
+  s = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
+  if (s.ok() && MergeOwners(owners, &known) > 0) s = WriteOwnersFile(c.dataDir + "Tellura.dat", known);
+  return s.ok() ? kExitOk : Fail(c, s.message());
+}
+
+int RunExportCsv(CliContext& c) {
+  std::string file;
+  MainSettings settings;
+  ResultRows rows;
+  const int code = FileAndRows(c, &file, &settings, &rows);
+  if (code != kExitOk) return code;
+  LanguageFile lang;
+  if (!settings.language.empty()) (void)LanguageFile::Load(LanguageFilePath(c.dataDir, settings.language), &lang);
+  const Status s = ExportCsv(file, rows, ResultColumnTitles(lang));
+  if (!s.ok()) return Fail(c, s.message());
+  c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';
+  return kExitOk;
+}
+
+}  // namespace zvonar

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "base/tests/TestSupport.h"
+#include "cli/tests/CliTestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::ReadOrEmpty;
+using testing::WriteOrDie;
+
+// owner, date-time, number, abonent, code, type, sec, min, cost, mtp, all,
+// roaming.
+const char kRecords[] =
+    "79001\t2006.05.01 10:00:00\t79031112233\tAnn\t1\tCall\t30\t1\t1.50\t\t1.50\t\n"
+    "79002\t2006.05.03 12:00:00\t79031112233\t\t8\tSMS\t0\t0\t0.50\t\t0.50\tNet\n";
+
+class CliListsTest : public testing::CliTableTest {
+ protected:
+  CliListsTest() : CliTableTest(kRecords) {}
+};
+
+TEST_F(CliListsTest, SaveListWritesTheFilterRowsAndLoadListPrintsThem) {
+  const auto saved = Cli({"save-list", dir_.File("mine.fil"), "--owner", "79001"});
+  ASSERT_EQ(0, saved.code) << saved.err;
+  EXPECT_EQ("1 record written to " + dir_.File("mine.fil") + "\n", saved.out);
+  EXPECT_EQ("2006.05.01 10:00:00=79031112233#Ann#1#Call#30#1#1.50##1.50#\r\n", ReadOrEmpty(dir_.File("mine.fil")));
+
+  // Without criteria: every record; the owner read back is the file's name.
+  ASSERT_EQ(0, Cli({"save-list", dir_.File("all.fil")}).code);
+  const auto loaded = Cli({"load-list", dir_.File("all.fil")});
+  EXPECT_EQ(0, loaded.code) << loaded.err;
+  EXPECT_EQ(
+      "all\t2006.05.01 10:00:00\t79031112233\tAnn\t1\tCall\t30\t1\t1.50\t\t1.50\t\n"
+      "all\t2006.05.03 12:00:00\t79031112233\t\t8\tSMS\t0\t0\t0.50\t\t0.50\tNet\n",
+      loaded.out);
+
+  // Names left out when the settings say so; no rows: nothing written.
+  WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nSaveAbonentNameInDetalizationFile=0\r\n");
+  ASSERT_EQ(0, Cli({"save-list", dir_.File("noname"), "--owner", "79001"}).code);
+  EXPECT_EQ("2006.05.01 10:00:00=79031112233##1#Call#30#1#1.50##1.50#\r\n", ReadOrEmpty(dir_.File("noname.fil")));
+  EXPECT_EQ(0, Cli({"save-list", dir_.File("none.fil"), "--owner", "79009"}).code);
+  EXPECT_FALSE(FileExists(dir_.File("none.fil")));
+}
+
+TEST_F(CliListsTest, ListCommandsReportBadArguments) {
+  EXPECT_EQ(2, Cli({"save-list"}).code);
+  EXPECT_EQ(2, Cli({"load-list"}).code);
+  EXPECT_EQ(2, Cli({"load-old-base", "x"}).code);
+  const auto missing = Cli({"load-list", dir_.File("missing.fil")});
+  EXPECT_EQ(1, missing.code);
+  EXPECT_NE(std::string::npos, missing.err.find("no such file")) << missing.err;
+  EXPECT_EQ(1, Cli({"save-list", dir_.File("no/such/dir.fil")}).code);
+}
+
+TEST_F(CliListsTest, LoadOldBaseAppendsEveryOwnerFile) {
+  const auto none = Cli({"load-old-base"});
+  EXPECT_EQ(1, none.code);
+  EXPECT_NE(std::string::npos, none.err.find("detalization.dat does not exist")) << none.err;
+
+  WriteOrDie(dir_.File("detalization.dat"), "79005\r\n79006\r\n79007\r\n");
+  WriteOrDie(dir_.File("79005.dat"), "2005.01.01 09:00:00=111#Old#1#2#5#1#0.10#0.00#0.10#\r\n");
+  WriteOrDie(dir_.File("79006.dat"),
+             "2005.01.02 09:00:00=222##1#2#5#1#0.10#0.00#0.10#\r\n2005.01.03=333##1#2#5#1#0.10#0.00#0.10#\r\n");
+  const auto run = Cli({"load-old-base"});
+  ASSERT_EQ(0, run.code) << run.err;
+  EXPECT_EQ("3 records added from 3 owners\n", run.out);
+  const auto dump = Cli({"dump"});
+  EXPECT_NE(std::string::npos, dump.out.find("79005\t2005.01.01 09:00:00\t111\tOld\t")) << dump.out;
+  EXPECT_NE(std::string::npos, dump.out.find("79006\t2005.01.03\t333\t")) << dump.out;
+  EXPECT_NE(std::string::npos, ReadOrEmpty(dir_.File("Tellura.dat")).find("79007")) << "owners join Tellura.dat";
+
+  // A row the table refuses stops the copy; the rows before it stay.
+  WriteOrDie(dir_.File("79007.dat"), "2005.01.04=444\r\nbad date=555\r\n");
+  const auto refused = Cli({"load-old-base"});
+  EXPECT_EQ(1, refused.code);
+  EXPECT_NE(std::string::npos, refused.err.find("row 5")) << refused.err;
+  const std::string records = Cli({"dump"}).out;
+  EXPECT_EQ(2 + 3 + 4, std::count(records.begin(), records.end(), '\n'));  // a base loaded twice is there twice
+}
+
+TEST_F(CliListsTest, ExportCsvWritesTitlesAndRows) {
+  const auto run = Cli({"export-csv", dir_.File("out.csv"), "--owner", "79002"});
+  ASSERT_EQ(0, run.code) << run.err;
+  EXPECT_EQ(
+      "\xEF\xBB\xBFOwner,Date / Time,Number,Abonent,Code,Type,Sec,Min,Cost,MTP,All,Roaming\r\n"
+      "79002,2006.05.03 12:00:00,79031112233,,8,SMS,0,0,0.50,,0.50,Net\r\n",
+      ReadOrEmpty(dir_.File("out.csv")));
+}
+
+}  // namespace
+}  // namespace zvonar
