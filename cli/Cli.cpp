@@ -36,6 +36,7 @@ const std::map<std::string, CommandFn>& Commands() {
       {"change-code", RunChangeCode},
       {"book", RunBook},
       {"add-nonames", RunAddNoNames},
+      {"report", RunReport},
   };
   return commands;
 }

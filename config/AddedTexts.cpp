@@ -18,6 +18,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "Calls ID:",
     "SMS ID:",
     "MMS ID:",
+    "Export PDF...",
 };
 
 }  // namespace

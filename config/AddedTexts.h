@@ -24,6 +24,7 @@ enum class AddedText : std::size_t {
   CallsIdLabel,
   SmsIdLabel,
   MmsIdLabel,
+  ExportPdf,  // the report preview's button
   End
 };
 
