@@ -5,13 +5,17 @@
 #include "print/ReportPainter.h"
 
 #include <QFile>
-#include <QFontMetricsF>
+#include <QFont>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QSaveFile>
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <map>
 
@@ -23,69 +27,110 @@ namespace {
 constexpr double kLayoutWidth = 960.0;
 constexpr double kUnitsPerPoint = 96.0 / 72.0;  // page units are pixels at 96 to the inch
 
-QString FromCp1251(const std::string& bytes) {
-  // Digits, dots and Latin letters, the bulk of a report, need no table.
-  bool ascii = true;
-  for (const char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  return QString::fromStdString(Cp1251ToUtf8(bytes));
-}
+// One face at one size, with the glyph and advance of each of the 256
+// bytes of code page 1251 looked up once: a report draws hundreds of
+// thousands of short texts, and placing glyphs by the table spares Qt's
+// text shaping for each of them. Single-line texts of plain letters and
+// digits need no more than that.
+class ByteFont {
+ public:
+  ByteFont(bool bold, double pixelSize) {
+    QFont font;
+    // Arial's widths fit the columns; DejaVu's condensed face comes close.
+    font.setFamilies({"Liberation Sans", "Arial", "DejaVu Sans Condensed", "DejaVu Sans"});
+    font.setBold(bold);
+    font.setPixelSize(std::max(1, static_cast<int>(pixelSize)));
+    raw_ = QRawFont::fromFont(font);
+    raw_.setPixelSize(pixelSize);
+    for (int b = 0; b < 256; ++b) {
+      const std::string utf8 = Cp1251ToUtf8(std::string(1, static_cast<char>(b)));
+      const QString text = QString::fromStdString(utf8);
+      const QList<quint32> glyphs = text.size() == 1 ? raw_.glyphIndexesForString(text) : QList<quint32>();
+      glyphs_[static_cast<std::size_t>(b)] = glyphs.isEmpty() ? 0 : glyphs.front();
+      const QList<QPointF> advances =
+          raw_.advancesForGlyphIndexes(QList<quint32>{glyphs_[static_cast<std::size_t>(b)]});
+      advances_[static_cast<std::size_t>(b)] = b >= 32 && !advances.isEmpty() ? advances.front().x() : 0;
+    }
+  }
+  const QRawFont& Raw() const { return raw_; }
+  quint32 Glyph(char c) const { return glyphs_[static_cast<unsigned char>(c)]; }
+  double Advance(char c) const { return advances_[static_cast<unsigned char>(c)]; }
+  double Width(const std::string& text) const {
+    double w = 0;
+    for (const char c : text) w += Advance(c);
+    return w;
+  }
 
-// The fonts of one sheet: by bold and size, each with its metrics.
+ private:
+  QRawFont raw_;
+  std::array<quint32, 256> glyphs_{};
+  std::array<double, 256> advances_{};
+};
+
+// The faces of one sheet, by bold and size in points.
 class Fonts {
  public:
-  Fonts(double scale, QPaintDevice* device) : scale_(scale), device_(device) {}
-  const std::pair<QFont, QFontMetricsF>& Get(bool bold, int points) {
+  explicit Fonts(double scale) : scale_(scale) {}
+  const ByteFont& Get(bool bold, int points) {
     const int key = points * 2 + (bold ? 1 : 0);
     auto it = fonts_.find(key);
-    if (it == fonts_.end()) {
-      QFont font;
-      // Arial's widths fit the columns; DejaVu's condensed face comes close.
-      font.setFamilies({"Liberation Sans", "Arial", "DejaVu Sans Condensed", "DejaVu Sans"});
-      font.setBold(bold);
-      // Points of the layout are page units; the device counts its own dots.
-      font.setPointSizeF(points * kUnitsPerPoint * scale_ * 72.0 / device_->logicalDpiY());
-      it = fonts_.emplace(key, std::make_pair(font, QFontMetricsF(font, device_))).first;
-    }
+    if (it == fonts_.end()) it = fonts_.try_emplace(key, bold, points * kUnitsPerPoint * scale_).first;
     return it->second;
   }
 
  private:
   double scale_;
-  QPaintDevice* device_;
-  std::map<int, std::pair<QFont, QFontMetricsF>> fonts_;
+  std::map<int, ByteFont> fonts_;
 };
 
 void PaintText(QPainter* painter, const ReportText& t, double scale, Fonts* fonts) {
   if (t.text.empty()) return;
-  const auto& [font, metrics] = fonts->Get(t.bold, t.fontSize > 0 ? t.fontSize : kReportFontSize);
-  painter->setFont(font);
-  const QString text = FromCp1251(t.text);
+  const ByteFont& font = fonts->Get(t.bold, t.fontSize > 0 ? t.fontSize : kReportFontSize);
+  const QRawFont& raw = font.Raw();
   const double left = t.x * scale;
   const double width = t.width * scale;
-  const double baseline = t.y * scale + (t.height * scale - metrics.height()) / 2 + metrics.ascent();
-  const double advance = metrics.horizontalAdvance(text);
+  const double baseline = t.y * scale + (t.height * scale - (raw.ascent() + raw.descent())) / 2 + raw.ascent();
+  const double advance = font.Width(t.text);
+  // Justified: the room left over goes into the blanks between words.
+  const std::size_t first = t.text.find_first_not_of(' ');
+  const std::size_t last = t.text.find_last_not_of(' ');
+  if (first == std::string::npos) return;
+  const auto gapEnds = [&](std::size_t i) { return i > first && i < last && t.text[i] == ' ' && t.text[i + 1] != ' '; };
+  double extra = 0;
+  if (t.justified && advance < width) {
+    std::size_t gaps = 0;
+    for (std::size_t i = first; i < last; ++i) gaps += gapEnds(i);
+    if (gaps > 0) extra = (width - advance) / static_cast<double>(gaps);
+  }
+  QList<quint32> glyphs;
+  QList<QPointF> positions;
+  glyphs.reserve(static_cast<qsizetype>(t.text.size()));
+  positions.reserve(static_cast<qsizetype>(t.text.size()));
+  double x = 0;
+  for (std::size_t i = 0; i < t.text.size(); ++i) {
+    const char c = t.text[i];
+    if (c != ' ') {
+      glyphs.push_back(font.Glyph(c));
+      positions.push_back(QPointF(x, 0));
+    } else if (gapEnds(i)) {
+      x += extra;
+    }
+    x += font.Advance(c);
+  }
+  QGlyphRun run;
+  run.setRawFont(raw);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
   if (advance > width) {
+    // Narrowed to its box rather than cut.
     painter->save();
     painter->translate(left, baseline);
     painter->scale(width / advance, 1.0);
-    painter->drawText(QPointF(0, 0), text);
+    painter->drawGlyphRun(QPointF(0, 0), run);
     painter->restore();
     return;
   }
-  const QStringList words = text.split(' ', Qt::SkipEmptyParts);
-  if (!t.justified || words.size() < 2) {
-    painter->drawText(QPointF(left, baseline), text);
-    return;
-  }
-  double wordsWidth = 0;
-  for (const QString& w : words) wordsWidth += metrics.horizontalAdvance(w);
-  const double space = (width - wordsWidth) / static_cast<double>(words.size() - 1);
-  double x = left;
-  for (const QString& w : words) {
-    painter->drawText(QPointF(x, baseline), w);
-    x += metrics.horizontalAdvance(w) + space;
-  }
+  painter->drawGlyphRun(QPointF(left, baseline), run);
 }
 
 }  // namespace
@@ -95,7 +140,7 @@ bool PaintReport(QPagedPaintDevice* device, const std::vector<ReportPage>& pages
   if (!painter.begin(device)) return false;
   const QRectF sheet = device->pageLayout().fullRectPixels(device->logicalDpiX());
   const double scale = sheet.width() / kLayoutWidth;
-  Fonts fonts(scale, device);
+  Fonts fonts(scale);
   painter.setPen(Qt::black);
   for (std::size_t p = 0; p < pages.size(); ++p) {
     if (p > 0 && !device->newPage()) return false;
