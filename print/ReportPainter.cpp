@@ -53,6 +53,23 @@ class ByteFont {
     }
   }
   const QRawFont& Raw() const { return raw_; }
+  // Glyphs to draw at the end of the page, all in one run: a page in one
+  // run per face makes a PDF file far smaller and quicker to write than
+  // one run per text.
+  void Queue(quint32 glyph, QPointF at) {
+    pendingGlyphs_.push_back(glyph);
+    pendingPositions_.push_back(at);
+  }
+  void Flush(QPainter* painter) {
+    if (pendingGlyphs_.isEmpty()) return;
+    QGlyphRun run;
+    run.setRawFont(raw_);
+    run.setGlyphIndexes(pendingGlyphs_);
+    run.setPositions(pendingPositions_);
+    painter->drawGlyphRun(QPointF(0, 0), run);
+    pendingGlyphs_.clear();
+    pendingPositions_.clear();
+  }
   quint32 Glyph(char c) const { return glyphs_[static_cast<unsigned char>(c)]; }
   double Advance(char c) const { return advances_[static_cast<unsigned char>(c)]; }
   double Width(const std::string& text) const {
@@ -65,17 +82,22 @@ class ByteFont {
   QRawFont raw_;
   std::array<quint32, 256> glyphs_{};
   std::array<double, 256> advances_{};
+  QList<quint32> pendingGlyphs_;
+  QList<QPointF> pendingPositions_;
 };
 
 // The faces of one sheet, by bold and size in points.
 class Fonts {
  public:
   explicit Fonts(double scale) : scale_(scale) {}
-  const ByteFont& Get(bool bold, int points) {
+  ByteFont& Get(bool bold, int points) {
     const int key = points * 2 + (bold ? 1 : 0);
     auto it = fonts_.find(key);
     if (it == fonts_.end()) it = fonts_.try_emplace(key, bold, points * kUnitsPerPoint * scale_).first;
     return it->second;
+  }
+  void Flush(QPainter* painter) {
+    for (auto& [key, font] : fonts_) font.Flush(painter);
   }
 
  private:
@@ -85,7 +107,7 @@ class Fonts {
 
 void PaintText(QPainter* painter, const ReportText& t, double scale, Fonts* fonts) {
   if (t.text.empty()) return;
-  const ByteFont& font = fonts->Get(t.bold, t.fontSize > 0 ? t.fontSize : kReportFontSize);
+  ByteFont& font = fonts->Get(t.bold, t.fontSize > 0 ? t.fontSize : kReportFontSize);
   const QRawFont& raw = font.Raw();
   const double left = t.x * scale;
   const double width = t.width * scale;
@@ -102,35 +124,33 @@ void PaintText(QPainter* painter, const ReportText& t, double scale, Fonts* font
     for (std::size_t i = first; i < last; ++i) gaps += gapEnds(i);
     if (gaps > 0) extra = (width - advance) / static_cast<double>(gaps);
   }
+  const bool narrowed = advance > width;
   QList<quint32> glyphs;
   QList<QPointF> positions;
-  glyphs.reserve(static_cast<qsizetype>(t.text.size()));
-  positions.reserve(static_cast<qsizetype>(t.text.size()));
   double x = 0;
   for (std::size_t i = 0; i < t.text.size(); ++i) {
     const char c = t.text[i];
-    if (c != ' ') {
+    if (c != ' ' && narrowed) {
       glyphs.push_back(font.Glyph(c));
       positions.push_back(QPointF(x, 0));
+    } else if (c != ' ') {
+      font.Queue(font.Glyph(c), QPointF(left + x, baseline));
     } else if (gapEnds(i)) {
       x += extra;
     }
     x += font.Advance(c);
   }
+  if (!narrowed) return;
+  // Narrowed to its box rather than cut.
   QGlyphRun run;
   run.setRawFont(raw);
   run.setGlyphIndexes(glyphs);
   run.setPositions(positions);
-  if (advance > width) {
-    // Narrowed to its box rather than cut.
-    painter->save();
-    painter->translate(left, baseline);
-    painter->scale(width / advance, 1.0);
-    painter->drawGlyphRun(QPointF(0, 0), run);
-    painter->restore();
-    return;
-  }
-  painter->drawGlyphRun(QPointF(left, baseline), run);
+  painter->save();
+  painter->translate(left, baseline);
+  painter->scale(width / advance, 1.0);
+  painter->drawGlyphRun(QPointF(0, 0), run);
+  painter->restore();
 }
 
 }  // namespace
@@ -145,6 +165,7 @@ bool PaintReport(QPagedPaintDevice* device, const std::vector<ReportPage>& pages
   for (std::size_t p = 0; p < pages.size(); ++p) {
     if (p > 0 && !device->newPage()) return false;
     for (const ReportText& t : pages[p].texts) PaintText(&painter, t, scale, &fonts);
+    fonts.Flush(&painter);
   }
   return painter.end();
 }
