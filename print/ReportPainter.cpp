@@ -4,7 +4,6 @@
 // rather than cut, so every character of a long name or number is printed.
 #include "print/ReportPainter.h"
 
-#include <QFile>
 #include <QFont>
 #include <QGlyphRun>
 #include <QGuiApplication>
@@ -25,7 +24,8 @@ namespace zvonar {
 namespace {
 
 constexpr double kLayoutWidth = 960.0;
-constexpr double kUnitsPerPoint = 96.0 / 72.0;  // page units are pixels at 96 to the inch
+constexpr double kLayoutHeight = kLayoutWidth * 297.0 / 210.0;  // an A4 sheet's proportions
+constexpr double kUnitsPerPoint = 96.0 / 72.0;                  // page units are pixels at 96 to the inch
 
 // One face at one size, with the glyph and advance of each of the 256
 // bytes of code page 1251 looked up once: a report draws hundreds of
@@ -159,7 +159,8 @@ bool PaintReport(QPagedPaintDevice* device, const std::vector<ReportPage>& pages
   QPainter painter;
   if (!painter.begin(device)) return false;
   const QRectF sheet = device->pageLayout().fullRectPixels(device->logicalDpiX());
-  const double scale = sheet.width() / kLayoutWidth;
+  // A sheet of another size or turned sideways still holds the whole layout.
+  const double scale = std::min(sheet.width() / kLayoutWidth, sheet.height() / kLayoutHeight);
   Fonts fonts(scale);
   painter.setPen(Qt::black);
   for (std::size_t p = 0; p < pages.size(); ++p) {

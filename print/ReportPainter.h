@@ -1,7 +1,8 @@
 // Paints report pages with QPainter onto a printer or a PDF file. The page
 // units of the layout are mapped onto an A4 sheet: the layout's 960 units
 // of width (its 900-unit lines and a 30-unit margin each side) span the
-// paper's width, and heights follow at the same scale.
+// paper's width, and heights follow at the same scale; on other paper the
+// layout is scaled to fit the sheet whole.
 #pragma once
 
 #include <functional>

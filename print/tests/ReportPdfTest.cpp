@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <algorithm>
 #include <filesystem>
 
@@ -36,6 +38,23 @@ TEST(WriteReportPdf, TextWiderThanItsBoxIsPrintedWhole) {
   EXPECT_NE(std::string::npos, text.find("Абонент")) << text;
   EXPECT_NE(std::string::npos, text.find("Wide")) << text;
   EXPECT_EQ(2, std::count(text.begin(), text.end(), '\f'));
+}
+
+TEST(PaintReport, SheetTurnedSidewaysStillHoldsTheLowestLine) {
+  if (!testing::HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  testing::TempDir dir;
+  std::vector<ReportPage> pages(1);
+  pages[0].texts.push_back(Text(30, 25, 300, "top line"));
+  pages[0].texts.push_back(Text(30, kReportLastY, 900, "bottom line"));
+  const Status s = WithGuiApplication([&] {
+    QPdfWriter writer(QString::fromStdString(dir.File("wide.pdf")));
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+    return PaintReport(&writer, pages) ? Status::Ok() : Status::IoError("not painted");
+  });
+  ASSERT_TRUE(s.ok());
+  const std::string text = testing::PdfText(dir.File("wide.pdf"));
+  EXPECT_NE(std::string::npos, text.find("top line")) << text;
+  EXPECT_NE(std::string::npos, text.find("bottom line")) << text;
 }
 
 TEST(WriteReportPdf, RefusedPathIsReportedAndAFileIsReplacedWhole) {
