@@ -44,6 +44,7 @@ class TextRowsModel;
 class LanguageFile;
 class NameValueList;
 struct FilterCriteria;
+struct ReportPage;
 }  // namespace zvonar
 
 class TMainForm : public QMainWindow {
@@ -217,6 +218,10 @@ class TMainForm : public QMainWindow {
   // The Delete key released in the grid: deletes the current record, after
   // asking when ConfirmDelete is on.
   void dbgDetalizKeyUp();
+  // The print commands: the result list (and its statistic) or the
+  // statistic alone, in the report preview.
+  void mnPrintFilterClick();
+  void mnPrintFilterStatClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
@@ -306,6 +311,12 @@ class TMainForm : public QMainWindow {
                         bool showSplash);
   // Fill (markers to texts) or return (texts to markers) with codetype.dat.
   void RewriteWithCodeTypes(bool fill);
+
+  // The report header: the owner box's text and the period of the date
+  // boxes, "yyyy.mm.dd - yyyy.mm.dd".
+  std::string ReportOwner() const;
+  std::string ReportPeriod() const;
+  void ShowReport(const std::vector<zvonar::ReportPage>& pages);
 
   std::string programDir_;
   zvonar::Prompts* prompts_;

@@ -60,6 +60,8 @@ void TMainForm::ConnectHandlers() {
   on(mnServicesID, &QAction::triggered, &TMainForm::mnServicesIDClick);
   on(mnRegisterFields, &QAction::triggered, &TMainForm::mnRegisterFieldsClick);
   on(mnDBFields, &QAction::triggered, &TMainForm::mnDBFieldsClick);
+  on(mnPrintFilter, &QAction::triggered, &TMainForm::mnPrintFilterClick);
+  on(mnPrintFilterStat, &QAction::triggered, &TMainForm::mnPrintFilterStatClick);
   // DB Re-Create is kept in the menu (hidden) and does nothing.
 }
 

@@ -41,6 +41,7 @@ const std::map<std::string, CommandFn>& Commands() {
       {"load-list", RunLoadList},
       {"load-old-base", RunLoadOldBase},
       {"export-csv", RunExportCsv},
+      {"report", RunReport},
   };
   return commands;
 }

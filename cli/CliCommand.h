@@ -20,7 +20,10 @@ struct CliContext {
 
 class ResultRows;
 class Table;
+class ResultRows;
+struct FilterCriteria;
 struct MainSettings;
+struct StatRow;
 enum class TableAccess;
 
 // "zvonar-cli: message" on the error stream; returns the failure exit code.
@@ -56,6 +59,14 @@ int RunSaveList(CliContext& c);
 int RunLoadList(CliContext& c);
 int RunLoadOldBase(CliContext& c);
 int RunExportCsv(CliContext& c);
+// Runs the filter of the criteria in `args` and computes its statistic as
+// stat does. Returns kExitOk with the settings and criteria read, the rows
+// and the statistic; or kExitOk with `*stopped` set when a ticked criterion has an
+// empty value (nothing done); or the exit code of the error it reported.
+int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, MainSettings* settings,
+                       FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped);
+// The printed report as a PDF file (CliReport.cpp).
+int RunReport(CliContext& c);
 // The codes/types commands (CliCodes.cpp).
 int RunFillNames(CliContext& c);
 int RunFillCodes(CliContext& c);

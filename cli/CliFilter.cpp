@@ -101,6 +101,7 @@ int ParseCriteria(CliContext& c, const std::vector<std::string>& args, FilterCri
 }
 
 struct FilterRun {
+  FilterCriteria criteria;
   MainSettings settings;
   MainTexts texts;
   Table table;
@@ -112,7 +113,7 @@ struct FilterRun {
 // sets `stopped` and exits 0 without output.
 int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped) {
   *stopped = false;
-  FilterCriteria criteria;
+  FilterCriteria& criteria = run->criteria;
   int code = ParseCriteria(c, args, &criteria);
   if (code != kExitOk) return code;
   Status s = LoadCliSettings(c, &run->settings);
@@ -169,6 +170,34 @@ int FilterRowsForCli(CliContext& c, const std::vector<std::string>& args, MainSe
   return kExitOk;
 }
 
+namespace {
+
+// The statistic's rows are the texts of the code/type table, as the code
+// box of the window holds them.
+Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, std::vector<StatRow>* stat) {
+  std::vector<std::string> lines, types;
+  (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines);
+  for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
+  *stat = BuildStatRows(types, run.texts.all);
+  return ComputeFilterStatistic(run.result.rows, stat);
+}
+
+}  // namespace
+
+int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, MainSettings* settings,
+                       FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped) {
+  FilterRun run;
+  const int code = RunCliFilter(c, args, &run, stopped);
+  if (code != kExitOk || *stopped) return code;
+  if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
+  const Status s = ComputeCliStatistic(c, run, stat);
+  if (!s.ok()) return Fail(c, s.message());
+  *settings = std::move(run.settings);
+  *criteria = std::move(run.criteria);
+  *rows = std::move(run.result.rows);
+  return kExitOk;
+}
+
 int RunFilterCommand(CliContext& c) {
   FilterRun run;
   bool stopped = false;
@@ -186,13 +215,8 @@ int RunStat(CliContext& c) {
   bool stopped = false;
   const int code = RunCliFilter(c, c.args, &run, &stopped);
   if (code != kExitOk || stopped) return code;
-  // The statistic's rows are the texts of the code/type table, as the code
-  // box of the window holds them.
-  std::vector<std::string> lines, types;
-  (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines);
-  for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
-  std::vector<StatRow> stat = BuildStatRows(types, run.texts.all);
-  const Status s = ComputeFilterStatistic(run.result.rows, &stat);
+  std::vector<StatRow> stat;
+  const Status s = ComputeCliStatistic(c, run, &stat);
   for (const StatRow& row : stat) PrintCells(c.out, {row.caption, row.sec, row.min, row.cost});
   return Finish(c, run, s);
 }

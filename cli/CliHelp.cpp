@@ -70,6 +70,16 @@ const std::vector<CommandHelp>& Helps() {
        "use, with the sums of their Sec, Min and Cost, then a row of the totals; cells separated by TAB.",
        {},
        true},
+      {"report",
+       "report --pdf OUT.pdf [--stat-only] [CRITERIA]",
+       "write the printed report of the filter as a PDF file",
+       "Run the filter and write the pages the window's Print Filtered command previews to OUT.pdf (A4): the "
+       "records found, 57 a page, followed by their statistic when settings.ini sets AddFilterStatisticOnPrint "
+       "and CountFilterStatistic. The header names the owner of --owner and the period of --from and --to. Needs "
+       "no screen. Prints how many pages were written.",
+       {{"--pdf OUT.pdf", "the file to write"},
+        {"--stat-only", "the statistic alone, as Print Filtered Statistic prints it"}},
+       true},
       {"counts",
        "counts [CRITERIA | --table]",
        "print the activity counts row",

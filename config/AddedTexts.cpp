@@ -20,6 +20,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "MMS ID:",
     "Export Filtered to CSV...",
     "Delete the current record?",
+    "Export PDF...",
 };
 
 }  // namespace

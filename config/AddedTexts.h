@@ -26,6 +26,7 @@ enum class AddedText : std::size_t {
   MmsIdLabel,
   ExportCsvCaption,
   ConfirmDeleteRecord,
+  ExportPdf,  // the report preview's button
   End
 };
 

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev
   xvfb xauth
-  python3 python3-dbfread
+  python3 python3-dbfread poppler-utils
   sqlite3 time
   desktop-file-utils help2man dpkg-dev file
 )

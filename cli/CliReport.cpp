@@ -1,0 +1,60 @@
+// zvonar-cli report: the printed report of a filter run written as a PDF
+// file, the pages laid out and painted by the same code as the window's
+// preview. Painting runs on Qt's offscreen platform, so no screen is needed.
+#include <cstdio>
+
+#include "analysis/FilterEngine.h"
+#include "analysis/FilterStatistic.h"
+#include "cli/Cli.h"
+#include "cli/CliCommand.h"
+#include "config/MainSettings.h"
+#include "print/ReportLayout.h"
+#include "print/ReportPainter.h"
+
+namespace zvonar {
+namespace {
+
+std::string DateText(const CalendarDate& d) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d.%02d.%02d", d.year, d.month, d.day);
+  return text;
+}
+
+}  // namespace
+
+int RunReport(CliContext& c) {
+  std::string pdf;
+  bool statOnly = false;
+  std::vector<std::string> criteriaArgs;
+  for (std::size_t i = 0; i < c.args.size(); ++i) {
+    if (c.args[i] == "--pdf") {
+      if (i + 1 >= c.args.size() || c.args[i + 1].empty()) return kExitUsage;
+      pdf = c.args[++i];
+    } else if (c.args[i] == "--stat-only") {
+      statOnly = true;
+    } else {
+      criteriaArgs.push_back(c.args[i]);
+    }
+  }
+  if (pdf.empty()) return kExitUsage;
+  MainSettings settings;
+  FilterCriteria criteria;
+  ResultRows rows;
+  std::vector<StatRow> stat;
+  bool stopped = false;
+  const int code = FilterAndStatistic(c, criteriaArgs, &settings, &criteria, &rows, &stat, &stopped);
+  if (code != kExitOk || stopped) return code;
+  if (rows.Empty()) return Fail(c, "the filter found no records; no report written");
+  // The header shows what the window takes from its owner and date boxes.
+  const std::string period = criteria.date ? DateText(criteria.dateBegin) + " - " + DateText(criteria.dateEnd) : "";
+  const bool withStatistic = settings.addFilterStatisticOnPrint && settings.countFilterStatistic;
+  const std::vector<ReportPage> pages =
+      statOnly ? StatisticReportPages(stat, criteria.ownerText, period)
+               : FilterReportPages(rows, withStatistic ? &stat : nullptr, criteria.ownerText, period);
+  const Status s = WithGuiApplication([&] { return WriteReportPdf(pages, pdf); });
+  if (!s.ok()) return Fail(c, s.message());
+  c.out << pages.size() << (pages.size() == 1 ? " page" : " pages") << " written to " << pdf << '\n';
+  return kExitOk;
+}
+
+}  // namespace zvonar
