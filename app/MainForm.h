@@ -131,6 +131,7 @@ class TMainForm : public QMainWindow {
   QAction* mnSaveFiltered;
   QAction* mnPrintFilter;
   QAction* mnPrintFilterStat;
+  QAction* mnCharts;
   QAction* mnExit;
   QMenu* mnAbonents;
   QAction* mnAbonentsBook;
@@ -201,6 +202,8 @@ class TMainForm : public QMainWindow {
   void mnServicesIDClick();
   void mnRegisterFieldsClick();
   void mnDBFieldsClick();
+  // Opens the chart window over the figures of lvFilter.
+  void mnChartsClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
@@ -226,6 +229,8 @@ class TMainForm : public QMainWindow {
   void CreateMainArea();
   void CreateMenus();
   void ConnectHandlers();
+  // The File menu's Charts command, enabled while lvFilter has rows.
+  void CreateChartsCommand();
   void ReadSettings(bool fileExists);
   // Window size, grid height and column widths from the settings, and the
   // least sizes that keep the control panel and the lists readable in the

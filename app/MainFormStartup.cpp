@@ -52,6 +52,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   CreateMainArea();
   CreateMenus();
   ConnectHandlers();
+  CreateChartsCommand();
   if (!TakeInstanceLock()) return;
 
   ResetCountsRow();

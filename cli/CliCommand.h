@@ -18,6 +18,7 @@ struct CliContext {
   std::ostream& err;
 };
 
+class ResultRows;
 class Table;
 struct MainSettings;
 enum class TableAccess;
@@ -44,6 +45,15 @@ int RunImport(CliContext& c);
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);
 int RunCounts(CliContext& c);
+// The rows the filter finds with the criteria in `args`, and the settings it
+// read. A criterion with an empty value sets `stopped` and finds nothing.
+// Returns kExitOk, or the exit code of the error it reported.
+int FilterRows(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows,
+               bool* stopped);
+// The name of a number the book does not name, from the language file.
+std::string CliNoNameText(const std::string& dataDir, const MainSettings& settings);
+// Figures of the filtered records per group (CliSummary.cpp).
+int RunSummary(CliContext& c);
 // The codes/types commands (CliCodes.cpp).
 int RunFillCodes(CliContext& c);
 int RunReturnCodes(CliContext& c);
