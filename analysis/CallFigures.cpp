@@ -29,6 +29,27 @@ bool Hundredths(std::string_view cell, std::int64_t* value) {
     *value = 0;
     return true;
   }
+  // Most cells are plain "123" or "12.50": read them digit by digit, and
+  // leave every other form to the common number grammar.
+  std::size_t i = cell[0] == '-' ? 1 : 0;
+  std::int64_t whole = 0;
+  const std::size_t digitsFrom = i;
+  while (i < cell.size() && i - digitsFrom < 12 && cell[i] >= '0' && cell[i] <= '9')
+    whole = whole * 10 + (cell[i++] - '0');
+  if (i > digitsFrom) {
+    std::int64_t cents = 0;
+    std::size_t decimals = 0;
+    if (i < cell.size() && cell[i] == '.') {
+      ++i;
+      while (i < cell.size() && decimals < 2 && cell[i] >= '0' && cell[i] <= '9')
+        cents = cents * 10 + (cell[i++] - '0'), ++decimals;
+      cents *= decimals == 1 ? 10 : decimals == 0 ? 100 : 1;
+    }
+    if (i == cell.size()) {
+      *value = (cell[0] == '-' ? -1 : 1) * (whole * 100 + cents);
+      return true;
+    }
+  }
   double v = 0;
   if (!ParseFloat(cell, &v) || std::fabs(v) > kLargestAmount) return false;
   *value = std::llround(v * 100);

@@ -59,14 +59,22 @@ QValueAxis* ValueAxis(const QString& title) {
 }
 
 // Puts `series` into `chart` over categories `names` (along x, or along y
-// for horizontal bars) and values titled `valueTitle`.
+// for horizontal bars, turned by `labelsAngle` degrees) and values titled
+// `valueTitle`.
 void AddBars(QChart* chart, QAbstractBarSeries* series, const QStringList& names, const QString& categoryTitle,
-             const QString& valueTitle, bool horizontal) {
+             const QString& valueTitle, bool horizontal, int labelsAngle = 0) {
   chart->addSeries(series);
   auto* categories = new QBarCategoryAxis;
   categories->append(names);
   categories->setTitleText(categoryTitle);
-  if (!horizontal && names.size() > 12) categories->setLabelsAngle(-60);
+  categories->setLabelsAngle(labelsAngle);
+  if (horizontal) {
+    // Ten names one above the other in half the window: a point smaller
+    // keeps each within its bar's height, where the axis would elide it.
+    QFont font = categories->labelsFont();
+    font.setPointSizeF(font.pointSizeF() - 1);
+    categories->setLabelsFont(font);
+  }
   QValueAxis* values = ValueAxis(valueTitle);
   chart->addAxis(categories, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
   chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
@@ -85,7 +93,7 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
   while (title.endsWith('.')) title.chop(1);
   setWindowTitle(title.remove('&'));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
-  resize(1040, 660);
+  resize(1040, 740);
 
   QStringList months;
   for (const FigureGroup& m : figures.months)
@@ -118,14 +126,16 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
     auto* chart = new QChart;
     chart->setTitle(text_(cost ? AddedText::ChartsCostByMonth : AddedText::ChartsMinutesByMonth));
     AddBars(chart, series, months, text_(AddedText::ChartsMonth),
-            text_(cost ? AddedText::ChartsCost : AddedText::ChartsMinutes), false);
+            text_(cost ? AddedText::ChartsCost : AddedText::ChartsMinutes), false, months.size() > 8 ? -90 : 0);
     chart->legend()->setAlignment(Qt::AlignBottom);
     return ViewOf(chart, name);
   };
 
   // The numbers with the most minutes or cost, largest at the top.
   const auto top = [&](FigureOrder by, const char* name) {
-    const std::vector<FigureGroup> groups = TopGroups(figures.numbers, by, kTopNumbers);
+    std::vector<FigureGroup> groups = TopGroups(figures.numbers, by, kTopNumbers);
+    // A number without minutes (a monthly fee) has no place among them.
+    std::erase_if(groups, [by](const FigureGroup& g) { return FigureOf(g.sums, by) <= 0; });
     auto* set = new QBarSet(text_(by == FigureOrder::Cost ? AddedText::ChartsCost : AddedText::ChartsMinutes));
     QStringList names;
     for (auto g = groups.rbegin(); g != groups.rend(); ++g) {
@@ -162,12 +172,14 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
     return ViewOf(chart, name);
   };
 
-  const auto pair = [](QWidget* left, QWidget* right, int leftStretch) {
+  // Two charts on one tab, one above the other: the names of numbers and
+  // the 24 hours need the whole width to be read.
+  const auto pair = [](QWidget* first, QWidget* second) {
     auto* page = new QWidget;
-    auto* row = new QHBoxLayout(page);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(left, leftStretch);
-    row->addWidget(right, 2);
+    auto* box = new QVBoxLayout(page);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(first);
+    box->addWidget(second);
     return page;
   };
 
@@ -175,10 +187,9 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
   pcCharts->setObjectName("pcCharts");
   pcCharts->addTab(stacked(true, "chCostByMonth"), text_(AddedText::ChartsCostByMonth));
   pcCharts->addTab(stacked(false, "chMinutesByMonth"), text_(AddedText::ChartsMinutesByMonth));
-  pcCharts->addTab(pair(top(FigureOrder::Min, "chTopByMinutes"), top(FigureOrder::Cost, "chTopByCost"), 2),
+  pcCharts->addTab(pair(top(FigureOrder::Min, "chTopByMinutes"), top(FigureOrder::Cost, "chTopByCost")),
                    text_(AddedText::ChartsTopNumbers));
-  pcCharts->addTab(pair(activity(true, "chByHour"), activity(false, "chByWeekday"), 3),
-                   text_(AddedText::ChartsActivity));
+  pcCharts->addTab(pair(activity(true, "chByHour"), activity(false, "chByWeekday")), text_(AddedText::ChartsActivity));
 
   lSkippedCells = new QLabel(this);
   lSkippedCells->setObjectName("lSkippedCells");

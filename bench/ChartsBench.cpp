@@ -1,4 +1,5 @@
-// charts_bench [RECORDS [NUMBERS]]: the program's side of bench/charts.sh.
+// charts_bench [RECORDS [NUMBERS [PICTURE]]]: the program's side of
+// bench/charts.sh.
 // Generates RECORDS result rows (default 1,000,000) over NUMBERS distinct
 // numbers (default 20,000), eight types and two years, then times the
 // figures and the chart window up to its first painted tab, as the Charts
@@ -36,7 +37,7 @@ zvonar::ResultRows Generate(std::size_t records, std::size_t numbers) {
     std::snprintf(sec, sizeof sec, "%u", s);
     std::snprintf(min, sizeof min, "%u", (s + 59) / 60);
     std::snprintf(cost, sizeof cost, "%u.%02u", s / 40, s % 100);
-    rows.Append({"79160000001", date, number, "", "M", kTypes[r % 8], sec, min, cost, "", cost, ""});
+    rows.Append({"79160000001", date, number, "", "M", kTypes[next() % 8], sec, min, cost, "", cost, ""});
   }
   return rows;
 }
@@ -66,10 +67,12 @@ int main(int argc, char* argv[]) {
       figures, "english", [](zvonar::AddedText t) { return QString::fromLatin1(zvonar::EnglishText(t)); }, &prompts,
       QString());
   form.show();
-  const bool painted = !form.pcCharts->currentWidget()->grab().isNull();
+  const QPixmap picture = form.grab();
+  const bool painted = !picture.isNull();
   const double total = Seconds(start);
   std::cout << "records " << records << " rows\n"
             << "figures " << figuresSeconds << " s\n"
             << "window_open " << total << " s\n";
+  if (argc > 3 && !picture.save(argv[3])) return 1;
   return painted ? 0 : 1;
 }

@@ -65,6 +65,38 @@ TEST(ComputeCallFigures, MoneyAddsUpExactlyInHundredths) {
   EXPECT_EQ(10000, f.total.cost);
   EXPECT_EQ("100", FormatHundredths(f.total.cost));
   EXPECT_EQ("10", FormatHundredths(f.total.min));
+  // Every form the number grammar allows, to the hundredth.
+  const CallFigures forms = Figures({
+      {
+          "2024.03.01",
+          "1",
+          "",
+          "t",
+          "12.5",
+          "1.",
+          ".5",
+      },
+      {
+          "2024.03.01",
+          "1",
+          "",
+          "t",
+          "-0.30",
+          "+2",
+          "1.239",
+      },
+      {
+          "2024.03.01",
+          "1",
+          "",
+          "t",
+          "1e2",
+          "0.001",
+          "007.07",
+      },
+  });
+  EXPECT_EQ(0u, forms.badCells);
+  EXPECT_EQ(Sums(3, 1250 - 30 + 10000, 100 + 200 + 0, 50 + 124 + 707), forms.total);
   EXPECT_EQ("125.5", FormatHundredths(12550));
   EXPECT_EQ("-0.3", FormatHundredths(-30));
 }
