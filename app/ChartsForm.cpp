@@ -54,7 +54,6 @@ QValueAxis* ValueAxis(const QString& title) {
   auto* axis = new QValueAxis;
   axis->setTitleText(title);
   axis->setLabelFormat("%.10g");
-  axis->setMin(0);
   return axis;
 }
 
