@@ -132,6 +132,7 @@ class TMainForm : public QMainWindow {
   QAction* mnSaveFiltered;
   QAction* mnPrintFilter;
   QAction* mnPrintFilterStat;
+  QAction* mnCharts;
   QAction* mnExit;
   QMenu* mnAbonents;
   QAction* mnAbonentsBook;
@@ -222,6 +223,8 @@ class TMainForm : public QMainWindow {
   // statistic alone, in the report preview.
   void mnPrintFilterClick();
   void mnPrintFilterStatClick();
+  // Opens the chart window over the figures of lvFilter.
+  void mnChartsClick();
 
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
@@ -256,6 +259,8 @@ class TMainForm : public QMainWindow {
   // replaced by that of the selected lvFilter row (whose selection is then
   // cleared); false when there is neither.
   bool PhoneNumberFromViews(QString* number);
+  // The File menu's Charts command, enabled while lvFilter has rows.
+  void CreateChartsCommand();
   void ReadSettings(bool fileExists);
   // Window size, grid height and column widths from the settings, and the
   // least sizes that keep the control panel and the lists readable in the

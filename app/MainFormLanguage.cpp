@@ -24,6 +24,7 @@ bool TMainForm::LoadLanguage(const std::string& path) {
   LanguageFile lang;
   if (!LanguageFile::Load(path, &lang).ok()) return false;
   ApplyLanguageGroups(lang);
+  mnCharts->setText(ToQt(TextOf(lang, AddedText::ChartsMenu)));
   UseLanguageLocale(std::filesystem::path(path).stem().string());
   return true;
 }

@@ -53,6 +53,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   CreateMenus();
   ConnectHandlers();
   ConnectListCommands();
+  CreateChartsCommand();
   if (!TakeInstanceLock()) return;
 
   ResetCountsRow();

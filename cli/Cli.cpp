@@ -30,6 +30,7 @@ const std::map<std::string, CommandFn>& Commands() {
       {"filter", RunFilterCommand},
       {"stat", RunStat},
       {"counts", RunCounts},
+      {"summary", RunSummary},
       {"reindex", RunReindex},
       {"fill-names", RunFillNames},
       {"fill-codes", RunFillCodes},

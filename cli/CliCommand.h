@@ -67,6 +67,15 @@ int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, Main
                        FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped);
 // The printed report as a PDF file (CliReport.cpp).
 int RunReport(CliContext& c);
+// The rows the filter finds with the criteria in `args`, and the settings it
+// read. A criterion with an empty value sets `stopped` and finds nothing.
+// Returns kExitOk, or the exit code of the error it reported.
+int FilterRows(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows,
+               bool* stopped);
+// The name of a number the book does not name, from the language file.
+std::string CliNoNameText(const std::string& dataDir, const MainSettings& settings);
+// Figures of the filtered records per group (CliSummary.cpp).
+int RunSummary(CliContext& c);
 // The codes/types commands (CliCodes.cpp).
 int RunFillNames(CliContext& c);
 int RunFillCodes(CliContext& c);

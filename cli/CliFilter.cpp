@@ -184,6 +184,23 @@ Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, std::vecto
 
 }  // namespace
 
+std::string CliNoNameText(const std::string& dataDir, const MainSettings& settings) {
+  LanguageFile lang;
+  if (!settings.language.empty()) (void)LanguageFile::Load(LanguageFilePath(dataDir, settings.language), &lang);
+  return lang.HasGroup(82) ? lang.Line(76) : "";
+}
+
+int FilterRows(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows,
+               bool* stopped) {
+  FilterRun run;
+  const int code = RunCliFilter(c, args, &run, stopped);
+  if (code != kExitOk || *stopped) return code;
+  if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
+  *settings = run.settings;
+  *rows = std::move(run.result.rows);
+  return kExitOk;
+}
+
 int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, MainSettings* settings,
                        FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped) {
   FilterRun run;
@@ -255,11 +272,7 @@ int RunAddNoNames(CliContext& c) {
   if (!s.ok()) return Fail(c, s.message());
   const NameValueList book = NameValueList::FromLines(std::move(bookLines));
   const auto rulesOf = [&c](const MainSettings& settings) {
-    // The placeholder name is the one the window takes from its language.
-    LanguageFile lang;
-    if (!settings.language.empty())
-      (void)LanguageFile::Load(LanguageFilePath(c.dataDir, settings.language), &lang);
-    return NoNameRules{6, settings.modePhoneCode, settings.phoneCodeTown, lang.HasGroup(82) ? lang.Line(76) : ""};
+    return NoNameRules{6, settings.modePhoneCode, settings.phoneCodeTown, CliNoNameText(c.dataDir, settings)};
   };
   std::vector<std::string> lines;
   if (c.args.empty()) {

@@ -88,6 +88,20 @@ const std::vector<CommandHelp>& Helps() {
        "filter prints.",
        {{"--table", "over every record of the table, not the filter's records"}},
        true},
+      {"summary",
+       "summary --by GROUP [--top N] [--order FIG] [CRITERIA]",
+       "print record counts and sums per month, type, number, hour or weekday",
+       "Run the filter and print one line per group of the records found: the group, then the record count and "
+       "the sums of Sec, Min and Cost in the statistic's number format; cells separated by TAB, in UTF-8. A month "
+       "is written yyyy.mm, and every month from the first to the last comes, in order; a number is followed by a "
+       "cell with its name from abonents.dat (else the Abonent text of its records, else line 76 of the language "
+       "file); hours 0 to 23 and weekdays 1 (Monday) to 7 all come, in order. Types and numbers come largest "
+       "first by the --order figure, equal ones in the order first met. Sec, Min or Cost cells that are no "
+       "number are left out of the sums and counted on standard error.",
+       {{"--by GROUP", "month, type, number, hour or weekday"},
+        {"--order FIG", "count, sec, min or cost (the default): orders types and numbers"},
+        {"--top N", "print only the first N lines"}},
+       true},
       {"reindex",
        "reindex",
        "rebuild the index file Tellura.MDX",

@@ -27,6 +27,27 @@ enum class AddedText : std::size_t {
   ExportCsvCaption,
   ConfirmDeleteRecord,
   ExportPdf,  // the report preview's button
+  ChartsMenu,
+  ChartsCostByMonth,
+  ChartsMinutesByMonth,
+  ChartsTopNumbers,
+  ChartsActivity,
+  ChartsTopByMinutes,
+  ChartsTopByCost,
+  ChartsByHour,
+  ChartsByWeekday,
+  ChartsMonth,
+  ChartsHour,
+  ChartsWeekday,
+  ChartsRecords,
+  ChartsCost,
+  ChartsMinutes,
+  ChartsOtherTypes,
+  ChartsNoType,
+  ChartsSaveImage,
+  ChartsImageFilter,
+  ChartsImageNotSaved,
+  ChartsCellsSkipped,
   End
 };
 

@@ -34,6 +34,17 @@ for lang in english russian; do
       "docs/dialog-$dialog$suffix.png"
     echo "saved docs/dialog-$dialog$suffix.png"
   done
+  # The chart window's four tabs over the sample bills: docs/charts-1.png
+  # to docs/charts-4.png.
+  rm -f "$dir"/Tellura.*
+  # Copies, as an import writes the month summary beside the bill.
+  mkdir "$dir/bills"
+  cp examples/bill-* "$dir/bills/"
+  for bill in "$dir"/bills/*; do build/cli/zvonar-cli --dir "$dir" import "$bill" > /dev/null; done
+  cp examples/abonents.dat examples/codetype.dat "$dir/"
+  build/cli/zvonar-cli --dir "$dir" fill-codes > /dev/null
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --charts "$dir" "docs/charts$suffix"
+  echo "saved docs/charts$suffix-1.png to -4.png"
   rm -rf "$dir"
 done
 

@@ -8,14 +8,18 @@
 // zvonar-screenshot --dialog NAME DATADIR OUT.png: the same for one of the
 // configuration dialogs (settings, servicesid, registerfields, dbfields),
 // opened from the main window's menu.
+// zvonar-screenshot --charts DATADIR PREFIX: the chart window over the
+// filter's result, one picture per tab: PREFIX-1.png to PREFIX-4.png.
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeView>
 
+#include "app/ChartsForm.h"
 #include "app/MainForm.h"
 #include "books/CodesTypesForm.h"
 #include "books/AbonentForm.h"
@@ -100,6 +104,26 @@ int ShootDialog(TMainForm* form, const QString& name, const QString& out) {
   return ok ? 0 : 1;
 }
 
+// Runs the filter, opens the chart window from the menu and saves each tab.
+int ShootCharts(TMainForm* form, const QString& prefix) {
+  bool ok = false;
+  QTimer::singleShot(500, form, [&] {
+    auto* charts = qobject_cast<TChartsForm*>(QApplication::activeModalWidget());
+    if (charts == nullptr) return;
+    ok = true;
+    for (int tab = 0; tab < charts->pcCharts->count(); ++tab) {
+      charts->pcCharts->setCurrentIndex(tab);
+      QApplication::processEvents();
+      ok = charts->grab().save(prefix + "-" + QString::number(tab + 1) + ".png") && ok;
+    }
+    charts->close();
+  });
+  form->btnCheckedDataFilter->click();
+  form->mnCharts->trigger();
+  form->close();
+  return ok ? 0 : 1;
+}
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (argc == 4 && QString(argv[1]) == "--codes") {
@@ -109,13 +133,14 @@ int main(int argc, char* argv[]) {
   }
   if (argc == 5 && QString(argv[1]) == "--abonents-book")
     return ShootAbonentsBook(argv[2], QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
-  if (argc == 5 && QString(argv[1]) == "--dialog") {
-    std::string dir = argv[3];
+  if ((argc == 5 && QString(argv[1]) == "--dialog") || (argc == 4 && QString(argv[1]) == "--charts")) {
+    std::string dir = argv[argc - 2];
     if (dir.back() != '/') dir.push_back('/');
     PrintingPrompts prompts;
     TMainForm form(dir, &prompts);
     form.show();
-    return ShootDialog(&form, QString(argv[2]), QString::fromLocal8Bit(argv[4]));
+    const QString out = QString::fromLocal8Bit(argv[argc - 1]);
+    return argc == 4 ? ShootCharts(&form, out) : ShootDialog(&form, QString(argv[2]), out);
   }
   if (argc == 4 && QString(argv[1]) == "--file-menu") {
     // The File menu opened over the window, its list commands in sight.
