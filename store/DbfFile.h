@@ -67,6 +67,8 @@ class DbfFile {
   Status ReadRecords(std::uint32_t first, std::uint32_t count, char* out);
   // Overwrites record `recno` in place.
   Status WriteRecord(std::uint32_t recno, const char* record);
+  // Byte offset of record `recno` in the file.
+  std::uint64_t OffsetOf(std::uint32_t recno) const { return RecordOffset(recno); }
   // Overwrites `count` records from `first` on in place, in one write.
   Status WriteRecords(std::uint32_t first, std::uint32_t count, const char* records);
 

@@ -11,9 +11,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/TextFile.h"
 #include "store/Bytes.h"
 #include "store/DateTimeField.h"
 #include "store/MdxFile.h"
+#include "store/RewriteRedo.h"
 
 namespace zvonar {
 namespace {
@@ -96,6 +98,15 @@ Status Table::Open(const std::string& path, OpenNotes* notes, const OpenOptions&
       notes->created = s.ok();
     }
     lock_.Downgrade();
+  }
+  if (s.ok() && FileExists(RedoPathFor(path))) {
+    // A rewrite was cut off: its last run is written again, alone.
+    bool released = false, replayed = false;
+    s = lock_.Upgrade(lockWait_, &released);
+    if (s.ok()) s = ReplayRedo(path, &replayed);
+    lock_.Downgrade();
+    // A reader of a file it may not write goes on with the records as they are.
+    if (!s.ok() && access_ == TableAccess::Read && s.kind() != StatusKind::InUse) s = Status::Ok();
   }
   if (s.ok()) s = dbf_.Open(path, access_ == TableAccess::Write);
   if (!s.ok()) {

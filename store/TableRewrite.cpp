@@ -1,12 +1,14 @@
 // Rewriting fields of every record in blocks: the fills of names and of
 // code/type texts. Reading and writing a block of records at a time instead
 // of one record per edit makes a pass over a million records a matter of
-// the disk's speed. Records are written back whole, so a crash in the middle
-// leaves each record either as it was or as rewritten.
+// the disk's speed. Each run of changed records goes through the redo file
+// first, so a crash in the middle leaves each record either as it was or,
+// once the table is opened again, as rewritten.
 #include <algorithm>
 #include <cstring>
 
 #include "store/Bytes.h"
+#include "store/RewriteRedo.h"
 #include "store/Table.h"
 
 namespace zvonar {
@@ -81,8 +83,13 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
       dirtyLast = std::max(dirtyLast, i);
       ++*changed;
     }
-    if (s.ok() && dirtyFirst <= dirtyLast)
-      s = dbf_.WriteRecords(first + dirtyFirst, dirtyLast - dirtyFirst + 1, &block[dirtyFirst * length]);
+    if (s.ok() && dirtyFirst <= dirtyLast) {
+      const std::uint32_t runCount = dirtyLast - dirtyFirst + 1;
+      const char* run = &block[dirtyFirst * length];
+      s = WriteRedo(dbf_.path(), dbf_.OffsetOf(first + dirtyFirst), run, std::size_t{runCount} * length);
+      if (s.ok()) s = dbf_.WriteRecords(first + dirtyFirst, runCount, run);
+      if (s.ok()) s = RemoveRedo(dbf_.path());
+    }
     if (s.ok() && progress) progress(std::min<std::int64_t>(first + n - 1, count), count);
   }
   EndWrite();
