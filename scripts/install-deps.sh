@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   python3 python3-dbfread
   sqlite3 time
+  libxxhash-dev
   desktop-file-utils help2man dpkg-dev file
 )
 
