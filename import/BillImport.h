@@ -1,14 +1,16 @@
 // Adding a bill to the detalization table: the one path the window's Add
 // Detalization command and `zvonar-cli import` share. Per bill: the month
 // summary is written beside the bill, then the records are appended to the
-// table in one bulk append.
+// table in one bulk append, and the import journal notes them.
 //
 // The window calls ImportBill with the chosen file, the program directory,
 // its MainSettings and register fields, the open table and a progress
 // function that feeds the splash; afterwards it shows result.records'
 // legends in lType and lCode, merges result.records.owners into the owner
-// box (MergeOwners), shows RejectedMessage for each rejected line and, when
-// result.records.stop is set, an error box with StopMessage.
+// box (MergeOwners), shows the RejectedMessage of every rejected line in
+// one box and, when result.records.stop is set, an error box with
+// StopMessage. When result.previous is set it asks before importing the
+// bill again.
 #pragma once
 
 #include <cstddef>
@@ -85,7 +87,8 @@ struct ImportResult {
 // The bill is read in whatever encoding DetectBillEncoding finds and parsed
 // as code page 1251. A bill whose bytes the import journal of
 // `request.dataDir` holds is, unless `request.again`, not imported: the
-// call returns ok with `result->previous` set. Records committed get their
+// call returns ok with `result->previous` set. A journal that cannot be
+// read is an error, with nothing imported. Records committed get their
 // journal entry; when it cannot be written the error says how many records
 // were added.
 Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result);

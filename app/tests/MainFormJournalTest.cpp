@@ -8,6 +8,7 @@
 #include "app/MainForm.h"
 #include "base/tests/TestSupport.h"
 #include "import/tests/BillTestSupport.h"
+#include "ui/SplashForm.h"
 #include "ui/tests/ScriptedPrompts.h"
 
 using namespace zvonar;
@@ -22,6 +23,16 @@ std::string TwoCallBill(int day) {
   return testing::Bill({"Ведомость разговоров +7/9161112233", date + " 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
                         date + " 14:00:00 4957654321 М 1 30 1.00 1.50 0.00 1.50"});
 }
+
+// Notes the splash's stage text whenever a bill is asked about.
+class StagePrompts : public ScriptedPrompts {
+ public:
+  bool AskYesNoDefaultNo(const QString& text) override {
+    stages << (CurrentSplash() != nullptr ? CurrentSplash()->lCounter1->text() : QString());
+    return ScriptedPrompts::AskYesNoDefaultNo(text);
+  }
+  QStringList stages;
+};
 
 }  // namespace
 
@@ -93,28 +104,29 @@ class MainFormJournalTest : public QObject {
 
   void TwelveBillsChosenAtOnceImportInNameOrder() {
     TempDir dir;
+    testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nShowSplash=1\r\n");
     QStringList chosen;
     for (int month = 12; month >= 1; --month) {  // chosen in reverse
       const std::string name = "bill" + std::string(month < 10 ? "0" : "") + std::to_string(month) + ".txt";
       testing::WriteOrDie(dir.File(name), TwoCallBill(month));
       chosen << QString::fromStdString(dir.File(name));
     }
-    ScriptedPrompts prompts;
+    StagePrompts prompts;
     TMainForm form(dir.path(), &prompts);
     form.show();
-    prompts.files.push_back(chosen.last());  // bill01 alone first
+    prompts.files.push_back(chosen[7]);  // bill05 alone first
     form.mnAddDetalization->trigger();
     QVERIFY(prompts.infos.isEmpty());  // one bill: no closing list
 
     prompts.fileLists.push_back(chosen);
-    form.mnAddDetalization->trigger();  // bill01 again: No
-    QCOMPARE(prompts.noByDefault.size(), 1);
+    form.mnAddDetalization->trigger();  // bill05 again: No
+    QCOMPARE(prompts.stages, QStringList{"file 5 / 12"});
     QCOMPARE(form.stRecCount->text(), QString("24"));
     QCOMPARE(prompts.infos.size(), 1);
     const QStringList lines = prompts.infos.first().split('\n');
     QCOMPARE(lines.size(), 12);
-    QCOMPARE(lines[0], QString("bill01.txt: skipped"));
-    QCOMPARE(lines[1], QString("bill02.txt: 2 records added"));
+    QCOMPARE(lines[0], QString("bill01.txt: 2 records added"));
+    QCOMPARE(lines[4], QString("bill05.txt: skipped"));
     QCOMPARE(lines[11], QString("bill12.txt: 2 records added"));
     // Each bill has its own journal entry: the undo takes the last one only.
     prompts.answers.push_back(true);
