@@ -10,6 +10,8 @@ namespace zvonar {
 namespace {
 
 constexpr std::uint32_t kChunkRecords = 4096;
+// Up to this many deleted records leave the index orders one by one.
+constexpr std::size_t kRemoveOneByOne = 256;
 
 }  // namespace
 
@@ -44,12 +46,28 @@ Status Table::DeleteRecords(std::uint32_t first, std::uint32_t last, const Recor
     if (s.ok()) s = dbf_.WriteRecord(recno, changed.data());
     if (s.ok()) marked.push_back(recno);
   });
-  for (std::uint32_t recno : marked)
-    for (TagIndex& tag : tags_) tag.Remove(recno);
   std::vector<std::uint32_t> all(deleted_.size() + marked.size());
   std::merge(deleted_.begin(), deleted_.end(), marked.begin(), marked.end(), all.begin());
   deleted_.swap(all);
   live_ -= static_cast<std::uint32_t>(marked.size());
+  if (marked.size() <= kRemoveOneByOne) {
+    for (std::uint32_t recno : marked)
+      for (TagIndex& tag : tags_) tag.Remove(recno);
+  } else if (!tags_.empty()) {
+    // Many records: the orders are sorted again from the keys held, which
+    // costs one sort instead of one shift of the order per record.
+    std::vector<std::uint32_t> live;
+    live.reserve(live_);
+    auto gone = deleted_.begin();
+    for (std::uint32_t recno = 1; recno <= dbf_.RecordCount(); ++recno) {
+      while (gone != deleted_.end() && *gone < recno) ++gone;
+      if (gone == deleted_.end() || *gone != recno) live.push_back(recno);
+    }
+    for (TagIndex& tag : tags_) {
+      tag.ClearOrder();
+      tag.Merge(live);
+    }
+  }
   *deleted = static_cast<std::uint32_t>(marked.size());
   Status index = marked.empty() ? Status::Ok() : WriteIndex();
   EndWrite();
