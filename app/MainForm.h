@@ -43,6 +43,8 @@ class ResultRowsModel;
 class TextRowsModel;
 class LanguageFile;
 class NameValueList;
+class SplashScope;
+struct ImportResult;
 struct FilterCriteria;
 struct ReportPage;
 }  // namespace zvonar
@@ -128,6 +130,8 @@ class TMainForm : public QMainWindow {
   QMenu* mnFile;
   QAction* mnAddDetalization;
   QAction* mnShowMonthSummary;
+  // Enabled while the import journal's last entry has records to take back.
+  QAction* mnUndoLastImport;
   QAction* mnLoadFiltered;
   QAction* mnSaveFiltered;
   QAction* mnPrintFilter;
@@ -185,6 +189,10 @@ class TMainForm : public QMainWindow {
   void mnDBReOpenClick();
   void mnShowMonthSummaryClick();
   void mnAddDetalizationClick();
+  void mnUndoLastImportClick();
+  // Enables Undo Last Import when the journal's last import still has live,
+  // unchanged records.
+  void UpdateUndoImportEnabled();
   void btnCheckedDataFilterClick();
   void mnCountFilterStatisticClick();
   void mnToCountAndFindMaxActivityClick();
@@ -296,6 +304,16 @@ class TMainForm : public QMainWindow {
   // The native path of a file the user picks in the open dialog (filter
   // entry 1-based), or empty when cancelled or missing.
   std::string ChooseExistingFile(const QString& dir, int filterIndex);
+  // Imports one bill of an Add Detalization choice under `splash`, asking
+  // before a bill the journal holds, and shows its own messages; returns
+  // the line for the closing list ("FILE: N records added", "FILE:
+  // skipped" or where it stopped).
+  QString ImportOneBill(const std::string& path, zvonar::SplashScope& splash);
+  // One run of the import with the grid detached and the counters updated.
+  zvonar::Status RunBillImport(const std::string& path, bool again, zvonar::SplashScope& splash,
+                               zvonar::ImportResult* result);
+  // The messages of one finished bill import.
+  void ShowImportMessages(const zvonar::ImportResult& result, const zvonar::Status& s);
   void ShowFirstRecord();
   void UpdateCounters();
   void CloseTable();

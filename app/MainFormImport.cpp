@@ -1,4 +1,5 @@
-// Commands of the File menu that read bills and their month summaries.
+// Commands of the File menu that read bills and their month summaries, and
+// the undo of the last import.
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include "import/MemoForm.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
+#include "store/ImportJournal.h"
 #include "store/Table.h"
 #include "ui/Busy.h"
 #include "ui/NativePath.h"
@@ -28,7 +30,9 @@ namespace {
 const QStringList kOpenFilters = {"Text File (*.txt)", "HTML File (*.html)", "Data (*.dat)",
                                   "Filter (*.fil)",    "Summary (*.sum)",    "All (*.*)"};
 
-QString OpenFilter(int oneBasedIndex) { return kOpenFilters.value(oneBasedIndex - 1, kOpenFilters.front()); }
+QString OpenFilter(int oneBasedIndex) {
+  return kOpenFilters.value(oneBasedIndex - 1, kOpenFilters.front());
+}
 
 }  // namespace
 
@@ -60,28 +64,67 @@ void TMainForm::mnShowMonthSummaryClick() {
 
 void TMainForm::mnAddDetalizationClick() {
   if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
-  const std::string path = ChooseExistingFile(BillDirectory(), std::max(1, int{settings_.defaultDetalExtId}));
-  if (path.empty()) return;
+  const int filterIndex = std::max(1, int{settings_.defaultDetalExtId});
+  QString selected = OpenFilter(filterIndex);
+  const QStringList chosen = prompts_->ChooseOpenFiles(kOpenFilters.join(";;"), BillDirectory(), &selected);
+  std::vector<std::string> paths;
+  for (const QString& file : chosen) {
+    const std::string path = NativePathFromQt(file);
+    if (FileExists(path)) paths.push_back(path);
+  }
+  if (paths.empty()) return;
+  std::sort(paths.begin(), paths.end());
   // The directory is remembered in settings.ini's code page; one it cannot
   // hold is used all the same, just not remembered.
-  (void)StoredPathFromNative(TextBeforeLast(path, '/'), &settings_.addDetalizationDir);
+  (void)StoredPathFromNative(TextBeforeLast(paths.front(), '/'), &settings_.addDetalizationDir);
 
-  ImportResult result;
-  Status s;
+  QStringList outcomes;
   {
     SplashScope splash(settings_.showSplash);
-    splash.SetStage(1, 1);
-    BusyCursorScope busy;
-    gridModel_->Detach();
-    s = ImportBill({path, programDir_, settings_, registerFields_}, table_.get(), splash.Progress(), &result);
-    if (table_->IsOpen() && table_->RecordCount() > 0) {
-      ShowFirstRecord();
-      (void)table_->Last();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      if (paths.size() == 1)
+        splash.SetStage(1, 1);
+      else
+        splash.SetStageText(AddedTextOf(AddedText::FileStage).arg(i + 1).arg(paths.size()));
+      outcomes << ImportOneBill(paths[i], splash);
     }
-    gridModel_->Attach(table_.get());
-    SetupGridColumns();
-    UpdateCounters();
   }
+  if (paths.size() > 1) prompts_->ShowInfo(outcomes.join("\n"));
+  UpdateUndoImportEnabled();
+}
+
+QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
+  const QString name = QString::fromStdString(path.substr(path.rfind('/') + 1));
+  ImportResult result;
+  Status s = RunBillImport(path, false, splash, &result);
+  if (s.ok() && result.previous) {
+    const QString question =
+        AddedTextOf(AddedText::ReimportQuestion).arg(ToQt(result.previous->when)).arg(result.previous->count);
+    if (!prompts_->AskYesNoDefaultNo(question)) return AddedTextOf(AddedText::FileSkipped).arg(name);
+    s = RunBillImport(path, true, splash, &result);
+  }
+  ShowImportMessages(result, s);
+  if (!s.ok()) return name + ": " + QString::fromStdString(s.message());
+  if (result.records.stop) return QString::fromStdString(StopMessage(*result.records.stop));
+  return AddedTextOf(AddedText::FileRecordsAdded).arg(name).arg(result.records.recordsAdded);
+}
+
+Status TMainForm::RunBillImport(const std::string& path, bool again, SplashScope& splash, ImportResult* result) {
+  BusyCursorScope busy;
+  gridModel_->Detach();
+  const Status s =
+      ImportBill({path, programDir_, settings_, registerFields_, again}, table_.get(), splash.Progress(), result);
+  if (table_->IsOpen() && table_->RecordCount() > 0) {
+    ShowFirstRecord();
+    (void)table_->Last();
+  }
+  gridModel_->Attach(table_.get());
+  SetupGridColumns();
+  UpdateCounters();
+  return s;
+}
+
+void TMainForm::ShowImportMessages(const ImportResult& result, const Status& s) {
   const DetalizationResult& records = result.records;
   if (records.typeLegend) lType->setText(ToQt(*records.typeLegend));
   if (records.codeLegend) lCode->setText(ToQt(*records.codeLegend));
@@ -91,7 +134,13 @@ void TMainForm::mnAddDetalizationClick() {
     for (const std::string& owner : owners) items << ToQt(owner);
     SetComboItemsKeepText(edFilterOwner, items);
   }
-  for (const RejectedLine& line : records.rejected) prompts_->ShowInfo(ToQt(RejectedMessage(line)));
+  if (result.replacedChars > 0) ShowAddedInfo(AddedText::CharsReplaced, static_cast<qulonglong>(result.replacedChars));
+  if (!records.rejected.empty()) {
+    // One box for the whole bill, however many lines it rejected.
+    QStringList lines;
+    for (const RejectedLine& line : records.rejected) lines << ToQt(RejectedMessage(line)).replace("\r\n", "\n");
+    prompts_->ShowInfoDetails(AddedTextOf(AddedText::LinesNotStored).arg(records.rejected.size()), lines.join("\n"));
+  }
   if (!result.summaryError.empty()) prompts_->ShowError(QString::fromStdString(result.summaryError));
   if (result.droppedUncommitted > 0)
     ShowAddedInfo(AddedText::UncommittedDropped, static_cast<qulonglong>(result.droppedUncommitted));
@@ -101,4 +150,37 @@ void TMainForm::mnAddDetalizationClick() {
     prompts_->ShowError(QString::fromStdString(StopMessage(*records.stop)) + "\n" +
                         QString::fromStdString(records.stop->reason));
   }
+}
+
+void TMainForm::UpdateUndoImportEnabled() {
+  std::optional<ImportEntry> last;
+  std::uint32_t undoable = 0;
+  const bool usable =
+      table_ && table_->IsOpen() && !table_->ReadOnly() && LastImport(programDir_, table_.get(), &last, &undoable).ok();
+  mnUndoLastImport->setEnabled(usable && last && undoable > 0);
+}
+
+void TMainForm::mnUndoLastImportClick() {
+  std::optional<ImportEntry> last;
+  std::uint32_t undoable = 0;
+  Status s = table_->IsOpen() ? LastImport(programDir_, table_.get(), &last, &undoable) : Status::Ok();
+  if (!s.ok()) return ShowTableError("", s);
+  if (!last || undoable == 0) return UpdateUndoImportEnabled();
+  const QString file = QtPathFromNative(last->file);
+  if (!prompts_->AskYesNo(AddedTextOf(AddedText::UndoImportQuestion).arg(undoable).arg(file, ToQt(last->when)))) return;
+  ImportEntry undone;
+  std::uint32_t removed = 0;
+  {
+    BusyCursorScope busy;
+    gridModel_->Detach();
+    s = UndoLastImport(programDir_, table_.get(), &undone, &removed);
+    gridModel_->Attach(table_.get());
+    SetupGridColumns();
+    UpdateCounters();
+  }
+  if (s.ok())
+    prompts_->ShowInfo(AddedTextOf(AddedText::ImportUndone).arg(file).arg(removed));
+  else
+    ShowTableError("", s);
+  UpdateUndoImportEnabled();
 }

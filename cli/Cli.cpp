@@ -26,6 +26,7 @@ const std::map<std::string, CommandFn>& Commands() {
        }},
       {"dump", RunDump},
       {"import", RunImport},
+      {"undo-import", RunUndoImport},
       {"load-tsv", RunLoadTsv},
       {"filter", RunFilterCommand},
       {"stat", RunStat},

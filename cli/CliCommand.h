@@ -42,8 +42,9 @@ Status OpenTable(CliContext& c, const MainSettings& settings, TableAccess access
 int RunDump(CliContext& c);
 int RunLoadTsv(CliContext& c);
 int RunReindex(CliContext& c);
-// The bill import (CliImport.cpp).
+// The bill import and its undo (CliImport.cpp).
 int RunImport(CliContext& c);
+int RunUndoImport(CliContext& c);
 // The filter commands (CliFilter.cpp).
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);

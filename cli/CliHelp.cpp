@@ -32,12 +32,21 @@ constexpr std::string_view kDirForm = "zvonar-cli [--dir DIR] ";
 const std::vector<CommandHelp>& Helps() {
   static const std::vector<CommandHelp> helps = {
       {"import",
-       "import FILE...",
+       "import [--again] FILE...",
        "add operator bills (text or HTML) to the table",
-       "Add each FILE, an operator bill exported as text or HTML in code page 1251, as the window's Add "
-       "Detalization does: every call and charge line becomes a record, and the bill's month summary is written "
-       "beside the bill. Prints how many records each file added; lines the parser rejects go to standard error. "
-       "Owners met for the first time join Tellura.dat.",
+       "Add each FILE, an operator bill exported as text or HTML, as the window's Add Detalization does: every "
+       "call and charge line becomes a record, and the bill's month summary is written beside the bill. A bill in "
+       "UTF-8 or UTF-16 is read as code page 1251; characters that code page cannot hold become \"?\" and are "
+       "counted on standard error. Prints how many records each file added; lines the parser rejects go to "
+       "standard error. Owners met for the first time join Tellura.dat. Each import is noted in imports.dat; a "
+       "bill noted there already is skipped with \"FILE: already imported on DATE, skipped\".",
+       {{"--again", "import bills noted in imports.dat all the same"}}},
+      {"undo-import",
+       "undo-import",
+       "take back the last import",
+       "Remove the records the last import noted in imports.dat appended (by import, load-tsv or the window) and "
+       "drop its note; prints \"FILE: N records removed\". Records deleted or changed since are left as they are. "
+       "Run it again to take back the import before.",
        {}},
       {"load-tsv",
        "load-tsv FILE|-",
@@ -45,7 +54,8 @@ const std::vector<CommandHelp>& Helps() {
        "Append the records of FILE (\"-\" for standard input, which may be a pipe), one line each in the form "
        "dump prints. The input is read once and checked whole first: when a line is wrong, or a number does not "
        "fit its field, the line is reported and nothing is appended. Text cells longer than their field are cut "
-       "and counted. Owners met for the first time join Tellura.dat.",
+       "and counted. Owners met for the first time join Tellura.dat. The records appended are noted in "
+       "imports.dat, so undo-import can take them back.",
        {}},
       {"dump",
        "dump [--index Owner|DateTime]",

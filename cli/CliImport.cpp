@@ -2,7 +2,9 @@
 // through the same import as the window's Add Detalization command. Per
 // file: the month summary beside the bill, then the records; the owners met
 // join Tellura.dat as the window's owner box would learn them. Settings,
-// register fields and books come from the data directory.
+// register fields and books come from the data directory. A bill the import
+// journal holds is skipped unless --again is given; undo-import takes the
+// last import back.
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
 #include "cli/Cli.h"
@@ -28,6 +30,8 @@ std::string RejectedLineText(const RejectedLine& line) {
 }  // namespace
 
 int RunImport(CliContext& c) {
+  const bool again = !c.args.empty() && c.args[0] == "--again";
+  if (again) c.args.erase(c.args.begin());
   if (c.args.empty()) return kExitUsage;
   MainSettings settings;
   RegisterFields fields;
@@ -48,7 +52,14 @@ int RunImport(CliContext& c) {
   std::size_t newOwners = 0;
   for (const std::string& file : c.args) {
     ImportResult result;
-    s = ImportBill(ImportRequest{file, c.dataDir, settings, fields}, &table, nullptr, &result);
+    s = ImportBill(ImportRequest{file, c.dataDir, settings, fields, again}, &table, nullptr, &result);
+    if (s.ok() && result.previous) {
+      c.out << file << ": already imported on " << result.previous->when << ", skipped\n";
+      continue;
+    }
+    if (result.replacedChars > 0)
+      c.err << "zvonar-cli: " << file << ": " << result.replacedChars << " characters of the "
+            << EncodingName(result.encoding) << " text have no place in code page 1251 and were read as \"?\"\n";
     if (result.droppedUncommitted > 0)
       c.err << "zvonar-cli: " << result.droppedUncommitted
             << " uncommitted records after the last stored one (left by a failed or killed writer) were dropped\n";
@@ -81,6 +92,21 @@ int RunImport(CliContext& c) {
     failed = true;
   }
   return failed ? kExitFailure : kExitOk;
+}
+
+int RunUndoImport(CliContext& c) {
+  if (!c.args.empty()) return kExitUsage;
+  MainSettings settings;
+  Table table;
+  Status s = LoadCliSettings(c, &settings);
+  if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
+  ImportEntry undone;
+  std::uint32_t removed = 0;
+  if (s.ok()) s = UndoLastImport(c.dataDir, &table, &undone, &removed);
+  if (s.ok()) c.out << undone.file << ": " << removed << " records removed\n";
+  const Status closed = table.Close();
+  if (s.ok()) s = closed;
+  return s.ok() ? kExitOk : Fail(c, s.message());
 }
 
 }  // namespace zvonar

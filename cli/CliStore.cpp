@@ -16,6 +16,7 @@
 #include "config/OwnersFile.h"
 #include "import/BillImport.h"
 #include "store/DetalTable.h"
+#include "store/ImportJournal.h"
 
 namespace zvonar {
 
@@ -161,6 +162,8 @@ int RunLoadTsv(CliContext& c) {
   if (s.ok()) s = end;
   if (table.LastAppended() > 0) {
     ReportCut(c, name, cut);
+    const Status journaled = JournalLastAppend(c.dataDir, &table, name, FileFingerprint(content));
+    if (s.ok()) s = journaled;
     std::vector<std::string> known;
     Status listed = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
     if (listed.ok() && MergeOwners(owners, &known) > 0) listed = WriteOwnersFile(c.dataDir + "Tellura.dat", known);

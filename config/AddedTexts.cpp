@@ -42,6 +42,15 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "PNG image (*.png);;SVG image (*.svg)",
     "The image could not be written to %1.",
     "%1 Sec, Min or Cost cells are not numbers and were left out.",
+    "This bill was imported on %1 (%2 records). Import it again?",
+    "Undo Last Import",
+    "Remove the %1 records of %2 imported on %3?",
+    "%1: %2 records removed",
+    "%1 characters have no place in code page 1251 and were read as \"?\".",
+    "%1 lines were not stored",
+    "file %1 / %2",
+    "%1: %2 records added",
+    "%1: skipped",
 };
 
 }  // namespace

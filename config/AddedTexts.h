@@ -48,6 +48,15 @@ enum class AddedText : std::size_t {
   ChartsImageFilter,
   ChartsImageNotSaved,
   ChartsCellsSkipped,
+  ReimportQuestion,  // %1: date of the import, %2: records
+  UndoLastImportCaption,
+  UndoImportQuestion,  // %1: records, %2: file, %3: date
+  ImportUndone,        // %1: file, %2: records
+  CharsReplaced,       // %1: how many
+  LinesNotStored,      // %1: how many
+  FileStage,           // %1: file, %2: files
+  FileRecordsAdded,    // %1: file, %2: records
+  FileSkipped,         // %1: file
   End
 };
 

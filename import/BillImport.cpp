@@ -84,8 +84,23 @@ std::string BillDir(const std::string& billPath) {
 Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result) {
   *result = ImportResult();
   if (progress) progress(0, 1);
-  std::string content;
-  Status s = ReadWholeFile(request.billPath, &content);
+  std::string bytes, content;
+  Status s = ReadWholeFile(request.billPath, &bytes);
+  const std::string fingerprint = FileFingerprint(bytes);
+  std::vector<ImportEntry> journal;
+  if (s.ok()) s = ReadImportJournal(request.dataDir, &journal);
+  if (s.ok() && !request.again) {
+    result->previous = FindImport(journal, fingerprint);
+    if (result->previous) return s;
+  }
+  if (s.ok()) {
+    result->encoding = DetectBillEncoding(bytes);
+    if (result->encoding == BillEncoding::Cp1251)
+      content = std::move(bytes);
+    else
+      s = ConvertBillToCp1251(bytes, result->encoding, &content, &result->replacedChars);
+    if (!s.ok()) s = Status::Invalid(request.billPath + ": " + s.message());
+  }
   NameValueList abonents, codeTypes;
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "abonents.dat"), &abonents);
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "codetype.dat"), &codeTypes);
@@ -114,7 +129,8 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   result->cutCells = result->records.recordsAdded > 0 ? sink.Cut() : 0;
   // A failed write stopped the walk; it is told once, as the error.
   if (!sink.WriteError().ok()) result->records.stop.reset();
-  return s;
+  const Status journaled = JournalLastAppend(request.dataDir, table, request.billPath, fingerprint);
+  return s.ok() ? journaled : s;
 }
 
 std::string RejectedMessage(const RejectedLine& line) {

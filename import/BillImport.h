@@ -1,18 +1,21 @@
 // Adding a bill to the detalization table: the one path the window's Add
 // Detalization command and `zvonar-cli import` share. Per bill: the month
 // summary is written beside the bill, then the records are appended to the
-// table in one bulk append.
+// table in one bulk append, and the import journal notes them.
 //
 // The window calls ImportBill with the chosen file, the program directory,
 // its MainSettings and register fields, the open table and a progress
 // function that feeds the splash; afterwards it shows result.records'
 // legends in lType and lCode, merges result.records.owners into the owner
-// box (MergeOwners), shows RejectedMessage for each rejected line and, when
-// result.records.stop is set, an error box with StopMessage.
+// box (MergeOwners), shows the RejectedMessage of every rejected line in
+// one box and, when result.records.stop is set, an error box with
+// StopMessage. When result.previous is set it asks before importing the
+// bill again.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +23,9 @@
 #include "base/Status.h"
 #include "config/MainSettings.h"
 #include "config/RegisterFields.h"
+#include "import/BillEncoding.h"
 #include "import/DetalizationParser.h"
+#include "store/ImportJournal.h"
 #include "store/Table.h"
 
 namespace zvonar {
@@ -34,6 +39,9 @@ struct ImportRequest {
   std::string dataDir;   // the program directory with abonents.dat and codetype.dat
   const MainSettings& settings;
   const RegisterFields& fields;
+  // Import a bill the import journal already holds; otherwise it is left
+  // alone and reported in ImportResult::previous.
+  bool again = false;
 };
 
 struct ImportResult {
@@ -50,6 +58,12 @@ struct ImportResult {
   // Records a failed or killed writer had left after the last committed
   // one, cut before the import appended.
   std::uint64_t droppedUncommitted = 0;
+  // The journal's entry for the same bill when it was not imported again.
+  std::optional<ImportEntry> previous;
+  // What the bill was written in, and how many of its characters code page
+  // 1251 has no place for (read as "?").
+  BillEncoding encoding = BillEncoding::Cp1251;
+  std::size_t replacedChars = 0;
 };
 
 // Imports one bill into `table`, which must be open with the twelve fields
@@ -69,6 +83,14 @@ struct ImportResult {
 // records were added). A record whose number does not fit its field is
 // reported among the rejected lines with the reason. The table leaves
 // bulk-append mode on every path.
+//
+// The bill is read in whatever encoding DetectBillEncoding finds and parsed
+// as code page 1251. A bill whose bytes the import journal of
+// `request.dataDir` holds is, unless `request.again`, not imported: the
+// call returns ok with `result->previous` set. A journal that cannot be
+// read is an error, with nothing imported. Records committed get their
+// journal entry; when it cannot be written the error says how many records
+// were added.
 Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result);
 
 // "Data not Corrected, so not Stored:\r\n" + date and time + " " + number,

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth
   python3 python3-dbfread poppler-utils
   sqlite3 time
+  libxxhash-dev
   desktop-file-utils help2man dpkg-dev file
 )
 

@@ -233,6 +233,22 @@ class Table {
   // file (what a killed or failed writer left).
   std::uint64_t DroppedUncommitted() const { return dropped_; }
 
+  // Committed records, deleted ones included: the number of the last one.
+  std::uint32_t LastRecNo() const { return dbf_.RecordCount(); }
+  // A record as the file holds it: the deleted flag, then the fields.
+  using RecordVisitor = std::function<void(std::uint32_t recno, std::string_view record)>;
+  using RecordPicker = std::function<bool(std::uint32_t recno, std::string_view record)>;
+  // Calls `visit` for each committed record from `first` to `last` (deleted
+  // ones included) in file order; numbers past the last record are skipped.
+  Status VisitRecords(std::uint32_t first, std::uint32_t last, const RecordVisitor& visit);
+  // Marks deleted each live record from `first` to `last` that `pick`
+  // accepts, all under one hold of the exclusive lock, and writes the index
+  // file once at the end; `*deleted` counts the records marked. Each mark
+  // rewrites one record in place, so a crash leaves every record either
+  // deleted or whole, and the index file stale until the next open sorts
+  // it again. The current record stays current while it lives.
+  Status DeleteRecords(std::uint32_t first, std::uint32_t last, const RecordPicker& pick, std::uint32_t* deleted);
+
  private:
   static Status CreateFiles(const std::string& path, const std::vector<FieldDef>& fields);
   Status LoadIndex(OpenNotes* notes);

@@ -28,4 +28,19 @@ QString QtPrompts::ChooseSaveFile(const QString& filter, const QString& dir, QSt
   return QFileDialog::getSaveFileName(parent_, QString(), dir, filter, selectedFilter);
 }
 
+bool QtPrompts::AskYesNoDefaultNo(const QString& text) {
+  return QMessageBox::question(parent_, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtPrompts::ShowInfoDetails(const QString& text, const QString& details) {
+  QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok, parent_);
+  box.setDetailedText(details);
+  box.exec();
+}
+
+QStringList QtPrompts::ChooseOpenFiles(const QString& filter, const QString& dir, QString* selectedFilter) {
+  return QFileDialog::getOpenFileNames(parent_, QString(), dir, filter, selectedFilter);
+}
+
 }  // namespace zvonar

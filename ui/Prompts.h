@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,15 @@ class Prompts {
   // on entry and the chosen one on return.
   virtual QString ChooseOpenFile(const QString& filter, const QString& dir, QString* selectedFilter) = 0;
   virtual QString ChooseSaveFile(const QString& filter, const QString& dir, QString* selectedFilter) = 0;
+  // A question with Yes and No whose default button is No; true for Yes.
+  virtual bool AskYesNoDefaultNo(const QString& text) { return AskYesNo(text); }
+  // An information box with a longer text behind a details button.
+  virtual void ShowInfoDetails(const QString& text, const QString& details) { ShowInfo(text + "\n\n" + details); }
+  // Several files to open, as ChooseOpenFile; empty when the user cancels.
+  virtual QStringList ChooseOpenFiles(const QString& filter, const QString& dir, QString* selectedFilter) {
+    const QString file = ChooseOpenFile(filter, dir, selectedFilter);
+    return file.isEmpty() ? QStringList() : QStringList{file};
+  }
 };
 
 // Prompts shown as real dialogs over `parent`.
@@ -33,6 +43,9 @@ class QtPrompts : public Prompts {
   bool AskYesNo(const QString& text) override;
   QString ChooseOpenFile(const QString& filter, const QString& dir, QString* selectedFilter) override;
   QString ChooseSaveFile(const QString& filter, const QString& dir, QString* selectedFilter) override;
+  bool AskYesNoDefaultNo(const QString& text) override;
+  void ShowInfoDetails(const QString& text, const QString& details) override;
+  QStringList ChooseOpenFiles(const QString& filter, const QString& dir, QString* selectedFilter) override;
 
  private:
   QWidget* parent_;

@@ -87,9 +87,11 @@ SplashScope::~SplashScope() {
   }
 }
 
-void SplashScope::SetStage(int stage, int stages) {
+void SplashScope::SetStage(int stage, int stages) { SetStageText(QString("%1 / %2").arg(stage).arg(stages)); }
+
+void SplashScope::SetStageText(const QString& text) {
   if (gSplash == nullptr) return;
-  gSplash->lCounter1->setText(QString("%1 / %2").arg(stage).arg(stages));
+  gSplash->lCounter1->setText(text);
   gSplash->repaint();
 }
 

@@ -49,6 +49,8 @@ class SplashScope {
   // is painted at once; progress is painted at most every few milliseconds
   // and always at the last step, so a scan of a million records is not slowed.
   void SetStage(int stage, int stages);
+  // Any stage text, e.g. "file 2 / 12".
+  void SetStageText(const QString& text);
   void SetProgress(int64_t position, int64_t total);
   void SetState(const QString& text);
   // A progress callback for core operations.

@@ -57,7 +57,7 @@ class MainFormImportTest : public QObject {
     }
   }
 
-  void RejectedLinesAreReportedOneByOne() {
+  void RejectedLinesAreReportedInOneBox() {
     TempDir dir;
     const std::string bill = dir.File("bill.txt");
     std::filesystem::copy_file(ExampleBill("bill-2008-05.txt"), bill);
@@ -66,8 +66,9 @@ class MainFormImportTest : public QObject {
     form.show();
     prompts.files.push_back(QString::fromStdString(bill));
     form.mnAddDetalization->trigger();
-    QVERIFY(!prompts.infos.isEmpty());
-    QVERIFY(prompts.infos.first().startsWith("Data not Corrected, so not Stored:"));
+    QCOMPARE(prompts.infoDetails.size(), 1);
+    QVERIFY(prompts.infos.first().endsWith("lines were not stored"));
+    QVERIFY(prompts.infoDetails.first().startsWith("Data not Corrected, so not Stored:"));
     form.close();
   }
 

@@ -81,7 +81,8 @@ TEST(RunCliHelp, ShowsEachCommandsOptions) {
       {"counts", {"counts [CRITERIA | --table]", "--table ", "--owner TEXT"}},
       {"filter", {"--owner TEXT", "--from YYYY.MM.DD", "--to YYYY.MM.DD", "--exclude", "--no-null"}},
       {"stat", {"--calls", "--sms", "--mms"}},
-      {"import", {"import FILE..."}},
+      {"import", {"import [--again] FILE...", "--again "}},
+      {"undo-import", {"undo-import"}},
       {"load-tsv", {"load-tsv FILE"}},
   };
   for (const Case& t : cases) {

@@ -92,10 +92,10 @@ TEST_F(ImportBillTest, ProgressShowsRecordNumberAndRecordCount) {
   std::vector<std::pair<int64_t, int64_t>> shown;
   const ProgressFn progress = [&](int64_t position, int64_t total) { shown.emplace_back(position, total); };
   ImportResult result;
-  for (int run = 0; run < 2; ++run)
-    ASSERT_TRUE(
-        ImportBill(ImportRequest{dir_.File("b.txt"), dir_.path(), settings_, fields_}, &table_, progress, &result)
-            .ok());
+  for (int run = 0; run < 2; ++run)  // the same bill twice, on purpose
+    ASSERT_TRUE(ImportBill(ImportRequest{dir_.File("b.txt"), dir_.path(), settings_, fields_, true}, &table_, progress,
+                           &result)
+                    .ok());
   // "0 / 1" at the start, then the last stored record's number and the
   // record count as they change (a bill this short reports every line); the
   // second bill goes on from the records already there.
@@ -110,6 +110,46 @@ TEST_F(ImportBillTest, FailsWithoutABillOrATable) {
           .ok());
   ASSERT_TRUE(table_.Close().ok());
   EXPECT_FALSE(Import("b.txt", Bill({"x"}), &result).ok());
+}
+
+TEST_F(ImportBillTest, ABillImportedBeforeIsLeftAloneUnlessAskedAgain) {
+  const std::string bill = Bill({"Ведомость разговоров +7/9161112233",
+                                 "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"});
+  ImportResult result;
+  ASSERT_TRUE(Import("march.txt", bill, &result).ok());
+  EXPECT_FALSE(result.previous);
+  // The same bytes under another name are the same bill.
+  ASSERT_TRUE(Import("copy.txt", bill, &result).ok());
+  ASSERT_TRUE(result.previous);
+  EXPECT_EQ(dir_.File("march.txt"), result.previous->file);
+  EXPECT_EQ(1u, result.previous->count);
+  EXPECT_EQ(0, result.records.recordsAdded);
+  EXPECT_EQ(1u, table_.RecordCount());
+
+  testing::WriteOrDie(dir_.File("copy.txt"), bill);
+  ASSERT_TRUE(ImportBill(ImportRequest{dir_.File("copy.txt"), dir_.path(), settings_, fields_, true}, &table_, nullptr,
+                         &result)
+                  .ok());
+  EXPECT_FALSE(result.previous);
+  EXPECT_EQ(1, result.records.recordsAdded);
+  std::vector<ImportEntry> entries;
+  ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_EQ(entries[0].fingerprint, entries[1].fingerprint);
+  EXPECT_EQ(2u, entries[1].first);
+}
+
+TEST_F(ImportBillTest, ABillThatStoresNothingIsNotJournaled) {
+  // A bill whose every line is rejected appends nothing and notes nothing.
+  ImportResult result;
+  ASSERT_TRUE(Import("empty.txt", Bill({"Ведомость разговоров +7/9161112233", "01.03.2008 12:35:00 4957654321 М 1"}),
+                     &result)
+                  .ok());
+  EXPECT_EQ(1u, result.records.rejected.size());
+  std::vector<ImportEntry> entries;
+  ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+  EXPECT_TRUE(entries.empty());
+  EXPECT_FALSE(FileExists(dir_.File(kImportJournalName)));
 }
 
 TEST(MergeOwners, AddsNewOwnersOnceInOrder) {

@@ -18,6 +18,7 @@
 #include "base/tests/TestSupport.h"
 #include "store/DateTimeField.h"
 #include "store/DetalTable.h"
+#include "store/ImportJournal.h"
 
 namespace zvonar {
 namespace {
@@ -186,6 +187,124 @@ TEST(KilledWriter, LeavesATableThatOpensWithEveryCompletedChange) {
     for (Status m = table.First(); m.ok() && !table.Eof(); m = table.Next()) {
       EXPECT_TRUE(!edited.contains(CurrentId(table)) || table.FieldText(kOwnerField) == kMoved) << table.RecNo();
     }
+    ASSERT_TRUE(table.Close().ok());
+  }
+}
+
+// A child that imports batches of records, noting each in the import
+// journal, and takes imports back, killed the same way: the journal must
+// hold no entry for records that were never committed, every entry's
+// records must be deleted or whole, and the entries must match what the
+// child saw completed.
+std::vector<std::string> ImportedTexts(std::uint32_t id) {
+  std::vector<std::string> t(kDetalFieldCount);
+  t[kOwnerField] = "own" + std::to_string(id % 5);
+  t[kDateTimeField] = "2024.0" + std::to_string(1 + id % 9) + ".1" + std::to_string(id % 10) + " 10:00:00";
+  t[kNumberField] = std::to_string(id);
+  t[kAbonentField] = "abonent " + std::to_string(id * 17);
+  return t;
+}
+
+[[noreturn]] void RunImporterChild(const std::string& dir, std::uint32_t seed, int fd) {
+  auto report = [fd](char op) {
+    if (::write(fd, &op, 1) != 1) _exit(3);
+  };
+  std::mt19937 rng(seed);
+  Table table;
+  std::string warning;
+  if (!OpenDetalTable(dir, "dbf", kDefaultDetalWidths, &table, &warning).ok()) _exit(2);
+  report('S');
+  std::uint32_t id = 1;
+  for (int op = 0; op < 40; ++op) {
+    if (rng() % 3 != 0) {
+      const auto count = static_cast<std::uint32_t>(20 + rng() % 200);
+      bool ok = table.BeginBulkAppend().ok();
+      for (std::uint32_t i = 0; ok && i < count; ++i) ok = table.BulkAppend(ImportedTexts(id++)).ok();
+      if (!table.EndBulkAppend().ok() || !ok) _exit(4);
+      const std::string file = "bill" + std::to_string(op) + ".txt";
+      if (!JournalLastAppend(dir, &table, file, FileFingerprint(file)).ok()) _exit(5);
+      report('I');
+    } else {
+      report('u');
+      ImportEntry undone;
+      std::uint32_t removed = 0;
+      const Status s = UndoLastImport(dir, &table, &undone, &removed);
+      if (!s.ok() && s.kind() != StatusKind::NotFound) _exit(6);
+      report(s.ok() ? 'U' : 'N');
+    }
+  }
+  if (!table.Close().ok()) _exit(7);
+  _exit(0);
+}
+
+TEST(KilledImporter, LeavesAJournalOfCommittedRecordsOnly) {
+  const std::uint32_t rounds = EnvNumber("ZVONAR_KILL_ROUNDS", 30);
+  const std::uint32_t seed = EnvNumber("ZVONAR_KILL_SEED", 20240316);
+  std::mt19937 rng(seed);
+  for (std::uint32_t round = 0; round < rounds; ++round) {
+    SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
+    testing::TempDir dir;
+    int fds[2];
+    ASSERT_EQ(0, ::pipe(fds));
+    const auto childSeed = static_cast<std::uint32_t>(rng());
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(fds[0]);
+      RunImporterChild(dir.path(), childSeed, fds[1]);
+    }
+    ::close(fds[1]);
+    char op = 0;
+    const bool started = ::read(fds[0], &op, 1) == 1 && op == 'S';
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "child status " << status;
+    int imported = 0, undone = 0;
+    bool undoing = false;
+    while (::read(fds[0], &op, 1) == 1) {
+      imported += op == 'I';
+      undone += op == 'U';
+      undoing = op == 'u';
+    }
+    ::close(fds[0]);
+
+    Table table;
+    std::string warning;
+    Status s = OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning);
+    ASSERT_TRUE(s.ok()) << s.message();
+    std::vector<ImportEntry> entries;
+    s = ReadImportJournal(dir.path(), &entries);
+    ASSERT_TRUE(s.ok()) << s.message();
+    const int held = static_cast<int>(entries.size());
+    EXPECT_LE(imported - undone - (undoing ? 1 : 0), held);  // an undo under way may have dropped its entry
+    EXPECT_GE(imported - undone + 1, held);                  // an import may have noted itself unreported
+    // Newest first: each entry's live records are all whole, so the undo
+    // takes every one of them, and the index agrees afterwards.
+    while (!entries.empty()) {
+      const ImportEntry& last = entries.back();
+      ASSERT_LE(last.last, table.LastRecNo()) << "an entry for uncommitted records";
+      std::uint32_t live = 0, undoable = 0;
+      ASSERT_TRUE(table
+                      .VisitRecords(last.first, last.last,
+                                    [&](std::uint32_t, std::string_view record) { live += record[0] != kDeletedFlag; })
+                      .ok());
+      std::optional<ImportEntry> found;
+      ASSERT_TRUE(LastImport(dir.path(), &table, &found, &undoable).ok());
+      EXPECT_EQ(live, undoable) << "torn records of " << last.file;
+      const std::uint32_t before = table.RecordCount();
+      ImportEntry taken;
+      std::uint32_t removed = 0;
+      ASSERT_TRUE(UndoLastImport(dir.path(), &table, &taken, &removed).ok());
+      EXPECT_EQ(before - live, table.RecordCount());
+      entries.pop_back();
+    }
+    ASSERT_TRUE(table.SetActiveIndex(kDateTimeIndex).ok());
+    std::uint32_t walked = 0;
+    for (s = table.First(); s.ok() && !table.Eof(); s = table.Next()) ++walked;
+    EXPECT_EQ(table.RecordCount(), walked);
     ASSERT_TRUE(table.Close().ok());
   }
 }

@@ -28,11 +28,33 @@ class ScriptedPrompts : public Prompts {
     dirs << dir;
     return NextFile();
   }
+  bool AskYesNoDefaultNo(const QString& text) override {
+    noByDefault << text;
+    return AskYesNo(text);
+  }
+  void ShowInfoDetails(const QString& text, const QString& details) override {
+    infos << text;
+    infoDetails << details;
+  }
+  // Takes the next list of `fileLists`; without one, the next of `files`.
+  QStringList ChooseOpenFiles(const QString&, const QString& dir, QString*) override {
+    dirs << dir;
+    if (fileLists.empty()) {
+      const QString file = NextFile();
+      return file.isEmpty() ? QStringList() : QStringList{file};
+    }
+    QStringList chosen = fileLists.front();
+    fileLists.pop_front();
+    return chosen;
+  }
 
   QStringList errors, infos, questions;
+  QStringList noByDefault;  // the questions asked with No as the default
+  QStringList infoDetails;  // the details of each ShowInfoDetails, in order
   QStringList dirs;  // the start directory of each chooser, in order
   std::deque<bool> answers;
   std::deque<QString> files;
+  std::deque<QStringList> fileLists;
 
  private:
   QString NextFile() {

@@ -1,0 +1,160 @@
+// The import journal in the main window: the question before a bill is
+// imported again, Undo Last Import, many bills chosen at once, and one box
+// for a bill's rejected lines.
+#include <QAction>
+#include <QLabel>
+#include <QtTest>
+
+#include "app/MainForm.h"
+#include "base/tests/TestSupport.h"
+#include "import/tests/BillTestSupport.h"
+#include "ui/SplashForm.h"
+#include "ui/tests/ScriptedPrompts.h"
+
+using namespace zvonar;
+using zvonar::testing::ScriptedPrompts;
+using zvonar::testing::TempDir;
+
+namespace {
+
+// A bill of two calls on day `day` of March 2008.
+std::string TwoCallBill(int day) {
+  const std::string date = (day < 10 ? "0" : "") + std::to_string(day) + ".03.2008";
+  return testing::Bill({"Ведомость разговоров +7/9161112233", date + " 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                        date + " 14:00:00 4957654321 М 1 30 1.00 1.50 0.00 1.50"});
+}
+
+// Notes the splash's stage text whenever a bill is asked about.
+class StagePrompts : public ScriptedPrompts {
+ public:
+  bool AskYesNoDefaultNo(const QString& text) override {
+    stages << (CurrentSplash() != nullptr ? CurrentSplash()->lCounter1->text() : QString());
+    return ScriptedPrompts::AskYesNoDefaultNo(text);
+  }
+  QStringList stages;
+};
+
+}  // namespace
+
+class MainFormJournalTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ABillImportedBeforeIsImportedAgainOnlyOnYes() {
+    TempDir dir;
+    const QString bill = QString::fromStdString(dir.File("bill.txt"));
+    testing::WriteOrDie(dir.File("bill.txt"), TwoCallBill(1));
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    prompts.files.push_back(bill);
+    form.mnAddDetalization->trigger();
+    QCOMPARE(form.stRecCount->text(), QString("2"));
+    QVERIFY(prompts.questions.isEmpty());
+
+    prompts.files.push_back(bill);  // No, the default
+    form.mnAddDetalization->trigger();
+    QCOMPARE(prompts.noByDefault.size(), 1);
+    QVERIFY2(prompts.noByDefault.first().startsWith("This bill was imported on ") &&
+                 prompts.noByDefault.first().endsWith(" (2 records). Import it again?"),
+             qPrintable(prompts.noByDefault.first()));
+    QCOMPARE(form.stRecCount->text(), QString("2"));
+
+    prompts.files.push_back(bill);
+    prompts.answers.push_back(true);
+    form.mnAddDetalization->trigger();
+    QCOMPARE(form.stRecCount->text(), QString("4"));
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    form.close();
+  }
+
+  void UndoLastImportTakesBackTheLastBillOnly() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("march.txt"), TwoCallBill(1));
+    testing::WriteOrDie(dir.File("april.txt"), TwoCallBill(2));
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    QVERIFY(!form.mnUndoLastImport->isEnabled());
+    for (const char* name : {"march.txt", "april.txt"}) {
+      prompts.files.push_back(QString::fromStdString(dir.File(name)));
+      form.mnAddDetalization->trigger();
+    }
+    QCOMPARE(form.stRecCount->text(), QString("4"));
+    QVERIFY(form.mnUndoLastImport->isEnabled());
+
+    form.mnUndoLastImport->trigger();  // answered No
+    QCOMPARE(prompts.questions.last(), QString("Remove the 2 records of %1 imported on %2?")
+                                           .arg(QString::fromStdString(dir.File("april.txt")))
+                                           .arg(prompts.questions.last().right(20).chopped(1)));
+    QCOMPARE(form.stRecCount->text(), QString("4"));
+
+    prompts.answers.push_back(true);
+    form.mnUndoLastImport->trigger();
+    QCOMPARE(form.stRecCount->text(), QString("2"));
+    QCOMPARE(prompts.infos.last(), QString::fromStdString(dir.File("april.txt") + ": 2 records removed"));
+    QVERIFY(form.mnUndoLastImport->isEnabled());  // March is next
+    prompts.answers.push_back(true);
+    form.mnUndoLastImport->trigger();
+    QCOMPARE(form.stRecCount->text(), QString("0"));
+    QVERIFY(!form.mnUndoLastImport->isEnabled());
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    form.close();
+  }
+
+  void TwelveBillsChosenAtOnceImportInNameOrder() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nShowSplash=1\r\n");
+    QStringList chosen;
+    for (int month = 12; month >= 1; --month) {  // chosen in reverse
+      const std::string name = "bill" + std::string(month < 10 ? "0" : "") + std::to_string(month) + ".txt";
+      testing::WriteOrDie(dir.File(name), TwoCallBill(month));
+      chosen << QString::fromStdString(dir.File(name));
+    }
+    StagePrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    prompts.files.push_back(chosen[7]);  // bill05 alone first
+    form.mnAddDetalization->trigger();
+    QVERIFY(prompts.infos.isEmpty());  // one bill: no closing list
+
+    prompts.fileLists.push_back(chosen);
+    form.mnAddDetalization->trigger();  // bill05 again: No
+    QCOMPARE(prompts.stages, QStringList{"file 5 / 12"});
+    QCOMPARE(form.stRecCount->text(), QString("24"));
+    QCOMPARE(prompts.infos.size(), 1);
+    const QStringList lines = prompts.infos.first().split('\n');
+    QCOMPARE(lines.size(), 12);
+    QCOMPARE(lines[0], QString("bill01.txt: 2 records added"));
+    QCOMPARE(lines[4], QString("bill05.txt: skipped"));
+    QCOMPARE(lines[11], QString("bill12.txt: 2 records added"));
+    // Each bill has its own journal entry: the undo takes the last one only.
+    prompts.answers.push_back(true);
+    form.mnUndoLastImport->trigger();
+    QVERIFY2(prompts.questions.last().contains("bill12.txt"), qPrintable(prompts.questions.last()));
+    QCOMPARE(form.stRecCount->text(), QString("22"));
+    form.close();
+  }
+
+  void AThousandRejectedLinesShowOneBox() {
+    TempDir dir;
+    std::string bill = testing::Bill({"Ведомость разговоров +7/9161112233"});
+    for (int i = 0; i < 1000; ++i)
+      bill += testing::Cp("01.03.2008 12:" + std::to_string(10 + i % 50) + ":00 49576543" +
+                          std::to_string(10 + i % 90) + " М 1\r\n");
+    testing::WriteOrDie(dir.File("bad.txt"), bill);
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    prompts.files.push_back(QString::fromStdString(dir.File("bad.txt")));
+    form.mnAddDetalization->trigger();
+    QCOMPARE(prompts.infos, QStringList{"1000 lines were not stored"});
+    QCOMPARE(prompts.infoDetails.size(), 1);
+    QCOMPARE(prompts.infoDetails.first().count("Data not Corrected, so not Stored:"), 1000);
+    QVERIFY(prompts.infoDetails.first().startsWith("Data not Corrected, so not Stored:\n2008.03.01 12:10"));
+    form.close();
+  }
+};
+
+QTEST_MAIN(MainFormJournalTest)
+#include "MainFormJournalTest.moc"
