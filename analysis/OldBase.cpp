@@ -10,6 +10,7 @@
 #include "import/AbonentLookup.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
+#include "store/ImportJournal.h"
 #include "store/Table.h"
 
 namespace zvonar {
@@ -132,6 +133,16 @@ Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& p
   const Status end = table->EndBulkAppend();
   if (end.ok() && appended != nullptr) *appended = done;
   return s.ok() ? end : s;
+}
+
+Status JournalOldBase(const std::string& programDir, Table* table, const ResultRows& rows) {
+  std::string texts;
+  for (std::size_t r = 0; r < rows.RowCount(); ++r)
+    for (std::string_view cell : rows.Row(r)) {
+      texts += cell;
+      texts += '\t';
+    }
+  return JournalLastAppend(programDir, table, programDir + kOldBaseOwnersFile, FileFingerprint(texts));
 }
 
 }  // namespace zvonar

@@ -66,4 +66,9 @@ std::size_t ReplaceListCodesTypes(ResultRows* rows, const NameValueList& codeTyp
 Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& progress,
                        std::size_t* appended = nullptr);
 
+// Adds the import journal's entry for the rows the last CopyListToTable
+// committed, named after the owners list of `programDir`, with a
+// fingerprint of the rows' texts, so the old base can be undone like a bill.
+Status JournalOldBase(const std::string& programDir, Table* table, const ResultRows& rows);
+
 }  // namespace zvonar

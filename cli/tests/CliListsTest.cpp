@@ -79,6 +79,16 @@ TEST_F(CliListsTest, LoadOldBaseAppendsEveryOwnerFile) {
   EXPECT_NE(std::string::npos, refused.err.find("row 5")) << refused.err;
   const std::string records = Cli({"dump"}).out;
   EXPECT_EQ(2 + 3 + 4, std::count(records.begin(), records.end(), '\n'));  // a base loaded twice is there twice
+
+  // Each load is an entry of the import journal and can be taken back.
+  const auto undo = Cli({"undo-import"});
+  ASSERT_EQ(0, undo.code) << undo.err;
+  EXPECT_NE(std::string::npos, undo.out.find("detalization.dat: 4 records removed")) << undo.out;
+  const auto again = Cli({"undo-import"});
+  ASSERT_EQ(0, again.code) << again.err;
+  EXPECT_NE(std::string::npos, again.out.find("3 records removed")) << again.out;
+  const std::string left = Cli({"dump"}).out;
+  EXPECT_EQ(2, std::count(left.begin(), left.end(), '\n'));
 }
 
 TEST_F(CliListsTest, ExportCsvWritesTitlesAndRows) {
