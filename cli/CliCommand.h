@@ -49,10 +49,6 @@ int RunUndoImport(CliContext& c);
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);
 int RunCounts(CliContext& c);
-// Runs the filter with the criteria `args` (as "filter" takes them) and
-// hands over its rows, none after a silent stop, and the settings read.
-// Returns kExitOk, or the exit code of the error it reported.
-int FilterRowsForCli(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows);
 // One line of TAB-separated cells in the form of dump.
 void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells);
 // The filtered-list, old-base and CSV commands (CliLists.cpp).
@@ -68,8 +64,9 @@ int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, Main
                        FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped);
 // The printed report as a PDF file (CliReport.cpp).
 int RunReport(CliContext& c);
-// The rows the filter finds with the criteria in `args`, and the settings it
-// read. A criterion with an empty value sets `stopped` and finds nothing.
+// The rows the filter finds with the criteria in `args` (as "filter" takes
+// them), and the settings it read. A criterion with an empty value sets
+// `stopped` and finds nothing.
 // Returns kExitOk, or the exit code of the error it reported.
 int FilterRows(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows,
                bool* stopped);

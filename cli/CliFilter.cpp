@@ -58,11 +58,16 @@ int ParseCriteria(CliContext& c, const std::vector<std::string>& args, FilterCri
     const std::string& a = args[i];
     std::string* text = nullptr;
     bool* tick = nullptr;
-    if (a == "--owner") text = &criteria->ownerText, tick = &criteria->owner;
-    else if (a == "--oper") text = &criteria->operCodeText, tick = &criteria->operCode;
-    else if (a == "--number") text = &criteria->numberText, tick = &criteria->number;
-    else if (a == "--code") text = &criteria->codeText, tick = &criteria->code;
-    else if (a == "--type") text = &criteria->typeText, tick = &criteria->type;
+    if (a == "--owner")
+      text = &criteria->ownerText, tick = &criteria->owner;
+    else if (a == "--oper")
+      text = &criteria->operCodeText, tick = &criteria->operCode;
+    else if (a == "--number")
+      text = &criteria->numberText, tick = &criteria->number;
+    else if (a == "--code")
+      text = &criteria->codeText, tick = &criteria->code;
+    else if (a == "--type")
+      text = &criteria->typeText, tick = &criteria->type;
     if (text != nullptr) {
       if (i + 1 >= args.size()) return kExitUsage;
       const Status s = Utf8ToCp1251(args[++i], text);
@@ -159,17 +164,6 @@ void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells) {
   out << line;
 }
 
-int FilterRowsForCli(CliContext& c, const std::vector<std::string>& args, MainSettings* settings, ResultRows* rows) {
-  FilterRun run;
-  bool stopped = false;
-  const int code = RunCliFilter(c, args, &run, &stopped);
-  if (code != kExitOk) return code;
-  if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
-  *settings = run.settings;
-  if (!stopped) *rows = std::move(run.result.rows);
-  return kExitOk;
-}
-
 namespace {
 
 // The statistic's rows are the texts of the code/type table, as the code
@@ -194,10 +188,10 @@ int FilterRows(CliContext& c, const std::vector<std::string>& args, MainSettings
                bool* stopped) {
   FilterRun run;
   const int code = RunCliFilter(c, args, &run, stopped);
-  if (code != kExitOk || *stopped) return code;
+  if (code != kExitOk) return code;
   if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
   *settings = run.settings;
-  *rows = std::move(run.result.rows);
+  if (!*stopped) *rows = std::move(run.result.rows);
   return kExitOk;
 }
 

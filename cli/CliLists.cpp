@@ -37,7 +37,8 @@ std::string CountOf(std::size_t n, const std::string& noun) {
 int FileAndRows(CliContext& c, std::string* file, MainSettings* settings, ResultRows* rows) {
   if (c.args.empty() || c.args[0].empty()) return kExitUsage;
   *file = c.args[0];
-  return FilterRowsForCli(c, std::vector<std::string>(c.args.begin() + 1, c.args.end()), settings, rows);
+  bool stopped = false;  // a silent stop finds no rows
+  return FilterRows(c, std::vector<std::string>(c.args.begin() + 1, c.args.end()), settings, rows, &stopped);
 }
 
 }  // namespace
