@@ -105,37 +105,51 @@ TEST(IndexFile, TagNameTreeAndEveryTagsOrderAsAReaderWalksThem) {
     }
     ASSERT_TRUE(table.Close().ok());
   }
-  const std::string image = testing::ReadOrEmpty(dir.File("t.MDX"));
-  ASSERT_GT(image.size(), 2048u);
-  const std::size_t tagCount = U16(image, 28);
-  ASSERT_EQ(5u, tagCount);
-  EXPECT_EQ((std::vector<std::string>{"ALPHA", "BETA", "MID", "WHEN", "ZED"}), NamesInTreeOrder(image, tagCount));
+  // The file as it stands, checked against the records.
+  const auto checkIndexFile = [&](const char* after) {
+    SCOPED_TRACE(after);
+    const std::string image = testing::ReadOrEmpty(dir.File("t.MDX"));
+    ASSERT_GT(image.size(), 2048u);
+    const std::size_t tagCount = U16(image, 28);
+    ASSERT_EQ(5u, tagCount);
+    EXPECT_EQ((std::vector<std::string>{"ALPHA", "BETA", "MID", "WHEN", "ZED"}), NamesInTreeOrder(image, tagCount));
 
-  for (std::size_t t = 0; t < tagCount; ++t) {
-    const std::size_t entry = kTagTable + kTagEntry * t;
-    const std::string name = image.substr(entry + 4, image.find('\0', entry + 4) - entry - 4);
-    const std::size_t field = static_cast<std::size_t>(
-        std::find_if(fields.begin(), fields.end(), [&](const FieldDef& f) { return f.name == name; }) - fields.begin());
-    ASSERT_LT(field, fields.size()) << name;
-    const std::vector<Leaf> leaves = WalkTag(image, U32(image, entry));
-    ASSERT_EQ(records.size(), leaves.size()) << name;
-    // The record numbers in the order of their texts, ties by record number.
-    std::vector<std::uint32_t> want(records.size());
-    std::iota(want.begin(), want.end(), 1u);
-    std::stable_sort(want.begin(), want.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return records[a - 1][field] < records[b - 1][field]; });
-    std::vector<std::uint32_t> got;
-    for (const Leaf& leaf : leaves) got.push_back(leaf.recno);
-    EXPECT_EQ(want, got) << name;
-    if (fields[field].type == FieldType::Character) {
-      // A text key is the field as stored, space-padded.
-      for (const Leaf& leaf : leaves) {
-        std::string text = records[leaf.recno - 1][field];
-        text.resize(static_cast<std::size_t>(fields[field].width), ' ');
-        ASSERT_EQ(text, leaf.key) << name << " record " << leaf.recno;
+    for (std::size_t t = 0; t < tagCount; ++t) {
+      const std::size_t entry = kTagTable + kTagEntry * t;
+      const std::string name = image.substr(entry + 4, image.find('\0', entry + 4) - entry - 4);
+      const std::size_t field = static_cast<std::size_t>(
+          std::find_if(fields.begin(), fields.end(), [&](const FieldDef& f) { return f.name == name; }) -
+          fields.begin());
+      ASSERT_LT(field, fields.size()) << name;
+      const std::vector<Leaf> leaves = WalkTag(image, U32(image, entry));
+      ASSERT_EQ(records.size(), leaves.size()) << name;
+      // The record numbers in the order of their texts, ties by record number.
+      std::vector<std::uint32_t> want(records.size());
+      std::iota(want.begin(), want.end(), 1u);
+      std::stable_sort(want.begin(), want.end(),
+                       [&](std::uint32_t a, std::uint32_t b) { return records[a - 1][field] < records[b - 1][field]; });
+      std::vector<std::uint32_t> got;
+      for (const Leaf& leaf : leaves) got.push_back(leaf.recno);
+      EXPECT_EQ(want, got) << name;
+      if (fields[field].type == FieldType::Character) {
+        // A text key is the field as stored, space-padded.
+        for (const Leaf& leaf : leaves) {
+          std::string text = records[leaf.recno - 1][field];
+          text.resize(static_cast<std::size_t>(fields[field].width), ' ');
+          ASSERT_EQ(text, leaf.key) << name << " record " << leaf.recno;
+        }
       }
     }
+  };
+  checkIndexFile("records added one at a time");
+  {
+    // Sorted again all at once, the keys take the same order.
+    Table table;
+    ASSERT_TRUE(table.Open(path).ok());
+    ASSERT_TRUE(table.ReCreateIndex().ok());
+    ASSERT_TRUE(table.Close().ok());
   }
+  checkIndexFile("the index made again");
 
   // The table reopens on the file as written and walks the same orders.
   Table table;

@@ -8,8 +8,8 @@ which faults the suite caught. Run by hand; it takes minutes per mutant.
   tests/mutation/run.py --count 10      the first ten
   tests/mutation/run.py --list          the mutants, nothing built
 
-The scratch copy (--scratch, default build-mutation/ in the tree) is made
-once and reused: each mutant edits one file, the build recompiles that file
+The scratch copy (--scratch, default build-mutation/ in the tree, which git
+ignores) is made once and reused: each mutant edits one file, the build recompiles that file
 and relinks, and the file is put back before the next one. Windows are left
 out of that build (ZVONAR_GUI=OFF): the mutants are all in the core.
 """
@@ -102,7 +102,9 @@ def check_applies(mutants, tree):
 
 
 def failed_tests(output):
-    return re.findall(r"^\s*\d+ - (\S+) \(", output, re.M)
+    """The tests that failed in their own right, first failure first; the run
+    stops at the first, so tests it cut short are left out."""
+    return re.findall(r"Test\s+#\d+: (\S+) \.*\s*\*\*\*(?:Failed|Exception|Timeout)", output)
 
 
 def main():
@@ -129,7 +131,12 @@ def main():
         return 0
 
     src = os.path.join(args.scratch, "src")
-    build = os.path.join(args.scratch, "build")
+    # The build sits in the copy as build/ sits in the tree, and ccache
+    # leaves the folder out of its hash, so a second copy reuses the first's
+    # objects.
+    build = os.path.join(src, "build")
+    os.environ.setdefault("CCACHE_NOHASHDIR", "1")
+    os.environ.setdefault("CCACHE_BASEDIR", os.path.dirname(ROOT))
     log = os.path.join(args.scratch, "mutation.log")
     os.makedirs(args.scratch, exist_ok=True)
     open(log, "w").close()
