@@ -66,6 +66,15 @@ TEST_F(CliFilterTest, AnEmptyValueStopsSilentlyWhereAValueMatchingNothingCounts)
   }
 }
 
+TEST_F(CliFilterTest, ExcludeKeepsTheRecordsTheCriterionRefuses) {
+  const auto sms = Cli({"filter", "--type", "SMS"});
+  EXPECT_EQ(1, std::count(sms.out.begin(), sms.out.end(), '\n')) << sms.out;
+  const auto others = Cli({"filter", "--type", "SMS", "--exclude"});
+  EXPECT_EQ(0, others.code) << others.err;
+  EXPECT_EQ(3, std::count(others.out.begin(), others.out.end(), '\n')) << others.out;
+  EXPECT_EQ(std::string::npos, others.out.find("\tSMS\t"));
+}
+
 TEST_F(CliFilterTest, StatUsesTheCodeTypeTextsAndTheLanguageTotal) {
   testing::WriteOrDie(dir_.File("codetype.dat"), "1=Call\r\n8=SMS\r\n9=MMS\r\n");
   testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nLanguage=short\r\n");
