@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/DiskSteps.h"
+
 namespace zvonar {
 namespace {
 
@@ -209,10 +211,10 @@ Status WriteFileAtomic(const std::string& linkPath, std::string_view content) {
   if (::fchmod(fd, mode) != 0) return fail(Status::IoError("cannot set permissions of " + temp + ": " + ErrnoText(errno)));
   Status s = WriteAll(fd, content, path);
   if (!s.ok()) return fail(s);
-  if (::fsync(fd) != 0) return fail(Status::IoError("cannot flush " + path + ": " + ErrnoText(errno)));
+  NoteDiskStep(DiskStep::Write, temp);
+  if (FlushToDisk(fd, temp, false) != 0) return fail(Status::IoError("cannot flush " + path + ": " + ErrnoText(errno)));
   // Renamed while still open and locked, so no cleaner takes it for stale.
-  if (::rename(temp.c_str(), path.c_str()) != 0)
-    return fail(Status::IoError("cannot replace " + path + ": " + ErrnoText(errno)));
+  if (RenameFile(temp, path) != 0) return fail(Status::IoError("cannot replace " + path + ": " + ErrnoText(errno)));
   ::close(fd);
   // The rename itself reaches the disk with the directory.
   const int dirFd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

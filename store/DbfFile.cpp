@@ -22,6 +22,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/DiskSteps.h"
 #include "base/TextFile.h"
 #include "store/Bytes.h"
 
@@ -306,7 +307,7 @@ Status DbfFile::Commit() {
 }
 
 Status DbfFile::Sync() {
-  if (::fdatasync(fd_) != 0) return Status::IoError("cannot flush " + path_ + ": " + ErrnoText(errno));
+  if (FlushToDisk(fd_, path_, true) != 0) return Status::IoError("cannot flush " + path_ + ": " + ErrnoText(errno));
   return Status::Ok();
 }
 
@@ -338,6 +339,7 @@ Status DbfFile::PWrite(std::uint64_t offset, const char* data, std::size_t size)
     if (n < 0) return Status::IoError("cannot write " + path_ + ": " + ErrnoText(errno));
     done += static_cast<std::size_t>(n);
   }
+  NoteDiskStep(DiskStep::Write, path_, offset);
   return Status::Ok();
 }
 

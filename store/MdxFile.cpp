@@ -33,6 +33,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/DiskSteps.h"
 #include "base/TextFile.h"
 #include "store/Bytes.h"
 
@@ -359,7 +360,9 @@ Status MarkMdxStale(const std::string& path) {
   }
   char state[4];
   PutU32(kBehind, state);
-  const bool written = ::pwrite(fd, state, sizeof state, kMarker + 4) == sizeof state && ::fdatasync(fd) == 0;
+  const bool put = ::pwrite(fd, state, sizeof state, kMarker + 4) == sizeof state;
+  if (put) NoteDiskStep(DiskStep::Write, path, kMarker + 4);
+  const bool written = put && FlushToDisk(fd, path, true) == 0;
   const int err = errno;
   ::close(fd);
   if (!written) return Status::IoError("cannot write " + path + ": " + ErrnoText(err));

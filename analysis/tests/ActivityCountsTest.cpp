@@ -29,6 +29,18 @@ TEST(FrequencyTable, TiesGoToTheFirstMetAndCaseIsIgnored) {
   EXPECT_EQ("", none.MostFrequent());
 }
 
+TEST(FrequencyTable, CountsSurviveGrowthPastThousandsOfValues) {
+  FrequencyTable numbers;
+  const int distinct = 5000;
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < distinct; ++i) numbers.Add((round == 0 ? "N" : "n") + std::to_string(i));
+  EXPECT_EQ("N0", numbers.MostFrequent());  // all counted twice: the first met wins
+  numbers.Add("n4321");
+  EXPECT_EQ("N4321", numbers.MostFrequent());
+  for (int i = 0; i < 2; ++i) numbers.Add("N777");
+  EXPECT_EQ("N777", numbers.MostFrequent());
+}
+
 TEST(CountActivityInRows, SumsMostFrequentAndName) {
   const ResultRows rows = Rows({{"79001", "1", "out", "1.50", ""}, {"79002", "2", "in", "0.25", ""},
                                 {"79001", "1", "out", "1.00", ""}});

@@ -227,6 +227,76 @@ TEST_F(FilterTest, EmptyValueBoxStopsSilentlyAndMissingIndexIsReported) {
   EXPECT_EQ(FilterOutcome::NoIndexes, outcome_);
 }
 
+TEST_F(FilterTest, ExcludeInvertsEachValueCriterion) {
+  Open({{"A", "2006.05.01", "89211234567", "1", "out"},
+        {"A", "2006.05.02", "89031234567", "8", "8"},
+        {"A", "2006.05.03", "555123", "2", "in"},
+        {"A", "2006.05.04", "1234567", "G", "G"}});
+  struct Case {
+    const char* what;
+    FilterCriteria c;
+    Rows kept, excluded;
+  };
+  FilterCriteria calls, sms, oper, code, type;
+  calls.calls = true;
+  sms.sms = true;
+  oper.operCode = true;
+  oper.operCodeText = "921";
+  code.code = true;
+  code.codeText = "2";
+  type.type = true;
+  type.typeText = "out";
+  const Case cases[] = {
+      {"calls", calls, {"A/1234567"}, {"A/89211234567", "A/89031234567", "A/555123"}},
+      {"sms", sms, {"A/89031234567"}, {"A/89211234567", "A/555123", "A/1234567"}},
+      {"operator code", oper, {"A/89211234567"}, {"A/89031234567", "A/555123", "A/1234567"}},
+      {"code", code, {"A/555123"}, {"A/89211234567", "A/89031234567", "A/1234567"}},
+      {"type", type, {"A/89211234567"}, {"A/89031234567", "A/555123", "A/1234567"}},
+  };
+  for (const Case& t : cases) {
+    FilterCriteria c = t.c;
+    EXPECT_EQ(t.kept, Run(c)) << t.what;
+    c.exclude = true;
+    EXPECT_EQ(t.excluded, Run(c)) << t.what << " excluded";
+  }
+}
+
+TEST_F(FilterTest, EveryValueCriterionWithAnEmptyBoxStopsSilently) {
+  Open({{"A", "2006.05.01", "1"}});
+  for (int which = 0; which < 4; ++which) {
+    FilterCriteria c;
+    c.operCode = which == 0;
+    c.number = which == 1;
+    c.code = which == 2;
+    c.type = which == 3;
+    EXPECT_EQ(Rows{}, Run(c)) << which;
+    EXPECT_EQ(FilterOutcome::SilentStop, outcome_) << which;
+    // The same box filled runs to the end, even when nothing matches.
+    c.operCodeText = c.numberText = c.codeText = c.typeText = "7";
+    EXPECT_EQ(Rows{}, Run(c)) << which;
+    EXPECT_EQ(FilterOutcome::Done, outcome_) << which;
+  }
+  FilterCriteria owner;  // an empty owner box is a wanted owner of no name
+  owner.owner = true;
+  EXPECT_EQ(Rows{}, Run(owner));
+  EXPECT_EQ(FilterOutcome::Done, outcome_);
+}
+
+TEST_F(FilterTest, OperatorCodeTakesSixAndSevenDigitLocalNumbersOnly) {
+  Open({{"A", "2006.05.01", "555123"},
+        {"A", "2006.05.02", "5551234"},
+        {"A", "2006.05.03", "55512"},
+        {"A", "2006.05.04", "55512345"},
+        {"A", "2006.05.05", "+79211234567"}});
+  FilterCriteria c;
+  c.operCode = true;
+  c.operCodeText = "921";
+  c.phoneCodeTown = "8921";
+  EXPECT_EQ((Rows{"A/555123", "A/5551234", "A/+79211234567"}), Run(c));
+  c.phoneCodeTown = "8812";  // another town: local numbers are not of the code
+  EXPECT_EQ((Rows{"A/+79211234567"}), Run(c));
+}
+
 TEST(ServiceKindList, DropsOnlyEmptyItems) {
   EXPECT_EQ((std::vector<std::string>{"1", "2", "G"}), ServiceKindList("1##2#G#"));
   EXPECT_TRUE(ServiceKindList("").empty());

@@ -8,10 +8,36 @@ namespace {
 TEST(FormatGeneral, SevenSignificantDigitsAndExponentForm) {
   struct Case { double in; const char* want; };
   const Case cases[] = {
-      {125.5, "125.5"}, {300, "300"}, {0, "0"}, {1.5, "1.5"}, {3.0, "3"}, {-2.25, "-2.25"},
-      {1234567, "1234567"}, {12345678, "1.234568E+07"}, {150000000, "1.5E+08"},
-      {0.1 + 0.2, "0.3"}, {0.00012345678, "0.0001234568"}, {0.000001, "1E-06"}, {-0.0000025, "-2.5E-06"},
-      {99999.996, "100000"}, {9999999.6, "1E+07"},
+      {125.5, "125.5"},
+      {300, "300"},
+      {0, "0"},
+      {1.5, "1.5"},
+      {3.0, "3"},
+      {-2.25, "-2.25"},
+      {1234567, "1234567"},
+      {12345678, "1.234568E+07"},
+      {150000000, "1.5E+08"},
+      {0.1 + 0.2, "0.3"},
+      {0.00012345678, "0.0001234568"},
+      {0.000001, "1E-06"},
+      {-0.0000025, "-2.5E-06"},
+      {99999.996, "100000"},
+      {9999999.6, "1E+07"},
+      // The edge of the exponent form for small values.
+      {0.00001, "0.00001"},
+      {-0.00001, "-0.00001"},
+      {0.000012, "0.000012"},
+      {0.0000099, "9.9E-06"},
+      {0.00000999999999, "1E-05"},
+      {0.0001, "0.0001"},
+      {0.1, "0.1"},
+      {1e-20, "1E-20"},
+      {1e-100, "1E-100"},
+      {1e100, "1E+100"},
+      {1.0000001, "1"},
+      {1234567.4, "1234567"},
+      {0.5, "0.5"},
+      {-300, "-300"},
   };
   for (const Case& t : cases) EXPECT_EQ(t.want, FormatGeneral(t.in)) << t.in;
 }
@@ -37,6 +63,23 @@ TEST(ComputeFilterStatistic, SumsPerTypeDropsZeroRowsAndTotals) {
   EXPECT_EQ("All", stat[2].caption);  // "call" in other letter case is counted nowhere
   EXPECT_EQ("75", stat[2].sec);
   EXPECT_EQ("3.01", stat[2].cost);
+}
+
+TEST(ComputeFilterStatistic, ARowWithAnyNonZeroSumStaysAndCountsInTheTotal) {
+  const ResultRows rows = Rows({{"Free", "60", "0", "0"}, {"Min", "0", "3", "0.00"}, {"Nothing", "0", "0", "0"}});
+  std::vector<StatRow> stat = BuildStatRows({"Free", "Min", "Nothing"}, "All");
+  ASSERT_TRUE(ComputeFilterStatistic(rows, &stat).ok());
+  ASSERT_EQ(3u, stat.size());
+  EXPECT_EQ("Free", stat[0].caption);
+  EXPECT_EQ("60", stat[0].sec);
+  EXPECT_EQ("0", stat[0].min);
+  EXPECT_EQ("0", stat[0].cost);
+  EXPECT_EQ("Min", stat[1].caption);
+  EXPECT_EQ("3", stat[1].min);
+  EXPECT_EQ("All", stat[2].caption);
+  EXPECT_EQ("60", stat[2].sec);
+  EXPECT_EQ("3", stat[2].min);
+  EXPECT_EQ("0", stat[2].cost);
 }
 
 TEST(ComputeFilterStatistic, EmptyResultKeepsOnlyTheZeroTotal) {

@@ -1,6 +1,10 @@
-#include "base/Cp1251.h"
-
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstdint>
+#include <string>
+
+#include "base/Cp1251.h"
 
 namespace zvonar {
 namespace {
@@ -11,6 +15,50 @@ TEST(Cp1251, EveryByteSurvivesTheRoundTrip) {
   std::string back;
   ASSERT_TRUE(Utf8ToCp1251(Cp1251ToUtf8(all), &back).ok());
   EXPECT_EQ(all, back);
+}
+
+// The code point the C library's own converter gives for one byte; 0 when
+// it knows none.
+char32_t SystemCodePoint(unsigned char byte) {
+  const iconv_t cd = iconv_open("UTF-32LE", "CP1251");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
+  char in = static_cast<char>(byte);
+  unsigned char out[4] = {0, 0, 0, 0};
+  char* inAt = &in;
+  char* outAt = reinterpret_cast<char*>(out);
+  std::size_t inLeft = 1, outLeft = sizeof out;
+  const std::size_t done = iconv(cd, &inAt, &inLeft, &outAt, &outLeft);
+  iconv_close(cd);
+  if (done == static_cast<std::size_t>(-1) || outLeft != 0) return 0;
+  return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | static_cast<std::uint32_t>(out[3]) << 24);
+}
+
+TEST(Cp1251, EveryUpperByteMapsAsTheSystemConverterSays) {
+  ASSERT_EQ(U'\u0416', SystemCodePoint(0xC6)) << "the C library has no CP1251 converter";
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    char32_t want = SystemCodePoint(byte);
+    if (b == 0x98) {
+      EXPECT_EQ(0u, want);  // unassigned: the library refuses it, the program keeps it as U+0098
+      want = 0x98;
+    }
+    ASSERT_NE(0u, want) << std::hex << b;
+    EXPECT_EQ(want, Cp1251ToCodePoint(static_cast<char>(byte))) << std::hex << b;
+    char back = 0;
+    EXPECT_TRUE(CodePointToCp1251(want, &back)) << std::hex << b;
+    EXPECT_EQ(static_cast<char>(byte), back) << std::hex << b;
+    // The UTF-8 form agrees with the code point.
+    std::string utf8;
+    if (want < 0x800) {
+      utf8 += static_cast<char>(0xC0 | want >> 6);
+    } else {
+      utf8 += static_cast<char>(0xE0 | want >> 12);
+      utf8 += static_cast<char>(0x80 | (want >> 6 & 0x3F));
+    }
+    utf8 += static_cast<char>(0x80 | (want & 0x3F));
+    EXPECT_EQ(utf8, Cp1251ToUtf8(std::string(1, static_cast<char>(byte)))) << std::hex << b;
+  }
+  for (int b = 0; b < 0x80; ++b) EXPECT_EQ(static_cast<char32_t>(b), Cp1251ToCodePoint(static_cast<char>(b)));
 }
 
 TEST(Cp1251, KnownCharacters) {

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "base/DiskSteps.h"
 #include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
 
@@ -163,6 +164,34 @@ TEST(WriteFileAtomic, RemovesStaleTemporaryFilesButNotOneBeingWritten) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("Tellura.dat.tmp-busy12")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("Tellura.dat.tmp-notours")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("other.dat.tmp-a1B2c3")));
+}
+
+}  // namespace
+}  // namespace zvonar
+
+namespace zvonar {
+namespace {
+
+std::vector<std::pair<DiskStep, std::string>> atomicSteps;
+
+TEST(WriteFileAtomic, FlushesTheTemporaryFileBeforeRenamingIt) {
+  zvonar::testing::TempDir dir;
+  const std::string path = dir.File("a.ini");
+  zvonar::testing::WriteOrDie(path, "old");
+  atomicSteps.clear();
+  const DiskStepHook old =
+      SetDiskStepHook([](DiskStep step, const std::string& p, std::uint64_t) { atomicSteps.emplace_back(step, p); });
+  const Status s = WriteFileAtomic(path, "new");
+  SetDiskStepHook(old);
+  ASSERT_TRUE(s.ok()) << s.message();
+  ASSERT_EQ(3u, atomicSteps.size());
+  EXPECT_EQ(DiskStep::Write, atomicSteps[0].first);
+  EXPECT_EQ(DiskStep::Flush, atomicSteps[1].first);
+  EXPECT_EQ(DiskStep::Rename, atomicSteps[2].first);
+  EXPECT_NE(path, atomicSteps[0].second) << "written under another name";
+  EXPECT_EQ(atomicSteps[0].second, atomicSteps[1].second) << "the written file is the one flushed";
+  EXPECT_EQ(path, atomicSteps[2].second);
+  EXPECT_EQ(dir.path(), atomicSteps[0].second.substr(0, dir.path().size())) << "in the same folder";
 }
 
 }  // namespace

@@ -53,6 +53,28 @@ TEST_F(CliFilterTest, OutcomesAndUsage) {
   EXPECT_NE(std::string::npos, noIndex.err.find("Any Indexes not present"));
 }
 
+TEST_F(CliFilterTest, AnEmptyValueStopsSilentlyWhereAValueMatchingNothingCounts) {
+  // The statistic tells the two apart: a run over no rows still prints its
+  // total row, a silent stop prints nothing.
+  for (const char* option : {"--oper", "--number", "--code", "--type"}) {
+    const auto silent = Cli({"stat", option, ""});
+    EXPECT_EQ(0, silent.code) << option << silent.err;
+    EXPECT_EQ("", silent.out) << option;
+    const auto none = Cli({"stat", option, "000"});
+    EXPECT_EQ(0, none.code) << option << none.err;
+    EXPECT_EQ(1, std::count(none.out.begin(), none.out.end(), '\n')) << option << ": " << none.out;
+  }
+}
+
+TEST_F(CliFilterTest, ExcludeKeepsTheRecordsTheCriterionRefuses) {
+  const auto sms = Cli({"filter", "--type", "SMS"});
+  EXPECT_EQ(1, std::count(sms.out.begin(), sms.out.end(), '\n')) << sms.out;
+  const auto others = Cli({"filter", "--type", "SMS", "--exclude"});
+  EXPECT_EQ(0, others.code) << others.err;
+  EXPECT_EQ(3, std::count(others.out.begin(), others.out.end(), '\n')) << others.out;
+  EXPECT_EQ(std::string::npos, others.out.find("\tSMS\t"));
+}
+
 TEST_F(CliFilterTest, StatUsesTheCodeTypeTextsAndTheLanguageTotal) {
   testing::WriteOrDie(dir_.File("codetype.dat"), "1=Call\r\n8=SMS\r\n9=MMS\r\n");
   testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nLanguage=short\r\n");

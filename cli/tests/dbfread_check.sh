@@ -3,12 +3,17 @@
 # checks that Debian's python3-dbfread reads the table back with the same
 # texts and date-times that `zvonar-cli dump` shows, and that the index
 # file's trees hold the records in key order. Exit 77 (skipped) only when
-# /usr/bin/python3 or its dbfread module is missing.
+# /usr/bin/python3 or its dbfread module is missing, and never under CI
+# (CI=true), where a missing reader is a failure.
 set -euo pipefail
 cli=$1
 here=$(cd "$(dirname "$0")" && pwd)
 py=/usr/bin/python3
 if [ ! -x "$py" ] || ! "$py" -c "import dbfread" 2>/dev/null; then
+  if [ "${CI:-}" = true ]; then
+    echo "failed: /usr/bin/python3 with dbfread is not installed (scripts/install-deps.sh installs it)"
+    exit 1
+  fi
   echo "skipped: /usr/bin/python3 with dbfread is not installed"
   exit 77
 fi

@@ -21,6 +21,21 @@ TEST(IniFile, ReadsValuesWithoutRegardToCase) {
   EXPECT_FALSE(ini.HasKey("Window", "stamp line"));
 }
 
+TEST(IniFile, CommentLinesHoldingEqualsAreNoEntries) {
+  IniFile ini(Lines{"[A]", ";k=comment", "  ; Size=1", "k=real", "; Size = 2"});
+  EXPECT_EQ("real", ini.ReadString("A", "k", "x"));
+  EXPECT_EQ("x", ini.ReadString("A", ";k", "x"));
+  EXPECT_FALSE(ini.HasKey("A", "Size"));
+  EXPECT_EQ((Lines{"k"}), ini.ReadSectionKeys("A"));
+  // Writing a key a comment mentions adds an entry and leaves the comment.
+  ini.WriteString("A", "Size", "3");
+  EXPECT_EQ("3", ini.ReadString("A", "size", ""));
+  EXPECT_EQ(";k=comment", ini.lines()[1]);
+  EXPECT_EQ("  ; Size=1", ini.lines()[2]);
+  EXPECT_EQ("; Size = 2", ini.lines()[4]);
+  EXPECT_FALSE(ini.DeleteKey("A", ";k"));
+}
+
 TEST(IniFile, FirstOfDuplicateKeysCounts) {
   IniFile ini(Lines{"[A]", "k=1", "K=2"});
   EXPECT_EQ("1", ini.ReadString("A", "k", ""));

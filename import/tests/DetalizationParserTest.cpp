@@ -81,6 +81,14 @@ TEST(ParseDetalizationFile, MissingColumnsMoveTheOthersIntoPlace) {
       {kTalk,
        "05.03.2008 10:00 4951234567 М 1 1.00 2.50 0.00 2.50",
        {"9161112233", "2008.03.05 10:00:00", "4951234567", "", "М", "1", "0", "1.00", "2.50", "0.00", "2.50", ""}},
+      // A three-character number is a number, not a code.
+      {kTalk,
+       "09.03.2008 10:00:00 112 М 1 60 1.00 2.50 0.00 2.50",
+       {"9161112233", "2008.03.09 10:00:00", "112", "", "М", "1", "60", "1.00", "2.50", "0.00", "2.50", ""}},
+      // Fractional seconds on a full line stay seconds.
+      {kTalk,
+       "10.03.2008 10:00:00 4951234567 М 1 60.5 1.00 2.50 0.00 2.50",
+       {"9161112233", "2008.03.10 10:00:00", "4951234567", "", "М", "1", "60.5", "1.00", "2.50", "0.00", "2.50", ""}},
       // Roaming: one amount for Cost and All, the rest joined into Roaming.
       {kRoaming,
        "06.03.2008 14:20:11 4951234567 М 1 120 45.50 MTS   Moscow region",
@@ -98,6 +106,26 @@ TEST(ParseDetalizationFile, MissingColumnsMoveTheOthersIntoPlace) {
     const Parsed p = Parse(Bill({t.section, t.line}));
     ASSERT_EQ(1u, p.records.size()) << t.line;
     EXPECT_EQ(t.want, p.records[0]) << t.line;
+  }
+}
+
+TEST(ParseDetalizationFile, LfAndLoneCrLineEndsReadAsCrLf) {
+  const std::string crlf =
+      Bill({kBalance, kBalanceDate, kTalk, "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50", "",
+            "02.03.2008 09:05:00 4957654321 М 2 30 0.50 0.00 0.00 0.00"});
+  const Parsed want = Parse(crlf);
+  ASSERT_EQ(2u, want.records.size());
+  EXPECT_EQ("2008.03.02 09:05:00", want.records[1][1]);
+  std::string lf, cr;
+  for (std::size_t i = 0; i < crlf.size(); ++i) {
+    if (crlf[i] == '\r') continue;
+    lf += crlf[i];
+    cr += crlf[i] == '\n' ? '\r' : crlf[i];
+  }
+  for (const std::string& bill : {lf, cr}) {
+    const Parsed p = Parse(bill);
+    EXPECT_EQ(want.records, p.records);
+    EXPECT_EQ(want.result.recordsAdded, p.result.recordsAdded);
   }
 }
 

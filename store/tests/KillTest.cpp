@@ -10,13 +10,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "base/tests/TestSupport.h"
-#include "store/DateTimeField.h"
 #include "store/DetalTable.h"
 #include "store/ImportJournal.h"
 
@@ -37,9 +37,13 @@ struct Report {
 std::vector<std::string> RecordTexts(std::uint32_t id) {
   std::vector<std::string> t(kDetalFieldCount);
   t[kOwnerField] = "own" + std::to_string(id % 7);
-  const DateTimeValue when{JulianDayFromDate(2024, 1, 1) + static_cast<std::int32_t>(id * 37 % 700),
-                           static_cast<std::int32_t>(id * 7919 % 86400) * 1000};
-  t[kDateTimeField] = FormatDateTimeText(when);
+  // Dates spread over two years, written by hand rather than by the field's
+  // own conversion, so that a wrong conversion shows.
+  const std::uint32_t second = id * 7919 % 86400;
+  char when[32];
+  std::snprintf(when, sizeof when, "%04u.%02u.%02u %02u:%02u:%02u", 2024 + id % 2, 1 + id * 37 % 12, 1 + id % 28,
+                second / 3600, second / 60 % 60, second % 60);
+  t[kDateTimeField] = std::string(when, second == 0 ? 10 : 19);  // midnight reads as the date alone
   t[kNumberField] = std::to_string(id);
   t[kAbonentField] = "abonent " + std::to_string(id * 31);
   t[kCostField] = std::to_string(id % 100) + ".50";

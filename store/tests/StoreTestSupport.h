@@ -30,6 +30,18 @@ inline Status AddRecord(Table& table, std::initializer_list<std::string_view> te
   return s;
 }
 
+// A new small table at `path` holding the first `count` of the records bob
+// (2024.03.02 10:00), alice (2024.03.03) and carl (2024.03.01), in that order.
+inline void CreateSmallTable(const std::string& path, int count) {
+  ASSERT_TRUE(Table::Create(path, SmallFieldDefs()).ok());
+  Table table;
+  ASSERT_TRUE(table.Open(path).ok());
+  const std::initializer_list<std::string_view> records[] = {
+      {"bob", "2024.03.02 10:00:00", "one"}, {"alice", "2024.03.03", "two"}, {"carl", "2024.03.01", "three"}};
+  for (int i = 0; i < count; ++i) ASSERT_TRUE(AddRecord(table, records[i]).ok());
+  ASSERT_TRUE(table.Close().ok());
+}
+
 inline std::string RecordLine(const Table& table) {
   std::string line;
   for (int i = 0; i < table.FieldCount(); ++i) line += (i > 0 ? "|" : "") + table.FieldText(i);

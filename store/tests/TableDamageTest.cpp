@@ -16,20 +16,11 @@ namespace {
 
 using testing::AddRecord;
 using testing::ReadAll;
-using testing::SmallFieldDefs;
 using Lines = std::vector<std::string>;
 
 class TableDamageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(Table::Create(path_, SmallFieldDefs()).ok());
-    Table table;
-    ASSERT_TRUE(table.Open(path_).ok());
-    ASSERT_TRUE(AddRecord(table, {"bob", "2024.03.02 10:00:00", "one"}).ok());
-    ASSERT_TRUE(AddRecord(table, {"alice", "2024.03.03", "two"}).ok());
-    ASSERT_TRUE(AddRecord(table, {"carl", "2024.03.01", "three"}).ok());
-    ASSERT_TRUE(table.Close().ok());
-  }
+  void SetUp() override { testing::CreateSmallTable(path_, 3); }
 
   // Opening fails with Corrupt and the file keeps every byte.
   void ExpectRefused(const std::string& content, const std::string& wantInMessage) {

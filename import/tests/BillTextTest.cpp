@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "import/BillText.h"
+
+namespace zvonar {
+namespace {
+
+std::vector<std::string> Lines(std::string_view text) {
+  LineReader reader(text);
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (reader.Next(&line)) {
+    lines.emplace_back(line);
+    EXPECT_EQ(lines.size(), reader.LineNo());
+  }
+  EXPECT_FALSE(reader.Next(&line));
+  return lines;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(LineReader, EveryKindOfLineEndEndsOneLine) {
+  struct Case {
+    std::string_view text;
+    Texts want;
+  };
+  const Case cases[] = {
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\nb\n", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},
+      {"a\rb", {"a", "b"}},
+      {"a\r\n\r\nb", {"a", "", "b"}},
+      {"a\n\nb", {"a", "", "b"}},
+      {"a\r\rb", {"a", "", "b"}},
+      {"a\n\rb", {"a", "", "b"}},  // LF then a lone CR: two ends
+      {"a\r\n\nb\rc\r\n", {"a", "", "b", "c"}},
+      {"\n", {""}},
+      {"\r", {""}},
+      {"\r\n", {""}},
+      {"", {}},
+      {"no end", {"no end"}},
+  };
+  for (const Case& t : cases) {
+    EXPECT_EQ(t.want, Lines(t.text)) << testing::PrintToString(std::string(t.text));
+    EXPECT_EQ(t.want.size(), CountLines(t.text)) << testing::PrintToString(std::string(t.text));
+  }
+}
+
+TEST(LineReader, PeekShowsTheNextLineWithoutMoving) {
+  LineReader reader("one\rtwo\nthree");
+  std::string_view line;
+  ASSERT_TRUE(reader.Peek(&line));
+  EXPECT_EQ("one", line);
+  EXPECT_EQ(0u, reader.LineNo());
+  ASSERT_TRUE(reader.Next(&line));
+  ASSERT_TRUE(reader.Peek(&line));
+  EXPECT_EQ("two", line);
+  ASSERT_TRUE(reader.Next(&line));
+  EXPECT_EQ("two", line);
+  ASSERT_TRUE(reader.Next(&line));
+  EXPECT_EQ("three", line);
+  EXPECT_EQ(3u, reader.LineNo());
+  EXPECT_FALSE(reader.Peek(&line));
+}
+
+TEST(ParseBillDate, DayFirstWithOneOrTwoDigits) {
+  struct Case {
+    std::string_view text;
+    bool ok;
+    CalendarDate want;
+  };
+  const Case cases[] = {
+      {"1.3.2008", true, {2008, 3, 1}},
+      {"31.12.1999", true, {1999, 12, 31}},
+      {"29.02.2008", true, {2008, 2, 29}},
+      {"29.02.2007", false, {}},
+      {"31.04.2008", false, {}},
+      {"0.1.2008", false, {}},
+      {"1.13.2008", false, {}},
+      {"1.0.2008", false, {}},
+      {"1.1.08", false, {}},
+      {"001.1.2008", false, {}},
+      {"1.1.20081", false, {}},
+      {"1-1-2008", false, {}},
+      {"1.1.2008 ", false, {}},
+      {"", false, {}},
+  };
+  for (const Case& t : cases) {
+    CalendarDate got{};
+    EXPECT_EQ(t.ok, ParseBillDate(t.text, &got)) << t.text;
+    if (t.ok) {
+      EXPECT_EQ(t.want.year, got.year) << t.text;
+      EXPECT_EQ(t.want.month, got.month) << t.text;
+      EXPECT_EQ(t.want.day, got.day) << t.text;
+    }
+  }
+}
+
+TEST(ParseBillTime, HoursMinutesAndOptionalSeconds) {
+  struct Case {
+    std::string_view text;
+    bool ok;
+    std::string_view want;
+  };
+  const Case cases[] = {
+      {"9:05", true, "09:05:00"}, {"23:59:59", true, "23:59:59"}, {"0:0:0", true, "00:00:00"}, {"24:00", false, ""},
+      {"12:60", false, ""},       {"12:30:60", false, ""},        {"12", false, ""},           {"12:30:", false, ""},
+      {"123:00", false, ""},      {"12:30:05:01", false, ""},     {"12.30", false, ""},
+  };
+  for (const Case& t : cases) {
+    ClockTime got{};
+    EXPECT_EQ(t.ok, ParseBillTime(t.text, &got)) << t.text;
+    if (t.ok) {
+      EXPECT_EQ(t.want, FormatStandardTime(got)) << t.text;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zvonar

@@ -1,0 +1,179 @@
+// The order in which a commit reaches the disk, seen through the writers'
+// step hook, and a writer stopped after each of its steps: what reopens
+// must be the table before or after the change, never a mix.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "base/DiskSteps.h"
+#include "base/tests/TestSupport.h"
+#include "store/tests/StoreTestSupport.h"
+
+namespace zvonar {
+namespace {
+
+using testing::AddRecord;
+using testing::ReadAll;
+using Lines = std::vector<std::string>;
+
+struct Step {
+  DiskStep step;
+  std::string path;
+  std::uint64_t offset;
+};
+
+std::vector<Step> steps;
+void LogStep(DiskStep step, const std::string& path, std::uint64_t offset) {
+  steps.push_back({step, path, offset});
+}
+
+// Logs the steps of the writers while it lives.
+class StepLog {
+ public:
+  StepLog() {
+    steps.clear();
+    old_ = SetDiskStepHook(LogStep);
+  }
+  ~StepLog() { SetDiskStepHook(old_); }
+  StepLog(const StepLog&) = delete;
+  StepLog& operator=(const StepLog&) = delete;
+
+  // Index of the first step at or after `from` that is `step` on a path
+  // ending in `suffix` (and, for a write, at `offset` or past it when
+  // `past` is set); steps.size() when none.
+  static std::size_t Find(std::size_t from, DiskStep step, std::string_view suffix, std::uint64_t offset = 0,
+                          bool past = false) {
+    for (std::size_t i = from; i < steps.size(); ++i) {
+      const Step& s = steps[i];
+      if (s.step != step || !s.path.ends_with(suffix)) continue;
+      if (step == DiskStep::Write && (past ? s.offset < offset : s.offset != offset)) continue;
+      return i;
+    }
+    return steps.size();
+  }
+
+ private:
+  DiskStepHook old_ = nullptr;
+};
+
+class WriteOrderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::CreateSmallTable(path_, 2); }
+
+  testing::TempDir dir_;
+  const std::string path_ = dir_.File("t.dbf");
+};
+
+constexpr std::uint64_t kCountOffset = 1;     // date of change, then the record count
+constexpr std::uint64_t kFirstRecordAt = 32;  // past the fixed header
+
+TEST_F(WriteOrderTest, AppendedRecordsReachTheDiskBeforeTheCountThatCommitsThem) {
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  StepLog log;
+  ASSERT_TRUE(AddRecord(table, {"carl", "2024.03.01", "three"}).ok());
+  const std::size_t record = StepLog::Find(0, DiskStep::Write, ".dbf", kFirstRecordAt, true);
+  const std::size_t count = StepLog::Find(0, DiskStep::Write, ".dbf", kCountOffset);
+  ASSERT_LT(record, count) << "the records are written first";
+  const std::size_t flush = StepLog::Find(record, DiskStep::Flush, ".dbf");
+  EXPECT_LT(flush, count) << "and flushed before the count";
+  EXPECT_LT(StepLog::Find(count, DiskStep::Flush, ".dbf"), steps.size()) << "the count is flushed too";
+  EXPECT_EQ(steps.size(), StepLog::Find(count, DiskStep::Write, ".dbf", kFirstRecordAt, true))
+      << "no record is written after the count";
+}
+
+TEST_F(WriteOrderTest, AnEditedKeyMarksTheIndexBehindBeforeTheRecordChanges) {
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  ASSERT_TRUE(table.First().ok());
+  {
+    StepLog log;
+    ASSERT_TRUE(table.Edit().ok());
+    ASSERT_TRUE(table.SetFieldText(2, "note").ok());  // no key changes: the index stays as it is
+    ASSERT_TRUE(table.Post().ok());
+    EXPECT_EQ(steps.size(), StepLog::Find(0, DiskStep::Write, ".MDX", 0, true));
+  }
+  StepLog log;
+  ASSERT_TRUE(table.Edit().ok());
+  ASSERT_TRUE(table.SetFieldText(0, "zed").ok());
+  ASSERT_TRUE(table.Post().ok());
+  const std::size_t mark = StepLog::Find(0, DiskStep::Write, ".MDX", 0, true);
+  const std::size_t marked = StepLog::Find(mark, DiskStep::Flush, ".MDX");
+  const std::size_t record = StepLog::Find(0, DiskStep::Write, ".dbf", kFirstRecordAt, true);
+  ASSERT_LT(record, steps.size());
+  EXPECT_LT(mark, record);
+  EXPECT_LT(marked, record) << "the mark is on the disk before the record changes";
+}
+
+// Runs `change` in a child that dies right after step `stopAt` of the
+// writers; true when the child ran the change to its end first.
+template <typename Change>
+bool RunStoppedAfter(int stopAt, const Change& change) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    static int left;
+    left = stopAt;
+    SetDiskStepHook([](DiskStep, const std::string&, std::uint64_t) {
+      if (--left == 0) _exit(0);
+    });
+    change();
+    _exit(1);
+  }
+  int status = 0;
+  EXPECT_EQ(pid, ::waitpid(pid, &status, 0));
+  EXPECT_TRUE(WIFEXITED(status));
+  return WEXITSTATUS(status) == 1;
+}
+
+TEST_F(WriteOrderTest, AWriterStoppedAfterAnyStepLeavesTheTableBeforeOrAfter) {
+  const Lines before{"bob|2024.03.02 10:00:00|one", "alice|2024.03.03|two"};
+  const Lines after{"ann|2024.03.02 10:00:00|one", "alice|2024.03.03|two", "carl|2024.03.01|three"};
+  const std::string saved = testing::ReadOrEmpty(path_);
+  const std::string savedIndex = testing::ReadOrEmpty(dir_.File("t.MDX"));
+  ASSERT_FALSE(savedIndex.empty());
+  int stopAt = 1;
+  for (; stopAt < 200; ++stopAt) {
+    testing::WriteOrDie(path_, saved);
+    testing::WriteOrDie(dir_.File("t.MDX"), savedIndex);
+    const bool finished = RunStoppedAfter(stopAt, [&] {
+      Table table;
+      if (!table.Open(path_).ok() || !table.First().ok() || !table.Edit().ok() || !table.SetFieldText(0, "ann").ok() ||
+          !table.Post().ok() || !AddRecord(table, {"carl", "2024.03.01", "three"}).ok() || !table.Close().ok())
+        _exit(2);
+    });
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok()) << "stopped after step " << stopAt;
+    const Lines got = ReadAll(table);
+    // Each change completes or not at all: the edit, then the append.
+    const Lines edited(after.begin(), after.begin() + 2);
+    EXPECT_TRUE(got == before || got == edited || got == after) << "stopped after step " << stopAt;
+    // Both index orders hold exactly the records, in order.
+    for (const char* index : {"NAME", "WHEN"}) {
+      Lines ordered = ReadAll(table, index);
+      Lines sorted = got;
+      const int column = index[0] == 'N' ? 0 : 1;
+      std::sort(sorted.begin(), sorted.end(), [&](const std::string& a, const std::string& b) {
+        const auto field = [&](const std::string& line) {
+          std::string rest = line;
+          for (int i = 0; i < column; ++i) rest = rest.substr(rest.find('|') + 1);
+          return rest.substr(0, rest.find('|'));
+        };
+        return field(a) < field(b);
+      });
+      EXPECT_EQ(sorted, ordered) << index << ", stopped after step " << stopAt;
+    }
+    if (finished) {
+      EXPECT_EQ(after, got);
+      break;
+    }
+  }
+  EXPECT_GT(stopAt, 4) << "the change takes several steps";
+  EXPECT_LT(stopAt, 200) << "the change never finished";
+}
+
+}  // namespace
+}  // namespace zvonar
