@@ -69,9 +69,12 @@ double StatusMb(const char* key) {
 }
 
 // Reads all twelve field texts of the current record, as the result list does.
+// Every field's text of the current record, read in place as the filter
+// reads it.
 std::size_t ReadRecord(const Table& table) {
   std::size_t bytes = 0;
-  for (int i = 0; i < kDetalFieldCount; ++i) bytes += table.FieldText(i).size();
+  char dateText[kDateTimeTextMax];
+  for (int i = 0; i < kDetalFieldCount; ++i) bytes += table.FieldView(i, dateText).size();
   return bytes;
 }
 
@@ -102,8 +105,10 @@ int Run(const std::string& command, const std::string& dir, const std::string& a
     const std::string prefix = byOwner ? key : arg;
     s = table.SetActiveIndex(byOwner ? kOwnerIndex : kDateTimeIndex);
     const int field = byOwner ? kOwnerField : kDateTimeField;
+    char dateText[kDateTimeTextMax];
     for (s = s.ok() ? table.FindNearest(key) : s;
-         s.ok() && !table.Eof() && table.FieldText(field).compare(0, prefix.size(), prefix) == 0; s = table.Next())
+         s.ok() && !table.Eof() && table.FieldView(field, dateText).substr(0, prefix.size()) == prefix;
+         s = table.Next())
       bytes += ReadRecord(table), ++records;
   } else {
     std::cerr << "store_bench: unknown command " << command << '\n';
