@@ -31,6 +31,10 @@ bool SameFolded(std::string_view a, std::string_view b) {
 
 class Counter {
  public:
+  // Numbers are nearly all distinct in a large table, so their table is
+  // sized for every row at once; codes, types and roaming texts are few.
+  explicit Counter(std::size_t rows) { number_.Reserve(rows); }
+
   // Takes one row's texts by column; fails on a sum column without a number.
   template <typename CellFn>
   Status Add(const CellFn& cell) {
@@ -70,8 +74,17 @@ std::string_view FrequencyTable::Value(std::size_t i) const {
   return std::string_view(text_).substr(start_[i], end - start_[i]);
 }
 
-void FrequencyTable::Grow() {
-  std::vector<std::uint32_t> slots(slots_.empty() ? 1024 : slots_.size() * 2, 0);
+void FrequencyTable::Reserve(std::size_t values) {
+  std::size_t slots = 1024;
+  while (slots < values * 2) slots *= 2;
+  if (slots > slots_.size()) Grow(slots);
+  start_.reserve(values);
+  hash_.reserve(values);
+  count_.reserve(values);
+}
+
+void FrequencyTable::Grow(std::size_t size) {
+  std::vector<std::uint32_t> slots(size, 0);
   const std::size_t mask = slots.size() - 1;
   for (std::size_t i = 0; i < hash_.size(); ++i) {
     std::size_t at = hash_[i] & mask;
@@ -83,7 +96,7 @@ void FrequencyTable::Grow() {
 
 void FrequencyTable::Add(std::string_view value) {
   if (value.empty()) return;
-  if ((hash_.size() + 1) * 2 > slots_.size()) Grow();
+  if ((hash_.size() + 1) * 2 > slots_.size()) Grow(slots_.empty() ? 1024 : slots_.size() * 2);
   const std::uint64_t hash = FoldedHash(value);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
@@ -114,7 +127,7 @@ std::string FrequencyTable::MostFrequent() const {
 }
 
 Status CountActivityInRows(const ResultRows& rows, const NameValueList* book, CountsRow* row) {
-  Counter counter;
+  Counter counter(rows.RowCount());
   for (std::size_t r = 0; r < rows.RowCount(); ++r) {
     const Status s = counter.Add([&](int column) { return rows.Cell(r, column); });
     if (!s.ok()) return s;
@@ -124,14 +137,12 @@ Status CountActivityInRows(const ResultRows& rows, const NameValueList* book, Co
 }
 
 Status CountActivityInTable(Table* table, const NameValueList* book, CountsRow* row) {
-  Counter counter;
-  std::array<std::string, kResultColumns> texts;
+  Counter counter(table->RecordCount());
+  // The counted fields are texts, read in place in the current record.
+  char unused[kResultColumns][kDateTimeTextMax];
   for (Status m = table->First(); !table->Eof() && table->RecordCount() > 0; m = table->Next()) {
     if (!m.ok()) return m;
-    for (int f : {kNumber, kCode, kType, kFirstSum, kFirstSum + 1, kFirstSum + 2, kFirstSum + 3, kFirstSum + 4,
-                  kRoaming})
-      texts[static_cast<std::size_t>(f)] = table->FieldText(f);
-    const Status s = counter.Add([&](int column) { return std::string_view(texts[static_cast<std::size_t>(column)]); });
+    const Status s = counter.Add([&](int column) { return table->FieldView(column, unused[column]); });
     if (!s.ok()) return s;
   }
   counter.WriteTo(book, row);

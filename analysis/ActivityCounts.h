@@ -4,9 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <cstdint>
 #include <vector>
 
 #include "analysis/ResultRows.h"
@@ -23,6 +23,8 @@ class Table;
 // so the values share one buffer and an open-addressing hash finds them.
 class FrequencyTable {
  public:
+  // Room for `values` distinct values without growing on the way.
+  void Reserve(std::size_t values);
   void Add(std::string_view value);
   // The value with the highest count; on a tie the one met first. Empty
   // when no value was added.
@@ -30,9 +32,9 @@ class FrequencyTable {
 
  private:
   std::string_view Value(std::size_t i) const;
-  void Grow();
+  void Grow(std::size_t slots);
 
-  std::string text_;                 // the values as first met, back to back
+  std::string text_;                  // the values as first met, back to back
   std::vector<std::uint64_t> start_;  // where value i begins; it ends where i + 1 begins
   std::vector<std::uint64_t> hash_;   // of the folded value
   std::vector<std::uint32_t> count_;

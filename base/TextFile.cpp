@@ -131,17 +131,25 @@ std::string ResolveLinks(const std::string& path) {
 }
 
 Status ReadWholeFd(int fd, const std::string& name, std::string* content) {
+  // A regular file is read straight into a string of its size; a pipe, or a
+  // file that grows meanwhile, goes on in steps that double the room.
   std::string result;
-  char buffer[65536];
+  struct stat st {};
+  std::size_t room = 65536;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) room = static_cast<std::size_t>(st.st_size) + 1;
+  std::size_t used = 0;
+  result.resize(room);
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (used == result.size()) result.resize(result.size() * 2);
+    const ssize_t n = ::read(fd, result.data() + used, result.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       return Status::IoError("cannot read " + name + ": " + ErrnoText(errno));
     }
     if (n == 0) break;
-    result.append(buffer, static_cast<std::size_t>(n));
+    used += static_cast<std::size_t>(n);
   }
+  result.resize(used);
   *content = std::move(result);
   return Status::Ok();
 }
@@ -208,7 +216,8 @@ Status WriteFileAtomic(const std::string& linkPath, std::string_view content) {
     return s;
   };
   const mode_t mode = exists ? (old.st_mode & 07777) : NewFileMode();
-  if (::fchmod(fd, mode) != 0) return fail(Status::IoError("cannot set permissions of " + temp + ": " + ErrnoText(errno)));
+  if (::fchmod(fd, mode) != 0)
+    return fail(Status::IoError("cannot set permissions of " + temp + ": " + ErrnoText(errno)));
   Status s = WriteAll(fd, content, path);
   if (!s.ok()) return fail(s);
   NoteDiskStep(DiskStep::Write, temp);

@@ -63,19 +63,17 @@ std::vector<std::string_view> InputLines(std::string_view content) {
   return lines;
 }
 
-// Checks every line of the input against the table, and gathers the owners
-// in the order first met. "NAME:LINE: what" for the first bad line.
-Status CheckInput(const std::string& name, const std::vector<std::string_view>& lines, const Table& table,
-                  std::size_t* cut, std::vector<std::string>* owners) {
-  std::vector<std::string> cells;
-  std::unordered_set<std::string> met;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    Status s = ParseRecordLine(lines[i], &cells);
-    if (s.ok()) s = CheckDetalCells(table, cells, cut);
-    if (!s.ok()) return Status::Invalid(name + ":" + std::to_string(i + 1) + ": " + s.message());
-    const std::string& owner = cells[kOwnerField];
-    if (!owner.empty() && met.insert(owner).second) owners->push_back(owner);
-  }
+// One line of the input as a record for the table: its cells, checked, with
+// its owner noted in `owners` the first time it is met. "NAME:LINE: what"
+// for a bad line.
+Status ReadInputLine(const std::string& name, std::size_t lineNo, std::string_view line, const Table& table,
+                     std::vector<std::string>* cells, std::size_t* cut, std::unordered_set<std::string>* met,
+                     std::vector<std::string>* owners) {
+  Status s = ParseRecordLine(line, cells);
+  if (s.ok()) s = CheckDetalCells(table, *cells, cut);
+  if (!s.ok()) return Status::Invalid(name + ":" + std::to_string(lineNo) + ": " + s.message());
+  const std::string& owner = (*cells)[kOwnerField];
+  if (!owner.empty() && met->insert(owner).second) owners->push_back(owner);
   return Status::Ok();
 }
 
@@ -129,8 +127,9 @@ int RunDump(CliContext& c) {
   return damaged ? kExitFailure : kExitOk;
 }
 
-// Reads the input once, checks every line, then appends them all in one
-// bulk append: either every record is stored or none.
+// Reads the input once and appends its lines in one bulk append, each
+// checked as it goes: a bad line cancels the append, so either every record
+// is stored or none.
 int RunLoadTsv(CliContext& c) {
   if (c.args.size() != 1) return kExitUsage;
   const bool standardInput = c.args[0] == "-";
@@ -144,22 +143,22 @@ int RunLoadTsv(CliContext& c) {
   Table table;
   s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
-  if (!s.ok()) return Fail(c, s.message());
-  std::size_t cut = 0;
-  std::vector<std::string> owners;
-  s = CheckInput(name, lines, table, &cut, &owners);
-  if (!s.ok()) return Fail(c, s.message());
-
-  s = table.BeginBulkAppend();
+  if (s.ok()) s = table.BeginBulkAppend();
   if (!s.ok()) return Fail(c, s.message());
   ReportDropped(c, table);
+  std::size_t cut = 0;
+  std::vector<std::string> owners;
+  std::unordered_set<std::string> met;
   std::vector<std::string> cells;
   for (std::size_t i = 0; i < lines.size() && s.ok(); ++i) {
-    s = ParseRecordLine(lines[i], &cells);
+    s = ReadInputLine(name, i + 1, lines[i], table, &cells, &cut, &met, &owners);
     if (s.ok()) s = table.BulkAppend(cells);
   }
-  Status end = table.EndBulkAppend();
-  if (s.ok()) s = end;
+  if (!s.ok()) {
+    const Status cancelled = table.CancelBulkAppend();
+    return Fail(c, cancelled.ok() ? s.message() : s.message() + "; " + cancelled.message());
+  }
+  s = table.EndBulkAppend();
   if (table.LastAppended() > 0) {
     ReportCut(c, name, cut);
     const Status journaled = JournalLastAppend(c.dataDir, &table, name, FileFingerprint(content));

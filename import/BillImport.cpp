@@ -32,11 +32,16 @@ class TableSink : public RecordSink {
         shown_(count_) {}
 
   Status Store(const std::vector<std::string>& fields) override {
-    std::copy(fields.begin(), fields.end(), texts_.begin());
+    // A table of more fields than a record has gets blanks in the rest.
+    const std::vector<std::string>* texts = &fields;
+    if (fields.size() != texts_.size()) {
+      std::copy_n(fields.begin(), std::min(fields.size(), texts_.size()), texts_.begin());
+      texts = &texts_;
+    }
     std::size_t cut = 0;
-    Status s = CheckDetalCells(*table_, texts_, &cut);
+    Status s = CheckDetalCells(*table_, *texts, &cut);
     if (!s.ok()) return s;
-    s = table_->BulkAppend(texts_);
+    s = table_->BulkAppend(*texts);
     if (s.ok()) {
       cut_ += cut;
       ++count_;

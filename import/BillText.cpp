@@ -14,15 +14,8 @@
 namespace zvonar {
 namespace {
 
-// LowerTextRu for one character, looked up.
-const std::array<char, 256>& FoldTable() {
-  static const std::array<char, 256> table = [] {
-    std::array<char, 256> t{};
-    for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = LowerTextRu(std::string(1, static_cast<char>(i)))[0];
-    return t;
-  }();
-  return table;
-}
+// Code page 1251 letters LowerTextRu treats specially.
+constexpr unsigned char kCapitalYo = 168, kSmallYo = 184, kSmallYe = 229;
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -41,6 +34,34 @@ bool ReadNumber(std::string_view s, std::size_t* pos, std::size_t minDigits, std
   *pos = sep == 0 ? at : at + 1;
   *value = v;
   return true;
+}
+
+// `value` in `width` digits, zero-padded, at `out`; the caller keeps the
+// value within the width.
+char* PutDigits(int value, int width, char* out) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return out + width;
+}
+
+// Three numbers as "yyyy.mm.dd" or "hh:mm:ss", the first `firstWidth` digits
+// wide. Bills carry millions of dates and times, so they are written digit
+// by digit; a negative value (never from a parsed bill) goes through
+// printf's padding instead.
+std::string FormatTriple(int first, int firstWidth, char separator, int second, int third) {
+  char buf[32];
+  if (first < 0 || second < 0 || third < 0) {
+    std::snprintf(buf, sizeof buf, "%0*d%c%02d%c%02d", firstWidth, first, separator, second, separator, third);
+    return buf;
+  }
+  char* p = PutDigits(first, firstWidth, buf);
+  *p++ = separator;
+  p = PutDigits(second, 2, p);
+  *p++ = separator;
+  p = PutDigits(third, 2, p);
+  return std::string(buf, p);
 }
 
 }  // namespace
@@ -87,10 +108,19 @@ std::size_t CountLines(std::string_view text) {
   return reader.LineNo();
 }
 
+// LowerTextRu over a whole line, in a form the compiler turns into vector
+// instructions (every line of a bill goes through it): Latin and Cyrillic
+// capitals move up by 32, Ё and ё become е.
 void FoldedLine::Assign(std::string_view line) {
-  const std::array<char, 256>& fold = FoldTable();
   folded_.resize(line.size());
-  for (std::size_t i = 0; i < line.size(); ++i) folded_[i] = fold[static_cast<unsigned char>(line[i])];
+  const auto* in = reinterpret_cast<const unsigned char*>(line.data());
+  auto* out = reinterpret_cast<unsigned char*>(folded_.data());
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const unsigned char c = in[i];
+    const bool capital = static_cast<unsigned char>(c - 'A') < 26 || static_cast<unsigned char>(c - 192) < 32;
+    const auto lower = static_cast<unsigned char>(capital ? c + 32 : c);
+    out[i] = c == kCapitalYo || c == kSmallYo ? kSmallYe : lower;
+  }
 }
 
 std::size_t FoldedLine::Pos(std::string_view foldedNeedle) const {
@@ -133,15 +163,11 @@ bool ParseBillTime(std::string_view text, ClockTime* time) {
 }
 
 std::string FormatStandardDate(const CalendarDate& date) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", date.year % 10000, date.month % 100, date.day % 100);
-  return buf;
+  return FormatTriple(date.year % 10000, 4, '.', date.month % 100, date.day % 100);
 }
 
 std::string FormatStandardTime(const ClockTime& time) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", time.hour % 100, time.minute % 100, time.second % 100);
-  return buf;
+  return FormatTriple(time.hour % 100, 2, ':', time.minute % 100, time.second % 100);
 }
 
 std::string BillDateText(std::string_view line, std::size_t markerPos, std::size_t markerLength, int dateLength) {

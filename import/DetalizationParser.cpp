@@ -49,6 +49,9 @@ constexpr std::size_t kMaxItems = 32;
 constexpr std::size_t kMaxAmountLength = 64;
 // The stop report quotes at most this much of the line.
 constexpr std::size_t kMaxQuotedLine = 200;
+// Numbers whose book name a walk keeps; a bill of more distinct numbers
+// looks the rest up each time.
+constexpr std::size_t kMaxNamesMet = 1u << 16;
 
 enum class BillKind { Text, Html, Other };
 enum class Section { None, Talk, Roaming, Charges };
@@ -109,6 +112,7 @@ class Walk {
   bool StoreRecord(std::string_view line);
   bool Stop(std::string_view line, std::string reason);
   void NoteOwner();
+  std::string NameOf(const std::string& number);
   std::string OwnerAt(std::string_view line, std::size_t ownerMark) const;
 
   const std::string& fileName_;
@@ -139,6 +143,9 @@ class Walk {
   FoldedLine folded_;
   std::vector<std::string> items_;
   std::unordered_set<std::string> ownersMet_;
+  // "number=name" of the numbers met so far, the name empty when the book
+  // has none.
+  NameValueList namesMet_;
 };
 
 Walk::Walk(const std::string& fileName, std::string_view content, const BillContext& context, RecordSink* sink,
@@ -285,15 +292,14 @@ bool Walk::BuildCallRecord(std::string_view line) {
   if (!ParseBillDate(items_[0], &date))
     return Stop(line, "date " + Quoted(items_[0]) + " is not a day.month.year date");
   if (items_.size() < 2) items_.resize(2);
-  items_[1] = FormatStandardDate(date) + " " + items_[1];
+  items_[1].insert(0, FormatStandardDate(date) + ' ');
   items_[0] = owner_;
   NoteOwner();
 
   if (items_.size() > kNumberItem && items_[kNumberItem].size() >= 3) {
     const NameValueList& book = context_.abonents;
-    std::string name = book.size() > 0 ? book.Values(items_[kNumberItem]) : std::string();
-    if (name.empty() && settings_.fillAbonNamesOnAddDetalization && book.size() > 0)
-      name = FindAbonentName(items_[kNumberItem], settings_.phoneCodeTown, settings_.modePhoneCode, book);
+    const std::string& number = items_[kNumberItem];
+    std::string name = book.size() > 0 ? NameOf(number) : std::string();
     items_.insert(items_.begin() + kNameItem, std::move(name));
   } else {
     items_.insert(items_.begin() + kNumberItem, 2, std::string());  // no number, no name
@@ -391,6 +397,23 @@ bool Walk::Stop(std::string_view line, std::string reason) {
   if (line.size() > kMaxQuotedLine) quoted += "...";
   result_->stop = ImportStop{fileName_, lineNo_, std::move(quoted), std::move(reason)};
   return false;
+}
+
+// The book's name for a call line's number. A bill calls the same numbers
+// again and again while a number the book lacks costs up to five lookups
+// there, so each number's answer is kept, up to kMaxNamesMet numbers.
+std::string Walk::NameOf(const std::string& number) {
+  if (const std::optional<std::string_view> met = namesMet_.ValueOf(number)) return std::string(*met);
+  const NameValueList& book = context_.abonents;
+  // The search under other spellings looks the number up as written first.
+  std::string name = settings_.fillAbonNamesOnAddDetalization && number.front() != 'S'
+                         ? FindAbonentName(number, settings_.phoneCodeTown, settings_.modePhoneCode, book)
+                         : book.Values(number);
+  // The kept answers are found regardless of letter case, which only "S"
+  // against "s" in front changes; a number holding "=" would not read back.
+  const bool keep = number.front() != 'S' && number.front() != 's' && number.find('=') == std::string::npos;
+  if (keep && namesMet_.size() < kMaxNamesMet) namesMet_.Add(number + '=' + name);
+  return name;
 }
 
 void Walk::NoteOwner() {

@@ -5,9 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace zvonar {
@@ -35,16 +36,43 @@ class NameValueList {
   // their other case and Ё matches ё, but ё and е stay different letters.
   std::string Values(std::string_view key) const;
 
+  // The value Values gives, as a view into the line, or nothing when no line
+  // has that name: tells a name with an empty value from a missing one.
+  std::optional<std::string_view> ValueOf(std::string_view key) const;
+
   // 0-based index of the first line whose name equals `key` (as in Values);
   // -1 when there is none.
   int IndexOfName(std::string_view key) const;
 
  private:
+  // One named line in the index: part of the hash of its folded name, the
+  // line, where its "=" stands (the name's length) and where the folded name
+  // starts in names_.
+  struct Slot {
+    std::uint32_t hash = 0;
+    std::uint32_t line = kEmpty;
+    std::uint32_t eq = 0;
+    std::uint32_t nameAt = 0;
+  };
+  static constexpr std::uint32_t kEmpty = UINT32_MAX;
+
   void IndexLine(std::size_t lineIndex);
+  void Grow();
+  // The slot of the named line `key` (folded already, hashed to `hash`), or
+  // the empty slot where it would go.
+  std::size_t Probe(std::string_view folded, std::uint64_t hash) const;
+  // The slot naming `key`, or null.
+  const Slot* Find(std::string_view key) const;
 
   std::vector<std::string> lines_;
-  // Folded name -> index of the first line with that name.
-  std::unordered_map<std::string, std::size_t> firstLineOfName_;
+  // Open addressing over a power-of-two table, at most half full. A book is
+  // looked up several times for every call line of a bill, so a lookup is a
+  // hash, a probe or two in one array and one comparison.
+  std::vector<Slot> slots_;
+  // The folded names one after another, so that a probe compares within one
+  // small block instead of reaching into each line.
+  std::string names_;
+  std::size_t named_ = 0;
 };
 
 }  // namespace zvonar

@@ -12,7 +12,6 @@
 namespace zvonar {
 namespace {
 
-constexpr unsigned char kCapitalYo = 168;
 constexpr unsigned char kSmallYo = 184;
 constexpr unsigned char kSmallYe = 229;
 
@@ -24,13 +23,6 @@ std::string_view After(std::string_view s, std::size_t pos) {
 }
 
 }  // namespace
-
-char LowerCharRu(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if ((u >= 'A' && u <= 'Z') || (u >= 192 && u <= 223)) return static_cast<char>(u + 32);
-  if (u == kCapitalYo) return static_cast<char>(kSmallYo);
-  return c;
-}
 
 std::string LowerTextRu(std::string_view s) {
   std::string out(s);

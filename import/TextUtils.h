@@ -19,7 +19,13 @@ namespace zvonar {
 
 // Lower case of one character: Latin A-Z and Cyrillic А-Я (192..223) move to
 // their small letters, Ё (168) becomes ё (184); every other code is unchanged.
-char LowerCharRu(char c);
+// Inline: lookups fold every character of every key.
+inline char LowerCharRu(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (static_cast<unsigned char>(u - 'A') < 26 || static_cast<unsigned char>(u - 192) < 32)
+    return static_cast<char>(u + 32);
+  return u == 168 ? static_cast<char>(184) : c;
+}
 
 // Every character through LowerCharRu, then ё (184) becomes е (229), so Ё, ё,
 // Е and е all fold to е. For searching text, not for comparing names.

@@ -206,6 +206,10 @@ class Table {
   // file cannot be written, the error says "N records added; the index file
   // could not be written (why)".
   Status EndBulkAppend();
+  // Drops every record of the running bulk append, written or not: the
+  // table and its index stay as before BeginBulkAppend. The error says why
+  // when the records written could not be cut from the file again.
+  Status CancelBulkAppend();
   // Holds the lock exclusively from here to EndChanges, for a change of
   // many records (a fill over every record): other programs neither read
   // nor write until all of it is written, and the edits in between take no

@@ -300,4 +300,15 @@ Status Table::EndBulkAppend() {
   return s.ok() ? moved : s;
 }
 
+Status Table::CancelBulkAppend() {
+  if (!bulk_) return Status::Ok();
+  // Ending with an error leaves the count as it was and cuts what was
+  // written past it.
+  bulkBuffer_.clear();
+  bulkBuffered_ = 0;
+  bulkError_ = Status::Invalid("the bulk append was cancelled");
+  const Status s = EndBulkAppend();
+  return lastAppended_ == 0 && s.kind() == StatusKind::InvalidInput ? Status::Ok() : s;
+}
+
 }  // namespace zvonar

@@ -246,6 +246,23 @@ TEST_F(CliProcessTest, AppendThatFillsTheDiskLeavesTheTableAsItWas) {
   EXPECT_EQ(110u, LineCount(Run({"dump"}).out));
 }
 
+TEST_F(CliProcessTest, BadLineAfterMegabytesOfGoodOnesStoresNoneOfThem) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  const std::string table = testing::ReadOrEmpty(data_ + "Tellura.dbf");
+  const std::string index = testing::ReadOrEmpty(data_ + "Tellura.MDX");
+  const std::string journal = testing::ReadOrEmpty(data_ + "imports.dat");
+  // 40,000 good records, more than one block of writes, then a cell too few.
+  const std::string path =
+      Input("bad.tsv", Records(100, 40000) + "79100\t2024.03.10 10:00:00\tshort\n" + Records(50000, 10));
+  const CliRun failed = Run({"load-tsv", path});
+  EXPECT_EQ(kExitFailure, failed.code);
+  EXPECT_NE(std::string::npos, failed.err.find("bad.tsv:40001: 3 cells, expected 12")) << failed.err;
+  EXPECT_TRUE(table == testing::ReadOrEmpty(data_ + "Tellura.dbf"));
+  EXPECT_TRUE(index == testing::ReadOrEmpty(data_ + "Tellura.MDX"));
+  EXPECT_EQ(journal, testing::ReadOrEmpty(data_ + "imports.dat"));
+  EXPECT_EQ(10u, LineCount(Run({"dump"}).out));
+}
+
 TEST_F(CliProcessTest, TableOnAReadOnlyFileSystemIsReadAndWritesAreRefused) {
   const SmallFileSystem fs(data_, "size=1m");
   if (!fs.mounted()) GTEST_SKIP() << "needs a file system it may mount";

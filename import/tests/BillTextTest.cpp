@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "import/BillText.h"
+#include "import/TextUtils.h"
 
 namespace zvonar {
 namespace {
@@ -117,6 +118,26 @@ TEST(ParseBillTime, HoursMinutesAndOptionalSeconds) {
       EXPECT_EQ(t.want, FormatStandardTime(got)) << t.text;
     }
   }
+}
+
+TEST(FoldedLine, EveryByteFoldsAsLowerTextRu) {
+  std::string line;
+  for (int b = 1; b < 256; ++b) line += static_cast<char>(b);
+  FoldedLine folded;
+  folded.Assign(line + line);
+  const std::string want = LowerTextRu(line);
+  EXPECT_EQ(1u, folded.Pos(want + want));
+  for (int b = 1; b < 256; ++b) {  // byte by byte, so a wrong one is named
+    folded.Assign(std::string(1, static_cast<char>(b)));
+    EXPECT_EQ(1u, folded.Pos(LowerTextRu(std::string(1, static_cast<char>(b))))) << b;
+  }
+}
+
+TEST(FormatStandard, DatesAndTimesAreZeroPadded) {
+  EXPECT_EQ("0005.03.07", FormatStandardDate(CalendarDate{5, 3, 7}));
+  EXPECT_EQ("2008.12.31", FormatStandardDate(CalendarDate{2008, 12, 31}));
+  EXPECT_EQ("00:00:00", FormatStandardTime(ClockTime{0, 0, 0}));
+  EXPECT_EQ("23:05:09", FormatStandardTime(ClockTime{23, 5, 9}));
 }
 
 }  // namespace

@@ -282,6 +282,67 @@ TEST_F(TableTest, PositionsReachEveryRecordInTheActiveOrder) {
   EXPECT_FALSE(table_.GoToPosition(table_.RecordCount()).ok());
 }
 
+// Records arriving in a few ascending runs with equal keys across them, as
+// the bills of several owners do, come out of both tags in key order with
+// equal keys in file order, after the first bulk append and after a second
+// one merged into them.
+TEST_F(TableTest, BulkAppendInAscendingRunsOrdersLikeASortOfKeyThenRecord) {
+  struct Row {
+    std::string name, when, note;
+  };
+  std::vector<Row> rows;
+  const auto append = [&](int runs, int first) {
+    ASSERT_TRUE(table_.BeginBulkAppend().ok());
+    for (int r = 0; r < runs; ++r) {
+      for (int i = 0; i < 40; ++i) {
+        const std::string day = std::to_string(10 + i / 4 + r);
+        Row row{std::string(1, static_cast<char>('a' + i / 2)),
+                "2024.05." + day + " 0" + std::to_string(1 + i % 4) + ":00:00",
+                "r" + std::to_string(first + static_cast<int>(rows.size()))};
+        ASSERT_TRUE(table_.BulkAppend({row.name, row.when, row.note}).ok());
+        rows.push_back(row);
+      }
+    }
+    ASSERT_TRUE(table_.EndBulkAppend().ok());
+  };
+  const auto expected = [&](bool byName) {
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return byName ? rows[a].name < rows[b].name : rows[a].when < rows[b].when;
+    });
+    Lines lines;
+    for (const std::size_t i : order) lines.push_back(rows[i].name + "|" + rows[i].when + "|" + rows[i].note);
+    return lines;
+  };
+  append(3, 0);
+  EXPECT_EQ(expected(true), ReadAll(table_, "NAME"));
+  EXPECT_EQ(expected(false), ReadAll(table_, "WHEN"));
+  append(2, 0);
+  Reopen();
+  EXPECT_EQ(expected(true), ReadAll(table_, "NAME"));
+  EXPECT_EQ(expected(false), ReadAll(table_, "WHEN"));
+}
+
+TEST_F(TableTest, CancelledBulkAppendLeavesTheTableAsItWasAndTheNextOneWorks) {
+  AddSample();
+  const Lines before = ReadAll(table_, "NAME");
+  const auto size = std::filesystem::file_size(path_);
+  ASSERT_TRUE(table_.BeginBulkAppend().ok());
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(table_.BulkAppend({"zed" + std::to_string(i), "2024.02.02", "x"}).ok());
+  EXPECT_TRUE(table_.CancelBulkAppend().ok());
+  EXPECT_EQ(0u, table_.LastAppended());
+  EXPECT_EQ(before, ReadAll(table_, "NAME"));
+  EXPECT_EQ(size, std::filesystem::file_size(path_));
+  ASSERT_TRUE(table_.BeginBulkAppend().ok());
+  ASSERT_TRUE(table_.BulkAppend({"abe", "2024.01.01", "later"}).ok());
+  ASSERT_TRUE(table_.EndBulkAppend().ok());
+  Reopen();
+  const Lines after = ReadAll(table_, "NAME");
+  ASSERT_EQ(before.size() + 1, after.size());
+  EXPECT_EQ("abe|2024.01.01|later", after.front());
+}
+
 TEST_F(TableTest, BulkAppendRefusesABadRecordAndKeepsTheRest) {
   AddSample();
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
