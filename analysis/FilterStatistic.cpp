@@ -2,6 +2,8 @@
 // whose rounding errors stay far below the seven digits shown.
 #include "analysis/FilterStatistic.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <unordered_map>
@@ -45,7 +47,8 @@ std::string FormatGeneral(double value) {
 Status AddAmount(std::string_view text, double* sum) {
   if (text.empty()) return Status::Ok();
   double value = 0;
-  if (!ParseFloat(text, &value)) return Status::Invalid("\"" + std::string(text) + "\" is not a valid floating point value");
+  if (!ParseFloat(text, &value))
+    return Status::Invalid("\"" + std::string(text) + "\" is not a valid floating point value");
   if (!std::isfinite(value) || !std::isfinite(*sum + value))
     return Status::Invalid("the sum is too large to count at \"" + std::string(text) + "\"");
   *sum += value;
@@ -60,25 +63,19 @@ std::vector<StatRow> BuildStatRows(const std::vector<std::string>& typeTexts, co
   return rows;
 }
 
-Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat) {
-  if (stat->empty()) return Status::Ok();
-  // The result rows of each type, found in one pass over the rows.
-  std::unordered_map<std::string_view, std::vector<std::size_t>> rowsOfType;
-  for (std::size_t i = 0; i < rows.RowCount(); ++i) rowsOfType[rows.Cell(i, kType)].push_back(i);
+namespace {
 
+// Fills the caption rows of `stat` from `sumsOf(caption, sums)`, which adds
+// Sec, Min and Cost into `sums`: a caption without sums is dropped, the last
+// row takes the totals.
+template <typename SumsOf>
+Status FillStatistic(std::vector<StatRow>* stat, const SumsOf& sumsOf) {
   double total[3] = {0, 0, 0};
   std::size_t r = 0;
   while (r + 1 < stat->size()) {
     double sums[3] = {0, 0, 0};
-    const auto found = rowsOfType.find((*stat)[r].caption);
-    if (found != rowsOfType.end()) {
-      for (std::size_t row : found->second) {
-        for (int k = 0; k < 3; ++k) {
-          const Status s = AddAmount(rows.Cell(row, kSec + k), &sums[k]);
-          if (!s.ok()) return s;
-        }
-      }
-    }
+    const Status s = sumsOf((*stat)[r].caption, sums);
+    if (!s.ok()) return s;
     if (sums[0] == 0 && sums[1] == 0 && sums[2] == 0) {
       stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(r));
       continue;
@@ -97,6 +94,59 @@ Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat
   last.min = FormatGeneral(total[1]);
   last.cost = FormatGeneral(total[2]);
   return Status::Ok();
+}
+
+// The statistic as it is defined: the rows of each caption's type summed in
+// row order, caption after caption, a caption without sums dropped. Also
+// the way that tells which cell fails first when one is no number.
+Status StatisticByCaption(const ResultRows& rows, std::vector<StatRow>* stat) {
+  std::unordered_map<std::string_view, std::vector<std::size_t>> rowsOfType;
+  for (std::size_t i = 0; i < rows.RowCount(); ++i) rowsOfType[rows.Cell(i, kType)].push_back(i);
+  return FillStatistic(stat, [&](std::string_view caption, double* sums) {
+    const auto found = rowsOfType.find(caption);
+    if (found == rowsOfType.end()) return Status::Ok();
+    for (std::size_t row : found->second) {
+      for (int k = 0; k < 3; ++k) {
+        const Status s = AddAmount(rows.Cell(row, kSec + k), &sums[k]);
+        if (!s.ok()) return s;
+      }
+    }
+    return Status::Ok();
+  });
+}
+
+}  // namespace
+
+Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat) {
+  if (stat->empty()) return Status::Ok();
+  // One pass over the rows adds each to its caption's sums. The sums of a
+  // caption take its rows in row order, as the definition above does, so
+  // every figure is the same to the last bit; only a cell that is no number
+  // sends the work to the definition, to report the same cell.
+  std::vector<std::string> captions;  // copies: dropping a stat row moves the others
+  for (std::size_t r = 0; r + 1 < stat->size(); ++r) captions.push_back((*stat)[r].caption);
+  std::vector<std::array<double, 3>> sums(captions.size(), {0, 0, 0});
+  std::string_view lastType;
+  int lastCaption = -1;
+  bool lastKnown = false;
+  for (std::size_t i = 0; i < rows.RowCount(); ++i) {
+    const std::string_view type = rows.Cell(i, kType);
+    if (!lastKnown || type != lastType) {
+      const auto at = std::find(captions.begin(), captions.end(), type);
+      lastCaption = at == captions.end() ? -1 : static_cast<int>(at - captions.begin());
+      lastType = type;
+      lastKnown = true;
+    }
+    if (lastCaption < 0) continue;
+    for (int k = 0; k < 3; ++k)
+      if (!AddAmount(rows.Cell(i, kSec + k), &sums[static_cast<std::size_t>(lastCaption)][k]).ok())
+        return StatisticByCaption(rows, stat);
+  }
+  return FillStatistic(stat, [&](std::string_view caption, double* out) {
+    const auto at = std::find(captions.begin(), captions.end(), caption);
+    for (int k = 0; k < 3; ++k) out[k] = sums[static_cast<std::size_t>(at - captions.begin())][k];
+    return Status::Ok();
+  });
 }
 
 }  // namespace zvonar

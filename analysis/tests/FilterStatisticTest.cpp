@@ -1,12 +1,15 @@
-#include "analysis/FilterStatistic.h"
-
 #include <gtest/gtest.h>
+
+#include "analysis/FilterStatistic.h"
 
 namespace zvonar {
 namespace {
 
 TEST(FormatGeneral, SevenSignificantDigitsAndExponentForm) {
-  struct Case { double in; const char* want; };
+  struct Case {
+    double in;
+    const char* want;
+  };
   const Case cases[] = {
       {125.5, "125.5"},
       {300, "300"},
@@ -44,13 +47,17 @@ TEST(FormatGeneral, SevenSignificantDigitsAndExponentForm) {
 
 ResultRows Rows(std::initializer_list<std::array<const char*, 4>> typeSecMinCost) {
   ResultRows rows;
-  for (const auto& r : typeSecMinCost) rows.Append({"A", "2006.05.01", "1", "", "1", r[0], r[1], r[2], r[3], "", r[3], ""});
+  for (const auto& r : typeSecMinCost)
+    rows.Append({"A", "2006.05.01", "1", "", "1", r[0], r[1], r[2], r[3], "", r[3], ""});
   return rows;
 }
 
 TEST(ComputeFilterStatistic, SumsPerTypeDropsZeroRowsAndTotals) {
-  const ResultRows rows = Rows({{"Call", "30", "1", "1.5"}, {"Call", "45", "1", "1.5"}, {"SMS", "0", "0", "0"},
-                                {"call", "100", "2", "9"}, {"GPRS", "", "", "0.01"}});
+  const ResultRows rows = Rows({{"Call", "30", "1", "1.5"},
+                                {"Call", "45", "1", "1.5"},
+                                {"SMS", "0", "0", "0"},
+                                {"call", "100", "2", "9"},
+                                {"GPRS", "", "", "0.01"}});
   std::vector<StatRow> stat = BuildStatRows({"Call", "SMS", "GPRS", "Never"}, "All");
   ASSERT_TRUE(ComputeFilterStatistic(rows, &stat).ok());
   ASSERT_EQ(3u, stat.size());
@@ -98,6 +105,35 @@ TEST(ComputeFilterStatistic, CellThatIsNoNumberStopsWithRowsBeforeKept) {
   EXPECT_NE(std::string::npos, s.message().find("12,50"));
   EXPECT_EQ("10", stat[0].sec);
   EXPECT_EQ("", stat[2].sec);
+}
+
+// Types interleaved row by row and a caption given twice sum as caption
+// after caption would; with two bad cells the one of the earlier caption is
+// told, though a later row holds it.
+TEST(ComputeFilterStatistic, InterleavedTypesRepeatedCaptionsAndTheFirstBadCellByCaption) {
+  const ResultRows rows = Rows({{"B", "0.1", "1", "0.2"},
+                                {"A", "0.7", "2", "0.3"},
+                                {"B", "0.2", "3", "0.1"},
+                                {"A", "0.1", "4", "1e-3"},
+                                {"C", "x", "x", "x"}});  // no caption names C
+  std::vector<StatRow> stat = BuildStatRows({"A", "B", "A"}, "All");
+  ASSERT_TRUE(ComputeFilterStatistic(rows, &stat).ok());
+  ASSERT_EQ(4u, stat.size());
+  const std::string a[] = {FormatGeneral(0.7 + 0.1), FormatGeneral(6), FormatGeneral(0.3 + 1e-3)};
+  for (const std::size_t r : {0u, 2u}) {
+    EXPECT_EQ("A", stat[r].caption);
+    EXPECT_EQ(a[0], stat[r].sec);
+    EXPECT_EQ(a[1], stat[r].min);
+    EXPECT_EQ(a[2], stat[r].cost);
+  }
+  EXPECT_EQ(FormatGeneral(0.1 + 0.2), stat[1].sec);
+  EXPECT_EQ(FormatGeneral((0.7 + 0.1) + (0.1 + 0.2) + (0.7 + 0.1)), stat[3].sec);
+
+  const ResultRows bad = Rows({{"B", "1,5", "1", "1"}, {"A", "2", "1", "2,5"}});
+  std::vector<StatRow> badStat = BuildStatRows({"A", "B"}, "All");
+  const Status s = ComputeFilterStatistic(bad, &badStat);
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(std::string::npos, s.message().find("2,5")) << s.message();
 }
 
 TEST(ComputeFilterStatistic, SumThatOverflowsIsAnErrorNotZero) {

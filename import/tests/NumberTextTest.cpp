@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <random>
+#include <string>
+
 #include "import/NumberText.h"
 
 namespace zvonar {
@@ -65,6 +70,30 @@ TEST(ParseFloat, FollowsTheFloatGrammar) {
     EXPECT_EQ(t.ok, ParseFloat(t.in, &value)) << t.in;
     EXPECT_DOUBLE_EQ(t.ok ? t.want : 99, value) << t.in;
     EXPECT_EQ(t.ok, IsFloat(t.in)) << t.in;
+  }
+}
+
+// Amounts are read on a short way; every value must still be the double
+// the standard conversion gives, to the last bit, at every length and
+// with every sign.
+TEST(ParseFloat, PlainDecimalsMatchTheStandardConversionExactly) {
+  std::mt19937_64 random(42);
+  for (int i = 0; i < 200000; ++i) {
+    const int digits = 1 + static_cast<int>(random() % 17);
+    std::string text;
+    for (int d = 0; d < digits; ++d) text += static_cast<char>('0' + random() % 10);
+    const std::size_t point = random() % (text.size() + 1);
+    if (random() % 4 != 0) text.insert(point, ".");
+    const int sign = static_cast<int>(random() % 3);
+    if (sign == 1) text.insert(0, "-");
+    if (sign == 2) text.insert(0, "+");
+    if (text == "." || text == "-." || text == "+.") continue;
+    double got = 0, want = 0;
+    ASSERT_TRUE(ParseFloat(text, &got)) << text;
+    const std::string_view plain = text.front() == '+' ? std::string_view(text).substr(1) : std::string_view(text);
+    std::from_chars(plain.data(), plain.data() + plain.size(), want);
+    ASSERT_EQ(std::signbit(want), std::signbit(got)) << text;
+    ASSERT_EQ(want, got) << text;
   }
 }
 
