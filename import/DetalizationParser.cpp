@@ -79,20 +79,33 @@ std::string AmountBetween(std::string_view line, std::size_t p, std::size_t mark
 }
 
 // Items of a call line: the runs between spaces, at most kMaxItems, or one
-// empty item for a blank line.
+// empty item for a blank line. The strings of the last line are written
+// over, so their room serves again.
 void SplitItems(std::string_view line, std::vector<std::string>* items) {
-  items->clear();
-  std::size_t pos = line.find_first_not_of(' ');
-  while (pos != std::string_view::npos) {
-    if (items->size() + 1 == kMaxItems) {
-      items->push_back(StripCharAll(CollapseSpaces(line.substr(pos)), ' '));
-      return;
+  std::size_t count = 0;
+  const auto put = [&](std::string_view item) {
+    if (count < items->size())
+      (*items)[count].assign(item);
+    else
+      items->emplace_back(item);
+    ++count;
+  };
+  const std::size_t size = line.size();
+  std::size_t pos = 0;
+  while (pos < size && line[pos] == ' ') ++pos;
+  while (pos < size) {
+    if (count + 1 == kMaxItems) {
+      put(StripCharAll(CollapseSpaces(line.substr(pos)), ' '));
+      break;
     }
-    const std::size_t end = std::min(line.find(' ', pos), line.size());
-    items->emplace_back(line.substr(pos, end - pos));
-    pos = line.find_first_not_of(' ', end);
+    std::size_t end = pos;
+    while (end < size && line[end] != ' ') ++end;
+    put(line.substr(pos, end - pos));
+    pos = end;
+    while (pos < size && line[pos] == ' ') ++pos;
   }
-  if (items->empty()) items->emplace_back();
+  if (count == 0) put(std::string_view());
+  items->resize(count);
 }
 
 class Walk {
