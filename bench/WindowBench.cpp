@@ -115,6 +115,5 @@ int main(int argc, char* argv[]) {
   }
   if (!endShown || !backShown)
     std::cerr << "the list did not scroll to its " << (endShown ? "first" : "last") << " row\n";
-  form.SaveOnExit();
   return ok ? 0 : 1;
 }
