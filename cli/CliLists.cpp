@@ -33,9 +33,11 @@ std::string CountOf(std::size_t n, const std::string& noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-// The file FILE and the filter's rows over the criteria after it.
+// The file FILE and the filter's rows over the criteria after it. An option
+// where FILE belongs means FILE was left out: a usage error, never a file
+// named after the option.
 int FileAndRows(CliContext& c, std::string* file, MainSettings* settings, ResultRows* rows) {
-  if (c.args.empty() || c.args[0].empty()) return kExitUsage;
+  if (c.args.empty() || c.args[0].empty() || c.args[0].starts_with("--")) return kExitUsage;
   *file = c.args[0];
   bool stopped = false;  // a silent stop finds no rows
   return FilterRows(c, std::vector<std::string>(c.args.begin() + 1, c.args.end()), settings, rows, &stopped);

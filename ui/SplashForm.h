@@ -47,7 +47,8 @@ class SplashScope {
   bool Owns() const { return owns_; }
   // Stage text, e.g. "1 / 1"; progress text "position / total". Each change
   // is painted at once; progress is painted at most every few milliseconds
-  // and always at the last step, so a scan of a million records is not slowed.
+  // (the clock read only every few dozen reports) and always at the last
+  // step, so a scan of a million records is not slowed.
   void SetStage(int stage, int stages);
   // Any stage text, e.g. "file 2 / 12".
   void SetStageText(const QString& text);
@@ -59,6 +60,7 @@ class SplashScope {
  private:
   bool owns_ = false;
   bool progressShown_ = false;
+  int reportsSinceClock_ = 0;  // progress reports since the clock was read
   QElapsedTimer sincePaint_;
 };
 

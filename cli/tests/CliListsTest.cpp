@@ -53,6 +53,16 @@ TEST_F(CliListsTest, ListCommandsReportBadArguments) {
   EXPECT_EQ(1, missing.code);
   EXPECT_NE(std::string::npos, missing.err.find("no such file")) << missing.err;
   EXPECT_EQ(1, Cli({"save-list", dir_.File("no/such/dir.fil")}).code);
+
+  // FILE left out before the criteria: refused, and no file is named after
+  // the option.
+  for (const char* command : {"save-list", "export-csv"}) {
+    EXPECT_EQ(2, Cli({command, "--exclude"}).code) << command;
+    for (const char* written : {"--exclude", "--exclude.fil"}) {
+      EXPECT_FALSE(FileExists(written)) << command;
+      std::remove(written);
+    }
+  }
 }
 
 TEST_F(CliListsTest, LoadOldBaseAppendsEveryOwnerFile) {
