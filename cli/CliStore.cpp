@@ -3,8 +3,17 @@
 // form of RecordLine.h. The table is created when missing, with the file
 // type and field widths of settings.ini. dump reads under the shared lock;
 // load-tsv and reindex take it exclusively for the time they write.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_set>
 
 #include "base/Cp1251.h"
@@ -48,20 +57,88 @@ Status OpenTable(CliContext& c, const MainSettings& settings, TableAccess access
 
 namespace {
 
-// The lines of `content`, split at LF with a CR before it dropped; a final
-// LF does not start another line.
-std::vector<std::string_view> InputLines(std::string_view content) {
-  std::vector<std::string_view> lines;
-  for (std::size_t start = 0; start < content.size();) {
-    std::size_t end = content.find('\n', start);
-    if (end == std::string_view::npos) end = content.size();
-    std::string_view line = content.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
+// The lines of the input, split at LF with a CR before it dropped; a final
+// LF does not start another line. A regular file is read in blocks as the
+// lines are taken, so a file of any size passes through one block of
+// memory; a pipe is read whole at Open, before the table is locked, so a
+// slow writer on the other end never keeps other programs waiting.
+class InputLines {
+ public:
+  ~InputLines() {
+    if (fd_ > STDIN_FILENO) ::close(fd_);
   }
-  return lines;
-}
+  Status Open(const std::string& name, bool standardInput) {
+    name_ = name;
+    fd_ = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+      return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
+                           "cannot open " + name + ": " + ErrnoText(errno));
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
+      size_ = static_cast<std::size_t>(st.st_size);
+      return Status::Ok();
+    }
+    std::string all;
+    Status s = ReadWholeFd(fd_, name, &all);
+    if (!s.ok()) return s;
+    Take(all);
+    end_ = true;
+    return Status::Ok();
+  }
+  // Bytes of a regular file; 0 for a pipe.
+  std::size_t FileSize() const { return size_; }
+  // The next line; false at the end, or on a read error (then in error()).
+  bool Next(std::string_view* line) {
+    for (;;) {
+      const std::size_t lf = buffer_.find('\n', pos_);
+      if (lf != std::string::npos || (end_ && pos_ < buffer_.size())) {
+        const std::size_t stop = lf == std::string::npos ? buffer_.size() : lf;
+        *line = std::string_view(buffer_).substr(pos_, stop - pos_);
+        if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
+        pos_ = stop + 1;
+        return true;
+      }
+      if (end_ || !Fill()) return false;
+    }
+  }
+  const Status& error() const { return error_; }
+  std::string Fingerprint() const { return fingerprint_.Fingerprint(); }
+
+ private:
+  static constexpr std::size_t kBlock = 4u << 20;
+
+  void Take(std::string_view bytes) {
+    buffer_.append(bytes);
+    fingerprint_.Add(bytes);
+  }
+  // Moves the unfinished line to the front and reads the next block after it.
+  bool Fill() {
+    buffer_.erase(0, std::min(pos_, buffer_.size()));
+    pos_ = 0;
+    const std::size_t held = buffer_.size();
+    buffer_.resize(held + kBlock);
+    ssize_t n = 0;
+    do n = ::read(fd_, buffer_.data() + held, kBlock);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) {
+      error_ = Status::IoError("cannot read " + name_ + ": " + ErrnoText(errno));
+      return false;
+    }
+    buffer_.resize(held + static_cast<std::size_t>(n));
+    fingerprint_.Add(std::string_view(buffer_).substr(held));
+    end_ = n == 0;
+    return true;
+  }
+
+  std::string name_;
+  int fd_ = -1;
+  std::size_t size_ = 0;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  bool end_ = false;
+  Status error_;
+  FingerprintBuilder fingerprint_;
+};
 
 // One line of the input as a record for the table: its cells, checked, with
 // its owner noted in `owners` the first time it is met. "NAME:LINE: what"
@@ -76,6 +153,100 @@ Status ReadInputLine(const std::string& name, std::size_t lineNo, std::string_vi
   if (!owner.empty() && met->insert(owner).second) owners->push_back(owner);
   return Status::Ok();
 }
+
+// Reads and checks the lines of the input on a thread of its own, in
+// batches, while the caller stores the batches before: each half takes
+// about as long as the other. Two batches are ready at most, so memory stays
+// that of a few thousand records. The table is only read for its fields.
+class ParsedBatches {
+ public:
+  struct Batch {
+    std::vector<std::vector<std::string>> records;
+    std::size_t count = 0;
+    Status status;  // a bad line or a read error: the input ends here
+  };
+
+  ParsedBatches(const std::string& name, InputLines* input, const Table& table)
+      : thread_([this, &name, input, &table]() { Parse(name, input, table); }) {}
+  ~ParsedBatches() { Finish(); }
+
+  // The next batch in input order; null after the last. The batch stays the
+  // caller's until the next call.
+  Batch* Next() {
+    std::unique_lock lock(mutex_);
+    if (held_ != nullptr) {
+      free_.push_back(std::move(held_));
+      changed_.notify_all();
+    }
+    changed_.wait(lock, [&]() { return !ready_.empty() || done_; });
+    if (ready_.empty()) return nullptr;
+    held_ = std::move(ready_.front());
+    ready_.pop_front();
+    changed_.notify_all();
+    return held_.get();
+  }
+  // Ends the parse, early after a failed store, and waits for its thread.
+  void Finish() {
+    {
+      std::lock_guard lock(mutex_);
+      stopped_ = true;
+      changed_.notify_all();
+    }
+    if (thread_.joinable()) thread_.join();
+  }
+  // Read after Finish: what the parse gathered.
+  std::size_t Cut() const { return cut_; }
+  const std::vector<std::string>& Owners() const { return owners_; }
+
+ private:
+  static constexpr std::size_t kBatchLines = 4096;
+
+  void Parse(const std::string& name, InputLines* input, const Table& table) {
+    std::unordered_set<std::string> met;
+    std::size_t lineNo = 1;
+    for (bool more = true; more;) {
+      std::unique_ptr<Batch> batch;
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&]() { return stopped_ || ready_.size() < 2; });
+        if (stopped_) break;
+        if (!free_.empty()) {
+          batch = std::move(free_.back());
+          free_.pop_back();
+        }
+      }
+      if (batch == nullptr) batch = std::make_unique<Batch>();
+      batch->count = 0;
+      batch->status = Status::Ok();
+      std::string_view line;
+      while (batch->count < kBatchLines && (more = input->Next(&line))) {
+        if (batch->records.size() == batch->count) batch->records.emplace_back();
+        batch->status =
+            ReadInputLine(name, lineNo++, line, table, &batch->records[batch->count], &cut_, &met, &owners_);
+        if (!batch->status.ok()) break;
+        ++batch->count;
+      }
+      if (batch->status.ok() && !more) batch->status = input->error();
+      if (!batch->status.ok()) more = false;
+      std::lock_guard lock(mutex_);
+      ready_.push_back(std::move(batch));
+      changed_.notify_all();
+    }
+    std::lock_guard lock(mutex_);
+    done_ = true;
+    changed_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Batch>> ready_;
+  std::vector<std::unique_ptr<Batch>> free_;
+  std::unique_ptr<Batch> held_;
+  bool stopped_ = false, done_ = false;
+  std::size_t cut_ = 0;
+  std::vector<std::string> owners_;
+  std::thread thread_;  // last: starts once everything above is built
+};
 
 void ReportCut(CliContext& c, const std::string& name, std::size_t cut) {
   if (cut > 0)
@@ -134,25 +305,31 @@ int RunLoadTsv(CliContext& c) {
   if (c.args.size() != 1) return kExitUsage;
   const bool standardInput = c.args[0] == "-";
   const std::string name = standardInput ? "stdin" : c.args[0];
-  std::string content;
-  Status s = standardInput ? ReadWholeFd(STDIN_FILENO, name, &content) : ReadWholeFile(name, &content);
+  InputLines input;
+  Status s = input.Open(name, standardInput);
   if (!s.ok()) return Fail(c, s.message());
-  const std::vector<std::string_view> lines = InputLines(content);
 
   MainSettings settings;
   Table table;
   s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
-  if (s.ok()) s = table.BeginBulkAppend();
+  // No line is shorter than its eleven tabs and a date: room for that many
+  // records is an upper bound that costs only address space.
+  if (s.ok())
+    s = table.BeginBulkAppend(static_cast<std::uint32_t>(std::min<std::size_t>(input.FileSize() / 21, 1u << 28)));
   if (!s.ok()) return Fail(c, s.message());
   ReportDropped(c, table);
   std::size_t cut = 0;
   std::vector<std::string> owners;
-  std::unordered_set<std::string> met;
-  std::vector<std::string> cells;
-  for (std::size_t i = 0; i < lines.size() && s.ok(); ++i) {
-    s = ReadInputLine(name, i + 1, lines[i], table, &cells, &cut, &met, &owners);
-    if (s.ok()) s = table.BulkAppend(cells);
+  {
+    ParsedBatches batches(name, &input, table);
+    for (ParsedBatches::Batch* batch = batches.Next(); batch != nullptr && s.ok(); batch = batches.Next()) {
+      for (std::size_t i = 0; i < batch->count && s.ok(); ++i) s = table.BulkAppend(batch->records[i]);
+      if (s.ok()) s = batch->status;
+    }
+    batches.Finish();
+    cut = batches.Cut();
+    owners = batches.Owners();
   }
   if (!s.ok()) {
     const Status cancelled = table.CancelBulkAppend();
@@ -161,7 +338,7 @@ int RunLoadTsv(CliContext& c) {
   s = table.EndBulkAppend();
   if (table.LastAppended() > 0) {
     ReportCut(c, name, cut);
-    const Status journaled = JournalLastAppend(c.dataDir, &table, name, FileFingerprint(content));
+    const Status journaled = JournalLastAppend(c.dataDir, &table, name, input.Fingerprint());
     if (s.ok()) s = journaled;
     std::vector<std::string> known;
     Status listed = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);

@@ -41,20 +41,15 @@ Status UnescapeCell(std::string_view text, std::string* out) {
   return Status::Ok();
 }
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
-}
-
-// The code page 1251 field text of one cell. Plain ASCII cells, the most
-// common ones, take the short way.
-Status DecodeCell(std::string_view cell, std::string* scratch, std::string* bytes) {
-  if (cell.find('\\') == std::string_view::npos) {
-    if (IsAscii(cell)) {
-      bytes->assign(cell);
-      return Status::Ok();
-    }
-    return Utf8ToCp1251(cell, bytes);
+// The code page 1251 field text of one cell, whose escapes and letters
+// beyond ASCII `plain` tells. Plain cells, the most common ones, take the
+// short way.
+Status DecodeCell(std::string_view cell, bool plain, std::string* scratch, std::string* bytes) {
+  if (plain) {
+    bytes->assign(cell);
+    return Status::Ok();
   }
+  if (cell.find('\\') == std::string_view::npos) return Utf8ToCp1251(cell, bytes);
   Status s = UnescapeCell(cell, scratch);
   return s.ok() ? Utf8ToCp1251(*scratch, bytes) : s;
 }
@@ -90,9 +85,14 @@ Status ParseRecordLine(std::string_view line, std::vector<std::string>* cells) {
   std::string scratch;
   std::size_t count = 0;
   for (std::size_t start = 0;; ++count) {
-    const std::size_t tab = std::min(line.find('\t', start), line.size());
+    // One look at each character finds the cell's end and whether it is
+    // plain ASCII without escapes.
+    std::size_t tab = start;
+    bool special = false;
+    for (; tab < line.size() && line[tab] != '\t'; ++tab)
+      special |= static_cast<unsigned char>(line[tab]) >= 0x80 || line[tab] == '\\';
     if (count < kDetalFieldCount) {
-      Status s = DecodeCell(line.substr(start, tab - start), &scratch, &(*cells)[count]);
+      Status s = DecodeCell(line.substr(start, tab - start), !special, &scratch, &(*cells)[count]);
       if (!s.ok()) return Status::Invalid(std::string(DetalFieldName(static_cast<int>(count))) + ": " + s.message());
     }
     if (tab == line.size()) break;

@@ -16,6 +16,7 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <new>
 
 #include "base/TextFile.h"
 
@@ -114,6 +115,23 @@ Status WhileHeld(Table* table, const Change& change) {
 
 std::string FileFingerprint(std::string_view bytes) {
   return Hex(XXH3_64bits(bytes.data(), bytes.size()), 16);
+}
+
+FingerprintBuilder::FingerprintBuilder() : state_(XXH3_createState()) {
+  if (state_ == nullptr) throw std::bad_alloc();
+  XXH3_64bits_reset(static_cast<XXH3_state_t*>(state_));
+}
+
+FingerprintBuilder::~FingerprintBuilder() {
+  XXH3_freeState(static_cast<XXH3_state_t*>(state_));
+}
+
+void FingerprintBuilder::Add(std::string_view bytes) {
+  XXH3_64bits_update(static_cast<XXH3_state_t*>(state_), bytes.data(), bytes.size());
+}
+
+std::string FingerprintBuilder::Fingerprint() const {
+  return Hex(XXH3_64bits_digest(static_cast<const XXH3_state_t*>(state_)), 16);
 }
 
 Status ReadImportJournal(const std::string& dataDir, std::vector<ImportEntry>* entries) {

@@ -34,6 +34,21 @@ struct ImportEntry {
 // XXH3 hash.
 std::string FileFingerprint(std::string_view bytes);
 
+// The same fingerprint over bytes that come in pieces.
+class FingerprintBuilder {
+ public:
+  FingerprintBuilder();
+  ~FingerprintBuilder();
+  FingerprintBuilder(const FingerprintBuilder&) = delete;
+  FingerprintBuilder& operator=(const FingerprintBuilder&) = delete;
+  void Add(std::string_view bytes);
+  // FileFingerprint of every byte added so far.
+  std::string Fingerprint() const;
+
+ private:
+  void* state_;  // the hash's running state
+};
+
 // The entries of the journal in the directory `dataDir`, oldest first;
 // none when the file is missing. A damaged line is an error naming it.
 Status ReadImportJournal(const std::string& dataDir, std::vector<ImportEntry>* entries);

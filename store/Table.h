@@ -195,7 +195,9 @@ class Table {
   // all at once at EndBulkAppend; the index tags are brought up to date
   // once, by a sort. Moving the cursor during a bulk append shows the table
   // as it was before it.
-  Status BeginBulkAppend();
+  // `expected`, when known, is about how many records will come: the index
+  // keys get their room at once instead of growing step by step.
+  Status BeginBulkAppend(std::uint32_t expected = 0);
   // Appends one record from its field texts, as many as fields; nothing is
   // appended when a text is refused. After a write failure every later
   // call fails with it.

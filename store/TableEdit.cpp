@@ -216,11 +216,14 @@ Status Table::Delete() {
   return MoveTo(std::min(pos_, live_ - 1));
 }
 
-Status Table::BeginBulkAppend() {
+Status Table::BeginBulkAppend(std::uint32_t expected) {
   Status s = Post();
   if (s.ok()) s = RequireBrowse();
   if (s.ok()) s = BeginWrite(true);
   if (!s.ok()) return s;
+  const std::uint64_t room = std::uint64_t{dbf_.RecordCount()} + expected;
+  if (expected > 0 && room <= UINT32_MAX)
+    for (TagIndex& tag : tags_) tag.Reserve(static_cast<std::uint32_t>(room));
   bulk_ = true;
   bulkError_ = Status::Ok();
   bulkFirst_ = dbf_.RecordCount() + 1;

@@ -124,25 +124,25 @@ void TagIndex::Remove(std::uint32_t recno) {
 }
 
 void TagIndex::Merge(std::vector<std::uint32_t> recnos) {
-  // Sorting on the first sixteen key bytes held beside the record number
-  // keeps the sort within one array (owner numbers and date-times fit);
-  // longer keys fall back to the slots on a tie.
+  // Sorting on the first twelve key bytes held beside the record number
+  // keeps the sort within one array of 16-byte items (owner numbers and
+  // date-times fit); longer keys fall back to the slots on a tie.
   struct Item {
     std::uint64_t high;
-    std::uint64_t low;
+    std::uint32_t low;
     std::uint32_t recno;
   };
   std::vector<Item> items(recnos.size());
   for (std::size_t i = 0; i < recnos.size(); ++i) {
     const char* key = Key(recnos[i]);
-    items[i] = {GetBigEndian64(key, keyLength_), keyLength_ > 8 ? GetBigEndian64(key + 8, keyLength_ - 8) : 0,
-                recnos[i]};
+    const auto low = keyLength_ > 8 ? GetBigEndian64(key + 8, std::min(keyLength_ - 8, 4)) >> 32 : 0;
+    items[i] = {GetBigEndian64(key, keyLength_), static_cast<std::uint32_t>(low), recnos[i]};
   }
   SortByRuns(&items, [this](const Item& a, const Item& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.low != b.low) return a.low < b.low;
-    if (keyLength_ > 16) {
-      const int c = std::memcmp(Key(a.recno) + 16, Key(b.recno) + 16, keyLength_ - 16);
+    if (keyLength_ > 12) {
+      const int c = std::memcmp(Key(a.recno) + 12, Key(b.recno) + 12, keyLength_ - 12);
       if (c != 0) return c < 0;
     }
     return a.recno < b.recno;

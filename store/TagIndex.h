@@ -26,6 +26,8 @@ class TagIndex {
 
   // Key slots for records 1 .. `records`; keys of new slots are unset.
   void Resize(std::uint32_t records);
+  // Room for the keys of records 1 .. `records` without moving them again.
+  void Reserve(std::uint32_t records) { keys_.reserve(std::size_t{records} * keyLength_); }
   std::uint32_t Slots() const { return static_cast<std::uint32_t>(keys_.size() / keyLength_); }
   // Takes the key of record `recno` from its record bytes.
   void SetKey(std::uint32_t recno, const char* record);

@@ -246,6 +246,20 @@ TEST_F(CliProcessTest, AppendThatFillsTheDiskLeavesTheTableAsItWas) {
   EXPECT_EQ(110u, LineCount(Run({"dump"}).out));
 }
 
+// Megabytes of records with CR LF line ends and no end after the last line
+// come back from a dump one for one, whichever lines straddle the blocks the
+// input is read in.
+TEST_F(CliProcessTest, LoadOfMegabytesWithCrLfKeepsEveryLineWhole) {
+  const std::string records = Records(0, 50000);
+  std::string crlf;
+  for (const char ch : records) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+  crlf.resize(crlf.size() - 2);
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("big.tsv", crlf)}).code);
+  const CliRun dump = Run({"dump"});
+  EXPECT_EQ(kExitOk, dump.code);
+  EXPECT_TRUE(records == dump.out) << dump.out.size() << " bytes dumped of " << records.size();
+}
+
 TEST_F(CliProcessTest, BadLineAfterMegabytesOfGoodOnesStoresNoneOfThem) {
   ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
   const std::string table = testing::ReadOrEmpty(data_ + "Tellura.dbf");
