@@ -33,7 +33,7 @@ if ! command -v clang++-14 >/dev/null || ! dpkg-query -W -f='${Status}' libclang
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends clang-14 libclang-rt-14-dev
 fi
 
-base=(base/Status.cpp base/Cp1251.cpp base/TextFile.cpp)
+base=(base/Status.cpp base/Cp1251.cpp base/TextFile.cpp base/DiskSteps.cpp)
 mapfile -t store < <(cd "$root" && ls store/*.cpp)
 case $name in
   parser)
@@ -51,7 +51,7 @@ dir=$out/$name
 rm -rf "$dir/seeds"
 mkdir -p "$dir/corpus" "$dir/seeds"
 (cd "$root" && clang++-14 -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I. "${sources[@]}" -o "$out/${name}_fuzz")
+  -I. "${sources[@]}" -lxxhash -o "$out/${name}_fuzz")
 
 # zvonar-cli for the seed tables: ZVONAR_CLI, else a build of the tree,
 # else a headless build made here.
