@@ -67,28 +67,38 @@ namespace {
 
 // Fills the caption rows of `stat` from `sumsOf(caption, sums)`, which adds
 // Sec, Min and Cost into `sums`: a caption without sums is dropped, the last
-// row takes the totals.
+// row takes the totals. The kept rows move up in one pass, so a table of
+// many captions costs no more than its length. On a failure the captions
+// done so far are filled (or dropped) and the others stay as they were.
 template <typename SumsOf>
 Status FillStatistic(std::vector<StatRow>* stat, const SumsOf& sumsOf) {
   double total[3] = {0, 0, 0};
-  std::size_t r = 0;
-  while (r + 1 < stat->size()) {
+  const std::size_t captions = stat->size() - 1;
+  std::size_t kept = 0;
+  for (std::size_t r = 0; r < captions; ++r) {
     double sums[3] = {0, 0, 0};
     const Status s = sumsOf((*stat)[r].caption, sums);
-    if (!s.ok()) return s;
-    if (sums[0] == 0 && sums[1] == 0 && sums[2] == 0) {
-      stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(r));
-      continue;
+    if (!s.ok()) {
+      stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(kept), stat->begin() + static_cast<std::ptrdiff_t>(r));
+      return s;
     }
+    if (sums[0] == 0 && sums[1] == 0 && sums[2] == 0) continue;
     for (int k = 0; k < 3; ++k) {
       total[k] += sums[k];
-      if (!std::isfinite(total[k])) return Status::Invalid("the total sum is too large to count");
+      if (!std::isfinite(total[k])) {
+        stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(kept),
+                    stat->begin() + static_cast<std::ptrdiff_t>(r));
+        return Status::Invalid("the total sum is too large to count");
+      }
     }
-    (*stat)[r].sec = FormatGeneral(sums[0]);
-    (*stat)[r].min = FormatGeneral(sums[1]);
-    (*stat)[r].cost = FormatGeneral(sums[2]);
-    ++r;
+    if (kept != r) (*stat)[kept] = std::move((*stat)[r]);
+    StatRow& row = (*stat)[kept++];
+    row.sec = FormatGeneral(sums[0]);
+    row.min = FormatGeneral(sums[1]);
+    row.cost = FormatGeneral(sums[2]);
   }
+  if (kept != captions) (*stat)[kept] = std::move(stat->back());
+  stat->resize(kept + 1);
   StatRow& last = stat->back();
   last.sec = FormatGeneral(total[0]);
   last.min = FormatGeneral(total[1]);
@@ -124,7 +134,13 @@ Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat
   // every figure is the same to the last bit; only a cell that is no number
   // sends the work to the definition, to report the same cell.
   std::vector<std::string> captions;  // copies: dropping a stat row moves the others
+  captions.reserve(stat->size() - 1);
   for (std::size_t r = 0; r + 1 < stat->size(); ++r) captions.push_back((*stat)[r].caption);
+  // Each caption text to its first row: the sums of a caption that stands
+  // twice are those of its first row.
+  std::unordered_map<std::string_view, std::size_t> firstOf;
+  firstOf.reserve(captions.size());
+  for (std::size_t r = 0; r < captions.size(); ++r) firstOf.try_emplace(captions[r], r);
   std::vector<std::array<double, 3>> sums(captions.size(), {0, 0, 0});
   std::string_view lastType;
   int lastCaption = -1;
@@ -132,8 +148,8 @@ Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat
   for (std::size_t i = 0; i < rows.RowCount(); ++i) {
     const std::string_view type = rows.Cell(i, kType);
     if (!lastKnown || type != lastType) {
-      const auto at = std::find(captions.begin(), captions.end(), type);
-      lastCaption = at == captions.end() ? -1 : static_cast<int>(at - captions.begin());
+      const auto at = firstOf.find(type);
+      lastCaption = at == firstOf.end() ? -1 : static_cast<int>(at->second);
       lastType = type;
       lastKnown = true;
     }
@@ -143,8 +159,8 @@ Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat
         return StatisticByCaption(rows, stat);
   }
   return FillStatistic(stat, [&](std::string_view caption, double* out) {
-    const auto at = std::find(captions.begin(), captions.end(), caption);
-    for (int k = 0; k < 3; ++k) out[k] = sums[static_cast<std::size_t>(at - captions.begin())][k];
+    const std::size_t at = firstOf.at(caption);
+    for (int k = 0; k < 3; ++k) out[k] = sums[at][k];
     return Status::Ok();
   });
 }

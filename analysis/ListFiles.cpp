@@ -3,8 +3,10 @@
 //
 //   DateTime=Number#Abonent#Code#Type#Sec#Min#Cost#MTP#All#Roaming
 //
-// Cells are written as they stand, without escaping. The Owner of every
-// row is the file's base name.
+// The format has no escape: a cell is written with the characters that
+// would cut it replaced ("#" by the sign No., CR, LF and TAB by a blank, "="
+// in DateTime by a blank), so that every line reads back into the cells it
+// was made of. The Owner of every row is the file's base name.
 #include "analysis/ListFiles.h"
 
 #include "base/TextFile.h"
@@ -23,24 +25,55 @@ std::string ListFilePath(std::string_view folder, std::string_view baseName, std
   return JoinPath(folder, name);
 }
 
-std::string ListFileLine(const ResultRows& rows, std::size_t row, bool withAbonent) {
-  std::string line(rows.Cell(row, 1));
+namespace {
+
+constexpr char kNumberSign = '\xB9';  // "No." in code page 1251
+
+// Appends `cell` to `line` with the characters that would cut it replaced:
+// "#" and, when `equalsToo`, "=" . True when one was replaced.
+bool AppendCell(std::string_view cell, bool equalsToo, std::string* line) {
+  const std::string_view cutting = equalsToo ? std::string_view("#\r\n\t=") : std::string_view("#\r\n\t");
+  if (cell.find_first_of(cutting) == std::string_view::npos) {
+    line->append(cell);
+    return false;
+  }
+  for (const char ch : cell) {
+    if (ch == '#')
+      *line += kNumberSign;
+    else if (cutting.find(ch) != std::string_view::npos)
+      *line += ' ';
+    else
+      *line += ch;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string ListFileLine(const ResultRows& rows, std::size_t row, bool withAbonent, std::size_t* replaced) {
+  std::size_t changed = 0;
+  std::string line;
+  changed += AppendCell(rows.Cell(row, 1), true, &line) ? 1 : 0;
   line += '=';
-  line += rows.Cell(row, 2);
+  changed += AppendCell(rows.Cell(row, 2), false, &line) ? 1 : 0;
   for (int c = 3; c < kResultColumns; ++c) {
     line += '#';
-    if (c != 3 || withAbonent) line += rows.Cell(row, c);
+    if (c != 3 || withAbonent) changed += AppendCell(rows.Cell(row, c), false, &line) ? 1 : 0;
   }
+  if (replaced != nullptr) *replaced += changed;
   return line;
 }
 
 Status SaveListFile(const ResultRows& rows, std::string_view folder, std::string_view baseName, bool onlyThisOwner,
-                    bool withAbonent, std::string_view extension) {
+                    bool withAbonent, std::string_view extension, std::size_t* replaced) {
   std::vector<std::string> lines;
   lines.reserve(rows.RowCount());
+  std::size_t changed = 0;
   for (std::size_t r = 0; r < rows.RowCount(); ++r)
-    if (!onlyThisOwner || rows.Cell(r, 0) == baseName) lines.push_back(ListFileLine(rows, r, withAbonent));
-  return WriteTextLines(ListFilePath(folder, baseName, extension), lines);
+    if (!onlyThisOwner || rows.Cell(r, 0) == baseName) lines.push_back(ListFileLine(rows, r, withAbonent, &changed));
+  const Status s = WriteTextLines(ListFilePath(folder, baseName, extension), lines);
+  if (replaced != nullptr) *replaced = changed;
+  return s;
 }
 
 void AppendListLine(std::string_view line, std::string_view owner, ResultRows* rows) {
@@ -51,7 +84,7 @@ void AppendListLine(std::string_view line, std::string_view owner, ResultRows* r
     cells[1] = line.substr(0, equals);
     std::string_view rest = line.substr(equals + 1);
     for (int c = 2; c < kResultColumns; ++c) {
-      const std::size_t hash = c + 1 < kResultColumns ? rest.find('#') : std::string_view::npos;
+      const std::size_t hash = rest.find('#');
       cells[static_cast<std::size_t>(c)] = rest.substr(0, hash);
       if (hash == std::string_view::npos) break;
       rest.remove_prefix(hash + 1);

@@ -29,19 +29,24 @@ std::string ListFilePath(std::string_view folder, std::string_view baseName, std
 // The line of one row: DateTime, "=", Number, then Abonent (empty unless
 // `withAbonent`), Code, Type, Sec, Min, Cost, MTP, All and Roaming, each
 // after a "#". The Owner is not written; the file's base name stands for it.
-std::string ListFileLine(const ResultRows& rows, std::size_t row, bool withAbonent);
+// A cell is written so that the line reads back into the same cells: "#" in
+// any cell becomes "\xB9" (the sign No. of code page 1251), a CR, LF or TAB a
+// blank, and "=" in DateTime a blank. `replaced` (may be null) is increased
+// by the number of cells so changed.
+std::string ListFileLine(const ResultRows& rows, std::size_t row, bool withAbonent, std::size_t* replaced = nullptr);
 
 // Writes the lines of `rows` in list order to folder/baseName.extension,
 // replacing the file as a whole. With `onlyThisOwner` only rows whose Owner
-// equals `baseName` exactly are written.
+// equals `baseName` exactly are written. `replaced` (may be null) receives
+// the number of cells written otherwise than they stand (ListFileLine).
 Status SaveListFile(const ResultRows& rows, std::string_view folder, std::string_view baseName, bool onlyThisOwner,
-                    bool withAbonent, std::string_view extension);
+                    bool withAbonent, std::string_view extension, std::size_t* replaced = nullptr);
 
 // The row of one line; its Owner is `owner`. DateTime is the text before
 // the first "=", the text after it is cut at every "#" into Number,
 // Abonent, ... Roaming in order; missing cells are empty, and pieces after
-// the tenth stay in Roaming with their "#", so the line is written back as
-// it was read. A line without "=" gives a row of empty cells.
+// the tenth (Roaming) have no cell and are dropped. A line without "=" gives
+// a row of empty cells.
 void AppendListLine(std::string_view line, std::string_view owner, ResultRows* rows);
 
 struct LoadListOptions {

@@ -47,6 +47,8 @@ class SplashScope;
 struct ImportResult;
 struct FilterCriteria;
 struct ReportPage;
+struct BookFieldWidths;
+struct LeftRecords;
 }  // namespace zvonar
 
 class TMainForm : public QMainWindow {
@@ -334,6 +336,11 @@ class TMainForm : public QMainWindow {
                         bool showSplash);
   // Fill (markers to texts) or return (texts to markers) with codetype.dat.
   void RewriteWithCodeTypes(bool fill);
+  // The widths of Abonent, Code and Type: of the open table, else those the
+  // DB Fields settings would create it with.
+  zvonar::BookFieldWidths BookWidths() const;
+  // Tells how many records a fill left because a text did not fit.
+  void ReportLeftRecords(const zvonar::LeftRecords& left);
 
   // The report header: the owner box's text and the period of the date
   // boxes, "yyyy.mm.dd - yyyy.mm.dd".

@@ -71,14 +71,16 @@ void TMainForm::mnFillNumberAbonentsClick() {
   // table is back in file order.
   const bool dateOrder = settings_.forceDateIndex || chkbFilterDate->isChecked();
   if (dateOrder) (void)table_->SetActiveIndex(kDateTimeIndex);
+  LeftRecords left;
   RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* changed) {
         return FillNamesInTable(table_.get(), book, settings_.phoneCodeTown, settings_.modePhoneCode, progress,
-                                changed);
+                                changed, &left);
       },
       settings_.showSplash);
   if (dateOrder) (void)table_->SetActiveIndex("");
   gridModel_->Reset();
+  ReportLeftRecords(left);
 }
 
 void TMainForm::mnFillNumberAbonentsFilterClick() {

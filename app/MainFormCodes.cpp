@@ -8,6 +8,7 @@
 #include "books/ChangeCodeTypeForm.h"
 #include "books/CodesTypes.h"
 #include "books/CodesTypesForm.h"
+#include "books/StoredText.h"
 #include "store/Table.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
@@ -31,8 +32,19 @@ void TMainForm::RefreshCodeTypeBoxes() {
     lvStatModel->SetCell(i, 0, rows[i].indication);
 }
 
+BookFieldWidths TMainForm::BookWidths() const {
+  return table_->IsOpen() ? BookFieldWidthsOf(*table_) : BookFieldWidthsOf(settings_.fieldWidths);
+}
+
+void TMainForm::ReportLeftRecords(const LeftRecords& left) {
+  if (left.count == 0) return;
+  prompts_->ShowInfo(AddedTextOf(AddedText::RecordsLeft)
+                         .arg(QString::number(left.count), ToQt(left.text), ToQt(left.field),
+                              QString::number(left.width)));
+}
+
 void TMainForm::mnCodesTypesClick() {
-  const Status s = ShowCodesTypes(this, programDir_, settings_.language);
+  const Status s = ShowCodesTypes(this, programDir_, settings_.language, prompts_, BookWidths());
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
   RefreshCodeTypeBoxes();
 }
@@ -68,12 +80,14 @@ void TMainForm::RewriteWithCodeTypes(bool fill) {
   if (!read.ok()) return prompts_->ShowError(QString::fromStdString(read.message()));
   if (rows.empty() || !table_->IsOpen()) return;
   // Only the fill shows the splash.
+  LeftRecords left;
   RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* changed) {
-        return fill ? FillCodes(table_.get(), rows, progress, changed)
-                    : ReturnCodes(table_.get(), rows, progress, changed);
+        return fill ? FillCodes(table_.get(), rows, progress, changed, &left)
+                    : ReturnCodes(table_.get(), rows, progress, changed, &left);
       },
       fill && settings_.showSplash);
+  ReportLeftRecords(left);
 }
 
 void TMainForm::mnFillCodesTypesClick() {
@@ -89,7 +103,9 @@ void TMainForm::mnChangeCodesTypesClick() {
   for (const std::string& item : ComboItems(cbFilterCode)) items << ToQt(item);
   int mode = 0;
   QString findText, replaceText;
-  if (!AskChangeCodeType(this, programDir_, settings_.language, items, &mode, &findText, &replaceText)) return;
+  if (!AskChangeCodeType(this, programDir_, settings_.language, items, prompts_, BookWidths(), &mode, &findText,
+                         &replaceText))
+    return;
   if (findText.isEmpty() || replaceText.isEmpty() || mode < 0 || mode > 1 || !table_->IsOpen()) return;
   std::string find, replace;
   QString error;

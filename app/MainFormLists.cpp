@@ -122,10 +122,17 @@ void TMainForm::mnSaveFilteredClick() {
   const QString chosen = prompts_->ChooseSaveFile(kSaveFilters.join(";;"), proposal, &selected);
   if (chosen.isEmpty()) return;
   const ListPath parts = SplitListPath(WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension));
-  BusyCursorScope busy;
-  const Status s = SaveListFile(rows, parts.folder, parts.baseName, false, settings_.saveAbonentNameInDetalizationFile,
-                                parts.extension);
-  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
+  std::size_t replaced = 0;
+  Status s;
+  {
+    BusyCursorScope busy;
+    s = SaveListFile(rows, parts.folder, parts.baseName, false, settings_.saveAbonentNameInDetalizationFile,
+                     parts.extension, &replaced);
+  }
+  if (!s.ok())
+    prompts_->ShowError(QString::fromStdString(s.message()));
+  else if (replaced > 0)
+    prompts_->ShowInfo(AddedTextOf(AddedText::ListCellsReplaced).arg(replaced));
 }
 
 void TMainForm::mnLoadFilteredClick() {

@@ -84,6 +84,7 @@ TAbonentForm::TAbonentForm(std::string bookPath, Prompts* prompts, QWidget* pare
 }
 
 void TAbonentForm::ApplyLanguage(const LanguageFile& lang) {
+  lang_ = lang;
   replaceQuestion_ = ToQt(TextOf(lang, AddedText::ReplaceStoredName));
   if (!lang.HasGroup(56)) return;
   setWindowTitle(ToQt(PlainCaption(lang.Line(7))));
@@ -124,6 +125,11 @@ void TAbonentForm::btnOKClick() {
   QString error;
   if (!FromQt(edNumber->text(), &number, &error) || !FromQt(edName->text(), &name, &error)) {
     prompts_->ShowError(error);
+    return;
+  }
+  const StoredTextCheck check = CheckAbonentName(name, nameWidth_);
+  if (!check.ok()) {
+    prompts_->ShowError(ToQt(StoredTextMessage(check, lang_)));
     return;
   }
   const std::string fault = AbonentEntryFault(number, name);

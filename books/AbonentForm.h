@@ -1,11 +1,15 @@
 // The entry dialog of the abonents book: one number and its name. OK is
-// offered once a name is typed and the number has four characters; a number
-// the book already holds under another name is asked about before the
-// dialog closes, and No leaves the typed texts in place.
+// offered once a name is typed and the number has four characters; a name
+// the records' Abonent field cannot take whole, or one of blanks, a "#", a
+// TAB or a line break, is refused with the reason; a number the book
+// already holds under another name is asked about before the dialog closes,
+// and No leaves the typed texts in place.
 #pragma once
 
 #include <QDialog>
 #include <string>
+
+#include "config/LanguageFile.h"
 
 class QGroupBox;
 class QLabel;
@@ -13,7 +17,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace zvonar {
-class LanguageFile;
 class Prompts;
 }  // namespace zvonar
 
@@ -28,6 +31,8 @@ class TAbonentForm : public QDialog {
   // The entry dialog's lines of the language file (when it holds them).
   void ApplyLanguage(const zvonar::LanguageFile& lang);
   void SetFontSize(int fontSize);
+  // The width of the records' Abonent field: a longer name is refused.
+  void SetNameWidth(int width) { nameWidth_ = width; }
 
   // The texts of the next showing; `editedNumber` is the number of the
   // entry being edited, empty when one is added.
@@ -56,6 +61,8 @@ class TAbonentForm : public QDialog {
   std::string bookPath_;
   zvonar::Prompts* prompts_;
   QString replaceQuestion_;
+  zvonar::LanguageFile lang_;
+  int nameWidth_ = 50;
   // The name shown when the dialog opened.
   QString shownName_;
   std::string editedNumber_;

@@ -6,10 +6,12 @@
 // case, a changed name stays on its line, a new number goes to the end of
 // the section. Readers that take the file as plain "name=value" lines (the
 // name filling, the bill import) rely on one entry per line, so neither
-// text may hold a line break and a number may not hold "=".
+// text may hold a line break and a number may not hold "=". Names reach the
+// records and from there list files, whose cells "#" and TAB would shift.
 #include "books/AbonentsBook.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "base/TextFile.h"
@@ -67,6 +69,27 @@ Status LoadAbonentsBook(const std::string& path, std::vector<AbonentEntry>* entr
   return Status::Ok();
 }
 
+Status LoadAbonentsBookRows(const std::string& path, std::vector<AbonentEntry>* entries) {
+  entries->clear();
+  std::vector<std::string> lines;
+  Status s = ReadTextLinesIfExists(path, &lines);
+  if (!s.ok()) return s;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].find('\0') == std::string::npos) continue;
+    s = Status::Invalid(path + ":" + std::to_string(i + 1) +
+                        ": the line is damaged (it holds a zero byte); the entries from there on were not read");
+    lines.resize(i);
+    break;
+  }
+  const IniFile ini(std::move(lines));
+  std::unordered_map<std::string, std::string> firstName;
+  for (auto& [number, name] : ini.ReadSectionEntries(kAbonentsSection)) {
+    const std::string& shown = firstName.try_emplace(LowerTextRu(number), name).first->second;
+    entries->push_back({std::move(number), shown});
+  }
+  return s;
+}
+
 bool SameAbonentNumber(std::string_view a, std::string_view b) {
   return a.size() == b.size() && LowerTextRu(a) == LowerTextRu(b);
 }
@@ -75,11 +98,20 @@ bool AbonentEntryComplete(std::string_view number, std::string_view name) {
   return !name.empty() && number.size() >= kMinAbonentNumberLength;
 }
 
+StoredTextCheck CheckAbonentName(std::string_view name, int width) {
+  const std::string_view trimmed = TrimBlanks(name);
+  StoredTextCheck check = CheckStoredText(trimmed, "Abonent", width);
+  if (check.ok() && trimmed.empty()) check.fault = StoredTextFault::Blank;
+  return check;
+}
+
 std::string AbonentEntryFault(std::string_view number, std::string_view name) {
-  const auto breaksLine = [](std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; };
+  const auto breaksLine = [](std::string_view s) { return s.find_first_of("\r\n\t") != std::string_view::npos; };
   const std::string_view key = TrimBlanks(number);
   if (key.empty()) return "The number is empty.";
-  if (breaksLine(number) || breaksLine(name)) return "A number or a name cannot hold a line break.";
+  if (breaksLine(number) || breaksLine(name)) return "A number or a name cannot hold a line break or a TAB.";
+  if (number.find('#') != std::string_view::npos || name.find('#') != std::string_view::npos)
+    return "A number or a name cannot hold \"#\": it separates the cells of list files.";
   if (key.find('=') != std::string_view::npos) return "A number cannot hold \"=\".";
   if (key.front() == '[' || key.front() == ';') return "A number cannot begin with \"[\" or \";\".";
   return {};
@@ -125,17 +157,27 @@ Status SaveAbonent(const std::string& path, std::string_view oldNumber, std::str
   return Status::Ok();
 }
 
-Status SaveAbonents(const std::string& path, const std::vector<AbonentEntry>& entries, std::vector<std::string>* keys) {
+Status SaveUnnamedAbonents(const std::string& path, const std::vector<AbonentEntry>& entries,
+                           std::vector<std::string>* keys, std::size_t* written) {
   UpdateLock lock;
   Status s = entries.empty() ? Status::Ok() : lock.Acquire(path);
   IniFile ini;
   if (s.ok()) s = entries.empty() ? IniFile::Load(path, &ini) : LoadStamped(path, &ini);
   if (!s.ok()) return s;
-  for (const AbonentEntry& e : entries)
-    if (AbonentEntryFault(e.number, e.name).empty())
-      ini.WriteString(kAbonentsSection, TrimBlanks(e.number), TrimBlanks(e.name));
-  if (!entries.empty()) s = ini.Save(path);
-  if (s.ok()) *keys = ini.ReadSectionKeys(kAbonentsSection);
+  std::size_t changes = 0;
+  for (const AbonentEntry& e : entries) {
+    const std::string_view number = TrimBlanks(e.number);
+    const std::string_view name = TrimBlanks(e.name);
+    if (!AbonentEntryFault(e.number, e.name).empty()) continue;
+    const bool known = ini.HasKey(kAbonentsSection, number);
+    if (known && (!ini.ReadString(kAbonentsSection, number, "").empty() || name.empty())) continue;
+    ini.WriteString(kAbonentsSection, number, name);
+    ++changes;
+  }
+  if (changes > 0) s = ini.Save(path);
+  if (!s.ok()) return s;
+  *keys = ini.ReadSectionKeys(kAbonentsSection);
+  if (written != nullptr) *written = changes;
   return s;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Status.h"
+#include "books/StoredText.h"
 
 namespace zvonar {
 
@@ -33,6 +34,14 @@ std::string AbonentsBookPath(const std::string& programDir);
 // missing file gives no entries and ok.
 Status LoadAbonentsBook(const std::string& path, std::vector<AbonentEntry>* entries);
 
+// The entries as the book dialog lists them: every line of the section in
+// file order, a number written twice as often as it stands, each with the
+// name every reader finds for its number (that of its first line). Reading
+// ends at a damaged line (one holding a zero byte, as a file cut short by a
+// crash may): `entries` then holds the entries before it and the status says
+// where. A file that cannot be read gives no entries and its error.
+Status LoadAbonentsBookRows(const std::string& path, std::vector<AbonentEntry>* entries);
+
 // True when `a` and `b` are the same key of the book (keys compare without
 // regard to letter case, Latin and Cyrillic).
 bool SameAbonentNumber(std::string_view a, std::string_view b);
@@ -41,8 +50,14 @@ bool SameAbonentNumber(std::string_view a, std::string_view b);
 // kMinAbonentNumberLength characters.
 bool AbonentEntryComplete(std::string_view number, std::string_view name);
 
+// The check of a name typed for the book: not empty or only blanks, and
+// fit for the Abonent field of `width` characters (CheckStoredText); blanks
+// around it are dropped as SaveAbonent drops them.
+StoredTextCheck CheckAbonentName(std::string_view name, int width);
+
 // Empty when `number` and `name` can stand as one line "number=name" of the
-// book; otherwise what keeps them out, for the user.
+// book, without a TAB or a "#" that would shift the cells of a list file;
+// otherwise what keeps them out, for the user.
 std::string AbonentEntryFault(std::string_view number, std::string_view name);
 
 // The old number an edit hands to SaveAbonent: the number shown when the
@@ -74,11 +89,15 @@ struct SaveAbonentOutcome {
 Status SaveAbonent(const std::string& path, std::string_view oldNumber, std::string_view number, std::string_view name,
                    SaveAbonentOutcome* outcome);
 
-// Writes each entry as SaveAbonent writes one without an old number, all in
-// one replacement of the file; refused entries (AbonentEntryFault) are
-// skipped. `keys` receives every key of the section afterwards, in file
-// order. No entries leave the file as it is.
-Status SaveAbonents(const std::string& path, const std::vector<AbonentEntry>& entries, std::vector<std::string>* keys);
+// Writes the entries of numbers the book does not name, all in one
+// replacement of the file: a new number goes to the end of the section, a
+// number whose stored name is empty takes the entry's name on its line. A
+// number the book already names, as the file stands at the write, is never
+// written; nor is a refused entry (AbonentEntryFault). `keys` receives every
+// key of the section afterwards, in file order; `written` (may be null) how
+// many entries changed the file. No entries leave the file as it is.
+Status SaveUnnamedAbonents(const std::string& path, const std::vector<AbonentEntry>& entries,
+                           std::vector<std::string>* keys, std::size_t* written = nullptr);
 
 // Deletes the entry of `number` from the book at `path`, stamping the file
 // as SaveAbonent does. `found` tells whether there was one; without one the

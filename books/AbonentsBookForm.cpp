@@ -4,6 +4,7 @@
 #include "books/AbonentsBookForm.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,8 +14,10 @@
 #include <QVBoxLayout>
 
 #include "books/AbonentForm.h"
+#include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
 #include "config/MainSettings.h"
+#include "store/DetalTable.h"
 #include "ui/Busy.h"
 #include "ui/FontScale.h"
 #include "ui/ListModels.h"
@@ -60,6 +63,19 @@ class AbonentsBookModel : public CellTableModel {
     for (std::size_t i = 0; i < entries_.size(); ++i)
       if (static_cast<int>(i) != except && SameAbonentNumber(entries_[i].number, number)) return static_cast<int>(i);
     return -1;
+  }
+  // Rows of `number` take the name `book` gives it; they leave the list
+  // when the book no longer holds it.
+  void RenameNumber(std::string_view number, const std::vector<AbonentEntry>& book) {
+    const auto inBook = std::find_if(book.begin(), book.end(),
+                                     [&](const AbonentEntry& e) { return SameAbonentNumber(e.number, number); });
+    for (int row = rowCount() - 1; row >= 0; --row) {
+      if (!SameAbonentNumber(entries_[static_cast<std::size_t>(row)].number, number)) continue;
+      if (inBook == book.end())
+        Remove(row);
+      else
+        SetEntry(row, {entries_[static_cast<std::size_t>(row)].number, inBook->name});
+    }
   }
   void Sort(int column) {
     beginResetModel();
@@ -150,10 +166,19 @@ TAbonentsBookForm::TAbonentsBookForm(const std::string& programDir, const MainSe
     ConfirmDeleteText = ToQt(PlainCaption(lang.Line(54)));
   }
   AbonentForm->ApplyLanguage(lang);
+  goneText_ = ToQt(TextOf(lang, AddedText::AbonentAlreadyGone));
+
+  // Names go into the Abonent field of the records: of the table as it is,
+  // or as the DB Fields settings would create it.
+  BookFieldWidths widths;
+  Status s = ReadBookFieldWidths(DetalTablePath(programDir, settings.dbType),
+                                 BookFieldWidthsOf(settings.fieldWidths), &widths);
+  AbonentForm->SetNameWidth(widths.abonent);
+  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 
   // Reading errors end the loading; the dialog opens with what was read.
   std::vector<AbonentEntry> entries;
-  const Status s = LoadAbonentsBook(bookPath_, &entries);
+  s = LoadAbonentsBookRows(bookPath_, &entries);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
   model_->SetEntries(std::move(entries));
 
@@ -207,7 +232,7 @@ void TAbonentsBookForm::SaveAbonent(const std::string& oldNumber, int row) {
     prompts_->ShowError(QString::fromStdString(s.message()));
     return;
   }
-  if (outcome.oldMissing) prompts_->ShowError(DeleteFailedText);
+  if (outcome.oldMissing) prompts_->ShowInfo(goneText_.arg(ToQt(oldNumber)));
   // One row for each number: the entry whose name was replaced is the
   // added one, or leaves the list when an edit took its number.
   const int other = model_->FindNumber(outcome.stored.number, row);
@@ -231,13 +256,20 @@ void TAbonentsBookForm::pmDeleteClick() {
   if (confirmDelete_ && !prompts_->AskYesNo(ConfirmDeleteText + " \"" + ToQt(number) + "\" ?")) return;
   bool found = false;
   const Status s = DeleteAbonent(bookPath_, number, &found);
-  // An entry already gone from the file leaves the list all the same; one
-  // that could not be deleted stays in both.
+  // An entry already gone from the file leaves the list all the same, with
+  // a word that another program removed it; one that could not be deleted
+  // stays in both.
   if (!s.ok()) {
-    prompts_->ShowError(QString::fromStdString(s.message()));
+    prompts_->ShowError(DeleteFailedText + "\n" + QString::fromStdString(s.message()));
     return;
   }
+  if (!found) prompts_->ShowInfo(goneText_.arg(ToQt(number)));
   model_->Remove(row);
+  // Other rows of a number written twice show what the book now gives it.
+  if (found && model_->FindNumber(number, -1) >= 0) {
+    std::vector<AbonentEntry> book;
+    if (LoadAbonentsBook(bookPath_, &book).ok()) model_->RenameNumber(number, book);
+  }
   if (model_->rowCount() > 0) SelectRow(std::min(row, model_->rowCount() - 1));
 }
 

@@ -1,7 +1,8 @@
 // The abonents book dialog: the list of numbers and names from
 // abonents.dat, with Add (Insert), Edit (F4) and Delete (Delete) in its
 // pop-up menu. Every change goes to the file at once; the list shows what
-// was written. A click on a column header sorts the list by that column.
+// was written, a number written twice in the file as often as it stands.
+// A click on a column header sorts the list by that column.
 #pragma once
 
 #include <QDialog>
@@ -62,6 +63,8 @@ class TAbonentsBookForm : public QDialog {
   std::string bookPath_;
   zvonar::Prompts* prompts_;
   bool confirmDelete_;
+  // "%1 is no longer in the book": a number another program removed.
+  QString goneText_;
   zvonar::AbonentsBookModel* model_;
 };
 

@@ -7,13 +7,17 @@
 #include <QRadioButton>
 
 #include "config/LanguageFile.h"
+#include "store/DetalTable.h"
+#include "ui/Busy.h"
+#include "ui/Prompts.h"
 #include "ui/QtText.h"
 
 using namespace zvonar;
 
 TChangeCodeTypeForm::TChangeCodeTypeForm(const std::string& programDir, const std::string& languageName,
-                                         const QStringList& items, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+                                         const QStringList& items, Prompts* prompts, const BookFieldWidths& widths,
+                                         QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), prompts_(prompts), widths_(widths) {
   setObjectName("ChangeCodeTypeForm");
   setWindowTitle("Change Code / Type");
   setFixedSize(300, 214);
@@ -43,12 +47,12 @@ TChangeCodeTypeForm::TChangeCodeTypeForm(const std::string& programDir, const st
   btnOK = new QPushButton("OK", this);
   btnOK->setGeometry(130, 178, 75, 25);
   btnOK->setDefault(true);
-  connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btnOK, &QPushButton::clicked, this, Guarded(this, &TChangeCodeTypeForm::btnOKClick, prompts_));
   btnCancel = new QPushButton("Cancel", this);
   btnCancel->setGeometry(217, 178, 75, 25);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  LanguageFile lang;
+  LanguageFile& lang = lang_;
   if (languageName.empty() || !LanguageFile::Load(LanguageFilePath(programDir, languageName), &lang).ok()) return;
   if (lang.HasGroup(45)) {
     rbCode->setText(ToQt(lang.Line(8)));
@@ -68,11 +72,25 @@ int TChangeCodeTypeForm::Mode() const {
   return rbType->isChecked() ? 1 : 0;
 }
 
+void TChangeCodeTypeForm::btnOKClick() {
+  // An empty text changes nothing: the command stops after the dialog.
+  const QString replace = cbFilter2->currentText();
+  std::string text;
+  QString error;
+  if (!replace.isEmpty() && !FromQt(replace, &text, &error)) return prompts_->ShowError(error);
+  const bool type = Mode() == 1;
+  const StoredTextCheck check =
+      CheckStoredText(text, DetalFieldName(type ? kTypeField : kCodeField), type ? widths_.type : widths_.code);
+  if (!check.ok()) return prompts_->ShowError(ToQt(StoredTextMessage(check, lang_)));
+  accept();
+}
+
 namespace zvonar {
 
 bool AskChangeCodeType(QWidget* parent, const std::string& programDir, const std::string& languageName,
-                       const QStringList& items, int* mode, QString* find, QString* replace) {
-  TChangeCodeTypeForm form(programDir, languageName, items, parent);
+                       const QStringList& items, Prompts* prompts, const BookFieldWidths& widths, int* mode,
+                       QString* find, QString* replace) {
+  TChangeCodeTypeForm form(programDir, languageName, items, prompts, widths, parent);
   if (form.exec() != QDialog::Accepted) return false;
   *mode = form.Mode();
   *find = form.cbFilter1->currentText();

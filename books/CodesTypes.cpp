@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "base/TextFile.h"
+#include "config/LanguageFile.h"
 #include "import/NumberText.h"
 #include "import/TextUtils.h"
 #include "store/Table.h"
@@ -25,9 +26,11 @@ FirstRowIndex IndexRows(const std::vector<CodeTypeRow>& rows, std::string CodeTy
 using NewTextFn = std::function<const std::string*(std::string_view text)>;
 
 // Rewrites the named fields of every record as `newText` says, holding the
-// table exclusively; only records whose text differs are written.
+// table exclusively; only records whose text differs are written. A record
+// for which a new text is longer than its field stays as it is and is
+// counted in `left` (may be null).
 Status RewriteRecords(Table* table, const std::vector<std::string_view>& names, const NewTextFn& newText,
-                      const ProgressFn& progress, std::uint32_t* changed) {
+                      const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left) {
   *changed = 0;
   if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
   std::vector<int> fields;
@@ -35,13 +38,25 @@ Status RewriteRecords(Table* table, const std::vector<std::string_view>& names, 
     fields.push_back(table->FieldIndex(name));
     if (fields.back() < 0) return Status::Invalid(table->path() + " has no field " + std::string(name));
   }
+  LeftRecords skipped;
   const FieldRewriteFn rewrite = [&](FieldRewrite& record) {
+    bool leftOne = false;
     for (std::size_t k = 0; k < record.texts.size(); ++k) {
       if (record.texts[k].empty()) continue;
-      if (const std::string* to = newText(record.texts[k])) record.store[k] = *to;
+      const std::string* to = newText(record.texts[k]);
+      if (to == nullptr) continue;
+      const int width = table->Field(fields[k]).width;
+      if (to->size() <= static_cast<std::size_t>(width)) {
+        record.store[k] = *to;
+      } else if (!leftOne) {
+        leftOne = true;
+        if (skipped.count++ == 0) skipped = {1, std::string(names[k]), *to, width};
+      }
     }
   };
-  return table->RewriteFields(fields, rewrite, progress, changed);
+  const Status s = table->RewriteFields(fields, rewrite, progress, changed);
+  if (left != nullptr) *left = std::move(skipped);
+  return s;
 }
 
 const std::vector<std::string_view> kCodeAndType = {"Code", "Type"};
@@ -91,33 +106,39 @@ std::string CodeTypeKey(std::string_view text) {
 }
 
 Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                 std::uint32_t* changed) {
+                 std::uint32_t* changed, LeftRecords* left) {
   const FirstRowIndex byMarker = IndexRows(rows, &CodeTypeRow::marker);
   const NewTextFn fill = [&](std::string_view text) -> const std::string* {
     const auto found = byMarker.find(LowerCharsRu(CodeTypeKey(text)));
     if (found == byMarker.end() || rows[found->second].indication.empty()) return nullptr;
     return &rows[found->second].indication;
   };
-  return RewriteRecords(table, kCodeAndType, fill, progress, changed);
+  return RewriteRecords(table, kCodeAndType, fill, progress, changed, left);
 }
 
 Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                   std::uint32_t* changed) {
+                   std::uint32_t* changed, LeftRecords* left) {
   const FirstRowIndex byIndication = IndexRows(rows, &CodeTypeRow::indication);
   const NewTextFn back = [&](std::string_view text) -> const std::string* {
     const auto found = byIndication.find(LowerCharsRu(text));
     return found == byIndication.end() ? nullptr : &rows[found->second].marker;
   };
-  return RewriteRecords(table, kCodeAndType, back, progress, changed);
+  return RewriteRecords(table, kCodeAndType, back, progress, changed, left);
 }
 
 Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, std::string_view replace,
                       const ProgressFn& progress, std::uint32_t* changed) {
   *changed = 0;
   if (find.empty() || replace.empty()) return Status::Ok();
+  if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
+  const std::string_view name = field == CodeTypeField::Code ? "Code" : "Type";
+  const int index = table->FieldIndex(name);
+  if (index < 0) return Status::Invalid(table->path() + " has no field " + std::string(name));
+  const StoredTextCheck check = CheckStoredText(replace, name, table->Field(index).width);
+  if (!check.ok()) return Status::Invalid(StoredTextMessage(check, LanguageFile()));
   const std::string to(replace);
   const NewTextFn change = [&](std::string_view text) -> const std::string* { return text == find ? &to : nullptr; };
-  return RewriteRecords(table, {field == CodeTypeField::Code ? "Code" : "Type"}, change, progress, changed);
+  return RewriteRecords(table, {name}, change, progress, changed, nullptr);
 }
 
 }  // namespace zvonar

@@ -22,6 +22,7 @@
 
 #include "base/Progress.h"
 #include "base/Status.h"
+#include "books/StoredText.h"
 
 namespace zvonar {
 
@@ -62,18 +63,23 @@ enum class CodeTypeField { Code, Type };
 
 // Markers to texts: for every record, Code and then Type, a field whose key
 // is the marker of a line (first such line, letter case aside) takes that
-// line's indication when it is not empty; anything else stays as it is.
-// `changed` counts the records written. `progress` (may be empty) gets the
-// records done and the record count.
+// line's indication when it is not empty; anything else stays as it is. A
+// field whose new text would not fit it stays as it is; the records with
+// such a field are counted in `left` (may be null). `changed` counts the records
+// written. `progress` (may be empty) gets the records done and the record
+// count.
 Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                 std::uint32_t* changed);
+                 std::uint32_t* changed, LeftRecords* left = nullptr);
 // Texts back to markers: a field whose text is the indication of a line
-// (first such line, letter case aside) takes that line's marker.
+// (first such line, letter case aside) takes that line's marker; a marker
+// too long for the field is left out as the fill leaves a text.
 Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                   std::uint32_t* changed);
+                   std::uint32_t* changed, LeftRecords* left = nullptr);
 // Stores `replace` into `field` of every record whose field equals `find`
 // exactly, letter case included. An empty find or replace text changes
-// nothing.
+// nothing; a replacement the field cannot take whole, or that holds a line
+// break, a TAB or "#" (CheckStoredText), is refused before any record is
+// touched.
 Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, std::string_view replace,
                       const ProgressFn& progress, std::uint32_t* changed);
 

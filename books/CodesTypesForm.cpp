@@ -6,9 +6,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 
 #include "config/LanguageFile.h"
+#include "ui/Prompts.h"
 #include "ui/QtText.h"
 
 using namespace zvonar;
@@ -16,11 +18,18 @@ using namespace zvonar;
 namespace {
 
 constexpr int kEditorHeight = 17;
+// The marker a row's code cell held before an edit in place.
+constexpr int kStoredRole = Qt::UserRole;
+constexpr char kMarkerEqualsText[] = "A code cannot hold \"=\": it ends the code in codetype.dat.";
 
 }  // namespace
 
-TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& languageName, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), programDir_(std::move(programDir)) {
+TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& languageName, Prompts* prompts,
+                                 const BookFieldWidths& widths, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      programDir_(std::move(programDir)),
+      prompts_(prompts),
+      widths_(widths) {
   setObjectName("CodesTypesForm");
   setWindowTitle("Codes / Types");
   setFixedSize(250, 330);
@@ -65,7 +74,7 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
   bbtnClose->setAutoDefault(false);
   connect(bbtnClose, &QPushButton::clicked, this, &TCodesTypesForm::bbtnCloseClick);
 
-  LanguageFile lang;
+  LanguageFile& lang = lang_;
   if (!languageName.empty() && LanguageFile::Load(LanguageFilePath(programDir_, languageName), &lang).ok() &&
       lang.HasGroup(53)) {
     setWindowTitle(ToQt(PlainCaption(lang.Line(50))));
@@ -79,6 +88,7 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
   std::vector<CodeTypeRow> rows;
   fileStatus_ = LoadCodeTypes(CodeTypePath(programDir_), &rows);
   for (const CodeTypeRow& row : rows) AppendRow(row.marker, row.indication);
+  connect(StringListView, &QTableWidget::itemChanged, this, &TCodesTypesForm::MarkerChanged);
   // The editor's designed place: over the indication of the first row.
   edString4ListView->setGeometry(
       StringListView->x() + StringListView->viewport()->x() + StringListView->columnViewportPosition(1),
@@ -86,12 +96,38 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
 }
 
 void TCodesTypesForm::AppendRow(const std::string& marker, const std::string& indication) {
+  const QSignalBlocker quiet(StringListView);
   const int row = StringListView->rowCount();
   StringListView->insertRow(row);
-  StringListView->setItem(row, 0, new QTableWidgetItem(ToQt(marker)));
+  auto* code = new QTableWidgetItem(ToQt(marker));
+  code->setData(kStoredRole, code->text());  // what an edit in place goes back to
+  StringListView->setItem(row, 0, code);
   auto* text = new QTableWidgetItem(ToQt(indication));
   text->setFlags(text->flags() & ~Qt::ItemIsEditable);  // edited through edString4ListView
   StringListView->setItem(row, 1, text);
+}
+
+bool TCodesTypesForm::Refused(const std::string& text) {
+  const StoredTextCheck check = CheckCodeTypeText(text, widths_);
+  if (check.ok()) return false;
+  prompts_->ShowError(ToQt(StoredTextMessage(check, lang_)));
+  return true;
+}
+
+void TCodesTypesForm::MarkerChanged(QTableWidgetItem* item) {
+  if (item == nullptr || item->column() != 0) return;
+  const QSignalBlocker quiet(StringListView);
+  std::string marker;
+  QString error;
+  if (!FromQt(item->text(), &marker, &error)) {
+    prompts_->ShowError(error);
+  } else if (marker.find('=') != std::string::npos) {
+    prompts_->ShowError(ToQt(kMarkerEqualsText));
+  } else if (!Refused(marker)) {
+    item->setData(kStoredRole, item->text());
+    return;
+  }
+  item->setText(item->data(kStoredRole).toString());
 }
 
 std::vector<CodeTypeRow> TCodesTypesForm::Rows() const {
@@ -139,13 +175,33 @@ void TCodesTypesForm::pmDeleteClick() {
 }
 
 void TCodesTypesForm::CommitEditor() {
-  const std::string text = FromQtLossy(edString4ListView->text());
+  std::string text;
+  QString error;
+  if (!FromQt(edString4ListView->text(), &text, &error)) {
+    KeepEditorAfter([&] { prompts_->ShowError(error); });
+    return;
+  }
+  if (pending_ != Pending::None && !CheckCodeTypeText(text, widths_).ok()) {
+    KeepEditorAfter([&] { Refused(text); });
+    return;
+  }
   if (pending_ == Pending::Add) {
     AppendRow(std::to_string(StringListView->rowCount() + 1), text);
   } else if (pending_ == Pending::Edit && editedRow_ >= 0 && editedRow_ < StringListView->rowCount()) {
     StringListView->item(editedRow_, 1)->setText(ToQt(text));
   }
   HideEditor();
+}
+
+void TCodesTypesForm::KeepEditorAfter(const std::function<void()>& tell) {
+  const Pending pending = pending_;
+  const int row = editedRow_;
+  const int top = edString4ListView->y();
+  const QString text = edString4ListView->text();
+  tell();
+  pending_ = pending;
+  editedRow_ = row;
+  ShowEditor(top, text);
 }
 
 void TCodesTypesForm::HideEditor() {
@@ -210,8 +266,9 @@ void TCodesTypesForm::reject() {
 
 namespace zvonar {
 
-Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName) {
-  TCodesTypesForm form(programDir, languageName, parent);
+Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName,
+                      Prompts* prompts, const BookFieldWidths& widths) {
+  TCodesTypesForm form(programDir, languageName, prompts, widths, parent);
   form.exec();
   return form.FileStatus();
 }

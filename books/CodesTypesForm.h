@@ -2,29 +2,42 @@
 // edited in place. F4 edits the selected row's indication, F5 adds a row
 // (numbered by the row count) starting from the last row's indication, F8
 // deletes the selected row at once. In the small editor Enter or F2 commits
-// and Escape drops the text, as does leaving it. Close writes the whole
-// list to codetype.dat; the dialog has no other way out.
+// and Escape drops the text, as does leaving it. A text the records' Code
+// or Type field cannot take whole, or one holding "#", a TAB or a line
+// break, is refused with the reason and stays in the editor; so is such a
+// marker typed in place (which goes back to what it was). Close writes the
+// whole list to codetype.dat; the dialog has no other way out.
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/Status.h"
 #include "books/CodesTypes.h"
+#include "config/LanguageFile.h"
 
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTableWidget;
+class QTableWidgetItem;
+
+namespace zvonar {
+class Prompts;
+}  // namespace zvonar
 
 class TCodesTypesForm : public QDialog {
   Q_OBJECT
 
  public:
   // `programDir` ends with "/"; `languageName` is the Language setting (the
-  // language file's base name), empty for the designed texts.
-  TCodesTypesForm(std::string programDir, const std::string& languageName, QWidget* parent = nullptr);
+  // language file's base name), empty for the designed texts. `widths` are
+  // those of the fields the texts are filled into; `prompts` tells why a
+  // text is refused (the dialog does not own it).
+  TCodesTypesForm(std::string programDir, const std::string& languageName, zvonar::Prompts* prompts,
+                  const zvonar::BookFieldWidths& widths, QWidget* parent = nullptr);
 
   // The rows as the list shows them.
   std::vector<zvonar::CodeTypeRow> Rows() const;
@@ -56,17 +69,28 @@ class TCodesTypesForm : public QDialog {
   void ShowEditor(int top, const QString& text);
   void CommitEditor();
   void HideEditor();
+  // Runs `tell` (a message box takes the focus, which hides the editor) and
+  // shows the editor again with its text and pending action.
+  void KeepEditorAfter(const std::function<void()>& tell);
+  // False when `text` can be stored; otherwise true, the refusal shown.
+  bool Refused(const std::string& text);
+  // A marker typed in place: kept when it can be stored, else put back.
+  void MarkerChanged(QTableWidgetItem* item);
 
   Pending pending_ = Pending::None;
   int editedRow_ = -1;
   std::string programDir_;
   zvonar::Status fileStatus_;
+  zvonar::Prompts* prompts_;
+  zvonar::BookFieldWidths widths_;
+  zvonar::LanguageFile lang_;
 };
 
 namespace zvonar {
 
 // Shows the dialog modally over `parent`; returns the failure to read or
 // write codetype.dat, if any (the dialog closes all the same).
-Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName);
+Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName,
+                      Prompts* prompts, const BookFieldWidths& widths);
 
 }  // namespace zvonar

@@ -32,7 +32,9 @@ void NoNameCollector::Offer(std::string_view number, std::string_view name) {
   if (!name.empty()) return;
   if (!FindAbonentName(number, rules_.phoneCodeTown, rules_.modePhoneCode, *book_).empty()) return;
   std::string line = NoNameLine(number, rules_);
-  if (line.empty() || !seen_.insert(line).second) return;
+  if (line.empty()) return;
+  const std::optional<std::string_view> stored = book_->ValueOf(TextBeforeFirst(line, '='));
+  if ((stored && !stored->empty()) || !seen_.insert(line).second) return;
   lines_.push_back(std::move(line));
 }
 
@@ -54,11 +56,12 @@ void CollectNoNamesFromRows(const ResultRows& rows, NoNameCollector* collector) 
     collector->Offer(rows.Cell(r, kNumberField), rows.Cell(r, kAbonentField));
 }
 
-Status AddNoNameLines(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>* keys) {
+Status AddNoNameLines(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>* keys,
+                      std::size_t* added) {
   std::vector<AbonentEntry> entries;
   entries.reserve(lines.size());
   for (const std::string& line : lines) entries.push_back({TextBeforeFirst(line, '='), TextAfterFirst(line, '=')});
-  return SaveAbonents(path, entries, keys);
+  return SaveUnnamedAbonents(path, entries, keys, added);
 }
 
 std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, std::string_view townCode, int mode,
@@ -79,15 +82,23 @@ std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, s
 }
 
 Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
-                        const ProgressFn& progress, std::uint32_t* changed) {
+                        const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left) {
   *changed = 0;
   if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
+  const auto width = static_cast<std::size_t>(table->Field(kAbonentField).width);
+  LeftRecords skipped;
   std::string name;  // the text the rewrite stores, kept until it is encoded
   const FieldRewriteFn fill = [&](FieldRewrite& record) {
     name = FindAbonentName(record.texts[0], townCode, mode, book);
-    if (!name.empty()) record.store[1] = name;
+    if (name.size() > width) {
+      if (skipped.count++ == 0) skipped = {1, "Abonent", name, static_cast<int>(width)};
+    } else if (!name.empty()) {
+      record.store[1] = name;
+    }
   };
-  return table->RewriteFields({kNumberField, kAbonentField}, fill, progress, changed);
+  const Status s = table->RewriteFields({kNumberField, kAbonentField}, fill, progress, changed);
+  if (left != nullptr) *left = std::move(skipped);
+  return s;
 }
 
 }  // namespace zvonar

@@ -11,6 +11,7 @@
 
 #include "base/Progress.h"
 #include "base/Status.h"
+#include "books/StoredText.h"
 #include "import/NameValueList.h"
 
 namespace zvonar {
@@ -38,7 +39,9 @@ class NoNameCollector {
   NoNameCollector(const NameValueList* book, NoNameRules rules) : book_(book), rules_(std::move(rules)) {}
 
   // A number with the name stored beside it: it joins the list when the
-  // name is empty and the book names it under none of its spellings.
+  // name is empty, the book names it under none of its spellings and does
+  // not name its book key either (a key FindAbonentName does not try, such
+  // as an "S..." number or a short town number with "+7" and the town code).
   void Offer(std::string_view number, std::string_view name);
   const std::vector<std::string>& Lines() const { return lines_; }
 
@@ -56,11 +59,14 @@ Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector, const P
 void CollectNoNamesFromRows(const ResultRows& rows, NoNameCollector* collector);
 
 // Writes the collected "key=value" lines into the book at `path` in one
-// replacement of the file (stamped as SaveAbonent stamps it): an existing
-// key gets the value on its line, a new one goes to the end of the
-// section. `keys` receives every key of the section afterwards, in file
-// order. Nothing is written for no lines.
-Status AddNoNameLines(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>* keys);
+// replacement of the file (stamped as SaveAbonent stamps it): a new key goes
+// to the end of the section, a key stored with an empty name gets the value
+// on its line, a key the book names is left alone (SaveUnnamedAbonents).
+// `keys` receives every key of the section afterwards, in file order;
+// `added` (may be null) how many lines were written. Nothing is written for
+// no lines.
+Status AddNoNameLines(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>* keys,
+                      std::size_t* added = nullptr);
 
 // The result list with each row's Abonent set to the name `book` gives its
 // Number (FindAbonentName with `townCode` and `mode`); a row the book does
@@ -69,10 +75,11 @@ std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, s
                             ResultRows* filled);
 
 // Stores into the Abonent field of every record the name `book` gives its
-// Number; a record the book does not name keeps its stored name. The table
-// is held exclusively while it is written. `changed` counts the records
-// whose name changed.
+// Number; a record the book does not name keeps its stored name, and so
+// does one whose name is longer than the field, counted in `left` (may be
+// null). The table is held exclusively while it is written. `changed`
+// counts the records whose name changed.
 Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
-                        const ProgressFn& progress, std::uint32_t* changed);
+                        const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left = nullptr);
 
 }  // namespace zvonar

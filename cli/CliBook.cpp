@@ -7,6 +7,9 @@
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "cli/RecordLine.h"
+#include "config/LanguageFile.h"
+#include "config/MainSettings.h"
+#include "store/DetalTable.h"
 
 namespace zvonar {
 namespace {
@@ -33,6 +36,17 @@ int BookSet(CliContext& c, const std::string& path, const std::string& numberUtf
   if (!AbonentEntryComplete(number, name))
     return Fail(
         c, "book set: a number needs at least " + std::to_string(kMinAbonentNumberLength) + " characters and a name");
+  // The name must stand whole in the Abonent field of the table the name
+  // filling writes into (or of the table the settings would create).
+  MainSettings settings;
+  BookFieldWidths widths;
+  s = LoadCliSettings(c, &settings);
+  if (s.ok())
+    s = ReadBookFieldWidths(DetalTablePath(c.dataDir, settings.dbType), BookFieldWidthsOf(settings.fieldWidths),
+                            &widths);
+  if (!s.ok()) return Fail(c, "book set: " + s.message());
+  const StoredTextCheck check = CheckAbonentName(name, widths.abonent);
+  if (!check.ok()) return Fail(c, "book set: " + StoredTextMessage(check, LanguageFile()));
   SaveAbonentOutcome outcome;
   s = SaveAbonent(path, "", number, name, &outcome);
   if (!s.ok()) return Fail(c, "book set: " + s.message());

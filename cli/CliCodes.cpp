@@ -11,29 +11,35 @@
 #include "books/NoNameNumbers.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
+#include "config/LanguageFile.h"
 #include "config/MainSettings.h"
 #include "store/Table.h"
 
 namespace zvonar {
 namespace {
 
-// Opens the table for writing, runs `command` over it and reports the count.
-int RunOverTable(CliContext& c, const std::function<Status(Table*, const MainSettings&, std::uint32_t*)>& command) {
+using TableCommand = std::function<Status(Table*, const MainSettings&, std::uint32_t* changed, LeftRecords* left)>;
+
+// Opens the table for writing, runs `command` over it and reports the count
+// and the records it left because a text did not fit.
+int RunOverTable(CliContext& c, const TableCommand& command) {
   MainSettings settings;
   Table table;
   Status s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
   std::uint32_t changed = 0;
-  if (s.ok()) s = command(&table, settings, &changed);
+  LeftRecords left;
+  if (s.ok()) s = command(&table, settings, &changed, &left);
   const Status closed = table.Close();
   if (s.ok()) s = closed;
   if (!s.ok()) return Fail(c, s.message());
   c.out << changed << " records changed\n";
+  if (left.count > 0) c.out << Cp1251ToUtf8(LeftRecordsMessage(left, LanguageFile())) << '\n';
   return kExitOk;
 }
 
-int RunWithCodeTypes(CliContext& c,
-                     Status (*command)(Table*, const std::vector<CodeTypeRow>&, const ProgressFn&, std::uint32_t*)) {
+int RunWithCodeTypes(CliContext& c, Status (*command)(Table*, const std::vector<CodeTypeRow>&, const ProgressFn&,
+                                                      std::uint32_t*, LeftRecords*)) {
   if (!c.args.empty()) return kExitUsage;
   std::vector<CodeTypeRow> rows;
   const Status s = LoadCodeTypes(CodeTypePath(c.dataDir), &rows);
@@ -43,8 +49,9 @@ int RunWithCodeTypes(CliContext& c,
     c.out << "0 records changed\n";
     return kExitOk;
   }
-  return RunOverTable(
-      c, [&](Table* table, const MainSettings&, std::uint32_t* changed) { return command(table, rows, {}, changed); });
+  return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed, LeftRecords* left) {
+    return command(table, rows, {}, changed, left);
+  });
 }
 
 }  // namespace
@@ -61,8 +68,8 @@ int RunFillNames(CliContext& c) {
   const Status s = ReadTextLines(bookPath, &lines);
   if (!s.ok()) return Fail(c, s.message());
   const NameValueList book = NameValueList::FromLines(std::move(lines));
-  return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed) {
-    return FillNamesInTable(table, book, settings.phoneCodeTown, settings.modePhoneCode, {}, changed);
+  return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed, LeftRecords* left) {
+    return FillNamesInTable(table, book, settings.phoneCodeTown, settings.modePhoneCode, {}, changed, left);
   });
 }
 
@@ -82,7 +89,7 @@ int RunChangeCode(CliContext& c) {
   if (s.ok()) s = Utf8ToCp1251(c.args[3], &replace);
   if (!s.ok()) return Fail(c, s.message());
   if (find.empty() || replace.empty()) return Fail(c, "the text to find and the replacement must not be empty");
-  return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed) {
+  return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed, LeftRecords*) {
     return ChangeCodeType(table, field, find, replace, {}, changed);
   });
 }

@@ -287,9 +287,10 @@ int RunAddNoNames(CliContext& c) {
     lines = collector.Lines();
   }
   std::vector<std::string> keys;
-  s = AddNoNameLines(bookPath, lines, &keys);
+  std::size_t added = 0;
+  s = AddNoNameLines(bookPath, lines, &keys, &added);
   if (!s.ok()) return Fail(c, s.message());
-  c.out << lines.size() << (lines.size() == 1 ? " number" : " numbers") << " added to abonents.dat\n";
+  c.out << added << (added == 1 ? " number" : " numbers") << " added to abonents.dat\n";
   return kExitOk;
 }
 

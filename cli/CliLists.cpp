@@ -10,6 +10,7 @@
 #include "base/Cp1251.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
+#include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
 #include "config/MainSettings.h"
 #include "config/OwnersFile.h"
@@ -57,10 +58,13 @@ int RunSaveList(CliContext& c) {
   }
   std::filesystem::path path(file);
   if (!path.has_extension()) path += std::string(".") + kListFileExtension;
+  std::size_t replaced = 0;
   const Status s = SaveListFile(rows, FolderOf(path), path.stem().string(), false,
-                                settings.saveAbonentNameInDetalizationFile, ExtensionOf(path));
+                                settings.saveAbonentNameInDetalizationFile, ExtensionOf(path), &replaced);
   if (!s.ok()) return Fail(c, s.message());
   c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';
+  if (replaced > 0)
+    c.out << Cp1251ToUtf8(FillArgs(EnglishText(AddedText::ListCellsReplaced), {std::to_string(replaced)})) << '\n';
   return kExitOk;
 }
 

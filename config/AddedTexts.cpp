@@ -51,6 +51,14 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "file %1 / %2",
     "%1: %2 records added",
     "%1: skipped",
+    "The text is %1 characters long; the field %2 holds %3 (its width is set in the DB Fields dialog).",
+    "The text cannot hold \"#\": it separates the cells of list files.",
+    "The text cannot hold a line break or a TAB.",
+    "The name is empty or only blanks.",
+    "%1 records kept a field as it was: the text for it is longer than the field, such as \"%2\" for %3 (%4 "
+    "characters, set in the DB Fields dialog).",
+    "%1 cells held \"#\", \"=\", a line break or a TAB: \"#\" was written as \"\xB9\", the others as a blank.",
+    "The number \"%1\" is no longer in the abonents book: another program removed it.",
 };
 
 }  // namespace
@@ -60,6 +68,22 @@ std::string_view EnglishText(AddedText t) { return kEnglish[static_cast<std::siz
 std::string TextOf(const LanguageFile& lang, AddedText t) {
   const std::string& line = lang.Line(static_cast<std::size_t>(t));
   return line.empty() ? std::string(EnglishText(t)) : line;
+}
+
+std::string FillArgs(std::string_view pattern, std::initializer_list<std::string_view> args) {
+  std::string out;
+  out.reserve(pattern.size());
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+    const auto n = static_cast<std::size_t>(next - '1');
+    if (pattern[i] == '%' && next >= '1' && next <= '9' && n < args.size()) {
+      out += *(args.begin() + n);
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
 }
 
 }  // namespace zvonar

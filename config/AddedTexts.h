@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,13 @@ enum class AddedText : std::size_t {
   FileStage,           // %1: file, %2: files
   FileRecordsAdded,    // %1: file, %2: records
   FileSkipped,         // %1: file
+  TextTooLong,         // %1: the text's length, %2: field, %3: its width
+  TextHasHash,
+  TextHasLineBreak,
+  NameBlank,
+  RecordsLeft,          // %1: records, %2: a text, %3: its field, %4: the field's width
+  ListCellsReplaced,    // %1: cells
+  AbonentAlreadyGone,   // %1: the number
   End
 };
 
@@ -69,5 +77,9 @@ std::string_view EnglishText(AddedText t);
 // `t` as `lang` gives it, or the English text when the file has no such line
 // or leaves it empty.
 std::string TextOf(const LanguageFile& lang, AddedText t);
+
+// `pattern` with "%1", "%2", ... replaced by `args` in order, as the window
+// fills its texts; a number without an argument stays as it is.
+std::string FillArgs(std::string_view pattern, std::initializer_list<std::string_view> args);
 
 }  // namespace zvonar

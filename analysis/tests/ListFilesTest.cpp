@@ -57,7 +57,7 @@ TEST(LoadListFile, ReadsOddLinesIntoTheirColumns) {
   WriteOrDie(dir.File("a.b.fil"),
              "no equals sign\r\n"
              "2008.03.01=111#n\r\n"                         // short line: the rest stays empty
-             "2008.03.01=222#a#b#c#d#e#f#g#h#roam#ing\r\n"  // a "#" in the last cell stays there
+             "2008.03.01=222#a#b#c#d#e#f#g#h#roam#ing\r\n"  // pieces after the tenth have no cell
              "2008.03.01=333##1#2#3#4#5#6#7#\r\n");
   ResultRows rows;
   ASSERT_TRUE(LoadListFile(dir.path(), "a.b", "fil", {}, &rows).ok());
@@ -66,12 +66,44 @@ TEST(LoadListFile, ReadsOddLinesIntoTheirColumns) {
   EXPECT_EQ("111", rows.Cell(1, 2));
   EXPECT_EQ("n", rows.Cell(1, 3));
   EXPECT_EQ("", rows.Cell(1, 4));
-  EXPECT_EQ("roam#ing", rows.Cell(2, 11));
+  EXPECT_EQ("roam", rows.Cell(2, 11));
   EXPECT_EQ("2008.03.01", rows.Cell(3, 1));  // equal date-times keep their own cells
   EXPECT_EQ("333", rows.Cell(3, 2));
   EXPECT_EQ("7", rows.Cell(3, 10));
   EXPECT_EQ("", rows.Cell(3, 11));
-  EXPECT_EQ("2008.03.01=222#a#b#c#d#e#f#g#h#roam#ing", ListFileLine(rows, 2, true));
+  EXPECT_EQ("2008.03.01=222#a#b#c#d#e#f#g#h#roam", ListFileLine(rows, 2, true));
+}
+
+// Cells holding the separators of the format are written with them
+// replaced, so the list loads back to its cells but for the replacements
+// the count tells of.
+TEST(SaveListFile, CellsWithSeparatorsLoadBackIntoTheirOwnColumns) {
+  TempDir dir;
+  ResultRows rows;
+  const std::string ivanov = "\xC8\xE2\xE0\xED\xEE\xE2";  // Cyrillic, code page 1251
+  rows.Append({"o", "2008.03.01 10:00=00", "7903=1", ivanov + " #2", "1#", "a\r\nb", "60", "1", "1.50", "0\t0", "1.50",
+               "MTS#1"});
+  rows.Append({"o", "2008.03.02 11:00:00", "79265554433", ivanov + " \xB9" "3", "8", "9", "0", "0", "0.50", "", "0.50",
+               ""});
+  std::size_t replaced = 99;
+  ASSERT_TRUE(SaveListFile(rows, dir.path(), "x", false, true, "fil", &replaced).ok());
+  EXPECT_EQ(6u, replaced);  // DateTime, Abonent, Code, Type, MTP, Roaming
+  ResultRows back;
+  ASSERT_TRUE(LoadListFile(dir.path(), "x", "fil", {}, &back).ok());
+  ASSERT_EQ(2u, back.RowCount());
+  const std::vector<std::string> want = {"x",     "2008.03.01 10:00 00", "7903=1", ivanov + " \xB9" "2",
+                                         "1\xB9", "a  b",                "60",     "1",
+                                         "1.50",  "0 0",                 "1.50",   "MTS\xB9" "1"};
+  for (int c = 0; c < kResultColumns; ++c) {
+    EXPECT_EQ(want[static_cast<std::size_t>(c)], back.Cell(0, c)) << c;
+    if (c > 0) {
+      EXPECT_EQ(rows.Cell(1, c), back.Cell(1, c)) << c;  // nothing to replace: as it stood
+    }
+  }
+
+  // Without names the Abonent cell is not written, so it is not counted.
+  ASSERT_TRUE(SaveListFile(rows, dir.path(), "y", false, false, "fil", &replaced).ok());
+  EXPECT_EQ(5u, replaced);
 }
 
 TEST(LoadListFile, ClearsAppendsAndTakesOnlyTheLastLines) {

@@ -12,8 +12,11 @@
 #include "base/tests/TestSupport.h"
 #include "books/ChangeCodeTypeForm.h"
 #include "books/CodesTypesForm.h"
+#include "ui/tests/ScriptedPrompts.h"
 
+using zvonar::BookFieldWidths;
 using zvonar::CodeTypeRow;
+using zvonar::testing::ScriptedPrompts;
 using zvonar::testing::TempDir;
 
 namespace {
@@ -40,7 +43,8 @@ class CodesTypesFormTest : public QObject {
   void KeysEditAddAndDeleteRows() {
     TempDir dir;
     zvonar::testing::WriteOrDie(dir.File("codetype.dat"), "1=Call\r\n2=SMS\r\n3=GPRS\r\n");
-    TCodesTypesForm form(dir.path(), "");
+    ScriptedPrompts prompts;
+    TCodesTypesForm form(dir.path(), "", &prompts, BookFieldWidths{});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTableWidget* list = form.StringListView;
@@ -90,7 +94,8 @@ class CodesTypesFormTest : public QObject {
 
   void AnEmptyListStartsAtOneAndTheFileIsMadeOnClose() {
     TempDir dir;
-    TCodesTypesForm form(dir.path(), "");
+    ScriptedPrompts prompts;
+    TCodesTypesForm form(dir.path(), "", &prompts, BookFieldWidths{});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::keyClick(form.StringListView, Qt::Key_F5);
@@ -117,11 +122,12 @@ class CodesTypesFormTest : public QObject {
                    {64, "How"},
                    {65, "Look for"},
                    {66, "Put"}});
-    TCodesTypesForm codes(dir.path(), "test");
+    ScriptedPrompts prompts;
+    TCodesTypesForm codes(dir.path(), "test", &prompts, BookFieldWidths{});
     QCOMPARE(codes.windowTitle(), QString("Codes + Types"));
     QCOMPARE(codes.StringListView->horizontalHeaderItem(1)->text(), QString("Text"));
     QCOMPARE(codes.bbtnClose->text(), QString("Shut"));
-    TChangeCodeTypeForm change(dir.path(), "test", {"Call"});
+    TChangeCodeTypeForm change(dir.path(), "test", {"Call"}, &prompts, BookFieldWidths{});
     QCOMPARE(change.windowTitle(), QString("Swap Codes + Types"));
     QCOMPARE(change.rbType->text(), QString("Tip"));
     QCOMPARE(change.btnCancel->text(), QString("Drop"));
@@ -143,7 +149,9 @@ class CodesTypesFormTest : public QObject {
       form->cbFilter2->setEditText("Voice");
       form->btnOK->click();
     });
-    QVERIFY(zvonar::AskChangeCodeType(nullptr, dir.path(), "", {"Call", "SMS"}, &mode, &find, &replace));
+    ScriptedPrompts prompts;
+    QVERIFY(zvonar::AskChangeCodeType(nullptr, dir.path(), "", {"Call", "SMS"}, &prompts, BookFieldWidths{}, &mode,
+                                      &find, &replace));
     QCOMPARE(mode, 1);
     QCOMPARE(find, QString("SMS"));
     QCOMPARE(replace, QString("Voice"));
@@ -151,7 +159,82 @@ class CodesTypesFormTest : public QObject {
     QTimer::singleShot(0, [] {
       if (auto* form = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget())) form->btnCancel->click();
     });
-    QVERIFY(!zvonar::AskChangeCodeType(nullptr, dir.path(), "", {}, &mode, &find, &replace));
+    QVERIFY(!zvonar::AskChangeCodeType(nullptr, dir.path(), "", {}, &prompts, BookFieldWidths{}, &mode, &find,
+                                       &replace));
+    QVERIFY(prompts.errors.isEmpty());
+  }
+
+  // A text the narrower of Code and Type cannot hold whole, or one with "#"
+  // or a TAB, is refused with the field, its width and the dialog that sets
+  // it; the editor keeps the text to be mended.
+  void TextsThatWouldBeCutOrShiftAListAreRefused() {
+    TempDir dir;
+    zvonar::testing::WriteOrDie(dir.File("codetype.dat"), "1=Call\r\n");
+    ScriptedPrompts prompts;
+    TCodesTypesForm form(dir.path(), "", &prompts, BookFieldWidths{50, 15, 10});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QLineEdit* editor = form.edString4ListView;
+    QTest::keyClick(form.StringListView, Qt::Key_F5);
+    const QString outgoing = QString::fromUtf8("Исходящий звонок");
+    editor->setText(outgoing);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(prompts.errors.size(), 1);
+    QVERIFY2(prompts.errors[0].contains("16") && prompts.errors[0].contains("Type") &&
+                 prompts.errors[0].contains("10") && prompts.errors[0].contains("DB Fields"),
+             qPrintable(prompts.errors[0]));
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->text(), outgoing);
+    editor->setText("SMS #2");
+    QTest::keyClick(editor, Qt::Key_Return);
+    editor->setText("SMS\t2");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(prompts.errors.size(), 3);
+    QVERIFY(prompts.errors[1].contains("#"));
+    QVERIFY(prompts.errors[2].contains("TAB"));
+    editor->setText(QString::fromUtf8("Исходящий"));  // 9 characters fit
+    QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(form.Rows().size(), std::size_t{2});
+
+    // A marker typed in place goes back when it cannot be stored.
+    form.StringListView->item(0, 0)->setText("1#");
+    QCOMPARE(prompts.errors.size(), 4);
+    QCOMPARE(form.StringListView->item(0, 0)->text(), QString("1"));
+    form.StringListView->item(0, 0)->setText("a=b");
+    QCOMPARE(form.StringListView->item(0, 0)->text(), QString("1"));
+    form.StringListView->item(0, 0)->setText("01");
+    QCOMPARE(prompts.errors.size(), 5);
+    form.bbtnClose->click();
+    QVERIFY(zvonar::testing::ReadOrEmpty(dir.File("codetype.dat")) ==
+            "01=Call\r\n2=\xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE9\r\n");
+  }
+
+  // OK refuses a replacement the chosen field cannot take whole and keeps
+  // the dialog open; a fitting one closes it.
+  void ChangeDialogRefusesAReplacementThatWouldBeCut() {
+    TempDir dir;
+    ScriptedPrompts prompts;
+    int mode = -1;
+    QString find, replace;
+    QTimer::singleShot(0, [&prompts] {
+      auto* form = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget());
+      QVERIFY(form != nullptr);
+      form->cbFilter1->setEditText("1");
+      form->cbFilter2->setEditText(QString::fromUtf8("Исходящий звонок на мобильный"));
+      form->btnOK->click();
+      QVERIFY(form->isVisible());
+      QCOMPARE(prompts.errors.size(), 1);
+      QVERIFY2(prompts.errors[0].contains("Code") && prompts.errors[0].contains("12"), qPrintable(prompts.errors[0]));
+      form->cbFilter2->setEditText("Out#1");
+      form->btnOK->click();
+      QCOMPARE(prompts.errors.size(), 2);
+      form->cbFilter2->setEditText("Outgoing");
+      form->btnOK->click();
+    });
+    QVERIFY(zvonar::AskChangeCodeType(nullptr, dir.path(), "", {}, &prompts, BookFieldWidths{50, 12, 15}, &mode, &find,
+                                      &replace));
+    QCOMPARE(replace, QString("Outgoing"));
   }
 };
 

@@ -33,15 +33,19 @@ TEST_F(CliBookTest, SetListDeleteRoundTripInUtf8) {
   EXPECT_NE(std::string::npos,
             Book().find("\r\n[Abonents]\r\n79161234567=\xc8\xe2\xe0\xed \xcf\xe5\xf2\xf0\xee\xe2\r\n"));
 
-  EXPECT_EQ("1 entry added\n", Cli({"set", "79031112233", "Tab\there"}).out);
+  EXPECT_EQ("1 entry added\n", Cli({"set", "79031112233", "No 2"}).out);
   EXPECT_EQ("1 entry changed\n", Cli({"set", "79161234567", "Ёлкин"}).out);
   EXPECT_EQ("0 entries changed\n", Cli({"set", "79161234567", "Ёлкин"}).out);
-  EXPECT_EQ("79161234567\tЁлкин\n79031112233\tTab\\there\n", Cli({"list"}).out);
+  EXPECT_EQ("79161234567\tЁлкин\n79031112233\tNo 2\n", Cli({"list"}).out);
 
   run = Cli({"delete", "79161234567"});
   EXPECT_EQ(0, run.code) << run.err;
   EXPECT_EQ("1 entry deleted\n", run.out);
-  EXPECT_EQ("79031112233\tTab\\there\n", Cli({"list"}).out);
+  EXPECT_EQ("79031112233\tNo 2\n", Cli({"list"}).out);
+
+  // A TAB written into the file by hand is listed escaped.
+  testing::WriteOrDie(dir_.File("abonents.dat"), "stamp\r\n[Abonents]\r\n7903=Tab\there\r\n");
+  EXPECT_EQ("7903\tTab\\there\n", Cli({"list"}).out);
 }
 
 TEST_F(CliBookTest, TheDialogsRulesAndRefusals) {
@@ -59,6 +63,13 @@ TEST_F(CliBookTest, TheDialogsRulesAndRefusals) {
       {{"set", "7902", ""}, 1, "at least 4 characters"},
       {{"set", "79=02", "A"}, 1, "\"=\""},
       {{"set", "7902", "A\nB"}, 1, "line break"},
+      {{"set", "7902", "A\tB"}, 1, "TAB"},
+      {{"set", "7902", "Иванов #2"}, 1, "\"#\""},
+      {{"set", "79#2", "A"}, 1, "\"#\""},
+      {{"set", "7902", "   "}, 1, "The name is empty or only blanks."},
+      {{"set", "7902", std::string(51, 'n')},
+       1,
+       "The text is 51 characters long; the field Abonent holds 50 (its width is set in the DB Fields dialog)."},
       {{"delete", "7999"}, 1, "7999 is not in"},
       {{"set", "7902"}, 2, "usage: zvonar-cli [--dir DIR] book"},
       {{"list", "x"}, 2, "usage:"},
@@ -106,6 +117,45 @@ TEST_F(CliBookTest, AddNoNamesFromTheTableOrTheFilter) {
   EXPECT_EQ("1 number added to abonents.dat\n", run.out);
   // No language file: the placeholder name is empty.
   EXPECT_EQ("89031112233\tKnown\n+71232345678\t\n", Cli({"list"}).out);
+}
+
+// The Abonent width is that of the table when there is one, else the one
+// the DB Fields settings would create it with.
+TEST_F(CliBookTest, ANameMustFitTheAbonentFieldOfTheTable) {
+  testing::WriteOrDie(dir_.File("settings.ini"), "[DB]\r\nAbonent_Field=8\r\n");
+  EXPECT_EQ(1, Cli({"set", "7901", "Nine char"}).code);
+  EXPECT_EQ(0, Cli({"set", "7901", "Eight ch"}).code);
+  // A table made with 10 characters for Abonent decides once it exists.
+  testing::WriteOrDie(dir_.File("settings.ini"), "[DB]\r\nAbonent_Field=10\r\n");
+  ASSERT_EQ(0, RunArgs({"--dir", dir_.path(), "dump"}).code);
+  testing::WriteOrDie(dir_.File("settings.ini"), "[DB]\r\nAbonent_Field=8\r\n");
+  EXPECT_EQ(0, Cli({"set", "7901", "Nine char"}).code);
+  const auto run = Cli({"set", "7901", "Eleven char"});
+  EXPECT_EQ(1, run.code);
+  EXPECT_NE(std::string::npos, run.err.find("Abonent holds 10")) << run.err;
+}
+
+// A key the name lookup does not try (an "S..." number, a short town number
+// written with "+7" and the town code) keeps the name the book gives it.
+TEST_F(CliBookTest, AddNoNamesNeverReplacesAName) {
+  testing::WriteOrDie(dir_.File("records.tsv"),
+                      "79001\t2006.05.01 10:00:00\tS12345678\t\t1\tCall\t30\t1\t1.50\t\t1.50\t\n"
+                      "79001\t2006.05.02 10:00:00\t234567\t\t1\tCall\t30\t1\t1.50\t\t1.50\t\n"
+                      "79001\t2006.05.03 10:00:00\t79265554433\t\t1\tCall\t30\t1\t1.50\t\t1.50\t\n");
+  ASSERT_EQ(0, RunArgs({"--dir", dir_.path(), "load-tsv", dir_.File("records.tsv")}).code);
+  testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nmodePhoneCode=1\r\nPhoneCodeTown=12\r\n");
+  ASSERT_EQ(0, Cli({"set", "S12345678", "Service"}).code);
+  ASSERT_EQ(0, Cli({"set", "+712234567", "Town"}).code);
+
+  for (const std::vector<std::string>& criteria : {std::vector<std::string>{}, {"--owner", "79001"}}) {
+    std::vector<std::string> args = {"--dir", dir_.path(), "add-nonames"};
+    args.insert(args.end(), criteria.begin(), criteria.end());
+    const auto run = RunArgs(args);
+    EXPECT_EQ(0, run.code) << run.err;
+    // Only the number without a name is new; a second run adds nothing.
+    EXPECT_EQ(criteria.empty() ? "1 number added to abonents.dat\n" : "0 numbers added to abonents.dat\n", run.out);
+    EXPECT_EQ("S12345678\tService\n+712234567\tTown\n79265554433\t\n", Cli({"list"}).out);
+  }
 }
 
 }  // namespace

@@ -93,6 +93,61 @@ TEST_F(CliCodesTest, ChangeCodeMatchesExactly) {
   EXPECT_EQ("7/1 8/Текст 5/", CodeTypes());
 }
 
+// An indication longer than the field (a hand-edited codetype.dat) is not
+// cut into the record: the field keeps its marker, the fill says so, and the
+// return then gives every record its marker back.
+TEST_F(CliCodesTest, FillLeavesATooLongTextOutAndReturnGivesEveryMarkerBack) {
+  testing::WriteOrDie(dir_.File("codetype.dat"),
+                      "1=\xc8\xf1\xf5\xee\xe4\xff\xf9\xe8\xe9 \xe7\xe2\xee\xed\xee\xea \xed\xe0 "
+                      "\xec\xee\xe1\xe8\xeb\xfc\xed\xfb\xe9\r\n"  // Исходящий звонок на мобильный
+                      "7=\xc7\xe2\xee\xed\xee\xea\r\n8=SMS\r\n");
+  const auto fill = Cli({"fill-codes"});
+  EXPECT_EQ(0, fill.code) << fill.err;
+  EXPECT_EQ(
+      "2 records changed\n"
+      "1 records kept a field as it was: the text for it is longer than the field, such as \"Исходящий звонок на "
+      "мобильный\" for Type (15 characters, set in the DB Fields dialog).\n",
+      fill.out);
+  EXPECT_EQ("Звонок/1 SMS/sms 5/", CodeTypes());
+  // Filtering by the full text finds nothing cut short.
+  EXPECT_EQ("", Cli({"filter", "--type", "Исходящий звоно"}).out);
+
+  const auto back = Cli({"return-codes"});
+  EXPECT_EQ(0, back.code) << back.err;
+  EXPECT_EQ("2 records changed\n", back.out);
+  EXPECT_EQ("7/1 8/8 5/", CodeTypes());
+}
+
+TEST_F(CliCodesTest, FillNamesLeavesANameLongerThanAbonent) {
+  // A book edited by hand: the name is longer than Abonent's 50 characters.
+  const std::string longName(60, 'n');
+  testing::WriteOrDie(dir_.File("abonents.dat"),
+                      "stamp\r\n[Abonents]\r\n79031112233=" + longName + "\r\n79265554433=Anna\r\n");
+  const auto fill = Cli({"fill-names"});
+  EXPECT_EQ(0, fill.code) << fill.err;
+  EXPECT_EQ("1 records changed\n2 records kept a field as it was: the text for it is longer than the field, such as \"" +
+                longName + "\" for Abonent (50 characters, set in the DB Fields dialog).\n",
+            fill.out);
+  EXPECT_EQ("79031112233/ 79031112233/ 79265554433/Anna", Cells(2, 3));
+}
+
+// change-code refuses, before any record changes, a replacement the field
+// cannot hold whole or one that would shift the cells of a list file.
+TEST_F(CliCodesTest, ChangeCodeRefusesATextThatWouldBeCutOrShiftAList) {
+  const auto longer = Cli({"change-code", "--field", "Type", "sms", "Исходящий звонок на мобильный"});
+  EXPECT_EQ(1, longer.code);
+  EXPECT_NE(std::string::npos,
+            longer.err.find("The text is 29 characters long; the field Type holds 15 (its width is set in the DB "
+                            "Fields dialog)."))
+      << longer.err;
+  for (const char* bad : {"a#b", "a\tb", "a\r\nb"}) {
+    const auto refused = Cli({"change-code", "--field", "Code", "8", bad});
+    EXPECT_EQ(1, refused.code) << bad;
+    EXPECT_EQ("", refused.out) << bad;
+  }
+  EXPECT_EQ("07/1 8/sms 5/", CodeTypes());
+}
+
 TEST_F(CliCodesTest, HelpNamesTheCommands) {
   for (const char* command : {"fill-names", "fill-codes", "return-codes", "change-code"}) {
     const auto help = RunArgs({"help", command});

@@ -45,6 +45,25 @@ TEST_F(CliListsTest, SaveListWritesTheFilterRowsAndLoadListPrintsThem) {
   EXPECT_FALSE(FileExists(dir_.File("none.fil")));
 }
 
+// Cells holding "#", a line break or a TAB are written with those replaced
+// and counted, so the list loads back into its own columns.
+TEST_F(CliListsTest, SaveListKeepsEveryCellInItsColumn) {
+  WriteOrDie(dir_.File("more.tsv"),
+             "79003\t2006.05.04 10:00:00\t79031112233\tИванов #2\t1#\ta\\r\\nb\t30\t1\t1.50\t\t1.50"
+             "\tNet#1\\tX\n");
+  ASSERT_EQ(0, Cli({"load-tsv", dir_.File("more.tsv")}).code);
+  const auto saved = Cli({"save-list", dir_.File("odd.fil"), "--owner", "79003"});
+  ASSERT_EQ(0, saved.code) << saved.err;
+  EXPECT_EQ("1 record written to " + dir_.File("odd.fil") +
+                "\n4 cells held \"#\", \"=\", a line break or a TAB: \"#\" was written as \"№\", the others as a "
+                "blank.\n",
+            saved.out);
+  const auto loaded = Cli({"load-list", dir_.File("odd.fil")});
+  EXPECT_EQ(0, loaded.code) << loaded.err;
+  EXPECT_EQ("odd\t2006.05.04 10:00:00\t79031112233\tИванов №2\t1№\ta  b\t30\t1\t1.50\t\t1.50\tNet№1 X\n",
+            loaded.out);
+}
+
 TEST_F(CliListsTest, ListCommandsReportBadArguments) {
   EXPECT_EQ(2, Cli({"save-list"}).code);
   EXPECT_EQ(2, Cli({"load-list"}).code);
