@@ -86,8 +86,7 @@ Status FillStatistic(std::vector<StatRow>* stat, const SumsOf& sumsOf) {
     for (int k = 0; k < 3; ++k) {
       total[k] += sums[k];
       if (!std::isfinite(total[k])) {
-        stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(kept),
-                    stat->begin() + static_cast<std::ptrdiff_t>(r));
+        stat->erase(stat->begin() + static_cast<std::ptrdiff_t>(kept), stat->begin() + static_cast<std::ptrdiff_t>(r));
         return Status::Invalid("the total sum is too large to count");
       }
     }

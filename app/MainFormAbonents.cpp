@@ -74,8 +74,8 @@ void TMainForm::mnFillNumberAbonentsClick() {
   LeftRecords left;
   RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* changed) {
-        return FillNamesInTable(table_.get(), book, settings_.phoneCodeTown, settings_.modePhoneCode, progress,
-                                changed, &left);
+        return FillNamesInTable(table_.get(), book, settings_.phoneCodeTown, settings_.modePhoneCode, progress, changed,
+                                &left);
       },
       settings_.showSplash);
   if (dateOrder) (void)table_->SetActiveIndex("");

@@ -38,9 +38,9 @@ BookFieldWidths TMainForm::BookWidths() const {
 
 void TMainForm::ReportLeftRecords(const LeftRecords& left) {
   if (left.count == 0) return;
-  prompts_->ShowInfo(AddedTextOf(AddedText::RecordsLeft)
-                         .arg(QString::number(left.count), ToQt(left.text), ToQt(left.field),
-                              QString::number(left.width)));
+  prompts_->ShowInfo(
+      AddedTextOf(AddedText::RecordsLeft)
+          .arg(QString::number(left.count), ToQt(left.text), ToQt(left.field), QString::number(left.width)));
 }
 
 void TMainForm::mnCodesTypesClick() {

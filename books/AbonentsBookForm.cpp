@@ -4,7 +4,6 @@
 #include "books/AbonentsBookForm.h"
 
 #include <QAction>
-#include <algorithm>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,6 +11,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "books/AbonentForm.h"
 #include "config/AddedTexts.h"
@@ -171,8 +171,8 @@ TAbonentsBookForm::TAbonentsBookForm(const std::string& programDir, const MainSe
   // Names go into the Abonent field of the records: of the table as it is,
   // or as the DB Fields settings would create it.
   BookFieldWidths widths;
-  Status s = ReadBookFieldWidths(DetalTablePath(programDir, settings.dbType),
-                                 BookFieldWidthsOf(settings.fieldWidths), &widths);
+  Status s = ReadBookFieldWidths(DetalTablePath(programDir, settings.dbType), BookFieldWidthsOf(settings.fieldWidths),
+                                 &widths);
   AbonentForm->SetNameWidth(widths.abonent);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 

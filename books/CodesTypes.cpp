@@ -105,8 +105,8 @@ std::string CodeTypeKey(std::string_view text) {
   return std::string(text);
 }
 
-Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                 std::uint32_t* changed, LeftRecords* left) {
+Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress, std::uint32_t* changed,
+                 LeftRecords* left) {
   const FirstRowIndex byMarker = IndexRows(rows, &CodeTypeRow::marker);
   const NewTextFn fill = [&](std::string_view text) -> const std::string* {
     const auto found = byMarker.find(LowerCharsRu(CodeTypeKey(text)));

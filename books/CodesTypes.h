@@ -68,8 +68,8 @@ enum class CodeTypeField { Code, Type };
 // such a field are counted in `left` (may be null). `changed` counts the records
 // written. `progress` (may be empty) gets the records done and the record
 // count.
-Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                 std::uint32_t* changed, LeftRecords* left = nullptr);
+Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress, std::uint32_t* changed,
+                 LeftRecords* left = nullptr);
 // Texts back to markers: a field whose text is the indication of a line
 // (first such line, letter case aside) takes that line's marker; a marker
 // too long for the field is left out as the fill leaves a text.

@@ -266,8 +266,8 @@ void TCodesTypesForm::reject() {
 
 namespace zvonar {
 
-Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName,
-                      Prompts* prompts, const BookFieldWidths& widths) {
+Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName, Prompts* prompts,
+                      const BookFieldWidths& widths) {
   TCodesTypesForm form(programDir, languageName, prompts, widths, parent);
   form.exec();
   return form.FileStatus();

@@ -90,7 +90,7 @@ namespace zvonar {
 
 // Shows the dialog modally over `parent`; returns the failure to read or
 // write codetype.dat, if any (the dialog closes all the same).
-Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName,
-                      Prompts* prompts, const BookFieldWidths& widths);
+Status ShowCodesTypes(QWidget* parent, const std::string& programDir, const std::string& languageName, Prompts* prompts,
+                      const BookFieldWidths& widths);
 
 }  // namespace zvonar

@@ -30,9 +30,9 @@ enum class StoredTextFault {
 
 struct StoredTextCheck {
   StoredTextFault fault = StoredTextFault::None;
-  std::string field;        // the record field the text is meant for
-  int width = 0;            // that field's width in characters
-  std::size_t length = 0;   // the text's length in characters
+  std::string field;       // the record field the text is meant for
+  int width = 0;           // that field's width in characters
+  std::size_t length = 0;  // the text's length in characters
   bool ok() const { return fault == StoredTextFault::None; }
 };
 

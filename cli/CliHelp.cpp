@@ -123,7 +123,8 @@ const std::vector<CommandHelp>& Helps() {
        "Store into the Abonent field of every record the name abonents.dat gives its Number, as the window's Fill "
        "Number Abonent does: the number as it stands first, and with modePhoneCode 1 also with PhoneCodeTown in "
        "front of a short town number and with 7, +7 or 8 before the last ten digits. A record the book does not "
-       "name keeps its name; without abonents.dat nothing changes. Prints how many records changed.",
+       "name keeps its name, and so does one whose name is longer than the Abonent field; without abonents.dat "
+       "nothing changes. Prints how many records changed, then how many kept their name for want of room.",
        {}},
       {"fill-codes",
        "fill-codes",
@@ -131,7 +132,8 @@ const std::vector<CommandHelp>& Helps() {
        "Replace the Code and Type of every record by the text codetype.dat gives its marker, as the window's "
        "Fill Codes / Types does: an integer marker is looked up without leading zeros (07 as 7), other markers as "
        "they are, letter case aside; the first line of a marker counts, and a marker without a line or with an "
-       "empty text stays. Prints how many records changed.",
+       "empty text stays, as does a field the text is longer than. Prints how many records changed, then how many "
+       "kept a field for want of room.",
        {}},
       {"return-codes",
        "return-codes",
@@ -144,7 +146,9 @@ const std::vector<CommandHelp>& Helps() {
        "change-code --field Code|Type FIND REPLACE",
        "replace one exact Code or Type value by another",
        "Store REPLACE into the field of every record whose Code (or Type) is exactly FIND, letter case included, "
-       "as the window's Change Codes / Types does. Neither text may be empty. Prints how many records changed.",
+       "as the window's Change Codes / Types does. Neither text may be empty; a REPLACE longer than the field "
+       "(see the DB Fields dialog) or holding \"#\", a TAB or a line break is refused before any record changes. "
+       "Prints how many records changed.",
        {{"--field Code", "change the Code field"}, {"--field Type", "change the Type field"}}},
       {"book",
        "book list | book set NUMBER NAME | book delete NUMBER",
@@ -152,7 +156,8 @@ const std::vector<CommandHelp>& Helps() {
        "Work on the abonents book abonents.dat as the window's Abonents Book does, writing every change at once. "
        "\"book list\" prints each entry in file order: the number, a TAB and the name, escaped as dump escapes "
        "cells. \"book set\" gives NUMBER the name NAME: an existing number keeps its line with the new name, a "
-       "new one is added at the end; NUMBER needs at least 4 characters and NAME may not be empty. \"book "
+       "new one is added at the end; NUMBER needs at least 4 characters, NAME may not be empty or only blanks nor "
+       "longer than the table's Abonent field, and neither may hold \"#\", a TAB or a line break. \"book "
        "delete\" removes the entry of NUMBER; a number not in the book is an error. Numbers compare without "
        "regard to letter case. Texts are UTF-8; one with a character code page 1251 cannot hold is refused and "
        "nothing is written. set and delete print how many entries they changed.",
@@ -162,10 +167,11 @@ const std::vector<CommandHelp>& Helps() {
        "add the numbers that have no name to the abonents book",
        "Add to abonents.dat every number of the table that has no name, or of the records the filter finds when "
        "criteria are given, as the window's Add NoName Numbers commands do: a number shorter than 6 characters is "
-       "skipped, one the book already names (under any spelling when modePhoneCode is 1) is left out, and with "
+       "skipped, one the book already names (under any spelling when modePhoneCode is 1, and under the key it "
+       "would be written with) is left out and its name never replaced, and with "
        "modePhoneCode 1 a number shorter than 8 characters is written with +7 and PhoneCodeTown in front. The "
        "name written is line 76 of the language file settings.ini names, empty without one. Prints how many "
-       "numbers were added.",
+       "numbers were really added.",
        {},
        true},
       {"save-list",
@@ -174,7 +180,9 @@ const std::vector<CommandHelp>& Helps() {
        "Run the filter and write its records to FILE as the window's Save Filtered writes a filtered list: one "
        "line each, the date and time, \"=\", the number, then Abonent to Roaming each after \"#\", in code "
        "page 1251 with CR LF. The Abonent is left empty when SaveAbonentNameInDetalizationFile is 0. The Owner is "
-       "not written. Nothing is written when the filter finds no record.",
+       "not written. A \"#\" inside a cell is written as the sign No. (code page 1251 byte B9), a line break or "
+       "TAB as a blank, so every line reads back into its own cells; the cells so changed are counted. Nothing is "
+       "written when the filter finds no record.",
        {},
        true},
       {"load-list",

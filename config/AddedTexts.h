@@ -62,9 +62,9 @@ enum class AddedText : std::size_t {
   TextHasHash,
   TextHasLineBreak,
   NameBlank,
-  RecordsLeft,          // %1: records, %2: a text, %3: its field, %4: the field's width
-  ListCellsReplaced,    // %1: cells
-  AbonentAlreadyGone,   // %1: the number
+  RecordsLeft,         // %1: records, %2: a text, %3: its field, %4: the field's width
+  ListCellsReplaced,   // %1: cells
+  AbonentAlreadyGone,  // %1: the number
   End
 };
 

@@ -121,6 +121,34 @@ class MainFormCodesTest : public QObject {
     form->close();
   }
 
+  // A text longer than its field (from a hand-edited file) is not cut into
+  // the records: the field stays, the window says how many records kept one,
+  // and the return gives every marker back.
+  void FillsLeaveWhatDoesNotFitAndSaySo() {
+    TempDir dir;
+    MakeTable(dir, {{"07", "2"}, {"2", "7"}});
+    const std::string outgoing = "\xc8\xf1\xf5\xee\xe4\xff\xf9\xe8\xe9 \xe7\xe2\xee\xed\xee\xea";  // 16
+    testing::WriteOrDie(dir.File("codetype.dat"), "7=" + outgoing + "\r\n2=SMS\r\n");
+    testing::WriteOrDie(dir.File("abonents.dat"), "S\r\n[Abonents]\r\n79031112233=" + std::string(51, 'n') + "\r\n");
+    ScriptedPrompts prompts;
+    auto form = StartMainForm(dir, &prompts);
+    form->mnFillCodesTypes->trigger();
+    QCOMPARE(CodeTypes(dir), QString("07/SMS SMS/7"));
+    QCOMPARE(prompts.infos.size(), 1);
+    QCOMPARE(prompts.infos[0], QString::fromUtf8("2 records kept a field as it was: the text for it is longer than the "
+                                                 "field, such as \"Исходящий звонок\" for Code (15 characters, set in "
+                                                 "the DB Fields dialog)."));
+    form->mnReturnCodesTypes->trigger();
+    QCOMPARE(CodeTypes(dir), QString("07/2 2/7"));
+
+    form->mnFillNumberAbonents->trigger();
+    QCOMPARE(prompts.infos.size(), 2);
+    QVERIFY2(prompts.infos[1].startsWith("2 records kept a field") && prompts.infos[1].contains("for Abonent (50"),
+             qPrintable(prompts.infos[1]));
+    QVERIFY(prompts.errors.isEmpty());
+    form->close();
+  }
+
   void WithoutCodeTypeFileNothingChanges() {
     TempDir dir;
     MakeTable(dir, {{"1", "2"}});

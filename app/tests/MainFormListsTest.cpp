@@ -117,6 +117,29 @@ class MainFormListsTest : public QObject {
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
   }
 
+  // Cells with "#" or a line break are saved so that they load back into
+  // their columns, and the window says how many it changed.
+  void SaveFilteredTellsOfTheCellsItChanged() {
+    ListsWindow window;
+    TMainForm& form = window.Start();
+    ResultRows rows;
+    rows.Append({"79001", "2006.05.01 10:00:00", "79031112233", "Ivanov #2", "1", "Call\r\nX", "5", "1", "1.50", "",
+                 "1.50", "Net#1"});
+    form.lvFilterModel->SetRows(std::move(rows));
+    window.prompts.files = {QString::fromStdString(window.dir.File("odd.fil"))};
+    form.mnSaveFiltered->trigger();
+    QCOMPARE(window.prompts.infos,
+             QStringList{QString::fromUtf8("3 cells held \"#\", \"=\", a line break or a TAB: \"#\" was written as "
+                                           "\"№\", the others as a blank.")});
+    QCOMPARE(ReadOrEmpty(window.dir.File("odd.fil")), std::string("2006.05.01 10:00:00=79031112233#Ivanov \xB9"
+                                                                  "2#1#Call  X#5#1#1.50##1.50#Net\xB9"
+                                                                  "1\r\n"));
+    window.prompts.files = {QString::fromStdString(window.dir.File("odd.fil"))};
+    form.mnLoadFiltered->trigger();
+    QCOMPARE(Column(form, 11), std::vector<std::string>{"Net\xB9"
+                                                        "1"});
+  }
+
   void ExportWritesTheListWithItsTitles() {
     ListsWindow window;
     const TempDir& dir = window.dir;

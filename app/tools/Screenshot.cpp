@@ -47,7 +47,8 @@ class PrintingPrompts : public zvonar::Prompts {
 int CodesTypesShot(const std::string& dir, const QString& out) {
   PrintingPrompts prompts;
   TMainForm form(dir, &prompts);
-  TCodesTypesForm codes(dir, form.Settings().language, &prompts, zvonar::BookFieldWidthsOf(form.Settings().fieldWidths));
+  TCodesTypesForm codes(dir, form.Settings().language, &prompts,
+                        zvonar::BookFieldWidthsOf(form.Settings().fieldWidths));
   codes.show();
   QTimer::singleShot(300, &codes, [&] { codes.StringListView->selectRow(0); });
   QTimer::singleShot(800, &codes, [&] { QApplication::exit(codes.grab().save(out) ? 0 : 1); });

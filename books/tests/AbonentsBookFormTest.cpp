@@ -273,6 +273,85 @@ class AbonentsBookFormTest : public QObject {
     QVERIFY(!FileExists(dir.File("abonents.dat")));
   }
 
+  // A name the records' Abonent field cannot take whole, one of blanks and
+  // one that would shift a list file's cells are refused with the reason.
+  void NamesThatWouldBeCutOrShiftAListAreRefused() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("settings.ini"), "[DB]\r\nAbonent_Field=8\r\n");
+    MainSettings settings;
+    QVERIFY(LoadMainSettings(dir.File("settings.ini"), &settings).ok());
+    ScriptedPrompts prompts;
+    TAbonentsBookForm form(dir.path(), settings, &prompts);
+    form.show();
+    WithEntryDialog(
+        form,
+        [&](TAbonentForm& entry) {
+          Type(entry.edNumber, "7901");
+          for (const QString& name :
+               {QString::fromUtf8("Иванов Пётр"), QString("   "), QString("Iv #2"), QString("Iv\tan")}) {
+            entry.edName->setText(name);
+            QTest::mouseClick(entry.btnOK, Qt::LeftButton);
+            QVERIFY(entry.isVisible());
+          }
+          Type(entry.edName, QString::fromUtf8("Иванов"));
+          QTest::mouseClick(entry.btnOK, Qt::LeftButton);
+        },
+        [&] { form.pmAdd->trigger(); });
+    QCOMPARE(prompts.errors.size(), 4);
+    QCOMPARE(prompts.errors[0],
+             QString("The text is 11 characters long; the field Abonent holds 8 (its width is set in "
+                     "the DB Fields dialog)."));
+    QCOMPARE(prompts.errors[1], QString("The name is empty or only blanks."));
+    QVERIFY(prompts.errors[2].contains("#"));
+    QVERIFY(prompts.errors[3].contains("TAB"));
+    QCOMPARE(Rows(form), QStringList{QString::fromUtf8("7901=Иванов")});
+  }
+
+  // A number written twice is listed twice; a damaged book opens with the
+  // entries before the damage and says where it is.
+  void ListsWhatTheFileHoldsUpToADamagedLine() {
+    TempDir dir;
+    WriteBook(dir, std::string("7901=A\r\n7902=B\r\n7901=C\r\n7903=D\r\n\0\0\r\n7904=E\r\n", 38));
+    ScriptedPrompts prompts;
+    auto form = Open(dir, &prompts);
+    QCOMPARE(Rows(*form), QStringList({"7901=A", "7902=B", "7901=A", "7903=D"}));
+    QCOMPARE(prompts.errors.size(), 1);
+    QVERIFY2(prompts.errors[0].contains("abonents.dat:7: the line is damaged"), qPrintable(prompts.errors[0]));
+
+    // Deleting one of the two rows: the other shows what the book now holds.
+    WriteBook(dir, "7901=A\r\n7902=B\r\n7901=C\r\n");
+    auto twice = Open(dir, &prompts, false);
+    Select(*twice, 0);
+    twice->pmDelete->trigger();
+    QCOMPARE(Rows(*twice), QStringList({"7902=B", "7901=C"}));
+  }
+
+  // A number another program removed meanwhile: Delete and Edit say so.
+  void ANumberAnotherProgramRemovedIsNamed() {
+    TempDir dir;
+    WriteBook(dir, "7901=A\r\n7902=B\r\n");
+    ScriptedPrompts prompts;
+    auto form = Open(dir, &prompts, false);
+    WriteBook(dir, "");
+    Select(*form, 0);
+    form->pmDelete->trigger();
+    QCOMPARE(prompts.infos,
+             QStringList{"The number \"7901\" is no longer in the abonents book: another program removed it."});
+    QCOMPARE(Rows(*form), QStringList{"7902=B"});
+    Select(*form, 0);
+    WithEntryDialog(
+        *form,
+        [](TAbonentForm& entry) {
+          Type(entry.edNumber, "7909");
+          QTest::mouseClick(entry.btnOK, Qt::LeftButton);
+        },
+        [&] { form->pmEdit->trigger(); });
+    QCOMPARE(prompts.infos.size(), 2);
+    QVERIFY(prompts.infos[1].contains("\"7902\""));
+    QVERIFY(prompts.errors.isEmpty());
+    QCOMPARE(BookLines(dir), (std::vector<std::string>{kStamp, "[Abonents]", "7909=B"}));
+  }
+
   void DeleteAsksWhenConfirmDeleteIsOn() {
     TempDir dir;
     WriteBook(dir, "7901=A\r\n7902=B\r\n");

@@ -7,6 +7,8 @@
 
 #include "base/tests/TestSupport.h"
 #include "books/AbonentsBook.h"
+#include "config/AddedTexts.h"
+#include "config/LanguageFile.h"
 
 namespace zvonar {
 namespace {
@@ -52,6 +54,86 @@ TEST(LoadAbonentsBook, EntriesInFileOrderFirstSpellingWins) {
   const std::vector<AbonentEntry> want = {
       {"79161234567", "\xc8\xe2\xe0\xed\xee\xe2"}, {"79031112233", ""}, {"ABC123", "first"}};
   EXPECT_EQ(want, Load(path));
+}
+
+// The dialog's list: a number written twice stands twice, each row with
+// the name every reader finds for it.
+TEST(LoadAbonentsBookRows, EveryLineAsOftenAsItStands) {
+  TempDir dir;
+  const std::string path = AbonentsBookPath(dir.path());
+  std::vector<AbonentEntry> rows = {{"x", "y"}};
+  EXPECT_TRUE(LoadAbonentsBookRows(path, &rows).ok());
+  EXPECT_TRUE(rows.empty());
+  WriteOrDie(path, "S\r\n[Abonents]\r\n7901=Ann\r\n7902=Bob\r\n7901=Other\r\n[Other]\r\n7903=x\r\n");
+  ASSERT_TRUE(LoadAbonentsBookRows(path, &rows).ok());
+  EXPECT_EQ((std::vector<AbonentEntry>{{"7901", "Ann"}, {"7902", "Bob"}, {"7901", "Ann"}}), rows);
+}
+
+// A damaged line (a zero byte, as a crash leaves a file cut short) ends the
+// reading: the rows before it are kept and the error says where.
+TEST(LoadAbonentsBookRows, ADamagedLineKeepsWhatWasReadBeforeIt) {
+  TempDir dir;
+  const std::string path = AbonentsBookPath(dir.path());
+  WriteOrDie(path, std::string("S\r\n[Abonents]\r\n7901=Ann\r\n7902=Bob\r\n\0\0\0\r\n7903=Cid\r\n", 48));
+  std::vector<AbonentEntry> rows;
+  const Status s = LoadAbonentsBookRows(path, &rows);
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(std::string::npos, s.message().find("abonents.dat:5: the line is damaged")) << s.message();
+  EXPECT_EQ((std::vector<AbonentEntry>{{"7901", "Ann"}, {"7902", "Bob"}}), rows);
+
+  // A book that cannot be read at all gives no rows and its error.
+  const std::string folder = dir.File("folder.dat");
+  ASSERT_EQ(0, ::mkdir(folder.c_str(), 0755));
+  EXPECT_FALSE(LoadAbonentsBookRows(folder, &rows).ok());
+  EXPECT_TRUE(rows.empty());
+}
+
+TEST(CheckAbonentName, NamesTheFieldItsWidthAndWhy) {
+  struct Case {
+    std::string_view name;
+    StoredTextFault fault;
+  };
+  const Case cases[] = {
+      {"Ivanov", StoredTextFault::None},
+      {"  Ivanov 10  ", StoredTextFault::None},  // blanks around it are not stored
+      {"Ivanov 101", StoredTextFault::TooLong},
+      {"   ", StoredTextFault::Blank},
+      {"", StoredTextFault::Blank},
+      {"Iv#2", StoredTextFault::Hash},
+      {"Iv\tanov", StoredTextFault::LineBreak},
+      {"Iv\nanov", StoredTextFault::LineBreak},
+  };
+  for (const Case& t : cases) EXPECT_EQ(t.fault, CheckAbonentName(t.name, 9).fault) << t.name;
+  const StoredTextCheck tooLong = CheckAbonentName("Ivanov 101", 9);
+  EXPECT_EQ("The text is 10 characters long; the field Abonent holds 9 (its width is set in the DB Fields dialog).",
+            StoredTextMessage(tooLong, LanguageFile()));
+  // A language file's own line, when it has one.
+  std::vector<std::string> lines(200);
+  lines[static_cast<std::size_t>(AddedText::TextTooLong)] = "%2: %3 < %1";
+  EXPECT_EQ("Abonent: 9 < 10", StoredTextMessage(tooLong, LanguageFile(lines)));
+}
+
+// Add NoName writes a number the book does not name and never replaces a
+// name, even one another program wrote after the numbers were collected.
+TEST(SaveUnnamedAbonents, NeverReplacesANameAndCountsWhatItWrote) {
+  TempDir dir;
+  const std::string path = AbonentsBookPath(dir.path());
+  WriteOrDie(path, "S\r\n[Abonents]\r\nS12345=Service\r\n7902=\r\n");
+  std::vector<std::string> keys;
+  std::size_t written = 99;
+  ASSERT_TRUE(SaveUnnamedAbonents(
+                  path, {{"s12345", "NoName"}, {"7902", "NoName"}, {"7903", "NoName"}, {"7903", "Again"}, {"7904", ""}},
+                  &keys, &written)
+                  .ok());
+  EXPECT_EQ(3u, written);  // 7902 named, 7903 added, 7904 added empty
+  EXPECT_EQ((std::vector<std::string>{"S12345", "7902", "7903", "7904"}), keys);
+  EXPECT_EQ((std::vector<AbonentEntry>{{"S12345", "Service"}, {"7902", "NoName"}, {"7903", "NoName"}, {"7904", ""}}),
+            Load(path));
+  // Nothing new: the file stays as it is.
+  const std::string before = ReadOrEmpty(path);
+  ASSERT_TRUE(SaveUnnamedAbonents(path, {{"7904", ""}, {"7903", "X"}}, &keys, &written).ok());
+  EXPECT_EQ(0u, written);
+  EXPECT_EQ(before, ReadOrEmpty(path));
 }
 
 TEST(SaveAbonent, MakesTheFileWithStampSectionAndEntry) {
@@ -138,8 +220,8 @@ TEST(SaveAbonent, RefusedEntriesAndUnreadableFilesChangeNothing) {
   struct Case {
     std::string_view number, name;
   };
-  const Case refused[] = {{"79=01", "A"},  {"  ", "A"},    {"7901", "A\r\nB=C"},
-                          {"[7901]", "A"}, {";7901", "A"}, {"79\n01", "A"}};
+  const Case refused[] = {{"79=01", "A"},  {"  ", "A"},      {"7901", "A\r\nB=C"},  {"[7901]", "A"}, {";7901", "A"},
+                          {"79\n01", "A"}, {"7901", "A\tB"}, {"7901", "Ivanov #2"}, {"79#1", "A"}};
   for (const Case& c : refused) {
     SaveAbonentOutcome outcome;
     const Status s = SaveAbonent(path, "", c.number, c.name, &outcome);

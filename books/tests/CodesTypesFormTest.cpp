@@ -159,8 +159,8 @@ class CodesTypesFormTest : public QObject {
     QTimer::singleShot(0, [] {
       if (auto* form = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget())) form->btnCancel->click();
     });
-    QVERIFY(!zvonar::AskChangeCodeType(nullptr, dir.path(), "", {}, &prompts, BookFieldWidths{}, &mode, &find,
-                                       &replace));
+    QVERIFY(
+        !zvonar::AskChangeCodeType(nullptr, dir.path(), "", {}, &prompts, BookFieldWidths{}, &mode, &find, &replace));
     QVERIFY(prompts.errors.isEmpty());
   }
 

@@ -125,9 +125,10 @@ TEST_F(CliCodesTest, FillNamesLeavesANameLongerThanAbonent) {
                       "stamp\r\n[Abonents]\r\n79031112233=" + longName + "\r\n79265554433=Anna\r\n");
   const auto fill = Cli({"fill-names"});
   EXPECT_EQ(0, fill.code) << fill.err;
-  EXPECT_EQ("1 records changed\n2 records kept a field as it was: the text for it is longer than the field, such as \"" +
-                longName + "\" for Abonent (50 characters, set in the DB Fields dialog).\n",
-            fill.out);
+  EXPECT_EQ(
+      "1 records changed\n2 records kept a field as it was: the text for it is longer than the field, such as \"" +
+          longName + "\" for Abonent (50 characters, set in the DB Fields dialog).\n",
+      fill.out);
   EXPECT_EQ("79031112233/ 79031112233/ 79265554433/Anna", Cells(2, 3));
 }
 

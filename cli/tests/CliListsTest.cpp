@@ -60,8 +60,7 @@ TEST_F(CliListsTest, SaveListKeepsEveryCellInItsColumn) {
             saved.out);
   const auto loaded = Cli({"load-list", dir_.File("odd.fil")});
   EXPECT_EQ(0, loaded.code) << loaded.err;
-  EXPECT_EQ("odd\t2006.05.04 10:00:00\t79031112233\tИванов №2\t1№\ta  b\t30\t1\t1.50\t\t1.50\tNet№1 X\n",
-            loaded.out);
+  EXPECT_EQ("odd\t2006.05.04 10:00:00\t79031112233\tИванов №2\t1№\ta  b\t30\t1\t1.50\t\t1.50\tNet№1 X\n", loaded.out);
 }
 
 TEST_F(CliListsTest, ListCommandsReportBadArguments) {
