@@ -170,15 +170,13 @@ TAbonentsBookForm::TAbonentsBookForm(const std::string& programDir, const MainSe
 
   // Names go into the Abonent field of the records: of the table as it is,
   // or as the DB Fields settings would create it.
-  BookFieldWidths widths;
-  Status s = ReadBookFieldWidths(DetalTablePath(programDir, settings.dbType), BookFieldWidthsOf(settings.fieldWidths),
-                                 &widths);
+  const BookFieldWidths widths =
+      ReadBookFieldWidths(DetalTablePath(programDir, settings.dbType), BookFieldWidthsOf(settings.fieldWidths));
   AbonentForm->SetNameWidth(widths.abonent);
-  if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 
   // Reading errors end the loading; the dialog opens with what was read.
   std::vector<AbonentEntry> entries;
-  s = LoadAbonentsBookRows(bookPath_, &entries);
+  const Status s = LoadAbonentsBookRows(bookPath_, &entries);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
   model_->SetEntries(std::move(entries));
 

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 
+#include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr int kEditorHeight = 17;
 // The marker a row's code cell held before an edit in place.
 constexpr int kStoredRole = Qt::UserRole;
-constexpr char kMarkerEqualsText[] = "A code cannot hold \"=\": it ends the code in codetype.dat.";
 
 }  // namespace
 
@@ -107,13 +107,6 @@ void TCodesTypesForm::AppendRow(const std::string& marker, const std::string& in
   StringListView->setItem(row, 1, text);
 }
 
-bool TCodesTypesForm::Refused(const std::string& text) {
-  const StoredTextCheck check = CheckCodeTypeText(text, widths_);
-  if (check.ok()) return false;
-  prompts_->ShowError(ToQt(StoredTextMessage(check, lang_)));
-  return true;
-}
-
 void TCodesTypesForm::MarkerChanged(QTableWidgetItem* item) {
   if (item == nullptr || item->column() != 0) return;
   const QSignalBlocker quiet(StringListView);
@@ -122,8 +115,10 @@ void TCodesTypesForm::MarkerChanged(QTableWidgetItem* item) {
   if (!FromQt(item->text(), &marker, &error)) {
     prompts_->ShowError(error);
   } else if (marker.find('=') != std::string::npos) {
-    prompts_->ShowError(ToQt(kMarkerEqualsText));
-  } else if (!Refused(marker)) {
+    prompts_->ShowError(ToQt(TextOf(lang_, AddedText::CodeHasEquals)));
+  } else if (const StoredTextCheck check = CheckCodeTypeText(marker, widths_); !check.ok()) {
+    prompts_->ShowError(ToQt(StoredTextMessage(check, lang_)));
+  } else {
     item->setData(kStoredRole, item->text());
     return;
   }
@@ -181,8 +176,9 @@ void TCodesTypesForm::CommitEditor() {
     KeepEditorAfter([&] { prompts_->ShowError(error); });
     return;
   }
-  if (pending_ != Pending::None && !CheckCodeTypeText(text, widths_).ok()) {
-    KeepEditorAfter([&] { Refused(text); });
+  const StoredTextCheck check = CheckCodeTypeText(text, widths_);
+  if (pending_ != Pending::None && !check.ok()) {
+    KeepEditorAfter([&] { prompts_->ShowError(ToQt(StoredTextMessage(check, lang_))); });
     return;
   }
   if (pending_ == Pending::Add) {

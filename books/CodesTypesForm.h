@@ -72,8 +72,6 @@ class TCodesTypesForm : public QDialog {
   // Runs `tell` (a message box takes the focus, which hides the editor) and
   // shows the editor again with its text and pending action.
   void KeepEditorAfter(const std::function<void()>& tell);
-  // False when `text` can be stored; otherwise true, the refusal shown.
-  bool Refused(const std::string& text);
   // A marker typed in place: kept when it can be stored, else put back.
   void MarkerChanged(QTableWidgetItem* item);
 

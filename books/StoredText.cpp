@@ -57,16 +57,9 @@ BookFieldWidths BookFieldWidthsOf(const Table& table) {
   return WidthsOf(fields, BookFieldWidths{});
 }
 
-Status ReadBookFieldWidths(const std::string& tablePath, const BookFieldWidths& fallback, BookFieldWidths* widths) {
+BookFieldWidths ReadBookFieldWidths(const std::string& tablePath, const BookFieldWidths& fallback) {
   DbfFile dbf;
-  const Status s = dbf.Open(tablePath, false);
-  if (s.kind() == StatusKind::NotFound) {
-    *widths = fallback;
-    return Status::Ok();
-  }
-  if (!s.ok()) return s;
-  *widths = WidthsOf(dbf.fields(), fallback);
-  return Status::Ok();
+  return dbf.Open(tablePath, false).ok() ? WidthsOf(dbf.fields(), fallback) : fallback;
 }
 
 StoredTextCheck CheckStoredText(std::string_view text, std::string_view field, int width) {

@@ -50,8 +50,8 @@ BookFieldWidths BookFieldWidthsOf(const std::array<int, 12>& settingsWidths);
 BookFieldWidths BookFieldWidthsOf(const Table& table);
 // The widths of the table file at `tablePath` as its field descriptors give
 // them, read without taking the table; `fallback` when there is no such
-// file. A file that cannot be read is an error.
-Status ReadBookFieldWidths(const std::string& tablePath, const BookFieldWidths& fallback, BookFieldWidths* widths);
+// file or it cannot be read (the table's own commands report that).
+BookFieldWidths ReadBookFieldWidths(const std::string& tablePath, const BookFieldWidths& fallback);
 
 // Checks a text meant for the field `field` of `width` characters: no line
 // break, TAB or "#", and at most `width` characters.

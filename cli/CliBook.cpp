@@ -39,12 +39,10 @@ int BookSet(CliContext& c, const std::string& path, const std::string& numberUtf
   // The name must stand whole in the Abonent field of the table the name
   // filling writes into (or of the table the settings would create).
   MainSettings settings;
-  BookFieldWidths widths;
   s = LoadCliSettings(c, &settings);
-  if (s.ok())
-    s = ReadBookFieldWidths(DetalTablePath(c.dataDir, settings.dbType), BookFieldWidthsOf(settings.fieldWidths),
-                            &widths);
   if (!s.ok()) return Fail(c, "book set: " + s.message());
+  const BookFieldWidths widths =
+      ReadBookFieldWidths(DetalTablePath(c.dataDir, settings.dbType), BookFieldWidthsOf(settings.fieldWidths));
   const StoredTextCheck check = CheckAbonentName(name, widths.abonent);
   if (!check.ok()) return Fail(c, "book set: " + StoredTextMessage(check, LanguageFile()));
   SaveAbonentOutcome outcome;

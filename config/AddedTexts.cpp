@@ -59,6 +59,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "characters, set in the DB Fields dialog).",
     "%1 cells held \"#\", \"=\", a line break or a TAB: \"#\" was written as \"\xB9\", the others as a blank.",
     "The number \"%1\" is no longer in the abonents book: another program removed it.",
+    "A code cannot hold \"=\": it ends the code in codetype.dat.",
 };
 
 }  // namespace

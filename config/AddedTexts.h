@@ -65,6 +65,7 @@ enum class AddedText : std::size_t {
   RecordsLeft,         // %1: records, %2: a text, %3: its field, %4: the field's width
   ListCellsReplaced,   // %1: cells
   AbonentAlreadyGone,  // %1: the number
+  CodeHasEquals,
   End
 };
 

@@ -205,6 +205,7 @@ class CodesTypesFormTest : public QObject {
     QCOMPARE(form.StringListView->item(0, 0)->text(), QString("1"));
     form.StringListView->item(0, 0)->setText("01");
     QCOMPARE(prompts.errors.size(), 5);
+    QCOMPARE(prompts.errors[4], QString("A code cannot hold \"=\": it ends the code in codetype.dat."));
     form.bbtnClose->click();
     QVERIFY(zvonar::testing::ReadOrEmpty(dir.File("codetype.dat")) ==
             "01=Call\r\n2=\xC8\xF1\xF5\xEE\xE4\xFF\xF9\xE8\xE9\r\n");
