@@ -51,6 +51,9 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "file %1 / %2",
     "%1: %2 records added",
     "%1: skipped",
+    "This old base was loaded on %1 (%2 records). Load it again?",
+    "%1 records of the old base were added.",
+    "No old base was found in %1 (detalization.dat and a file OWNER.dat for each owner).",
 };
 
 }  // namespace

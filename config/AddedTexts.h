@@ -57,6 +57,12 @@ enum class AddedText : std::size_t {
   FileStage,           // %1: file, %2: files
   FileRecordsAdded,    // %1: file, %2: records
   FileSkipped,         // %1: file
+  // %1: date of the load, %2: records
+  OldBaseReloadQuestion,
+  // %1: records
+  OldBaseLoaded,
+  // %1: the folder looked in
+  OldBaseNotFound,
   End
 };
 
