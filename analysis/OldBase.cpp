@@ -130,8 +130,9 @@ std::string OldBaseJournalName(const std::string& programDir) {
   return JoinPath(programDir, kOldBaseOwnersFile);
 }
 
-Status FindOldBaseLoad(const std::string& programDir, const std::string& fingerprint,
+Status FindOldBaseLoad(const std::string& programDir, Table* table, const std::string& fingerprint,
                        std::optional<ImportEntry>* previous) {
+  if (table == nullptr || !table->IsOpen()) return Status::Invalid("the detalization table is not open");
   std::vector<ImportEntry> journal;
   const Status s = ReadImportJournal(programDir, &journal);
   if (s.ok()) *previous = FindImport(journal, fingerprint);
@@ -170,7 +171,8 @@ std::size_t ReplaceListCodesTypes(ResultRows* rows, const NameValueList& codeTyp
   });
 }
 
-Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& progress, std::size_t* appended) {
+Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& progress, std::size_t* appended,
+                       const std::string& journalDir, const std::string& fingerprint) {
   if (appended != nullptr) *appended = 0;
   if (!table->IsOpen() || rows.Empty()) return Status::Ok();
   Status s = table->BeginBulkAppend();
@@ -192,13 +194,13 @@ Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& p
     ++done;
     if (progress) progress(static_cast<int64_t>(r + 1), static_cast<int64_t>(rows.RowCount()));
   }
-  const Status end = table->EndBulkAppend();
+  Status end = table->EndBulkAppend();
   if (end.ok() && appended != nullptr) *appended = done;
+  if (!journalDir.empty()) {
+    const Status journaled = JournalLastAppend(journalDir, table, OldBaseJournalName(journalDir), fingerprint);
+    if (end.ok()) end = journaled;
+  }
   return s.ok() ? end : s;
-}
-
-Status JournalOldBase(const std::string& programDir, Table* table, const std::string& fingerprint) {
-  return JournalLastAppend(programDir, table, OldBaseJournalName(programDir), fingerprint);
 }
 
 }  // namespace zvonar

@@ -68,9 +68,10 @@ Status LoadOldBase(const std::string& programDir, const std::string& ownersPath,
 std::string OldBaseJournalName(const std::string& programDir);
 
 // The newest entry of the import journal of `programDir` for an old base
-// with `fingerprint`, looked up as a bill's is; none when it was not
-// loaded before.
-Status FindOldBaseLoad(const std::string& programDir, const std::string& fingerprint,
+// with `fingerprint`, looked up by the re-import guard bills go through;
+// none when it was not loaded before. `table` is the open detalization
+// table the base would go to.
+Status FindOldBaseLoad(const std::string& programDir, Table* table, const std::string& fingerprint,
                        std::optional<ImportEntry>* previous);
 
 // Sets the Abonent of every row with a number to the name `book` gives it.
@@ -89,14 +90,13 @@ std::size_t ReplaceListCodesTypes(ResultRows* rows, const NameValueList& codeTyp
 // Appends every row to the open `table` in one bulk append, Owner from the
 // row's first cell and the fields after it in table order: every row is
 // stored or none. A row the table refuses cancels the append with an
-// error naming it. `progress` gets the rows done and the row count.
+// error naming it. `progress` gets the rows done and the row count. With a
+// `journalDir`, the rows committed get their import journal entry, named
+// OldBaseJournalName(journalDir) with the base's `fingerprint`
+// (OldBaseFound), so the old base can be undone like a bill and is known
+// when it is loaded again.
 Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& progress,
-                       std::size_t* appended = nullptr);
-
-// Adds the import journal's entry for the rows the last CopyListToTable
-// committed, named OldBaseJournalName with the base's `fingerprint`
-// (OldBaseFound), so the old base can be undone and is known when it is
-// loaded again.
-Status JournalOldBase(const std::string& programDir, Table* table, const std::string& fingerprint);
+                       std::size_t* appended = nullptr, const std::string& journalDir = {},
+                       const std::string& fingerprint = {});
 
 }  // namespace zvonar

@@ -192,7 +192,7 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
       return AddedTextOf(AddedText::OldBaseNotFound).arg(QtPathFromNative(programDir_));
     }
     std::optional<ImportEntry> previous;
-    const Status looked = FindOldBaseLoad(programDir_, found.fingerprint, &previous);
+    const Status looked = FindOldBaseLoad(programDir_, table_.get(), found.fingerprint, &previous);
     if (!looked.ok()) return QString::fromStdString(looked.message());
     failed = false;
     if (previous && !prompts_->AskYesNoDefaultNo(
@@ -217,11 +217,8 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
     splash.SetProgress(1, 1);
     gridModel_->Detach();
     std::size_t appended = 0;
-    Status copied = CopyListToTable(rows, table_.get(), splash.Progress(), &appended);
-    if (table_->LastAppended() > 0) {
-      const Status journaled = JournalOldBase(programDir_, table_.get(), found.fingerprint);
-      if (copied.ok()) copied = journaled;
-    }
+    const Status copied =
+        CopyListToTable(rows, table_.get(), splash.Progress(), &appended, programDir_, found.fingerprint);
     gridModel_->Attach(table_.get());
     UpdateCounters();
     UpdateUndoImportEnabled();

@@ -111,7 +111,7 @@ int RunLoadOldBase(CliContext& c) {
   Table table;
   s = OpenTable(c, settings, TableAccess::Write, &table);
   std::optional<ImportEntry> previous;
-  if (s.ok()) s = FindOldBaseLoad(c.dataDir, found.fingerprint, &previous);
+  if (s.ok()) s = FindOldBaseLoad(c.dataDir, &table, found.fingerprint, &previous);
   if (!s.ok()) return Fail(c, s.message());
   if (previous && !again) {
     c.out << OldBaseJournalName(c.dataDir) << ": already loaded on " << previous->when << " (" << previous->count
@@ -120,11 +120,7 @@ int RunLoadOldBase(CliContext& c) {
     return closed.ok() ? kExitOk : Fail(c, closed.message());
   }
   std::size_t appended = 0;
-  s = CopyListToTable(rows, &table, nullptr, &appended);
-  if (table.LastAppended() > 0) {
-    const Status journaled = JournalOldBase(c.dataDir, &table, found.fingerprint);
-    if (s.ok()) s = journaled;
-  }
+  s = CopyListToTable(rows, &table, nullptr, &appended, c.dataDir, found.fingerprint);
   const Status closed = table.Close();
   if (!s.ok()) return Fail(c, "cannot copy the old base: " + s.message());
   if (!closed.ok()) return Fail(c, closed.message());
