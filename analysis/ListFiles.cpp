@@ -101,15 +101,20 @@ Status LoadListFile(std::string_view folder, std::string_view baseName, std::str
   std::vector<std::string> lines;
   Status s = ReadTextLines(path, &lines);
   if (!s.ok()) return s;
+  AppendListLines(lines, options.owner.empty() ? baseName : std::string_view(options.owner), options, rows);
+  return Status::Ok();
+}
+
+std::size_t AppendListLines(const std::vector<std::string>& lines, std::string_view owner,
+                            const LoadListOptions& options, ResultRows* rows) {
   if (options.clear && !lines.empty()) rows->Clear();
-  const std::string_view owner = options.owner.empty() ? baseName : std::string_view(options.owner);
   const std::size_t count = lines.size();
   const std::size_t first = options.lastLines > 0 && options.lastLines < count ? count - options.lastLines : 0;
   for (std::size_t i = first; i < count; ++i) {
     AppendListLine(lines[i], owner, rows);
     if (options.progress) options.progress(static_cast<int64_t>(i + 1), static_cast<int64_t>(count));
   }
-  return Status::Ok();
+  return first;
 }
 
 }  // namespace zvonar

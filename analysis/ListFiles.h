@@ -61,6 +61,12 @@ struct LoadListOptions {
   std::string owner;
 };
 
+// Appends the rows of a list file's `lines` to `rows` as LoadListFile
+// reads them, each with Owner `owner`; returns the index of the first line
+// read (0 unless only the last lines are).
+std::size_t AppendListLines(const std::vector<std::string>& lines, std::string_view owner,
+                            const LoadListOptions& options, ResultRows* rows);
+
 // Reads folder/baseName.extension into `rows`, each row's Owner being
 // `baseName` or the owner the options name. A missing file changes nothing and sets `*found` (may be
 // null) to false; an empty file leaves `rows` as they are.

@@ -147,7 +147,7 @@ void TMainForm::mnLoadFilteredClick() {
     {
       SplashScope splash(settings_.showSplash);
       splash.SetStage(1, 1);
-      options.progress = splash.Progress();
+      options.progress = splash.CompactProgress();
       BusyCursorScope busy;
       s = LoadListFile(parts.folder, parts.baseName, parts.extension, options, &rows);
     }
@@ -177,49 +177,67 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
   options.fillCodesTypes = settings_.fillCodesTypesOnAddDetalization;
   options.modePhoneCode = settings_.modePhoneCode;
   options.phoneCodeTown = settings_.phoneCodeTown;
-  // The work list of the import; the views show none of it.
-  ResultRows rows;
-  SplashScope splash(true);
-  BusyCursorScope busy;
-  const std::vector<std::string> known = ComboItems(edFilterOwner);
-  std::vector<std::string> owners = known;
-  bool ownersRead = false;
-  const Status loaded = LoadOldBase(
-      programDir_, JoinPath(programDir_, kOldBaseOwnersFile), options,
-      [&splash](int stage, int stages) { splash.SetStage(stage, stages); }, splash.Progress(), &owners, &rows,
-      &ownersRead);
-  if (ownersRead) {
-    // The base's owners lead the box; the owners it knew stay after them,
-    // since the box is what Tellura.dat keeps at exit.
-    std::vector<std::string> items = owners;
-    MergeOwners(known, &items);
-    const QSignalBlocker block(edFilterOwner);
-    edFilterOwner->clear();
-    for (const std::string& owner : items) edFilterOwner->addItem(ToQt(owner));
-  }
-  if (!loaded.ok()) {
-    // A half-read base is not copied: loading it again would double the
-    // rows that made it.
-    prompts_->ShowError("Error on Load Old DataBase!\n" + QString::fromStdString(loaded.message()));
-    return;
-  }
-  if (!rows.Empty()) {
-    const QSignalBlocker blockOwner(edFilterOwner);
-    edFilterOwner->setEditText(ToQt(rows.Cell(0, 0)));
-    const QDate first = DateOf(rows.Cell(0, 1));
-    if (first.isValid()) dtpDateBegin->setDate(first);
-  }
-  splash.SetState("Copying...");
-  splash.SetProgress(1, 1);
-  gridModel_->Detach();
-  Status copied = CopyListToTable(rows, table_.get(), splash.Progress());
-  if (table_->LastAppended() > 0) {
-    const Status journaled = JournalOldBase(programDir_, table_.get(), rows);
-    if (copied.ok()) copied = journaled;
-  }
-  gridModel_->Attach(table_.get());
-  UpdateCounters();
-  if (!copied.ok()) prompts_->ShowError("Error on Copy Old DataBase!\n" + QString::fromStdString(copied.message()));
+  // The closing message, shown once the splash is gone: an error, or what
+  // was done; none when the user declined a second load.
+  bool failed = true;
+  const QString outcome = [&]() -> QString {
+    SplashScope splash(true);
+    BusyCursorScope busy;
+    // The work list of the import; the views show none of it.
+    ResultRows rows;
+    const std::vector<std::string> known = ComboItems(edFilterOwner);
+    std::vector<std::string> owners = known;
+    OldBaseFound found;
+    const Status loaded = LoadOldBase(
+        programDir_, JoinPath(programDir_, kOldBaseOwnersFile), options,
+        [&splash](int stage, int stages) { splash.SetCompactStage(stage, stages); }, splash.CompactProgress(), &owners,
+        &rows, &found);
+    // A base read in part is not copied: it is stored whole or not at all.
+    if (!loaded.ok()) return "Error on Load Old DataBase!\n" + QString::fromStdString(loaded.message());
+    if (found.ownerFiles == 0) {
+      failed = false;
+      return AddedTextOf(AddedText::OldBaseNotFound).arg(QtPathFromNative(programDir_));
+    }
+    std::optional<ImportEntry> previous;
+    const Status looked = FindOldBaseLoad(programDir_, table_.get(), found.fingerprint, &previous);
+    if (!looked.ok()) return QString::fromStdString(looked.message());
+    failed = false;
+    if (previous && !prompts_->AskYesNoDefaultNo(
+                        AddedTextOf(AddedText::OldBaseReloadQuestion).arg(ToQt(previous->when)).arg(previous->count)))
+      return QString();
+    if (found.ownersListRead) {
+      // The base's owners lead the box; the owners it knew stay after them,
+      // since the box is what Tellura.dat keeps at exit.
+      std::vector<std::string> items = owners;
+      MergeOwners(known, &items);
+      const QSignalBlocker block(edFilterOwner);
+      edFilterOwner->clear();
+      for (const std::string& owner : items) edFilterOwner->addItem(ToQt(owner));
+    }
+    if (!rows.Empty()) {
+      const QSignalBlocker blockOwner(edFilterOwner);
+      edFilterOwner->setEditText(ToQt(rows.Cell(0, 0)));
+      const QDate first = DateOf(rows.Cell(0, 1));
+      if (first.isValid()) dtpDateBegin->setDate(first);
+    }
+    splash.SetState("Copying...");
+    splash.SetProgress(1, 1);
+    gridModel_->Detach();
+    std::size_t appended = 0;
+    const Status copied =
+        CopyListToTable(rows, table_.get(), splash.Progress(), &appended, programDir_, found.fingerprint);
+    gridModel_->Attach(table_.get());
+    UpdateCounters();
+    UpdateUndoImportEnabled();
+    failed = !copied.ok();
+    if (failed) return "Error on Copy Old DataBase!\n" + QString::fromStdString(copied.message());
+    return AddedTextOf(AddedText::OldBaseLoaded).arg(appended);
+  }();
+  if (outcome.isEmpty()) return;
+  if (failed)
+    prompts_->ShowError(outcome);
+  else
+    prompts_->ShowInfo(outcome);
 }
 
 void TMainForm::lvFilterColumnClick() {

@@ -192,14 +192,16 @@ const std::vector<CommandHelp>& Helps() {
        "without folder and extension as its Owner. The table is not touched.",
        {}},
       {"load-old-base",
-       "load-old-base",
+       "load-old-base [--again]",
        "add a base of the older release to the table",
-       "Read detalization.dat of the data directory, a list of owners, and every owner's file OWNER.dat, a "
-       "filtered list, and append all their records to the table. Names come from abonents.dat when "
-       "SaveAbonentNameInDetalizationFile is 0, and codes and types take their texts from codetype.dat when "
-       "FillCodesTypesOnAddDetalization is 1. Loading a base twice adds its records twice. Owners met for the "
-       "first time join Tellura.dat. Prints how many records were added.",
-       {}},
+       "Read detalization.dat of the data directory, a list of owners (without it, the owners of Tellura.dat), "
+       "and every owner's file OWNER.dat, a filtered list, and append all their records to the table: all of "
+       "them or, when a line has no valid date-time, none, with the file and line named. Names come from "
+       "abonents.dat when SaveAbonentNameInDetalizationFile is 0, and codes and types take their texts from "
+       "codetype.dat when FillCodesTypesOnAddDetalization is 1. The load is noted in imports.dat; a base loaded "
+       "before (the same files) is skipped unless --again is given. The base's owners lead Tellura.dat, those "
+       "known before follow. Prints how many records were added.",
+       {{"--again", "load a base noted in imports.dat all the same"}}},
       {"export-csv",
        "export-csv FILE [CRITERIA]",
        "write the records the filter finds as CSV for spreadsheets",

@@ -3,6 +3,7 @@
 // filtered list, load-old-base appends a base of the older release to the
 // table.
 #include <filesystem>
+#include <optional>
 
 #include "analysis/CsvExport.h"
 #include "analysis/ListFiles.h"
@@ -87,40 +88,53 @@ int RunLoadList(CliContext& c) {
 }
 
 int RunLoadOldBase(CliContext& c) {
+  const bool again = !c.args.empty() && c.args[0] == "--again";
+  if (again) c.args.erase(c.args.begin());
   if (!c.args.empty()) return kExitUsage;
-  const std::string ownersPath = c.dataDir + kOldBaseOwnersFile;
   MainSettings settings;
   Status s = LoadCliSettings(c, &settings);
+  // Without an owners list the owners come from Tellura.dat, the owner box
+  // of the window.
+  std::vector<std::string> known;
+  if (s.ok()) s = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
   if (!s.ok()) return Fail(c, s.message());
   OldBaseOptions options;
   options.namesInFiles = settings.saveAbonentNameInDetalizationFile;
   options.fillCodesTypes = settings.fillCodesTypesOnAddDetalization;
   options.modePhoneCode = settings.modePhoneCode;
   options.phoneCodeTown = settings.phoneCodeTown;
-  std::vector<std::string> owners;
+  std::vector<std::string> owners = known;
   ResultRows rows;
-  bool ownersRead = false;
-  s = LoadOldBase(c.dataDir, ownersPath, options, nullptr, nullptr, &owners, &rows, &ownersRead);
+  OldBaseFound found;
+  s = LoadOldBase(c.dataDir, c.dataDir + kOldBaseOwnersFile, options, nullptr, nullptr, &owners, &rows, &found);
   if (!s.ok()) return Fail(c, "cannot load the old base: " + s.message());
-  if (!ownersRead) return Fail(c, "no old base: " + ownersPath + " does not exist");
+  if (found.ownerFiles == 0)
+    return Fail(c, "no old base in " + c.dataDir + ": no owner file OWNER.dat of " + kOldBaseOwnersFile +
+                       " or of Tellura.dat is there");
 
   Table table;
   s = OpenTable(c, settings, TableAccess::Write, &table);
+  std::optional<ImportEntry> previous;
+  if (s.ok()) s = FindOldBaseLoad(c.dataDir, &table, found.fingerprint, &previous);
   if (!s.ok()) return Fail(c, s.message());
-  std::size_t appended = 0;
-  s = CopyListToTable(rows, &table, nullptr, &appended);
-  if (table.LastAppended() > 0) {
-    const Status journaled = JournalOldBase(c.dataDir, &table, rows);
-    if (s.ok()) s = journaled;
+  if (previous && !again) {
+    c.out << OldBaseJournalName(c.dataDir) << ": already loaded on " << previous->when << " (" << previous->count
+          << " records), skipped\n";
+    const Status closed = table.Close();
+    return closed.ok() ? kExitOk : Fail(c, closed.message());
   }
+  std::size_t appended = 0;
+  s = CopyListToTable(rows, &table, nullptr, &appended, c.dataDir, found.fingerprint);
   const Status closed = table.Close();
-  c.out << CountOf(appended, "record") << " added from " << CountOf(owners.size(), "owner") << '\n';
   if (!s.ok()) return Fail(c, "cannot copy the old base: " + s.message());
   if (!closed.ok()) return Fail(c, closed.message());
+  c.out << CountOf(appended, "record") << " added from " << CountOf(owners.size(), "owner") << '\n';
 
-  std::vector<std::string> known;
-  s = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
-  if (s.ok() && MergeOwners(owners, &known) > 0) s = WriteOwnersFile(c.dataDir + "Tellura.dat", known);
+  // As the window's owner box: the base's owners first, then those known
+  // before that the base does not name.
+  std::vector<std::string> items = owners;
+  MergeOwners(known, &items);
+  if (items != known) s = WriteOwnersFile(c.dataDir + "Tellura.dat", items);
   return s.ok() ? kExitOk : Fail(c, s.message());
 }
 

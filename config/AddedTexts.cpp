@@ -60,6 +60,9 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "%1 cells held \"#\", \"=\", a line break or a TAB: \"#\" was written as \"\xB9\", the others as a blank.",
     "The number \"%1\" is no longer in the abonents book: another program removed it.",
     "A code cannot hold \"=\": it ends the code in codetype.dat.",
+    "This old base was loaded on %1 (%2 records). Load it again?",
+    "%1 records of the old base were added.",
+    "No old base was found in %1 (detalization.dat and a file OWNER.dat for each owner).",
 };
 
 }  // namespace

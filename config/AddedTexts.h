@@ -66,6 +66,12 @@ enum class AddedText : std::size_t {
   ListCellsReplaced,   // %1: cells
   AbonentAlreadyGone,  // %1: the number
   CodeHasEquals,
+  // %1: date of the load, %2: records
+  OldBaseReloadQuestion,
+  // %1: records
+  OldBaseLoaded,
+  // %1: the folder looked in
+  OldBaseNotFound,
   End
 };
 

@@ -95,7 +95,15 @@ void SplashScope::SetStageText(const QString& text) {
   gSplash->repaint();
 }
 
+void SplashScope::SetCompactStage(int stage, int stages) {
+  SetStageText(QString("%1/%2").arg(stage).arg(stages));
+}
+
 void SplashScope::SetProgress(int64_t position, int64_t total) {
+  ShowProgress(position, total, " / ");
+}
+
+void SplashScope::ShowProgress(int64_t position, int64_t total, const char* separator) {
   if (gSplash == nullptr) return;
   // A scan reports every record; the text changes only when it can be seen,
   // and even reading the clock would cost a million-record scan a few
@@ -106,7 +114,7 @@ void SplashScope::SetProgress(int64_t position, int64_t total) {
     if (sincePaint_.elapsed() < 40) return;
   }
   progressShown_ = true;
-  gSplash->lCounter2->setText(QString("%1 / %2").arg(position).arg(total));
+  gSplash->lCounter2->setText(QString::number(position) + separator + QString::number(total));
   gSplash->repaint();
   sincePaint_.restart();
 }
@@ -119,6 +127,10 @@ void SplashScope::SetState(const QString& text) {
 
 ProgressFn SplashScope::Progress() {
   return [this](int64_t position, int64_t total) { SetProgress(position, total); };
+}
+
+ProgressFn SplashScope::CompactProgress() {
+  return [this](int64_t position, int64_t total) { ShowProgress(position, total, "/"); };
 }
 
 }  // namespace zvonar

@@ -56,8 +56,14 @@ class SplashScope {
   void SetState(const QString& text);
   // A progress callback for core operations.
   ProgressFn Progress();
+  // The stage and progress texts without blanks, "2/5", as the old-base
+  // import and the loading of a filtered list write them.
+  void SetCompactStage(int stage, int stages);
+  ProgressFn CompactProgress();
 
  private:
+  void ShowProgress(int64_t position, int64_t total, const char* separator);
+
   bool owns_ = false;
   bool progressShown_ = false;
   int reportsSinceClock_ = 0;  // progress reports since the clock was read

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "app/MainForm.h"
+#include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
@@ -255,33 +256,43 @@ class MainFormListsTest : public QObject {
     WriteOrDie(dir.File("Tellura.dat"), "79002\r\n79001\r\n");
     WriteOrDie(dir.File("detalization.dat"), "79005\r\n79006\r\n79007\r\n");
     WriteOrDie(dir.File("79005.dat"), "2005.01.01 09:00:00=111#Old#1#2#5#1#0.10#0.00#0.10#\r\n");
-    WriteOrDie(dir.File("79006.dat"), "2005.02.01 09:00:00=222##1#2#5#1#0.10#0.00#0.10#\r\n");
+    WriteOrDie(dir.File("79006.dat"),
+               "2005.02.01 09:00:00=222##1#2#5#1#0.10#0.00#0.10#\r\n2005.02.02=223##1#2#5#1#0.10#0.00#0.10#\r\n");
     TMainForm& form = window.Start();
 
     // The splash stays open across both owners' files and names the stage.
-    QStringList stages;
+    QStringList stages, counters;
     int splashes = 0;
     struct Spy : QObject {
       QStringList* stages;
+      QStringList* counters;
       int* shows;
       bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::Show && qobject_cast<TSplashForm*>(o) != nullptr) ++*shows;
         if (e->type() == QEvent::Paint && CurrentSplash() != nullptr) {
-          const QString text = CurrentSplash()->lCounter1->text();
-          if (stages->isEmpty() || stages->last() != text) *stages << text;
+          Note(stages, CurrentSplash()->lCounter1->text());
+          Note(counters, CurrentSplash()->lCounter2->text());
         }
         return false;
       }
+      static void Note(QStringList* seen, const QString& text) {
+        if (seen->isEmpty() || seen->last() != text) *seen << text;
+      }
     } spy;
     spy.stages = &stages;
+    spy.counters = &counters;
     spy.shows = &splashes;
     qApp->installEventFilter(&spy);
     form.mnLoadOldDetalizationBase->trigger();
     qApp->removeEventFilter(&spy);
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     QCOMPARE(splashes, 1);
-    QVERIFY2(stages.contains("1 / 3") && stages.contains("3 / 3"), qPrintable(stages.join(",")));
+    // Owners and lines count without blanks; the copy with them.
+    QVERIFY2(stages.contains("1/3") && stages.contains("2/3") && stages.contains("3/3"), qPrintable(stages.join(",")));
+    QVERIFY2(counters.contains("1/1") && counters.contains("2/2") && counters.contains("3 / 3"),
+             qPrintable(counters.join(",")));
     QVERIFY(CurrentSplash() == nullptr);
+    QCOMPARE(prompts.infos, QStringList{"3 records of the old base were added."});
 
     // The base's owners first; those known before are kept for Tellura.dat.
     QStringList owners;
@@ -289,12 +300,64 @@ class MainFormListsTest : public QObject {
     QCOMPARE(owners, (QStringList{"79005", "79006", "79007", "79002", "79001"}));
     QCOMPARE(form.edFilterOwner->currentText(), QString("79005"));
     QCOMPARE(form.dtpDateBegin->date(), QDate(2005, 1, 1));
-    QCOMPARE(form.stRecCount->text(), QString("5"));
+    QCOMPARE(form.stRecCount->text(), QString("6"));
     form.btnCheckedDataFilter->click();
-    QCOMPARE(Column(form, 0), (std::vector<std::string>{"79001", "79001", "79002", "79005", "79006"}));
-    QCOMPARE(Column(form, 3), (std::vector<std::string>{"Ann", "", "bob", "Named", ""}));
+    QCOMPARE(Column(form, 0), (std::vector<std::string>{"79001", "79001", "79002", "79005", "79006", "79006"}));
+    QCOMPARE(Column(form, 3), (std::vector<std::string>{"Ann", "", "bob", "Named", "", ""}));
+
+    // A second load asks first, No by default; Yes loads it again.
+    form.mnLoadOldDetalizationBase->trigger();
+    QCOMPARE(prompts.noByDefault.size(), 1);
+    QVERIFY2(prompts.noByDefault.first().startsWith("This old base was loaded on ") &&
+                 prompts.noByDefault.first().endsWith(" (3 records). Load it again?"),
+             qPrintable(prompts.noByDefault.first()));
+    QCOMPARE(form.stRecCount->text(), QString("6"));
+    QCOMPARE(prompts.infos.size(), 1);
+    prompts.answers = {true};
+    form.mnLoadOldDetalizationBase->trigger();
+    QCOMPARE(prompts.noByDefault.size(), 2);
+    QCOMPARE(form.stRecCount->text(), QString("9"));
+    QCOMPARE(prompts.infos.last(), QString("3 records of the old base were added."));
     form.close();
     QCOMPARE(ReadOrEmpty(dir.File("Tellura.dat")), std::string("79005\r\n79006\r\n79007\r\n79002\r\n79001\r\n"));
+  }
+
+  void OldBaseIsStoredWholeOrNotAtAll() {
+    ListsWindow window;
+    const TempDir& dir = window.dir;
+    ScriptedPrompts& prompts = window.prompts;
+    WriteOrDie(dir.File("detalization.dat"), "79005\r\n79006\r\n");
+    WriteOrDie(dir.File("79005.dat"), "2005.01.01=1#\r\n2005.01.02=2#\r\n2005.01.03=3#\r\n");
+    WriteOrDie(dir.File("79006.dat"), "=4#\r\n2005.01.05=5#\r\n2005.01.06=6#\r\n");
+    TMainForm& form = window.Start();
+    form.mnLoadOldDetalizationBase->trigger();
+    QCOMPARE(prompts.errors, QStringList{"Error on Load Old DataBase!\n" +
+                                         QString::fromStdString(dir.File("79006.dat")) + ":1: no date-time"});
+    QVERIFY(prompts.infos.isEmpty());
+    QVERIFY(prompts.questions.isEmpty());
+    QCOMPARE(form.stRecCount->text(), QString("3"));
+    QVERIFY(!FileExists(dir.File("imports.dat")));  // nothing to take back
+    QVERIFY(CurrentSplash() == nullptr);
+  }
+
+  void NoOldBaseSaysWhereItLooked() {
+    ListsWindow window;
+    const TempDir& dir = window.dir;
+    ScriptedPrompts& prompts = window.prompts;
+    WriteOrDie(dir.File("Tellura.dat"), "79001\r\n");  // known, but no 79001.dat
+    TMainForm& form = window.Start();
+    form.mnLoadOldDetalizationBase->trigger();
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    QCOMPARE(prompts.infos.size(), 1);
+    QVERIFY2(prompts.infos.first().startsWith("No old base was found in " + QString::fromStdString(dir.path())),
+             qPrintable(prompts.infos.first()));
+    QCOMPARE(form.stRecCount->text(), QString("3"));
+
+    // Without an owners list the owners of the box are loaded.
+    WriteOrDie(dir.File("79001.dat"), "2005.01.01=1#\r\n");
+    form.mnLoadOldDetalizationBase->trigger();
+    QCOMPARE(prompts.infos.last(), QString("1 records of the old base were added."));
+    QCOMPARE(form.stRecCount->text(), QString("4"));
   }
 };
 

@@ -51,6 +51,12 @@ class SplashFormTest : public QObject {
     const zvonar::ProgressFn progress = owner.Progress();
     progress(3, 7);
     QCOMPARE(CurrentSplash()->lCounter2->text(), QString("3 / 7"));
+
+    // The old base's owners and a list file's lines count without blanks.
+    owner.SetCompactStage(2, 5);
+    QCOMPARE(CurrentSplash()->lCounter1->text(), QString("2/5"));
+    owner.CompactProgress()(7, 7);
+    QCOMPARE(CurrentSplash()->lCounter2->text(), QString("7/7"));
   }
 };
 
