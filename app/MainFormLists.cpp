@@ -19,6 +19,7 @@
 #include "analysis/OldBase.h"
 #include "analysis/ResultOrder.h"
 #include "app/MainForm.h"
+#include "base/OutputFile.h"
 #include "base/TextFile.h"
 #include "config/LanguageFile.h"
 #include "import/BillImport.h"
@@ -121,10 +122,13 @@ void TMainForm::mnSaveFilteredClick() {
   const QString proposal = QtPathFromNative(programDir_) + ToQt(rows.Cell(0, 0)) + "." + kListFileExtension;
   const QString chosen = prompts_->ChooseSaveFile(kSaveFilters.join(";;"), proposal, &selected);
   if (chosen.isEmpty()) return;
-  const ListPath parts = SplitListPath(WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension));
+  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension);
+  const ListPath parts = SplitListPath(path);
   BusyCursorScope busy;
-  const Status s = SaveListFile(rows, parts.folder, parts.baseName, false, settings_.saveAbonentNameInDetalizationFile,
-                                parts.extension);
+  Status s = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (s.ok())
+    s = SaveListFile(rows, parts.folder, parts.baseName, false, settings_.saveAbonentNameInDetalizationFile,
+                     parts.extension);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 }
 
@@ -160,7 +164,9 @@ void TMainForm::mnExportFilteredCsvClick() {
   ColumnTitles titles;
   for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
   BusyCursorScope busy;
-  const Status s = ExportCsv(WithDefaultExtension(NativePathFromQt(chosen), "csv"), rows, titles);
+  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), "csv");
+  Status s = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (s.ok()) s = ExportCsv(path, rows, titles);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 }
 

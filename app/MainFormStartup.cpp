@@ -130,7 +130,7 @@ void TMainForm::ReadSettings(bool fileExists) {
 
 void TMainForm::LoadReferenceFiles() {
   std::vector<std::string> lines;
-  if (ReadTextLines(JoinPath(programDir_, "codetype.dat"), &lines).ok()) {
+  if (ReadTextLines(JoinPath(programDir_, "codetype.dat"), &lines, kBookFileLimit).ok()) {
     QStringList texts;
     for (const std::string& line : lines) texts << ToQt(TextAfterFirst(line, '='));
     SetComboItemsKeepText(cbFilterCode, texts);
@@ -141,7 +141,7 @@ void TMainForm::LoadReferenceFiles() {
   IniFile book;
   if (FileExists(abonents) && IniFile::Load(abonents, &book).ok())
     SetComboItemsKeepText(cbFilterNumber, ToQtList(book.ReadSectionKeys("Abonents")));
-  if (ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines).ok())
+  if (ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines, kSettingsFileLimit).ok())
     SetComboItemsKeepText(cbFilterOperCode, ToQtList(lines));
   const Status s = RegisterFields::Load(JoinPath(programDir_, "fields.dat"), &registerFields_);
   registerFieldsFile_ = registerFields_;

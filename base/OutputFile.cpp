@@ -80,6 +80,12 @@ Status CheckOutputPath(const std::string& path, const std::string& dataDir) {
   return s;
 }
 
+Status CheckOutputPath(const std::string& named, const std::string& written, const std::string& dataDir) {
+  Status s = CheckOutputPath(named, dataDir);
+  if (s.ok() && written != named) s = CheckOutputPath(written, dataDir);
+  return s;
+}
+
 Status CheckReplaceable(const std::string& path) {
   const std::string landing = ResolveLinks(path);
   struct stat st {};

@@ -29,6 +29,11 @@ bool IsOwnDataFileName(std::string_view name);
 // the program's own file Tellura.dbf".
 Status CheckOutputPath(const std::string& path, const std::string& dataDir);
 
+// CheckOutputPath for `written`, the file an output writes, and for
+// `named`, the name the user gave when the command added an extension to
+// it: a device named ("/dev/full") is refused, not written beside.
+Status CheckOutputPath(const std::string& named, const std::string& written, const std::string& dataDir);
+
 // Ok when `path` can be replaced by an atomic write: its folder is
 // writable, and the file, when present, is a regular one. Checked before a
 // command changes anything, so that the file it rewrites at its end cannot

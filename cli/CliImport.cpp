@@ -41,8 +41,8 @@ int RunImport(CliContext& c) {
   // The books are read again for every bill; one that cannot be read is
   // told once, before anything is imported.
   std::vector<std::string> lines;
-  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "abonents.dat", &lines);
-  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines);
+  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "abonents.dat", &lines, kBookFileLimit);
+  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines, kBookFileLimit);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
   std::vector<std::string> owners;
   if (s.ok()) s = ReadOwnersFile(c.dataDir + "Tellura.dat", &owners);

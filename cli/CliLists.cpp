@@ -8,6 +8,7 @@
 #include "analysis/ListFiles.h"
 #include "analysis/OldBase.h"
 #include "base/Cp1251.h"
+#include "base/OutputFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "config/LanguageFile.h"
@@ -57,10 +58,12 @@ int RunSaveList(CliContext& c) {
   }
   std::filesystem::path path(file);
   if (!path.has_extension()) path += std::string(".") + kListFileExtension;
-  const Status s = SaveListFile(rows, FolderOf(path), path.stem().string(), false,
-                                settings.saveAbonentNameInDetalizationFile, ExtensionOf(path));
+  Status s = CheckOutputPath(file, path.string(), c.dataDir);
+  if (s.ok())
+    s = SaveListFile(rows, FolderOf(path), path.stem().string(), false, settings.saveAbonentNameInDetalizationFile,
+                     ExtensionOf(path));
   if (!s.ok()) return Fail(c, s.message());
-  c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';
+  c.out << CountOf(rows.RowCount(), "record") << " written to " << path.string() << '\n';
   return kExitOk;
 }
 
@@ -128,7 +131,8 @@ int RunExportCsv(CliContext& c) {
   if (code != kExitOk) return code;
   LanguageFile lang;
   if (!settings.language.empty()) (void)LanguageFile::Load(LanguageFilePath(c.dataDir, settings.language), &lang);
-  const Status s = ExportCsv(file, rows, ResultColumnTitles(lang));
+  Status s = CheckOutputPath(file, c.dataDir);
+  if (s.ok()) s = ExportCsv(file, rows, ResultColumnTitles(lang));
   if (!s.ok()) return Fail(c, s.message());
   c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';
   return kExitOk;

@@ -72,7 +72,7 @@ class TableSink : public RecordSink {
 
 Status LoadBook(const std::string& path, NameValueList* book) {
   std::vector<std::string> lines;
-  Status s = ReadTextLinesIfExists(path, &lines);
+  Status s = ReadTextLinesIfExists(path, &lines, kBookFileLimit);
   if (s.ok()) *book = NameValueList::FromLines(std::move(lines));
   return s;
 }
@@ -90,7 +90,7 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   *result = ImportResult();
   if (progress) progress(0, 1);
   std::string bytes, content;
-  Status s = ReadWholeFile(request.billPath, &bytes);
+  Status s = ReadWholeFile(request.billPath, &bytes, kLargeFileLimit);
   const std::string fingerprint = FileFingerprint(bytes);
   std::vector<ImportEntry> journal;
   if (s.ok()) s = ReadImportJournal(request.dataDir, &journal);
