@@ -103,8 +103,10 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
     if (!prompts_->AskYesNoDefaultNo(question)) return AddedTextOf(AddedText::FileSkipped).arg(name);
     s = RunBillImport(path, true, splash, &result);
   }
+  // An error names the bill, as the outcome list of several bills does.
+  if (!s.ok() && s.kind() != StatusKind::InUse) s = Status::Error(s.kind(), name.toStdString() + ": " + s.message());
   ShowImportMessages(result, s);
-  if (!s.ok()) return name + ": " + QString::fromStdString(s.message());
+  if (!s.ok()) return QString::fromStdString(s.message());
   if (result.records.stop) return QString::fromStdString(StopMessage(*result.records.stop));
   return AddedTextOf(AddedText::FileRecordsAdded).arg(name).arg(result.records.recordsAdded);
 }

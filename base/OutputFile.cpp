@@ -94,9 +94,10 @@ Status CheckReplaceable(const std::string& path) {
     if (!s.ok()) return s;
   }
   const std::string folder = DirectoryOf(landing);
-  if (::access(folder.c_str(), W_OK | X_OK) != 0)
-    return Status::IoError("cannot write " + path + ": its folder " + folder + " is not writable (" +
-                           ErrnoText(errno) + ")");
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    const std::string why = errno == EROFS ? "is on a read-only file system" : "cannot be written: " + ErrnoText(errno);
+    return Status::IoError("cannot write " + path + ": its folder " + folder + " " + why);
+  }
   return Status::Ok();
 }
 

@@ -17,6 +17,7 @@
 #include <unordered_set>
 
 #include "base/Cp1251.h"
+#include "base/OutputFile.h"
 #include "base/TextFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
@@ -39,6 +40,12 @@ Status LoadCliSettings(CliContext& c, MainSettings* settings) {
   if (s.ok() && !settings->dbTypeRefused.empty())
     c.err << "zvonar-cli: " << c.dataDir << "settings.ini: " << DbTypeRefusal(settings->dbTypeRefused) << '\n';
   return s;
+}
+
+Status ReadOwnersForUpdate(const CliContext& c, std::vector<std::string>* owners) {
+  const std::string path = c.dataDir + "Tellura.dat";
+  Status s = ReadOwnersFile(path, owners);
+  return s.ok() ? CheckReplaceable(path) : s;
 }
 
 static DetalWidths WidthsOf(const MainSettings& settings) {
@@ -311,8 +318,10 @@ int RunLoadTsv(CliContext& c) {
 
   MainSettings settings;
   Table table;
+  std::vector<std::string> known;
   s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
+  if (s.ok()) s = ReadOwnersForUpdate(c, &known);
   // No line is shorter than its eleven tabs and a date: room for that many
   // records is an upper bound that costs only address space.
   if (s.ok())
@@ -340,7 +349,6 @@ int RunLoadTsv(CliContext& c) {
     ReportCut(c, name, cut);
     const Status journaled = JournalLastAppend(c.dataDir, &table, name, input.Fingerprint());
     if (s.ok()) s = journaled;
-    std::vector<std::string> known;
     Status listed = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
     if (listed.ok() && MergeOwners(owners, &known) > 0) listed = WriteOwnersFile(c.dataDir + "Tellura.dat", known);
     if (s.ok()) s = listed;
