@@ -4,6 +4,8 @@
 // file, the reference files (codetype.dat, abonents.dat, opercode.dat) and
 // fields.dat are loaded into the boxes, and the check-box handlers run. At
 // exit fields.dat, Tellura.dat and the whole settings.ini are written back.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -61,8 +63,11 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   dtpDateBegin->setDate(today);
   dtpDateEnd->setDate(today);
 
+  // Anything of the name counts, so that a settings.ini that is no regular
+  // file is told and kept rather than taken for a missing one.
   const std::string settingsPath = JoinPath(programDir_, "settings.ini");
-  const bool settingsExist = FileExists(settingsPath);
+  struct stat settingsStat {};
+  const bool settingsExist = ::stat(settingsPath.c_str(), &settingsStat) == 0;
   ReadSettings(settingsExist);
 
   UseLanguageLocale({});
@@ -208,8 +213,10 @@ void TMainForm::SaveOnExit() {
     const Status s = registerFieldsFile_.Save(JoinPath(programDir_, "fields.dat"));
     if (!s.ok()) failures << QString::fromStdString(s.message());
   }
-  const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), ComboItems(edFilterOwner));
-  if (!owners.ok()) failures << QString::fromStdString(owners.message());
+  if (!ownersUnreadable_) {
+    const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), ComboItems(edFilterOwner));
+    if (!owners.ok()) failures << QString::fromStdString(owners.message());
+  }
   if (!settingsUnreadable_) {
     const Status s = SaveMainSettings(JoinPath(programDir_, "settings.ini"), settings_);
     if (!s.ok()) failures << QString::fromStdString(s.message());

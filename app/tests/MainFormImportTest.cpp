@@ -169,14 +169,17 @@ class MainFormImportTest : public QObject {
     ScriptedPrompts prompts;
     TMainForm form(dir.path(), &prompts);
     form.show();
-    for (const char* bill : {"empty.txt", "bill.txt"}) {
+    std::filesystem::create_symlink("/dev/zero", dir.File("zero.txt"));
+    for (const char* bill : {"empty.txt", "bill.txt", "zero.txt"}) {
       prompts.files.push_back(QString::fromStdString(dir.File(bill)));
       form.mnAddDetalization->trigger();
     }
     QCOMPARE(prompts.errors,
              (QStringList{"empty.txt: no call or charge line was found (is it a bill of the operator?)",
                           QString::fromStdString("bill.txt: no month summary: " + summary +
-                                                 " is a symbolic link, not a regular file; nothing was imported")}));
+                                                 " is a symbolic link, not a regular file; nothing was imported"),
+                          QString::fromStdString("zero.txt: " + dir.File("zero.txt") +
+                                                 " is a device, not a regular file")}));
     QCOMPARE(form.stRecCount->text(), QString("0"));
     QCOMPARE(testing::ReadOrEmpty(dir.File("victim")), std::string("keep"));
     form.close();
