@@ -38,16 +38,21 @@ Status OwnFileRefusal(const std::string& path, const std::string& ownName) {
 }  // namespace
 
 bool IsOwnDataFileName(std::string_view name) {
-  static constexpr std::array<std::string_view, 7> kNames = {"settings.ini", "fields.dat",   "abonents.dat",
-                                                             "codetype.dat", "opercode.dat", "imports.dat",
-                                                             "detalization.dat"};
+  static constexpr std::array<std::string_view, 8> kNames = {
+      "settings.ini", "fields.dat",  "abonents.dat",     "codetype.dat",
+      "opercode.dat", "imports.dat", "detalization.dat", ".table-gate"};
+  // The table of any file type, its index and owners list, and whatever
+  // files the table keeps beside it under its own name (redo, set aside).
+  static constexpr std::array<std::string_view, 3> kStarts = {"tellura.db", "tellura.mdx", "tellura.dat"};
   static constexpr std::array<std::string_view, 3> kEndings = {".lng", ".lock", ".redo"};
   const std::string lower = Lowered(name);
   for (std::string_view own : kNames)
     if (lower == own) return true;
+  for (std::string_view start : kStarts)
+    if (lower.starts_with(start)) return true;
   for (std::string_view ending : kEndings)
     if (lower.ends_with(ending)) return true;
-  return lower.starts_with("tellura.") || lower.find(".tmp-") != std::string::npos;
+  return lower.find(".tmp-") != std::string::npos;
 }
 
 Status CheckOutputPath(const std::string& path, const std::string& dataDir) {

@@ -12,10 +12,12 @@
 
 namespace zvonar {
 
-// True for a name the program keeps in its data directory: the table and
-// its index, redo and lock files (every "Tellura.*"), settings.ini,
-// fields.dat, abonents.dat, codetype.dat, opercode.dat, imports.dat,
-// detalization.dat, language files (*.lng), lock files (*.lock), redo files
+// True for a name the program keeps in its data directory: the table of
+// any file type and every file named after it ("Tellura.db*", so its redo
+// file and any set aside), the index "Tellura.MDX*", the owners list
+// "Tellura.dat*", settings.ini, fields.dat, abonents.dat, codetype.dat,
+// opercode.dat, imports.dat, detalization.dat, the table's gate
+// ".table-gate", language files (*.lng), lock files (*.lock), redo files
 // (*.redo) and the temporary files of an atomic write. Letter case is
 // ignored.
 bool IsOwnDataFileName(std::string_view name);

@@ -17,9 +17,11 @@ using testing::WriteOrDie;
 TEST(IsOwnDataFileName, KnowsTheDataDirectorysFiles) {
   for (const char* own : {"Tellura.dbf", "Tellura.MDX", "tellura.mdx", "Tellura.dbf.redo", "Tellura.dat",
                           "settings.ini", "fields.dat", "abonents.dat", "codetype.dat", "opercode.dat", "imports.dat",
-                          "english.lng", "zvonar.lock", "abonents.dat.lock", "Tellura.dbf.tmp-a1B2c3"})
+                          "english.lng", "zvonar.lock", "abonents.dat.lock", "Tellura.dbf.tmp-a1B2c3",
+                          "Tellura.dbf.redo.rejected-20240101", ".table-gate", "Tellura.db"})
     EXPECT_TRUE(IsOwnDataFileName(own)) << own;
-  for (const char* other : {"Ivanov.fil", "report.pdf", "list.csv", "bill.txt", "1234-[2008.May].sum", "Tellura"})
+  for (const char* other : {"Ivanov.fil", "report.pdf", "list.csv", "bill.txt", "1234-[2008.May].sum", "Tellura",
+                            "Tellura.fil", "Tellura.csv"})
     EXPECT_FALSE(IsOwnDataFileName(other)) << other;
 }
 
