@@ -123,12 +123,12 @@ void TMainForm::mnSaveFilteredClick() {
   const QString chosen = prompts_->ChooseSaveFile(kSaveFilters.join(";;"), proposal, &selected);
   if (chosen.isEmpty()) return;
   const std::string path = WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension);
+  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
   const ListPath parts = SplitListPath(path);
   BusyCursorScope busy;
-  Status s = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
-  if (s.ok())
-    s = SaveListFile(rows, parts.folder, parts.baseName, false, settings_.saveAbonentNameInDetalizationFile,
-                     parts.extension);
+  const Status s = SaveListFile(rows, parts.folder, parts.baseName, false, settings_.saveAbonentNameInDetalizationFile,
+                                parts.extension);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 }
 
@@ -163,10 +163,11 @@ void TMainForm::mnExportFilteredCsvClick() {
   if (chosen.isEmpty()) return;
   ColumnTitles titles;
   for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
-  BusyCursorScope busy;
   const std::string path = WithDefaultExtension(NativePathFromQt(chosen), "csv");
-  Status s = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
-  if (s.ok()) s = ExportCsv(path, rows, titles);
+  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
+  BusyCursorScope busy;
+  const Status s = ExportCsv(path, rows, titles);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 }
 

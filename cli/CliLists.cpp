@@ -58,10 +58,10 @@ int RunSaveList(CliContext& c) {
   }
   std::filesystem::path path(file);
   if (!path.has_extension()) path += std::string(".") + kListFileExtension;
-  Status s = CheckOutputPath(file, path.string(), c.dataDir);
-  if (s.ok())
-    s = SaveListFile(rows, FolderOf(path), path.stem().string(), false, settings.saveAbonentNameInDetalizationFile,
-                     ExtensionOf(path));
+  const Status refused = CheckOutputPath(file, path.string(), c.dataDir);
+  if (!refused.ok()) return Fail(c, refused.message());
+  const Status s = SaveListFile(rows, FolderOf(path), path.stem().string(), false,
+                                settings.saveAbonentNameInDetalizationFile, ExtensionOf(path));
   if (!s.ok()) return Fail(c, s.message());
   c.out << CountOf(rows.RowCount(), "record") << " written to " << path.string() << '\n';
   return kExitOk;
@@ -131,8 +131,9 @@ int RunExportCsv(CliContext& c) {
   if (code != kExitOk) return code;
   LanguageFile lang;
   if (!settings.language.empty()) (void)LanguageFile::Load(LanguageFilePath(c.dataDir, settings.language), &lang);
-  Status s = CheckOutputPath(file, c.dataDir);
-  if (s.ok()) s = ExportCsv(file, rows, ResultColumnTitles(lang));
+  const Status refused = CheckOutputPath(file, c.dataDir);
+  if (!refused.ok()) return Fail(c, refused.message());
+  const Status s = ExportCsv(file, rows, ResultColumnTitles(lang));
   if (!s.ok()) return Fail(c, s.message());
   c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';
   return kExitOk;

@@ -90,7 +90,7 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   *result = ImportResult();
   if (progress) progress(0, 1);
   std::string bytes, content;
-  Status s = ReadWholeFile(request.billPath, &bytes, kLargeFileLimit);
+  Status s = ReadWholeFile(request.billPath, &bytes);
   const std::string fingerprint = FileFingerprint(bytes);
   std::vector<ImportEntry> journal;
   if (s.ok()) s = ReadImportJournal(request.dataDir, &journal);
@@ -146,14 +146,13 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   s = table->EndBulkAppend();
   result->records.recordsAdded = table->LastAppended();
   result->cutCells = result->records.recordsAdded > 0 ? sink.Cut() : 0;
+  const DetalizationResult& found = result->records;
+  if (s.ok() && found.recordsAdded == 0 && found.rejected.empty() && !found.stop)
+    s = Status::Invalid(kNoRecordLineText);  // nothing was appended, so nothing is noted either
   // A failed write stopped the walk; it is told once, as the error.
   if (!sink.WriteError().ok()) result->records.stop.reset();
   const Status journaled = JournalLastAppend(request.dataDir, table, request.billPath, fingerprint);
-  if (!s.ok()) return s;
-  const DetalizationResult& found = result->records;
-  if (journaled.ok() && found.recordsAdded == 0 && found.rejected.empty() && !found.stop)
-    return Status::Invalid(kNoRecordLineText);
-  return journaled;
+  return s.ok() ? journaled : s;
 }
 
 std::string RejectedMessage(const RejectedLine& line) {
