@@ -318,10 +318,11 @@ int RunLoadTsv(CliContext& c) {
 
   MainSettings settings;
   Table table;
-  std::vector<std::string> known;
   s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
-  if (s.ok()) s = ReadOwnersForUpdate(c, &known);
+  // The owners list is read again after the append, which may take long.
+  std::vector<std::string> listedBefore;
+  if (s.ok()) s = ReadOwnersForUpdate(c, &listedBefore);
   // No line is shorter than its eleven tabs and a date: room for that many
   // records is an upper bound that costs only address space.
   if (s.ok())
@@ -349,6 +350,7 @@ int RunLoadTsv(CliContext& c) {
     ReportCut(c, name, cut);
     const Status journaled = JournalLastAppend(c.dataDir, &table, name, input.Fingerprint());
     if (s.ok()) s = journaled;
+    std::vector<std::string> known;
     Status listed = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
     if (listed.ok() && MergeOwners(owners, &known) > 0) listed = WriteOwnersFile(c.dataDir + "Tellura.dat", known);
     if (s.ok()) s = listed;
