@@ -14,8 +14,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -183,6 +183,9 @@ Status ReadWholeFile(const std::string& path, std::string* content, std::size_t 
   Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
                                    : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
   if (s.ok() && static_cast<std::uintmax_t>(st.st_size) > maxBytes) s = TooLarge(path, maxBytes);
+  // A regular file is read with ordinary, waiting reads, on any file system.
+  if (s.ok() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    s = Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
   if (s.ok()) s = ReadWholeFd(fd, path, content, maxBytes);
   ::close(fd);
   return s;
