@@ -134,8 +134,15 @@ void TMainForm::ReadSettings(bool fileExists) {
 }
 
 void TMainForm::LoadReferenceFiles() {
+  // A missing list leaves its box empty; one that is there but cannot be
+  // read (no regular file, too large) is told.
+  QStringList failures;
+  const auto told = [&failures](const Status& s) {
+    if (s.kind() != StatusKind::NotFound && !s.ok()) failures << QString::fromStdString(s.message());
+    return s.ok();
+  };
   std::vector<std::string> lines;
-  if (ReadTextLines(JoinPath(programDir_, "codetype.dat"), &lines, kBookFileLimit).ok()) {
+  if (told(ReadTextLines(JoinPath(programDir_, "codetype.dat"), &lines, kBookFileLimit))) {
     QStringList texts;
     for (const std::string& line : lines) texts << ToQt(TextAfterFirst(line, '='));
     SetComboItemsKeepText(cbFilterCode, texts);
@@ -143,11 +150,13 @@ void TMainForm::LoadReferenceFiles() {
     BuildStatRows();
   }
   const std::string abonents = JoinPath(programDir_, "abonents.dat");
+  struct stat bookStat {};
   IniFile book;
-  if (FileExists(abonents) && IniFile::Load(abonents, &book).ok())
+  if (::stat(abonents.c_str(), &bookStat) == 0 && told(IniFile::Load(abonents, &book)))
     SetComboItemsKeepText(cbFilterNumber, ToQtList(book.ReadSectionKeys("Abonents")));
-  if (ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines, kSettingsFileLimit).ok())
+  if (told(ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines, kSettingsFileLimit)))
     SetComboItemsKeepText(cbFilterOperCode, ToQtList(lines));
+  if (!failures.isEmpty()) prompts_->ShowError(failures.join("\n"));
   const Status s = RegisterFields::Load(JoinPath(programDir_, "fields.dat"), &registerFields_);
   registerFieldsFile_ = registerFields_;
   if (!s.ok()) {
