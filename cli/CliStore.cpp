@@ -85,6 +85,9 @@ class InputLines {
       size_ = static_cast<std::size_t>(st.st_size);
       return Status::Ok();
     }
+    // A named input may be a pipe (a FIFO, or bash's <(...)); a device or a
+    // folder is refused rather than read without end.
+    if (!standardInput && !S_ISFIFO(st.st_mode)) return RequireRegularFile(name, st.st_mode);
     std::string all;
     Status s = ReadWholeFd(fd_, name, &all);
     if (!s.ok()) return s;

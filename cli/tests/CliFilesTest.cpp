@@ -107,6 +107,10 @@ TEST_F(CliFilesTest, ABillThatIsNotARegularFileIsRefused) {
     EXPECT_EQ(kExitFailure, run.code) << bill;
     EXPECT_NE(std::string::npos, run.err.find("not a regular file")) << run.err;
   }
+  // load-tsv's input alike; a pipe stays welcome there.
+  const CliRun zero = Cli({"load-tsv", dir_.File("zero.txt")});
+  EXPECT_EQ(kExitFailure, zero.code);
+  EXPECT_EQ("zvonar-cli: " + dir_.File("zero.txt") + " is a device, not a regular file\n", zero.err);
   EXPECT_EQ(1u, Records());
 }
 
