@@ -242,5 +242,6 @@ void TChartsForm::btnSaveImageClick() {
   const Status s = CheckOutputPath(NativePathFromQt(chosen), NativePathFromQt(path), dataDir_);
   if (!s.ok())
     prompts_->ShowError(QString::fromStdString(s.message()));
-  else if (!SaveImage(path)) prompts_->ShowError(text_(AddedText::ChartsImageNotSaved).arg(path));
+  else if (!SaveImage(path))
+    prompts_->ShowError(text_(AddedText::ChartsImageNotSaved).arg(path));
 }

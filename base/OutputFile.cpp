@@ -16,7 +16,9 @@
 namespace zvonar {
 namespace {
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string Lowered(std::string_view text) {
   std::string lower(text);
@@ -24,7 +26,9 @@ std::string Lowered(std::string_view text) {
   return lower;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 std::string WithSlash(const std::string& dir) {
   if (dir.empty()) return "./";
@@ -38,9 +42,9 @@ Status OwnFileRefusal(const std::string& path, const std::string& ownName) {
 }  // namespace
 
 bool IsOwnDataFileName(std::string_view name) {
-  static constexpr std::array<std::string_view, 8> kNames = {
-      "settings.ini", "fields.dat",  "abonents.dat",     "codetype.dat",
-      "opercode.dat", "imports.dat", "detalization.dat", ".table-gate"};
+  static constexpr std::array<std::string_view, 8> kNames = {"settings.ini",     "fields.dat",   "abonents.dat",
+                                                             "codetype.dat",     "opercode.dat", "imports.dat",
+                                                             "detalization.dat", ".table-gate"};
   // The table of any file type, its index and owners list, and whatever
   // files the table keeps beside it under its own name (redo, set aside).
   static constexpr std::array<std::string_view, 3> kStarts = {"tellura.db", "tellura.mdx", "tellura.dat"};
@@ -65,7 +69,8 @@ Status CheckOutputPath(const std::string& path, const std::string& dataDir) {
   const std::string dir = WithSlash(dataDir);
   // The name the write lands on, in a folder that is the data directory.
   const std::string landing = ResolveLinks(path);
-  struct stat folder {}, data {};
+  struct stat folder {
+  }, data{};
   if (IsOwnDataFileName(BaseName(landing)) && ::stat(DirectoryOf(landing).c_str(), &folder) == 0 &&
       ::stat(dir.c_str(), &data) == 0 && SameFile(folder, data))
     return OwnFileRefusal(path, BaseName(landing));

@@ -78,8 +78,8 @@ Status WriteAll(int fd, std::string_view content, const std::string& path) {
 
 // "PATH is larger than 4 MB, more than any real file of its kind".
 Status TooLarge(const std::string& path, std::size_t maxBytes) {
-  const std::string size = maxBytes >= (std::size_t{1} << 20) ? std::to_string(maxBytes >> 20) + " MB"
-                                                               : std::to_string(maxBytes) + " bytes";
+  const std::string size =
+      maxBytes >= (std::size_t{1} << 20) ? std::to_string(maxBytes >> 20) + " MB" : std::to_string(maxBytes) + " bytes";
   return Status::Invalid(path + " is larger than " + size + ", more than any real file of its kind");
 }
 

@@ -54,8 +54,7 @@ Status ReadWholeFd(int fd, const std::string& name, std::string* content,
 std::vector<std::string> SplitLines(std::string_view text);
 
 // The lines of a text file (see SplitLines), read by ReadWholeFile.
-Status ReadTextLines(const std::string& path, std::vector<std::string>* lines,
-                     std::size_t maxBytes = kLargeFileLimit);
+Status ReadTextLines(const std::string& path, std::vector<std::string>* lines, std::size_t maxBytes = kLargeFileLimit);
 
 // The lines of a text file; a missing file gives no lines and ok.
 Status ReadTextLinesIfExists(const std::string& path, std::vector<std::string>* lines,

@@ -206,7 +206,9 @@ Status PrepareMonthSummary(const std::string& billFileName, std::string_view con
   return Status::Ok();
 }
 
-Status WriteMonthSummary(const SummaryFile& file) { return WriteTextLines(file.path, file.lines, LinkRule::Refuse); }
+Status WriteMonthSummary(const SummaryFile& file) {
+  return WriteTextLines(file.path, file.lines, LinkRule::Refuse);
+}
 
 Status ParseMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,
                          std::string_view language, const std::string& targetDir, std::string* summaryPath) {

@@ -132,10 +132,9 @@ class ChartsFormTest : public QObject {
     prompts.files = {QString::fromStdString(dir.File("Tellura.dbf")), "/dev/full"};
     QTest::mouseClick(form.btnSaveImage, Qt::LeftButton);
     QTest::mouseClick(form.btnSaveImage, Qt::LeftButton);
-    QCOMPARE(prompts.errors.mid(1),
-             (QStringList{QString::fromStdString("cannot write to " + dir.File("Tellura.dbf") +
-                                                 ": it is the program's own file Tellura.dbf"),
-                          "/dev/full is a device, not a regular file"}));
+    QCOMPARE(prompts.errors.mid(1), (QStringList{QString::fromStdString("cannot write to " + dir.File("Tellura.dbf") +
+                                                                        ": it is the program's own file Tellura.dbf"),
+                                                 "/dev/full is a device, not a regular file"}));
     QCOMPARE(testing::ReadOrEmpty(dir.File("Tellura.dbf")), std::string("table"));
     QVERIFY(!QFile::exists("/dev/full.png"));
   }

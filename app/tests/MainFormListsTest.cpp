@@ -151,12 +151,11 @@ class MainFormListsTest : public QObject {
     form.mnSaveFiltered->trigger();
     prompts.files = {QString::fromStdString(dir.File("settings.ini"))};
     form.mnExportFilteredCsv->trigger();
-    QCOMPARE(prompts.errors,
-             (QStringList{QString::fromStdString("cannot write to " + dir.File("Tellura.dbf") +
-                                                 ": it is the program's own file Tellura.dbf"),
-                          "/dev/full is a device, not a regular file",
-                          QString::fromStdString("cannot write to " + dir.File("settings.ini") +
-                                                 ": it is the program's own file settings.ini")}));
+    QCOMPARE(prompts.errors, (QStringList{QString::fromStdString("cannot write to " + dir.File("Tellura.dbf") +
+                                                                 ": it is the program's own file Tellura.dbf"),
+                                          "/dev/full is a device, not a regular file",
+                                          QString::fromStdString("cannot write to " + dir.File("settings.ini") +
+                                                                 ": it is the program's own file settings.ini")}));
     QCOMPARE(ReadOrEmpty(dir.File("Tellura.dbf")), table);
     QCOMPARE(ReadOrEmpty(dir.File("settings.ini")), settings);
     QVERIFY(!std::filesystem::exists("/dev/full.fil"));

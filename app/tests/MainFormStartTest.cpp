@@ -86,10 +86,8 @@ class MainFormStartTest : public QObject {
 
   void SettingsAndOwnersThatAreNoRealFilesAreToldAndKept() {
     TempDir dir;
-    std::filesystem::resize_file([&] {
-      testing::WriteOrDie(dir.File("settings.ini"), "");
-      return dir.File("settings.ini");
-    }(), std::uintmax_t{1} << 30);  // sparse: costs no disk
+    testing::WriteOrDie(dir.File("settings.ini"), "");
+    std::filesystem::resize_file(dir.File("settings.ini"), std::uintmax_t{1} << 30);  // sparse: costs no disk
     QCOMPARE(::mkfifo(dir.File("Tellura.dat").c_str(), 0600), 0);
     QCOMPARE(::mkfifo(dir.File("codetype.dat").c_str(), 0600), 0);
     QCOMPARE(::mkfifo(dir.File("abonents.dat").c_str(), 0600), 0);

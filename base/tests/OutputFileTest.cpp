@@ -1,11 +1,10 @@
-#include "base/OutputFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "base/OutputFile.h"
 #include "base/tests/TestSupport.h"
 
 namespace zvonar {
@@ -41,12 +40,10 @@ TEST_F(CheckOutputPathTest, RefusesOwnFilesHoweverTheyAreNamed) {
   ASSERT_EQ(0, ::link((data_ + "abonents.dat").c_str(), dir_.File("hard.csv").c_str()));
   std::filesystem::create_symlink("data", dir_.File("again"));
   const std::string refused[][2] = {
-      {data_ + "Tellura.dbf", "Tellura.dbf"},
-      {dir_.File("data/./../data/Tellura.dbf"), "Tellura.dbf"},
-      {dir_.File("again/Tellura.dbf"), "Tellura.dbf"},
-      {dir_.File("link.fil"), "Tellura.dbf"},   // a symbolic link
-      {dir_.File("hard.csv"), "abonents.dat"},  // a hard link
-      {data_ + "Tellura.MDX", "Tellura.MDX"},   // missing: rebuilt from the table, never an output
+      {data_ + "Tellura.dbf", "Tellura.dbf"},          {dir_.File("data/./../data/Tellura.dbf"), "Tellura.dbf"},
+      {dir_.File("again/Tellura.dbf"), "Tellura.dbf"}, {dir_.File("link.fil"), "Tellura.dbf"},  // a symbolic link
+      {dir_.File("hard.csv"), "abonents.dat"},                                                  // a hard link
+      {data_ + "Tellura.MDX", "Tellura.MDX"},  // missing: rebuilt from the table, never an output
       {data_ + "settings.ini", "settings.ini"},
   };
   for (const auto& [path, own] : refused)
@@ -66,7 +63,7 @@ TEST_F(CheckOutputPathTest, AllowsNewNamesAndOtherRegularFiles) {
   WriteOrDie(dir_.File("old.fil"), "old list");
   EXPECT_TRUE(CheckOutputPath(dir_.File("old.fil"), data_).ok());
   EXPECT_TRUE(CheckOutputPath(dir_.File("new.csv"), data_).ok());
-  EXPECT_TRUE(CheckOutputPath(data_ + "Ivanov.fil", data_).ok());  // lists may live beside the table
+  EXPECT_TRUE(CheckOutputPath(data_ + "Ivanov.fil", data_).ok());       // lists may live beside the table
   EXPECT_TRUE(CheckOutputPath(dir_.File("settings.ini"), data_).ok());  // an own name outside the data directory
 }
 
