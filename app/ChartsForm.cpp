@@ -23,8 +23,10 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "base/OutputFile.h"
 #include "import/MonthSummary.h"
 #include "ui/Busy.h"
+#include "ui/NativePath.h"
 #include "ui/Prompts.h"
 #include "ui/QtLanguage.h"
 #include "ui/QtText.h"
@@ -231,10 +233,15 @@ bool TChartsForm::SaveImage(const QString& path) const {
 void TChartsForm::btnSaveImageClick() {
   const QString filter = text_(AddedText::ChartsImageFilter);
   QString selected = filter.section(";;", 0, 0);
-  QString path = prompts_->ChooseSaveFile(filter, dir_, &selected);
-  if (path.isEmpty()) return;
+  const QString chosen = prompts_->ChooseSaveFile(filter, dir_, &selected);
+  if (chosen.isEmpty()) return;
   // A name typed without an extension takes the one of the chosen type.
+  QString path = chosen;
   if (!path.endsWith(".png", Qt::CaseInsensitive) && !path.endsWith(".svg", Qt::CaseInsensitive))
     path += selected.contains("*.svg") ? ".svg" : ".png";
-  if (!SaveImage(path)) prompts_->ShowError(text_(AddedText::ChartsImageNotSaved).arg(path));
+  const Status s = CheckOutputPath(NativePathFromQt(chosen), NativePathFromQt(path), dataDir_);
+  if (!s.ok())
+    prompts_->ShowError(QString::fromStdString(s.message()));
+  else if (!SaveImage(path))
+    prompts_->ShowError(text_(AddedText::ChartsImageNotSaved).arg(path));
 }

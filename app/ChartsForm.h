@@ -33,6 +33,9 @@ class TChartsForm : public QDialog {
   // Writes the shown tab to `path`: SVG when the name ends in ".svg", else
   // PNG, in the size the tab has on screen. False when it cannot be written.
   bool SaveImage(const QString& path) const;
+  // The data directory, whose own files the save button never replaces
+  // (see CheckOutputPath); the current folder until it is set.
+  void SetDataDir(std::string dataDir) { dataDir_ = std::move(dataDir); }
 
   QTabWidget* pcCharts;
   QLabel* lSkippedCells;
@@ -44,4 +47,5 @@ class TChartsForm : public QDialog {
   std::function<QString(zvonar::AddedText)> text_;
   zvonar::Prompts* prompts_;
   QString dir_;
+  std::string dataDir_;
 };

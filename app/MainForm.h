@@ -373,6 +373,7 @@ class TMainForm : public QMainWindow {
   // A file that could not be read is not written over at exit.
   bool settingsUnreadable_ = false;
   bool fieldsUnreadable_ = false;
+  bool ownersUnreadable_ = false;  // Tellura.dat is then not written over at exit
   // The lvFilter column last clicked (0 = Owner).
   int sortColumn_ = 0;
 };

@@ -38,5 +38,6 @@ void TMainForm::mnChartsClick() {
   }
   TChartsForm form(
       figures, settings_.language, [this](AddedText t) { return AddedTextOf(t); }, prompts_, BillDirectory(), this);
+  form.SetDataDir(programDir_);
   form.exec();
 }

@@ -112,7 +112,7 @@ void TMainForm::mnCountFilterStatisticClick() {
 
 NameValueList TMainForm::LoadAbonentsBookLines() const {
   std::vector<std::string> lines;
-  (void)ReadTextLinesIfExists(JoinPath(programDir_, "abonents.dat"), &lines);
+  (void)ReadTextLinesIfExists(JoinPath(programDir_, "abonents.dat"), &lines, kBookFileLimit);
   return NameValueList::FromLines(std::move(lines));
 }
 

@@ -1,5 +1,7 @@
 // Commands of the File menu that read bills and their month summaries, and
 // the undo of the last import.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -67,10 +69,13 @@ void TMainForm::mnAddDetalizationClick() {
   const int filterIndex = std::max(1, int{settings_.defaultDetalExtId});
   QString selected = OpenFilter(filterIndex);
   const QStringList chosen = prompts_->ChooseOpenFiles(kOpenFilters.join(";;"), BillDirectory(), &selected);
+  // A chosen name that is there in any form goes on to the import, which
+  // tells a device or a FIFO by name instead of passing it over.
   std::vector<std::string> paths;
   for (const QString& file : chosen) {
     const std::string path = NativePathFromQt(file);
-    if (FileExists(path)) paths.push_back(path);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) paths.push_back(path);
   }
   if (paths.empty()) return;
   std::sort(paths.begin(), paths.end());
@@ -103,8 +108,10 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
     if (!prompts_->AskYesNoDefaultNo(question)) return AddedTextOf(AddedText::FileSkipped).arg(name);
     s = RunBillImport(path, true, splash, &result);
   }
+  // An error names the bill, as the outcome list of several bills does.
+  if (!s.ok() && s.kind() != StatusKind::InUse) s = Status::Error(s.kind(), name.toStdString() + ": " + s.message());
   ShowImportMessages(result, s);
-  if (!s.ok()) return name + ": " + QString::fromStdString(s.message());
+  if (!s.ok()) return QString::fromStdString(s.message());
   if (result.records.stop) return QString::fromStdString(StopMessage(*result.records.stop));
   return AddedTextOf(AddedText::FileRecordsAdded).arg(name).arg(result.records.recordsAdded);
 }

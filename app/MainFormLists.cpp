@@ -19,6 +19,7 @@
 #include "analysis/OldBase.h"
 #include "analysis/ResultOrder.h"
 #include "app/MainForm.h"
+#include "base/OutputFile.h"
 #include "base/TextFile.h"
 #include "config/LanguageFile.h"
 #include "import/BillImport.h"
@@ -121,7 +122,10 @@ void TMainForm::mnSaveFilteredClick() {
   const QString proposal = QtPathFromNative(programDir_) + ToQt(rows.Cell(0, 0)) + "." + kListFileExtension;
   const QString chosen = prompts_->ChooseSaveFile(kSaveFilters.join(";;"), proposal, &selected);
   if (chosen.isEmpty()) return;
-  const ListPath parts = SplitListPath(WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension));
+  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension);
+  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
+  const ListPath parts = SplitListPath(path);
   std::size_t replaced = 0;
   Status s;
   {
@@ -166,8 +170,11 @@ void TMainForm::mnExportFilteredCsvClick() {
   if (chosen.isEmpty()) return;
   ColumnTitles titles;
   for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
+  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), "csv");
+  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
   BusyCursorScope busy;
-  const Status s = ExportCsv(WithDefaultExtension(NativePathFromQt(chosen), "csv"), rows, titles);
+  const Status s = ExportCsv(path, rows, titles);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 }
 

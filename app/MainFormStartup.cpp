@@ -4,6 +4,8 @@
 // file, the reference files (codetype.dat, abonents.dat, opercode.dat) and
 // fields.dat are loaded into the boxes, and the check-box handlers run. At
 // exit fields.dat, Tellura.dat and the whole settings.ini are written back.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -61,8 +63,11 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   dtpDateBegin->setDate(today);
   dtpDateEnd->setDate(today);
 
+  // Anything of the name counts, so that a settings.ini that is no regular
+  // file is told and kept rather than taken for a missing one.
   const std::string settingsPath = JoinPath(programDir_, "settings.ini");
-  const bool settingsExist = FileExists(settingsPath);
+  struct stat settingsStat {};
+  const bool settingsExist = ::stat(settingsPath.c_str(), &settingsStat) == 0;
   ReadSettings(settingsExist);
 
   UseLanguageLocale({});
@@ -129,8 +134,15 @@ void TMainForm::ReadSettings(bool fileExists) {
 }
 
 void TMainForm::LoadReferenceFiles() {
+  // A missing list leaves its box empty; one that is there but cannot be
+  // read (no regular file, too large) is told.
+  QStringList failures;
+  const auto told = [&failures](const Status& s) {
+    if (s.kind() != StatusKind::NotFound && !s.ok()) failures << QString::fromStdString(s.message());
+    return s.ok();
+  };
   std::vector<std::string> lines;
-  if (ReadTextLines(JoinPath(programDir_, "codetype.dat"), &lines).ok()) {
+  if (told(ReadTextLines(JoinPath(programDir_, "codetype.dat"), &lines, kBookFileLimit))) {
     QStringList texts;
     for (const std::string& line : lines) texts << ToQt(TextAfterFirst(line, '='));
     SetComboItemsKeepText(cbFilterCode, texts);
@@ -138,11 +150,13 @@ void TMainForm::LoadReferenceFiles() {
     BuildStatRows();
   }
   const std::string abonents = JoinPath(programDir_, "abonents.dat");
+  struct stat bookStat {};
   IniFile book;
-  if (FileExists(abonents) && IniFile::Load(abonents, &book).ok())
+  if (::stat(abonents.c_str(), &bookStat) == 0 && told(IniFile::Load(abonents, &book)))
     SetComboItemsKeepText(cbFilterNumber, ToQtList(book.ReadSectionKeys("Abonents")));
-  if (ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines).ok())
+  if (told(ReadTextLines(JoinPath(programDir_, "opercode.dat"), &lines, kSettingsFileLimit)))
     SetComboItemsKeepText(cbFilterOperCode, ToQtList(lines));
+  if (!failures.isEmpty()) prompts_->ShowError(failures.join("\n"));
   const Status s = RegisterFields::Load(JoinPath(programDir_, "fields.dat"), &registerFields_);
   registerFieldsFile_ = registerFields_;
   if (!s.ok()) {
@@ -208,8 +222,10 @@ void TMainForm::SaveOnExit() {
     const Status s = registerFieldsFile_.Save(JoinPath(programDir_, "fields.dat"));
     if (!s.ok()) failures << QString::fromStdString(s.message());
   }
-  const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), ComboItems(edFilterOwner));
-  if (!owners.ok()) failures << QString::fromStdString(owners.message());
+  if (!ownersUnreadable_) {
+    const Status owners = WriteOwnersFile(JoinPath(programDir_, "Tellura.dat"), ComboItems(edFilterOwner));
+    if (!owners.ok()) failures << QString::fromStdString(owners.message());
+  }
   if (!settingsUnreadable_) {
     const Status s = SaveMainSettings(JoinPath(programDir_, "settings.ini"), settings_);
     if (!s.ok()) failures << QString::fromStdString(s.message());

@@ -96,7 +96,13 @@ void TMainForm::LoadOwners(const std::string& path, bool showCounts, bool showSp
   SplashScope splash(showSplash, showSplash);
   splash.SetStage(1, 1);
   std::vector<std::string> owners;
-  if (ReadOwnersFile(path, &owners).ok() && !owners.empty()) {
+  const Status read = ReadOwnersFile(path, &owners);
+  if (!read.ok() && !ownersUnreadable_) {
+    // Kept as it is, like an unreadable settings.ini, and told once.
+    ownersUnreadable_ = true;
+    prompts_->ShowError(QString::fromStdString(read.message()));
+  }
+  if (read.ok() && !owners.empty()) {
     const QSignalBlocker block(edFilterOwner);
     edFilterOwner->clear();
     for (const std::string& owner : owners) edFilterOwner->addItem(ToQt(owner));

@@ -12,8 +12,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,13 +23,6 @@
 
 namespace zvonar {
 namespace {
-
-std::string DirectoryOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 mode_t NewFileMode() {
   const mode_t mask = umask(0);
@@ -37,11 +32,6 @@ mode_t NewFileMode() {
 
 constexpr char kTempInfix[] = ".tmp-";
 constexpr std::size_t kTempSuffix = 6;  // the XXXXXX of mkostemp
-
-std::string BaseName(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool IsTempNameOf(const std::string& name, const std::string& base) {
   if (name.size() != base.size() + std::strlen(kTempInfix) + kTempSuffix) return false;
@@ -86,7 +76,26 @@ Status WriteAll(int fd, std::string_view content, const std::string& path) {
   return Status::Ok();
 }
 
+// "PATH is larger than 4 MB, more than any real file of its kind".
+Status TooLarge(const std::string& path, std::size_t maxBytes) {
+  const std::string size =
+      maxBytes >= (std::size_t{1} << 20) ? std::to_string(maxBytes >> 20) + " MB" : std::to_string(maxBytes) + " bytes";
+  return Status::Invalid(path + " is larger than " + size + ", more than any real file of its kind");
+}
+
 }  // namespace
+
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 bool FileExists(const std::string& path) {
   struct stat st {};
@@ -111,6 +120,9 @@ Status RequireRegularFile(const std::string& path, unsigned mode) {
     case S_IFSOCK:
       what = "a socket";
       break;
+    case S_IFLNK:
+      what = "a symbolic link";
+      break;
     default:
       what = "something other";
   }
@@ -130,17 +142,22 @@ std::string ResolveLinks(const std::string& path) {
   return at;
 }
 
-Status ReadWholeFd(int fd, const std::string& name, std::string* content) {
+Status ReadWholeFd(int fd, const std::string& name, std::string* content, std::size_t maxBytes) {
   // A regular file is read straight into a string of its size; a pipe, or a
   // file that grows meanwhile, goes on in steps that double the room.
   std::string result;
   struct stat st {};
   std::size_t room = 65536;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) room = static_cast<std::size_t>(st.st_size) + 1;
+  // One byte past the limit is room enough to tell a file that exceeds it.
+  const std::size_t cap = maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1;
   std::size_t used = 0;
-  result.resize(room);
+  result.resize(std::min(room, cap));
   for (;;) {
-    if (used == result.size()) result.resize(result.size() * 2);
+    if (used == result.size()) {
+      if (used == cap) break;
+      result.resize(std::min(result.size() * 2, cap));
+    }
     const ssize_t n = ::read(fd, result.data() + used, result.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -149,17 +166,27 @@ Status ReadWholeFd(int fd, const std::string& name, std::string* content) {
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
   }
+  if (used > maxBytes) return TooLarge(name, maxBytes);
   result.resize(used);
   *content = std::move(result);
   return Status::Ok();
 }
 
-Status ReadWholeFile(const std::string& path, std::string* content) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+Status ReadWholeFile(const std::string& path, std::string* content, std::size_t maxBytes) {
+  // Opened without blocking, so that a FIFO in the file's place is refused
+  // at once instead of waiting for a writer that never comes.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
     return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
                          "cannot open " + path + ": " + ErrnoText(errno));
-  Status s = ReadWholeFd(fd, path, content);
+  struct stat st {};
+  Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
+                                   : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (s.ok() && static_cast<std::uintmax_t>(st.st_size) > maxBytes) s = TooLarge(path, maxBytes);
+  // A regular file is read with ordinary, waiting reads, on any file system.
+  if (s.ok() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    s = Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (s.ok()) s = ReadWholeFd(fd, path, content, maxBytes);
   ::close(fd);
   return s;
 }
@@ -181,25 +208,25 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-Status ReadTextLines(const std::string& path, std::vector<std::string>* lines) {
+Status ReadTextLines(const std::string& path, std::vector<std::string>* lines, std::size_t maxBytes) {
   std::string content;
-  Status s = ReadWholeFile(path, &content);
+  Status s = ReadWholeFile(path, &content, maxBytes);
   if (!s.ok()) return s;
   *lines = SplitLines(content);
   return Status::Ok();
 }
 
-Status ReadTextLinesIfExists(const std::string& path, std::vector<std::string>* lines) {
-  Status s = ReadTextLines(path, lines);
+Status ReadTextLinesIfExists(const std::string& path, std::vector<std::string>* lines, std::size_t maxBytes) {
+  Status s = ReadTextLines(path, lines, maxBytes);
   if (s.kind() != StatusKind::NotFound) return s;
   lines->clear();
   return Status::Ok();
 }
 
-Status WriteFileAtomic(const std::string& linkPath, std::string_view content) {
-  const std::string path = ResolveLinks(linkPath);
+Status WriteFileAtomic(const std::string& linkPath, std::string_view content, LinkRule links) {
+  const std::string path = links == LinkRule::Follow ? ResolveLinks(linkPath) : linkPath;
   struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
+  const bool exists = (links == LinkRule::Follow ? ::stat(path.c_str(), &old) : ::lstat(path.c_str(), &old)) == 0;
   if (exists) {
     Status s = RequireRegularFile(path, old.st_mode);
     if (!s.ok()) return s;
@@ -243,8 +270,8 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
   return text;
 }
 
-Status WriteTextLines(const std::string& path, const std::vector<std::string>& lines) {
-  return WriteFileAtomic(path, JoinLinesCrLf(lines));
+Status WriteTextLines(const std::string& path, const std::vector<std::string>& lines, LinkRule links) {
+  return WriteFileAtomic(path, JoinLinesCrLf(lines), links);
 }
 
 }  // namespace zvonar

@@ -34,7 +34,7 @@ std::string_view TrimBlanks(std::string_view s) {
 // stamp line alone.
 Status LoadStamped(const std::string& path, IniFile* ini) {
   std::vector<std::string> lines;
-  const Status read = ReadTextLines(path, &lines);
+  const Status read = ReadTextLines(path, &lines, kBookFileLimit);
   const std::string stamp = FileStampLine(kStampTitle, "", DayCountNow());
   if (read.kind() == StatusKind::NotFound)
     lines = {stamp};

@@ -76,7 +76,7 @@ std::vector<CodeTypeRow> CodeTypeRowsOf(const std::vector<std::string>& lines) {
 
 Status LoadCodeTypes(const std::string& path, std::vector<CodeTypeRow>* rows) {
   std::vector<std::string> lines;
-  Status s = ReadTextLinesIfExists(path, &lines);
+  Status s = ReadTextLinesIfExists(path, &lines, kBookFileLimit);
   *rows = CodeTypeRowsOf(lines);
   return s;
 }

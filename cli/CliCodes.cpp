@@ -65,7 +65,7 @@ int RunFillNames(CliContext& c) {
     return kExitOk;
   }
   std::vector<std::string> lines;
-  const Status s = ReadTextLines(bookPath, &lines);
+  const Status s = ReadTextLines(bookPath, &lines, kBookFileLimit);
   if (!s.ok()) return Fail(c, s.message());
   const NameValueList book = NameValueList::FromLines(std::move(lines));
   return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed, LeftRecords* left) {

@@ -38,6 +38,11 @@ Status LoadCliSettings(CliContext& c, MainSettings* settings);
 Status OpenTable(CliContext& c, const MainSettings& settings, TableAccess access, Table* table,
                  bool* indexMissing = nullptr);
 
+// The owners list Tellura.dat of the data directory, read and known to be
+// replaceable: checked before a command appends, so that the list it
+// rewrites at its end cannot fail it after the records are stored.
+Status ReadOwnersForUpdate(const CliContext& c, std::vector<std::string>* owners);
+
 // The table commands (CliStore.cpp); each returns the exit code.
 int RunDump(CliContext& c);
 int RunLoadTsv(CliContext& c);

@@ -170,7 +170,7 @@ namespace {
 // box of the window holds them.
 Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, std::vector<StatRow>* stat) {
   std::vector<std::string> lines, types;
-  (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines);
+  (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines, kBookFileLimit);
   for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
   *stat = BuildStatRows(types, run.texts.all);
   return ComputeFilterStatistic(run.result.rows, stat);
@@ -237,7 +237,7 @@ int RunCounts(CliContext& c) {
   FilterRun run;
   CountsRow row;
   std::vector<std::string> bookLines;
-  (void)ReadTextLinesIfExists(c.dataDir + "abonents.dat", &bookLines);
+  (void)ReadTextLinesIfExists(c.dataDir + "abonents.dat", &bookLines, kBookFileLimit);
   const NameValueList book = NameValueList::FromLines(std::move(bookLines));
   Status s;
   if (wholeTable) {
@@ -262,7 +262,7 @@ int RunAddNoNames(CliContext& c) {
   FilterRun run;
   const std::string bookPath = AbonentsBookPath(c.dataDir);
   std::vector<std::string> bookLines;
-  Status s = ReadTextLinesIfExists(bookPath, &bookLines);
+  Status s = ReadTextLinesIfExists(bookPath, &bookLines, kBookFileLimit);
   if (!s.ok()) return Fail(c, s.message());
   const NameValueList book = NameValueList::FromLines(std::move(bookLines));
   const auto rulesOf = [&c](const MainSettings& settings) {

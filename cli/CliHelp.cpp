@@ -39,7 +39,12 @@ const std::vector<CommandHelp>& Helps() {
        "UTF-8 or UTF-16 is read as code page 1251; characters that code page cannot hold become \"?\" and are "
        "counted on standard error. Prints how many records each file added; lines the parser rejects go to "
        "standard error. Owners met for the first time join Tellura.dat. Each import is noted in imports.dat; a "
-       "bill noted there already is skipped with \"FILE: already imported on DATE, skipped\".",
+       "bill noted there already is skipped with \"FILE: already imported on DATE, skipped\". A bill with no call "
+       "or charge line fails with \"FILE: no call or charge line was found (is it a bill of the operator?)\". "
+       "The summary is never written through a link: a link or anything but a regular file in its place fails "
+       "the bill before anything is stored. A settings file, book or owners list that is not a regular file, or "
+       "is larger than any real one (4 MB for settings.ini, fields.dat and Tellura.dat, 64 MB for the books), "
+       "fails the command before anything is stored.",
        {{"--again", "import bills noted in imports.dat all the same"}}},
       {"undo-import",
        "undo-import",
@@ -86,7 +91,8 @@ const std::vector<CommandHelp>& Helps() {
        "Run the filter and write the pages the window's Print Filtered command previews to OUT.pdf (A4): the "
        "records found, 57 a page, followed by their statistic when settings.ini sets AddFilterStatisticOnPrint "
        "and CountFilterStatistic. The header names the owner of --owner and the period of --from and --to. Needs "
-       "no screen. Prints how many pages were written.",
+       "no screen. Prints how many pages were written. OUT.pdf may not be one of the program's own files of the "
+       "data directory, nor a device, FIFO or folder.",
        {{"--pdf OUT.pdf", "the file to write"},
         {"--stat-only", "the statistic alone, as Print Filtered Statistic prints it"}},
        true},
@@ -182,7 +188,9 @@ const std::vector<CommandHelp>& Helps() {
        "page 1251 with CR LF. The Abonent is left empty when SaveAbonentNameInDetalizationFile is 0. The Owner is "
        "not written. A \"#\" inside a cell is written as the sign No. (code page 1251 byte B9), a line break or "
        "TAB as a blank, so every line reads back into its own cells; the cells so changed are counted. Nothing is "
-       "written when the filter finds no record.",
+       "written when the filter finds no record. FILE without an extension gets \".fil\"; the message names the "
+       "file written. FILE may not be one of the program's own files of the data directory, nor a device, FIFO or "
+       "folder.",
        {},
        true},
       {"load-list",
@@ -207,7 +215,8 @@ const std::vector<CommandHelp>& Helps() {
        "write the records the filter finds as CSV for spreadsheets",
        "Run the filter and write its records to FILE as CSV: UTF-8 with a byte-order mark, a title line with the "
        "column titles of the language file settings.ini names, cells separated by commas and quoted when they "
-       "hold a comma, a double quote or a line end, lines ended by CR LF.",
+       "hold a comma, a double quote or a line end, lines ended by CR LF. FILE may not be one of the program's "
+       "own files of the data directory, nor a device, FIFO or folder.",
        {},
        true},
       {"datadir", "datadir", "print the data directory", "Print the data directory, making it when missing.", {}},

@@ -41,11 +41,11 @@ int RunImport(CliContext& c) {
   // The books are read again for every bill; one that cannot be read is
   // told once, before anything is imported.
   std::vector<std::string> lines;
-  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "abonents.dat", &lines);
-  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines);
-  if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
+  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "abonents.dat", &lines, kBookFileLimit);
+  if (s.ok()) s = ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines, kBookFileLimit);
   std::vector<std::string> owners;
-  if (s.ok()) s = ReadOwnersFile(c.dataDir + "Tellura.dat", &owners);
+  if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
+  if (s.ok()) s = ReadOwnersForUpdate(c, &owners);
   if (!s.ok()) return Fail(c, s.message());
 
   bool failed = false;
@@ -63,8 +63,10 @@ int RunImport(CliContext& c) {
     if (result.droppedUncommitted > 0)
       c.err << "zvonar-cli: " << result.droppedUncommitted
             << " uncommitted records after the last stored one (left by a failed or killed writer) were dropped\n";
-    if (!result.summaryError.empty())
+    if (!result.summaryError.empty()) {
       c.err << "zvonar-cli: " << file << ": no month summary: " << result.summaryError << '\n';
+      failed = true;
+    }
     for (const RejectedLine& line : result.records.rejected) c.err << RejectedLineText(line) << '\n';
     if (result.cutCells > 0)
       c.err << "zvonar-cli: " << file << ": " << result.cutCells

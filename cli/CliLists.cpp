@@ -9,6 +9,7 @@
 #include "analysis/ListFiles.h"
 #include "analysis/OldBase.h"
 #include "base/Cp1251.h"
+#include "base/OutputFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "config/AddedTexts.h"
@@ -60,10 +61,12 @@ int RunSaveList(CliContext& c) {
   std::filesystem::path path(file);
   if (!path.has_extension()) path += std::string(".") + kListFileExtension;
   std::size_t replaced = 0;
+  const Status refused = CheckOutputPath(file, path.string(), c.dataDir);
+  if (!refused.ok()) return Fail(c, refused.message());
   const Status s = SaveListFile(rows, FolderOf(path), path.stem().string(), false,
                                 settings.saveAbonentNameInDetalizationFile, ExtensionOf(path), &replaced);
   if (!s.ok()) return Fail(c, s.message());
-  c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';
+  c.out << CountOf(rows.RowCount(), "record") << " written to " << path.string() << '\n';
   if (replaced > 0)
     c.out << Cp1251ToUtf8(FillArgs(EnglishText(AddedText::ListCellsReplaced), {std::to_string(replaced)})) << '\n';
   return kExitOk;
@@ -146,6 +149,8 @@ int RunExportCsv(CliContext& c) {
   if (code != kExitOk) return code;
   LanguageFile lang;
   if (!settings.language.empty()) (void)LanguageFile::Load(LanguageFilePath(c.dataDir, settings.language), &lang);
+  const Status refused = CheckOutputPath(file, c.dataDir);
+  if (!refused.ok()) return Fail(c, refused.message());
   const Status s = ExportCsv(file, rows, ResultColumnTitles(lang));
   if (!s.ok()) return Fail(c, s.message());
   c.out << CountOf(rows.RowCount(), "record") << " written to " << file << '\n';

@@ -5,6 +5,7 @@
 
 #include "analysis/FilterEngine.h"
 #include "analysis/FilterStatistic.h"
+#include "base/OutputFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "config/MainSettings.h"
@@ -37,6 +38,9 @@ int RunReport(CliContext& c) {
     }
   }
   if (pdf.empty()) return kExitUsage;
+  // Refused before the filter runs, so a wrong name costs no time.
+  Status s = CheckOutputPath(pdf, c.dataDir);
+  if (!s.ok()) return Fail(c, s.message());
   MainSettings settings;
   FilterCriteria criteria;
   ResultRows rows;
@@ -51,7 +55,7 @@ int RunReport(CliContext& c) {
   const std::vector<ReportPage> pages =
       statOnly ? StatisticReportPages(stat, criteria.ownerText, period)
                : FilterReportPages(rows, withStatistic ? &stat : nullptr, criteria.ownerText, period);
-  const Status s = WithGuiApplication([&] { return WriteReportPdf(pages, pdf); });
+  s = WithGuiApplication([&] { return WriteReportPdf(pages, pdf); });
   if (!s.ok()) return Fail(c, s.message());
   c.out << pages.size() << (pages.size() == 1 ? " page" : " pages") << " written to " << pdf << '\n';
   return kExitOk;

@@ -17,6 +17,7 @@
 #include <unordered_set>
 
 #include "base/Cp1251.h"
+#include "base/OutputFile.h"
 #include "base/TextFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
@@ -39,6 +40,12 @@ Status LoadCliSettings(CliContext& c, MainSettings* settings) {
   if (s.ok() && !settings->dbTypeRefused.empty())
     c.err << "zvonar-cli: " << c.dataDir << "settings.ini: " << DbTypeRefusal(settings->dbTypeRefused) << '\n';
   return s;
+}
+
+Status ReadOwnersForUpdate(const CliContext& c, std::vector<std::string>* owners) {
+  const std::string path = c.dataDir + "Tellura.dat";
+  Status s = ReadOwnersFile(path, owners);
+  return s.ok() ? CheckReplaceable(path) : s;
 }
 
 static DetalWidths WidthsOf(const MainSettings& settings) {
@@ -78,6 +85,9 @@ class InputLines {
       size_ = static_cast<std::size_t>(st.st_size);
       return Status::Ok();
     }
+    // A named input may be a pipe (a FIFO, or bash's <(...)); a device or a
+    // folder is refused rather than read without end.
+    if (!standardInput && !S_ISFIFO(st.st_mode)) return RequireRegularFile(name, st.st_mode);
     std::string all;
     Status s = ReadWholeFd(fd_, name, &all);
     if (!s.ok()) return s;
@@ -313,6 +323,9 @@ int RunLoadTsv(CliContext& c) {
   Table table;
   s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
+  // The owners list is read again after the append, which may take long.
+  std::vector<std::string> listedBefore;
+  if (s.ok()) s = ReadOwnersForUpdate(c, &listedBefore);
   // No line is shorter than its eleven tabs and a date: room for that many
   // records is an upper bound that costs only address space.
   if (s.ok())

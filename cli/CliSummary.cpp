@@ -85,7 +85,7 @@ int RunSummary(CliContext& c) {
   if (code != kExitOk || stopped) return code;
 
   std::vector<std::string> bookLines;
-  (void)ReadTextLinesIfExists(AbonentsBookPath(c.dataDir), &bookLines);
+  (void)ReadTextLinesIfExists(AbonentsBookPath(c.dataDir), &bookLines, kBookFileLimit);
   const NameValueList book = NameValueList::FromLines(std::move(bookLines));
   const CallFigures figures = ComputeCallFigures(rows, &book, CliNoNameText(c.dataDir, settings));
   std::vector<FigureGroup> groups = FigureGroups(figures, options.by);

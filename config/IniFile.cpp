@@ -50,9 +50,9 @@ bool Entry(std::string_view line, std::string_view* key, std::string_view* value
 
 }  // namespace
 
-Status IniFile::Load(const std::string& path, IniFile* ini) {
+Status IniFile::Load(const std::string& path, IniFile* ini, std::size_t maxBytes) {
   std::vector<std::string> lines;
-  Status s = ReadTextLinesIfExists(path, &lines);
+  Status s = ReadTextLinesIfExists(path, &lines, maxBytes);
   if (!s.ok()) return s;
   *ini = IniFile(std::move(lines));
   return Status::Ok();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Status.h"
+#include "base/TextFile.h"
 
 namespace zvonar {
 
@@ -20,8 +21,9 @@ class IniFile {
   explicit IniFile(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
   // Reads the file at `path`. A missing file gives an empty profile and ok;
-  // any other read failure is an error and leaves `ini` unchanged.
-  static Status Load(const std::string& path, IniFile* ini);
+  // any other read failure, a file larger than `maxBytes` included, is an
+  // error and leaves `ini` unchanged.
+  static Status Load(const std::string& path, IniFile* ini, std::size_t maxBytes = kBookFileLimit);
 
   // Writes the lines, CR LF ended, through an atomic replace of the file.
   Status Save(const std::string& path) const;

@@ -11,7 +11,7 @@ namespace zvonar {
 
 Status LanguageFile::Load(const std::string& path, LanguageFile* file) {
   std::vector<std::string> lines;
-  Status s = ReadTextLines(path, &lines);
+  Status s = ReadTextLines(path, &lines, kSettingsFileLimit);
   if (!s.ok()) return s;
   file->lines_ = std::move(lines);
   return Status::Ok();

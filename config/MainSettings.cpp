@@ -185,7 +185,7 @@ void WriteMainSettings(const MainSettings& s, IniFile* ini) {
 
 Status LoadMainSettings(const std::string& path, MainSettings* settings) {
   IniFile ini;
-  Status s = IniFile::Load(path, &ini);
+  Status s = IniFile::Load(path, &ini, kSettingsFileLimit);
   if (!s.ok()) return s;
   *settings = ReadMainSettings(ini);
   return Status::Ok();
@@ -194,7 +194,7 @@ Status LoadMainSettings(const std::string& path, MainSettings* settings) {
 Status SaveMainSettings(const std::string& path, const MainSettings& settings) {
   IniFile ini;
   if (FileExists(path)) {
-    Status s = IniFile::Load(path, &ini);
+    Status s = IniFile::Load(path, &ini, kSettingsFileLimit);
     if (!s.ok()) return s;
   } else {
     ini = IniFile({FileStampLine(kStampTitle, "", DayCountNow())});

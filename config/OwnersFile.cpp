@@ -6,7 +6,7 @@
 namespace zvonar {
 
 Status ReadOwnersFile(const std::string& path, std::vector<std::string>* owners) {
-  return ReadTextLinesIfExists(path, owners);
+  return ReadTextLinesIfExists(path, owners, kSettingsFileLimit);
 }
 
 Status WriteOwnersFile(const std::string& path, const std::vector<std::string>& owners) {

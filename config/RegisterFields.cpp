@@ -61,7 +61,7 @@ RegisterFields RegisterFields::FromLines(std::vector<std::string> lines) {
 
 Status RegisterFields::Load(const std::string& path, RegisterFields* fields) {
   std::vector<std::string> lines;
-  Status s = ReadTextLinesIfExists(path, &lines);
+  Status s = ReadTextLinesIfExists(path, &lines, kSettingsFileLimit);
   if (!s.ok()) return s;
   *fields = FromLines(std::move(lines));
   return Status::Ok();

@@ -72,7 +72,7 @@ class TableSink : public RecordSink {
 
 Status LoadBook(const std::string& path, NameValueList* book) {
   std::vector<std::string> lines;
-  Status s = ReadTextLinesIfExists(path, &lines);
+  Status s = ReadTextLinesIfExists(path, &lines, kBookFileLimit);
   if (s.ok()) *book = NameValueList::FromLines(std::move(lines));
   return s;
 }
@@ -109,6 +109,15 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   NameValueList abonents, codeTypes;
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "abonents.dat"), &abonents);
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "codetype.dat"), &codeTypes);
+  // A summary name taken by a link or a non-file refuses the whole bill
+  // before anything is stored: the records alone could only be imported
+  // again with the summary by doubling them.
+  SummaryFile summaryFile;
+  if (s.ok()) {
+    s = PrepareMonthSummary(request.billPath, content, request.fields, request.settings.language,
+                            BillDir(request.billPath), &summaryFile);
+    if (!s.ok()) s = Status::Error(s.kind(), "no month summary: " + s.message() + "; nothing was imported");
+  }
   if (!s.ok()) return s;
   if (table == nullptr || !table->IsOpen() || table->FieldCount() < kDetalFieldCount)
     return Status::Invalid("the detalization table is not open or has fewer than " + std::to_string(kDetalFieldCount) +
@@ -120,9 +129,13 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   if (!s.ok()) return s;
   result->droppedUncommitted = table->DroppedUncommitted();
 
-  const Status summary = ParseMonthSummary(request.billPath, content, request.fields, request.settings.language,
-                                           BillDir(request.billPath), &result->summaryPath);
-  if (!summary.ok()) result->summaryError = summary.message();
+  if (!summaryFile.path.empty()) {
+    const Status summary = WriteMonthSummary(summaryFile);
+    if (summary.ok())
+      result->summaryPath = summaryFile.path;
+    else
+      result->summaryError = summary.message();
+  }
 
   TableSink sink(table, progress);
   const BillContext context{request.fields, request.settings, abonents, codeTypes};
@@ -133,6 +146,9 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   s = table->EndBulkAppend();
   result->records.recordsAdded = table->LastAppended();
   result->cutCells = result->records.recordsAdded > 0 ? sink.Cut() : 0;
+  const DetalizationResult& found = result->records;
+  if (s.ok() && found.recordsAdded == 0 && found.rejected.empty() && !found.stop)
+    s = Status::Invalid(kNoRecordLineText);  // nothing was appended, so nothing is noted either
   // A failed write stopped the walk; it is told once, as the error.
   if (!sink.WriteError().ok()) result->records.stop.reset();
   const Status journaled = JournalLastAppend(request.dataDir, table, request.billPath, fingerprint);

@@ -34,6 +34,10 @@ namespace zvonar {
 // a blank and the number follow.
 inline constexpr char kNotStoredText[] = "Data not Corrected, so not Stored:\r\n";
 
+// Why a bill gave nothing: no line of it was a call or charge line (it is
+// empty, binary, or text in an encoding not told by its bytes).
+inline constexpr char kNoRecordLineText[] = "no call or charge line was found (is it a bill of the operator?)";
+
 struct ImportRequest {
   std::string billPath;  // a .txt or .html bill; any other extension reads only roaming sections
   std::string dataDir;   // the program directory with abonents.dat and codetype.dat
@@ -74,8 +78,10 @@ struct ImportResult {
 // splash shows.
 //
 // Returns an error, with nothing appended, when the bill or a book cannot
-// be read or the table is not usable (InUse when another program keeps
-// it); the summary is written only after the table's write lock is had. A
+// be read, the summary's name is taken by a link or by anything but a
+// regular file, or the table is not usable (InUse when another program
+// keeps it); the summary is written only after the table's write lock is
+// had. A bill with no call or charge line is the error kNoRecordLineText. A
 // walk that stops on a bad line is not an error of the call: it is reported
 // in result->records.stop, and the records stored before it stay. A write
 // that fails is the error: the table is then as before the call (or, when

@@ -7,6 +7,8 @@
 // furniture) are dropped.
 #include "import/MonthSummary.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 
@@ -187,15 +189,34 @@ std::string SummaryFileName(const MonthSummary& summary, std::string_view langua
   return name;
 }
 
-Status ParseMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,
-                         std::string_view language, const std::string& targetDir, std::string* summaryPath) {
-  summaryPath->clear();
-  const MonthSummary summary = BuildMonthSummary(billFileName, content, fields);
+Status PrepareMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,
+                           std::string_view language, const std::string& targetDir, SummaryFile* file) {
+  *file = SummaryFile();
+  MonthSummary summary = BuildMonthSummary(billFileName, content, fields);
   if (summary.lines.empty()) return Status::Ok();
   // File names on disk are UTF-8, like every path the system shows.
   const std::string path = JoinPath(targetDir, Cp1251ToUtf8(SummaryFileName(summary, language)));
-  Status s = WriteTextLines(path, summary.lines);
-  if (s.ok()) *summaryPath = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    Status s = RequireRegularFile(path, st.st_mode);
+    if (!s.ok()) return s;
+  }
+  file->path = path;
+  file->lines = std::move(summary.lines);
+  return Status::Ok();
+}
+
+Status WriteMonthSummary(const SummaryFile& file) {
+  return WriteTextLines(file.path, file.lines, LinkRule::Refuse);
+}
+
+Status ParseMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,
+                         std::string_view language, const std::string& targetDir, std::string* summaryPath) {
+  summaryPath->clear();
+  SummaryFile file;
+  Status s = PrepareMonthSummary(billFileName, content, fields, language, targetDir, &file);
+  if (s.ok() && !file.path.empty()) s = WriteMonthSummary(file);
+  if (s.ok()) *summaryPath = file.path;
   return s;
 }
 

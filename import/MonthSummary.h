@@ -36,10 +36,29 @@ MonthSummary BuildMonthSummary(const std::string& billFileName, std::string_view
 // that cannot stand in a file name ("/" and NUL) become "_".
 std::string SummaryFileName(const MonthSummary& summary, std::string_view language);
 
-// Builds the summary of a bill and, when there is one, writes it (CR LF
-// lines, code page 1251) into `targetDir` under SummaryFileName, in UTF-8
-// as file names are on disk, replacing an older file of that name. `summaryPath` gets the file written, or is
-// cleared when the bill has no summary.
+// A bill's summary with the file it goes to.
+struct SummaryFile {
+  std::string path;  // empty when the bill has no summary
+  std::vector<std::string> lines;
+};
+
+// Builds the summary of a bill and names its file in `targetDir`
+// (SummaryFileName, in UTF-8 as file names are on disk). The file may be
+// new or a regular file, which the write replaces; a symbolic link or
+// anything else of that name is refused ("PATH is a symbolic link, not a
+// regular file"), since the summary is never written through a link.
+Status PrepareMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,
+                           std::string_view language, const std::string& targetDir, SummaryFile* file);
+
+// Writes a prepared summary (CR LF lines, code page 1251), replacing a
+// regular file of its name. A link that took the name since it was
+// prepared is refused, and one that takes it during the write is replaced,
+// never followed.
+Status WriteMonthSummary(const SummaryFile& file);
+
+// PrepareMonthSummary, then WriteMonthSummary when the bill has a summary.
+// `summaryPath` gets the file written, or is cleared when the bill has
+// none.
 Status ParseMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,
                          std::string_view language, const std::string& targetDir, std::string* summaryPath);
 

@@ -7,13 +7,14 @@
 #include <QPrinter>
 #include <QToolBar>
 
+#include "base/OutputFile.h"
 #include "print/ReportPainter.h"
 #include "ui/Prompts.h"
 
 namespace zvonar {
 
 void ShowReportPreview(QWidget* parent, const std::vector<ReportPage>& pages, Prompts* prompts,
-                       const QString& exportCaption, const QString& dir) {
+                       const QString& exportCaption, const QString& dataDir) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
   printer.setFullPage(true);
@@ -29,12 +30,13 @@ void ShowReportPreview(QWidget* parent, const std::vector<ReportPage>& pages, Pr
   } else {
     dialog.addAction(exportPdf);
   }
-  QObject::connect(exportPdf, &QAction::triggered, &dialog, [&pages, prompts, dir] {
+  QObject::connect(exportPdf, &QAction::triggered, &dialog, [&pages, prompts, dataDir] {
     QString filter = "PDF (*.pdf)";
-    QString path = prompts->ChooseSaveFile(filter, dir, &filter);
-    if (path.isEmpty()) return;
-    if (!path.endsWith(".pdf", Qt::CaseInsensitive)) path += ".pdf";
-    const Status s = WriteReportPdf(pages, path.toStdString());
+    const QString chosen = prompts->ChooseSaveFile(filter, dataDir, &filter);
+    if (chosen.isEmpty()) return;
+    const QString path = chosen.endsWith(".pdf", Qt::CaseInsensitive) ? chosen : chosen + ".pdf";
+    Status s = CheckOutputPath(chosen.toStdString(), path.toStdString(), dataDir.toStdString());
+    if (s.ok()) s = WriteReportPdf(pages, path.toStdString());
     if (!s.ok()) prompts->ShowError(QString::fromStdString(s.message()));
   });
   dialog.exec();

@@ -16,8 +16,10 @@ class Prompts;
 
 // Shows the preview of `pages` modally over `parent`. The export button is
 // captioned `exportCaption`; the file is chosen through `prompts`, starting
-// in `dir`, and a failed write is reported there.
+// in the data directory `dataDir`, whose own files and anything but a
+// regular file or a new name are refused (see CheckOutputPath); a refusal
+// or a failed write is reported there.
 void ShowReportPreview(QWidget* parent, const std::vector<ReportPage>& pages, Prompts* prompts,
-                       const QString& exportCaption, const QString& dir);
+                       const QString& exportCaption, const QString& dataDir);
 
 }  // namespace zvonar

@@ -125,6 +125,18 @@ class ChartsFormTest : public QObject {
     QTest::mouseClick(form.btnSaveImage, Qt::LeftButton);
     QCOMPARE(prompts.errors.size(), 1);
     QVERIFY(prompts.errors[0].contains("missing/x.png"));
+
+    // Never over a file of the program's data directory, never a device.
+    form.SetDataDir(dir.path());
+    testing::WriteOrDie(dir.File("Tellura.dbf"), "table");
+    prompts.files = {QString::fromStdString(dir.File("Tellura.dbf")), "/dev/full"};
+    QTest::mouseClick(form.btnSaveImage, Qt::LeftButton);
+    QTest::mouseClick(form.btnSaveImage, Qt::LeftButton);
+    QCOMPARE(prompts.errors.mid(1), (QStringList{QString::fromStdString("cannot write to " + dir.File("Tellura.dbf") +
+                                                                        ": it is the program's own file Tellura.dbf"),
+                                                 "/dev/full is a device, not a regular file"}));
+    QCOMPARE(testing::ReadOrEmpty(dir.File("Tellura.dbf")), std::string("table"));
+    QVERIFY(!QFile::exists("/dev/full.png"));
   }
 
   void MenuCommandFollowsTheResultList() {

@@ -12,6 +12,7 @@
 #include "base/TextFile.h"
 #include "config/ShippedFiles.h"
 #include "import/MemoForm.h"
+#include "import/tests/BillTestSupport.h"
 #include "ui/tests/ScriptedPrompts.h"
 #include "base/tests/TestSupport.h"
 #include "ui/SplashForm.h"
@@ -151,6 +152,36 @@ class MainFormImportTest : public QObject {
     QVERIFY2(prompts.errors.first().contains(QString::fromStdString(path)), qPrintable(prompts.errors.first()));
     QVERIFY2(prompts.errors.first().contains(path == "/proc/self/mem" ? "Input/output error" : "Permission denied"),
              qPrintable(prompts.errors.first()));
+    form.close();
+  }
+
+  void ABillThatGivesNothingOrWhoseSummaryIsALinkIsToldByName() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nShowSplash=0\r\n");
+    testing::WriteOrDie(dir.File("empty.txt"), "");
+    testing::WriteOrDie(dir.File("bill.txt"),
+                        testing::Bill({"Счет клиента : 1234567", "Клиент : Петров", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА",
+                                       "БАЛАНС НА 31.03.2008", "Ведомость разговоров +7/9161112233",
+                                       "01.03.2008 12:30:05 4951234567 M 1 60 1.00 2.50 0.00 2.50"}));
+    testing::WriteOrDie(dir.File("victim"), "keep");
+    const std::string summary = dir.File("1234567-[2008.Mart].sum");
+    std::filesystem::create_symlink(dir.File("victim"), summary);
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    std::filesystem::create_symlink("/dev/zero", dir.File("zero.txt"));
+    for (const char* bill : {"empty.txt", "bill.txt", "zero.txt"}) {
+      prompts.files.push_back(QString::fromStdString(dir.File(bill)));
+      form.mnAddDetalization->trigger();
+    }
+    QCOMPARE(prompts.errors,
+             (QStringList{"empty.txt: no call or charge line was found (is it a bill of the operator?)",
+                          QString::fromStdString("bill.txt: no month summary: " + summary +
+                                                 " is a symbolic link, not a regular file; nothing was imported"),
+                          QString::fromStdString("zero.txt: " + dir.File("zero.txt") +
+                                                 " is a device, not a regular file")}));
+    QCOMPARE(form.stRecCount->text(), QString("0"));
+    QCOMPARE(testing::ReadOrEmpty(dir.File("victim")), std::string("keep"));
     form.close();
   }
 

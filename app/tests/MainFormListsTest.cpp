@@ -11,6 +11,7 @@
 #include <QTableView>
 #include <QTreeView>
 #include <QtTest>
+#include <filesystem>
 
 #include "app/MainForm.h"
 #include "base/TextFile.h"
@@ -159,6 +160,29 @@ class MainFormListsTest : public QObject {
     prompts.files = {QString::fromStdString(dir.File("no/such.csv"))};
     form.mnExportFilteredCsv->trigger();
     QCOMPARE(prompts.errors.size(), qsizetype(1));
+  }
+
+  void SaveAndExportRefuseTheProgramsFilesAndDevices() {
+    ListsWindow window;
+    const TempDir& dir = window.dir;
+    ScriptedPrompts& prompts = window.prompts;
+    TMainForm& form = window.Start();
+    form.btnCheckedDataFilter->click();
+    const std::string table = ReadOrEmpty(dir.File("Tellura.dbf"));
+    const std::string settings = ReadOrEmpty(dir.File("settings.ini"));
+    prompts.files = {QString::fromStdString(dir.File("Tellura.dbf")), "/dev/full"};
+    form.mnSaveFiltered->trigger();
+    form.mnSaveFiltered->trigger();
+    prompts.files = {QString::fromStdString(dir.File("settings.ini"))};
+    form.mnExportFilteredCsv->trigger();
+    QCOMPARE(prompts.errors, (QStringList{QString::fromStdString("cannot write to " + dir.File("Tellura.dbf") +
+                                                                 ": it is the program's own file Tellura.dbf"),
+                                          "/dev/full is a device, not a regular file",
+                                          QString::fromStdString("cannot write to " + dir.File("settings.ini") +
+                                                                 ": it is the program's own file settings.ini")}));
+    QCOMPARE(ReadOrEmpty(dir.File("Tellura.dbf")), table);
+    QCOMPARE(ReadOrEmpty(dir.File("settings.ini")), settings);
+    QVERIFY(!std::filesystem::exists("/dev/full.fil"));
   }
 
   void HeaderClicksSortAsText() {

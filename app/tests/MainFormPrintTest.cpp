@@ -108,6 +108,25 @@ class MainFormPrintTest : public QObject {
     QVERIFY(!RunPreview(form.mnPrintFilterStat, false));
   }
 
+  void ExportRefusesTheTableAndDevices() {
+    TempDir dir;
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.lvFilterModel->SetRows(SomeRows(3));
+    const std::string table = "the table's bytes";
+    testing::WriteOrDie(dir.File("Tellura.dbf"), table);
+    prompts.files = {QString::fromStdString(dir.path() + "./Tellura.dbf"), "/dev/full"};
+    QVERIFY(RunPreview(form.mnPrintFilter, true));
+    QVERIFY(RunPreview(form.mnPrintFilter, true));
+    QCOMPARE(prompts.errors, (QStringList{QString::fromStdString("cannot write to " + dir.path() +
+                                                                 "./Tellura.dbf: it is the program's own file "
+                                                                 "Tellura.dbf"),
+                                          "/dev/full is a device, not a regular file"}));
+    QCOMPARE(testing::ReadOrEmpty(dir.File("Tellura.dbf")), table);
+    QVERIFY(std::filesystem::is_character_file("/dev/full"));
+    QVERIFY(!std::filesystem::exists("/dev/full.pdf"));
+  }
+
   void FailedExportIsReported() {
     TempDir dir;
     ScriptedPrompts prompts;

@@ -1,5 +1,7 @@
 // Starting the main window: one window per data directory, and the language
 // of Qt's own texts and of the date pickers.
+#include <sys/stat.h>
+
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QFile>
@@ -80,6 +82,30 @@ class MainFormStartTest : public QObject {
       QVERIFY(nextPrompts.errors.isEmpty());
       next.close();
     }
+  }
+
+  void SettingsAndOwnersThatAreNoRealFilesAreToldAndKept() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("settings.ini"), "");
+    std::filesystem::resize_file(dir.File("settings.ini"), std::uintmax_t{1} << 30);  // sparse: costs no disk
+    QCOMPARE(::mkfifo(dir.File("Tellura.dat").c_str(), 0600), 0);
+    QCOMPARE(::mkfifo(dir.File("codetype.dat").c_str(), 0600), 0);
+    QCOMPARE(::mkfifo(dir.File("abonents.dat").c_str(), 0600), 0);
+    ScriptedPrompts prompts;
+    {
+      TMainForm form(dir.path(), &prompts);
+      form.show();
+      QCoreApplication::processEvents();
+      form.close();
+    }
+    QCOMPARE(prompts.errors,
+             (QStringList{QString::fromStdString(dir.File("settings.ini") +
+                                                 " is larger than 4 MB, more than any real file of its kind"),
+                          QString::fromStdString(dir.File("codetype.dat") + " is a FIFO, not a regular file\n" +
+                                                 dir.File("abonents.dat") + " is a FIFO, not a regular file"),
+                          QString::fromStdString(dir.File("Tellura.dat") + " is a FIFO, not a regular file")}));
+    QCOMPARE(std::filesystem::file_size(dir.File("settings.ini")), std::uintmax_t{1} << 30);
+    QVERIFY(std::filesystem::is_fifo(dir.File("Tellura.dat")));
   }
 
   void DatePickersAndQtTextsFollowTheLanguage() {

@@ -150,6 +150,63 @@ TEST(WriteFileAtomic, RefusesWhatIsNotARegularFileAndLeavesIt) {
   EXPECT_NE(std::string::npos, WriteFileAtomic(dir.File("folder"), "text").message().find("is a directory"));
 }
 
+TEST(ReadWholeFile, RefusesAFifoAtOnceInsteadOfWaitingForAWriter) {
+  testing::TempDir dir;
+  ASSERT_EQ(0, ::mkfifo(dir.File("settings.ini").c_str(), 0600));
+  std::vector<std::string> lines;
+  const Status s = ReadTextLinesIfExists(dir.File("settings.ini"), &lines, kSettingsFileLimit);
+  EXPECT_EQ(dir.File("settings.ini") + " is a FIFO, not a regular file", s.message());
+  EXPECT_FALSE(ReadWholeFile("/dev/zero", &lines.emplace_back()).ok());  // a device: never read to the end
+}
+
+TEST(ReadWholeFile, RefusesAFileLargerThanItsKindUnread) {
+  testing::TempDir dir;
+  {
+    // A sparse gigabyte: refused by its size, not by reading it.
+    const int fd = ::open(dir.File("abonents.dat").c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(0, ::ftruncate(fd, off_t{1} << 30));
+    ::close(fd);
+  }
+  std::string content;
+  Status s = ReadWholeFile(dir.File("abonents.dat"), &content, kBookFileLimit);
+  EXPECT_EQ(dir.File("abonents.dat") + " is larger than 64 MB, more than any real file of its kind", s.message());
+  EXPECT_TRUE(content.empty());
+
+  // The limit itself is allowed; one byte more is not.
+  testing::WriteOrDie(dir.File("small"), "12345");
+  EXPECT_TRUE(ReadWholeFile(dir.File("small"), &content, 5).ok());
+  EXPECT_EQ("12345", content);
+  EXPECT_EQ(dir.File("small") + " is larger than 4 bytes, more than any real file of its kind",
+            ReadWholeFile(dir.File("small"), &content, 4).message());
+}
+
+TEST(ReadWholeFd, StopsAPipeAtItsLimit) {
+  int fds[2];
+  ASSERT_EQ(0, ::pipe(fds));
+  ASSERT_EQ(10, ::write(fds[1], "0123456789", 10));
+  ::close(fds[1]);
+  std::string content;
+  EXPECT_EQ("stdin is larger than 8 bytes, more than any real file of its kind",
+            ReadWholeFd(fds[0], "stdin", &content, 8).message());
+  ::close(fds[0]);
+}
+
+TEST(WriteFileAtomic, RefusesALinkWhenToldToAndLeavesItsTarget) {
+  testing::TempDir dir;
+  testing::WriteOrDie(dir.File("victim"), "keep");
+  std::filesystem::create_symlink(dir.File("victim"), dir.File("a.sum"));
+  const Status s = WriteTextLines(dir.File("a.sum"), {"summary"}, LinkRule::Refuse);
+  EXPECT_EQ(dir.File("a.sum") + " is a symbolic link, not a regular file", s.message());
+  EXPECT_EQ("keep", testing::ReadOrEmpty(dir.File("victim")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("a.sum")));
+  // A regular file of the name is replaced as ever.
+  std::filesystem::remove(dir.File("a.sum"));
+  testing::WriteOrDie(dir.File("a.sum"), "old");
+  ASSERT_TRUE(WriteTextLines(dir.File("a.sum"), {"new"}, LinkRule::Refuse).ok());
+  EXPECT_EQ("new\r\n", testing::ReadOrEmpty(dir.File("a.sum")));
+}
+
 TEST(WriteFileAtomic, RemovesStaleTemporaryFilesButNotOneBeingWritten) {
   testing::TempDir dir;
   testing::WriteOrDie(dir.File("Tellura.dat.tmp-a1B2c3"), "left by a killed write");

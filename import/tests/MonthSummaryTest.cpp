@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
 #include "import/MonthSummary.h"
@@ -114,6 +116,27 @@ TEST(ParseMonthSummary, WritesBesideTheBillUnderAccountAndMonth) {
   ASSERT_TRUE(
       ParseMonthSummary("b.txt", Bill({"Счет клиента : 12/34", "Клиент : X"}), fields, "", dir.path(), &path).ok());
   EXPECT_EQ(dir.File("12_34-[NullDate.].sum"), path);
+}
+
+TEST(PrepareMonthSummary, NeverWritesThroughALink) {
+  testing::TempDir dir;
+  const RegisterFields fields;
+  const std::string march = TextBill({"Исходящие местные   100.00"});
+  const std::string name = dir.File("1234567-[2008.Mart].sum");
+  testing::WriteOrDie(dir.File("victim"), "keep");
+  std::filesystem::create_symlink(dir.File("victim"), name);
+  SummaryFile file;
+  EXPECT_EQ(name + " is a symbolic link, not a regular file",
+            PrepareMonthSummary("b.txt", march, fields, "english", dir.path(), &file).message());
+  EXPECT_EQ("", file.path);
+
+  // A link planted after the summary was prepared is refused by the write.
+  std::filesystem::remove(name);
+  ASSERT_TRUE(PrepareMonthSummary("b.txt", march, fields, "english", dir.path(), &file).ok());
+  EXPECT_EQ(name, file.path);
+  std::filesystem::create_symlink(dir.File("victim"), name);
+  EXPECT_FALSE(WriteMonthSummary(file).ok());
+  EXPECT_EQ("keep", testing::ReadOrEmpty(dir.File("victim")));
 }
 
 TEST(MonthName, NamesMonthsInTheLanguageOfTheLanguageFile) {
