@@ -111,7 +111,23 @@ std::size_t ReplaceListCodesTypes(ResultRows* rows, const NameValueList& codeTyp
   });
 }
 
-Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& progress, std::size_t* appended) {
+namespace {
+
+// The fingerprint the journal gives an old base: of its rows' texts.
+std::string OldBaseFingerprint(const ResultRows& rows) {
+  FingerprintBuilder builder;
+  for (std::size_t r = 0; r < rows.RowCount(); ++r)
+    for (std::string_view cell : rows.Row(r)) {
+      builder.Add(cell);
+      builder.Add("\t");
+    }
+  return builder.Fingerprint();
+}
+
+}  // namespace
+
+Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& progress, std::size_t* appended,
+                       const std::string& journalDir) {
   if (appended != nullptr) *appended = 0;
   if (!table->IsOpen() || rows.Empty()) return Status::Ok();
   Status s = table->BeginBulkAppend();
@@ -130,19 +146,11 @@ Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& p
     ++done;
     if (progress) progress(static_cast<int64_t>(r + 1), static_cast<int64_t>(rows.RowCount()));
   }
-  const Status end = table->EndBulkAppend();
+  const Status end = journalDir.empty() ? table->EndBulkAppend()
+                                        : EndJournaledAppend(journalDir, table, journalDir + kOldBaseOwnersFile,
+                                                             OldBaseFingerprint(rows));
   if (end.ok() && appended != nullptr) *appended = done;
   return s.ok() ? end : s;
-}
-
-Status JournalOldBase(const std::string& programDir, Table* table, const ResultRows& rows) {
-  std::string texts;
-  for (std::size_t r = 0; r < rows.RowCount(); ++r)
-    for (std::string_view cell : rows.Row(r)) {
-      texts += cell;
-      texts += '\t';
-    }
-  return JournalLastAppend(programDir, table, programDir + kOldBaseOwnersFile, FileFingerprint(texts));
 }
 
 }  // namespace zvonar

@@ -62,13 +62,12 @@ std::size_t ReplaceListCodesTypes(ResultRows* rows, const NameValueList& codeTyp
 // Appends every row to the open `table` in one bulk append, Owner from the
 // row's first cell and the fields after it in table order. A row the table
 // refuses ends the copy with an error naming it; the rows before it stay
-// in the table. `progress` gets the rows done and the row count.
+// in the table. `progress` gets the rows done and the row count. With a
+// `journalDir`, the rows committed get their import journal entry in the
+// same commit, named after the owners list of that program directory, with
+// a fingerprint of the rows' texts, so the old base can be undone like a
+// bill; when the entry cannot be written nothing is added.
 Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& progress,
-                       std::size_t* appended = nullptr);
-
-// Adds the import journal's entry for the rows the last CopyListToTable
-// committed, named after the owners list of `programDir`, with a
-// fingerprint of the rows' texts, so the old base can be undone like a bill.
-Status JournalOldBase(const std::string& programDir, Table* table, const ResultRows& rows);
+                       std::size_t* appended = nullptr, const std::string& journalDir = {});
 
 }  // namespace zvonar

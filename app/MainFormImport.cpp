@@ -103,6 +103,8 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
     if (!prompts_->AskYesNoDefaultNo(question)) return AddedTextOf(AddedText::FileSkipped).arg(name);
     s = RunBillImport(path, true, splash, &result);
   }
+  if (result.vanished)
+    prompts_->ShowInfo(AddedTextOf(AddedText::ImportedAgain).arg(name, ToQt(result.vanished->when)));
   ShowImportMessages(result, s);
   if (!s.ok()) return name + ": " + QString::fromStdString(s.message());
   if (result.records.stop) return QString::fromStdString(StopMessage(*result.records.stop));

@@ -205,11 +205,7 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
   splash.SetState("Copying...");
   splash.SetProgress(1, 1);
   gridModel_->Detach();
-  Status copied = CopyListToTable(rows, table_.get(), splash.Progress());
-  if (table_->LastAppended() > 0) {
-    const Status journaled = JournalOldBase(programDir_, table_.get(), rows);
-    if (copied.ok()) copied = journaled;
-  }
+  const Status copied = CopyListToTable(rows, table_.get(), splash.Progress(), nullptr, programDir_);
   gridModel_->Attach(table_.get());
   UpdateCounters();
   if (!copied.ok()) prompts_->ShowError("Error on Copy Old DataBase!\n" + QString::fromStdString(copied.message()));

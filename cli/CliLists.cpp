@@ -104,11 +104,7 @@ int RunLoadOldBase(CliContext& c) {
   s = OpenTable(c, settings, TableAccess::Write, &table);
   if (!s.ok()) return Fail(c, s.message());
   std::size_t appended = 0;
-  s = CopyListToTable(rows, &table, nullptr, &appended);
-  if (table.LastAppended() > 0) {
-    const Status journaled = JournalOldBase(c.dataDir, &table, rows);
-    if (s.ok()) s = journaled;
-  }
+  s = CopyListToTable(rows, &table, nullptr, &appended, c.dataDir);
   const Status closed = table.Close();
   c.out << CountOf(appended, "record") << " added from " << CountOf(owners.size(), "owner") << '\n';
   if (!s.ok()) return Fail(c, "cannot copy the old base: " + s.message());

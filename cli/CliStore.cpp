@@ -313,6 +313,9 @@ int RunLoadTsv(CliContext& c) {
   Table table;
   s = LoadCliSettings(c, &settings);
   if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
+  // The journal the records will be noted in must be readable first.
+  std::vector<ImportEntry> journal;
+  if (s.ok()) s = ReadImportJournal(c.dataDir, &journal);
   // No line is shorter than its eleven tabs and a date: room for that many
   // records is an upper bound that costs only address space.
   if (s.ok())
@@ -335,11 +338,9 @@ int RunLoadTsv(CliContext& c) {
     const Status cancelled = table.CancelBulkAppend();
     return Fail(c, cancelled.ok() ? s.message() : s.message() + "; " + cancelled.message());
   }
-  s = table.EndBulkAppend();
+  s = EndJournaledAppend(c.dataDir, &table, name, input.Fingerprint());
   if (table.LastAppended() > 0) {
     ReportCut(c, name, cut);
-    const Status journaled = JournalLastAppend(c.dataDir, &table, name, input.Fingerprint());
-    if (s.ok()) s = journaled;
     std::vector<std::string> known;
     Status listed = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
     if (listed.ok() && MergeOwners(owners, &known) > 0) listed = WriteOwnersFile(c.dataDir + "Tellura.dat", known);

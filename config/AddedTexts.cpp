@@ -51,6 +51,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "file %1 / %2",
     "%1: %2 records added",
     "%1: skipped",
+    "%1 was imported on %2, but its records are no longer in the table: it was imported again",
 };
 
 }  // namespace

@@ -57,6 +57,7 @@ enum class AddedText : std::size_t {
   FileStage,           // %1: file, %2: files
   FileRecordsAdded,    // %1: file, %2: records
   FileSkipped,         // %1: file
+  ImportedAgain,       // %1: file, %2: date of the earlier import
   End
 };
 

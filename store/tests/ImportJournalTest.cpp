@@ -25,8 +25,7 @@ class ImportJournalTest : public ::testing::Test {
     int minute = 10;
     for (const std::string& name : names)
       ASSERT_TRUE(table_.BulkAppend({name, "2024.05.01 12:" + std::to_string(minute++) + ":00", file}).ok());
-    ASSERT_TRUE(table_.EndBulkAppend().ok());
-    ASSERT_TRUE(JournalLastAppend(dir_.path(), &table_, file, FileFingerprint(file)).ok());
+    ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, file, FileFingerprint(file)).ok());
   }
 
   std::vector<ImportEntry> Journal() {
@@ -59,8 +58,7 @@ TEST_F(ImportJournalTest, NotesEachBulkAppendWithItsRecords) {
 
   // A bulk append that stored nothing leaves no entry.
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
-  ASSERT_TRUE(table_.EndBulkAppend().ok());
-  ASSERT_TRUE(JournalLastAppend(dir_.path(), &table_, "empty.txt", FileFingerprint("")).ok());
+  ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, "empty.txt", FileFingerprint("")).ok());
   EXPECT_EQ(2u, Journal().size());
 }
 
@@ -117,8 +115,7 @@ TEST_F(ImportJournalTest, TheIndexFileAgreesAfterAnUndo) {
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
   for (int i = 0; i < 300; ++i)
     ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i % 17), "2024.02.0" + std::to_string(1 + i % 9), ""}).ok());
-  ASSERT_TRUE(table_.EndBulkAppend().ok());
-  ASSERT_TRUE(JournalLastAppend(dir_.path(), &table_, "big.txt", FileFingerprint("big")).ok());
+  ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, "big.txt", FileFingerprint("big")).ok());
   ASSERT_TRUE(testing::AddRecord(table_, {"usr", "2023.12.31", "mine"}).ok());
   Import("a.txt", {"zed", "amy", "kim"});
   ImportEntry undone;
@@ -143,10 +140,11 @@ TEST_F(ImportJournalTest, ADamagedJournalIsReportedAndNotWrittenOver) {
   EXPECT_NE(std::string::npos, s.message().find("imports.dat:1:")) << s.message();
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
   ASSERT_TRUE(table_.BulkAppend({"ann", "2024.05.01", ""}).ok());
-  ASSERT_TRUE(table_.EndBulkAppend().ok());
-  const Status noted = JournalLastAppend(dir_.path(), &table_, "a.txt", FileFingerprint("a"));
-  EXPECT_NE(std::string::npos, noted.message().find("1 records added; the import journal could not be written"))
+  const Status noted = EndJournaledAppend(dir_.path(), &table_, "a.txt", FileFingerprint("a"));
+  EXPECT_NE(std::string::npos, noted.message().find("no records added; the import journal could not be written"))
       << noted.message();
+  EXPECT_EQ(0u, table_.RecordCount());
+  EXPECT_EQ(0u, table_.LastRecNo());
   EXPECT_EQ("2024.05.01 12:00:00\tabc\t1\t2\r\n", testing::ReadOrEmpty(dir_.File(kImportJournalName)));
 }
 
