@@ -51,7 +51,7 @@ Status OpenTable(CliContext& c, const MainSettings& settings, TableAccess access
   std::string warning;
   Status s = OpenDetalTable(c.dataDir, settings.dbType, WidthsOf(settings), table, &warning, access);
   if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
-  if (indexMissing != nullptr) *indexMissing = !warning.empty();
+  if (indexMissing != nullptr) *indexMissing = warning.find(kIndexNotExistText) != std::string::npos;
   return s;
 }
 

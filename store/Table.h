@@ -63,6 +63,9 @@ struct OpenNotes {
   std::string indexRebuilt;
   // The table file was missing and has been created.
   bool created = false;
+  // A redo file that did not belong to the table, or was damaged, was set
+  // aside instead of replayed: why and where.
+  std::string redoSetAside;
 };
 
 enum class EditState { Browse, Edit, Append };
@@ -98,7 +101,9 @@ class Table {
   // Opens the table and holds its lock shared; InUse when a writer keeps
   // it past the lock wait. A damaged table file, and anything but a regular
   // file in place of the table or its index, is reported and left
-  // untouched.
+  // untouched, a link to a missing file included. Opened for reading,
+  // nothing is written but a missing table created (createWith): no index
+  // file, no redo file replayed.
   Status Open(const std::string& path, OpenNotes* notes = nullptr, const OpenOptions& options = {});
   // Posts a pending edit, ends a bulk append, writes the index file if this
   // table's changes left it behind, and closes. Returns the first failure;
