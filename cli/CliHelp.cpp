@@ -39,14 +39,16 @@ const std::vector<CommandHelp>& Helps() {
        "UTF-8 or UTF-16 is read as code page 1251; characters that code page cannot hold become \"?\" and are "
        "counted on standard error. Prints how many records each file added; lines the parser rejects go to "
        "standard error. Owners met for the first time join Tellura.dat. Each import is noted in imports.dat; a "
-       "bill noted there already is skipped with \"FILE: already imported on DATE, skipped\".",
+       "bill noted there already is skipped with \"FILE: already imported on DATE, skipped\" while its records are "
+       "still in the table; when they have gone it is imported again, with a note on standard error.",
        {{"--again", "import bills noted in imports.dat all the same"}}},
       {"undo-import",
        "undo-import",
        "take back the last import",
        "Remove the records the last import noted in imports.dat appended (by import, load-tsv or the window) and "
        "drop its note; prints \"FILE: N records removed\". Records deleted or changed since are left as they are. "
-       "Run it again to take back the import before.",
+       "Run it again to take back the import before. An import that was stopped before it stored its records "
+       "left a note without records: its undo removes only the note.",
        {}},
       {"load-tsv",
        "load-tsv FILE|-",

@@ -92,10 +92,11 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   std::string bytes, content;
   Status s = ReadWholeFile(request.billPath, &bytes);
   const std::string fingerprint = FileFingerprint(bytes);
-  if (s.ok() && (table == nullptr || !table->IsOpen()))
-    s = Status::Invalid("the detalization table is not open");
+  // Whether the bill is in the table already; a table that is not open is
+  // refused below.
   PreviousImport previous;
-  if (s.ok()) s = CheckPreviousImport(request.dataDir, table, fingerprint, &previous);
+  if (s.ok() && table != nullptr && table->IsOpen())
+    s = CheckPreviousImport(request.dataDir, table, fingerprint, &previous);
   if (s.ok() && !request.again) {
     result->previous = previous.live;
     if (result->previous) return s;

@@ -309,7 +309,7 @@ Status ImportStillInTable(Table* table, const ImportEntry& entry, bool* still) {
     if (record[0] != kDeletedFlag && Unchanged(entry, recno, record)) ++held;
   };
   Status s = table->VisitRecords(entry.first, entry.first, check);
-  if (s.ok()) s = table->VisitRecords(entry.last, entry.last, check);
+  if (s.ok() && entry.last != entry.first) s = table->VisitRecords(entry.last, entry.last, check);
   *still = s.ok() && held == (entry.first == entry.last ? 1 : 2);
   return s;
 }

@@ -155,5 +155,79 @@ TEST_F(ImportJournalTest, FileNamesWithTabsAndLineBreaksKeepTheJournalReadable) 
   EXPECT_EQ("a\tb?c.txt", entries[0].file);
 }
 
+// An entry whose records never reached the count, as an import killed
+// between its entry and its commit leaves it, naming records 3 to 5.
+std::string OrphanLine() {
+  return "2024.05.02 10:00:00\t0123456789abcdef\t3\t5\t3\t000000010000000200000003\tkilled.txt\r\n";
+}
+
+TEST_F(ImportJournalTest, AnOrphanIsNoImportToTakeBackAndTheNextEntryDropsIt) {
+  Import("a.txt", {"ann", "bob"});
+  const std::string journal = dir_.File(kImportJournalName);
+  testing::WriteOrDie(journal, testing::ReadOrEmpty(journal) + OrphanLine());
+  std::optional<ImportEntry> last;
+  std::uint32_t undoable = 9;
+  ASSERT_TRUE(LastImport(dir_.path(), &table_, &last, &undoable).ok());
+  ASSERT_TRUE(last);
+  EXPECT_EQ("killed.txt", last->file);
+  EXPECT_EQ(0u, undoable);
+  // Its undo removes its entry and nothing of the import before.
+  ImportEntry undone;
+  std::uint32_t removed = 9;
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  EXPECT_EQ("killed.txt", undone.file);
+  EXPECT_EQ(0u, removed);
+  EXPECT_EQ(2u, table_.RecordCount());
+  ASSERT_EQ(1u, Journal().size());
+
+  // The next import takes the orphan's record numbers and its place.
+  testing::WriteOrDie(journal, testing::ReadOrEmpty(journal) + OrphanLine());
+  Import("b.txt", {"cid"});
+  std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_EQ("a.txt", entries[0].file);
+  EXPECT_EQ("b.txt", entries[1].file);
+  EXPECT_EQ(3u, entries[1].first);
+
+  // An entry cut off before its line end (a killed append) is none, and
+  // the next one is written over it.
+  const std::string whole = testing::ReadOrEmpty(journal);
+  testing::WriteOrDie(journal, whole + OrphanLine().substr(0, 40));
+  EXPECT_EQ(2u, Journal().size());
+  Import("c.txt", {"dan"});
+  entries = Journal();
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_EQ("c.txt", entries[2].file);
+  EXPECT_EQ(0u, testing::ReadOrEmpty(journal).find(whole));
+}
+
+TEST_F(ImportJournalTest, AFileCountsAsImportedWhileItsFirstAndLastRecordsAreAsImported) {
+  Import("one.txt", {"ann"});  // first and last are one record
+  Import("two.txt", {"bob", "cid", "dan"});
+  PreviousImport previous;
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("one.txt"), &previous).ok());
+  ASSERT_TRUE(previous.live);
+  EXPECT_EQ("one.txt", previous.live->file);
+  EXPECT_FALSE(previous.gone);
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("two.txt"), &previous).ok());
+  EXPECT_TRUE(previous.live);
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("three.txt"), &previous).ok());
+  EXPECT_FALSE(previous.live);
+  EXPECT_FALSE(previous.gone);
+
+  ASSERT_TRUE(table_.GoToPosition(3).ok());  // dan, two.txt's last: changed
+  ASSERT_TRUE(table_.Edit().ok());
+  ASSERT_TRUE(table_.SetFieldText(2, "mine").ok());
+  ASSERT_TRUE(table_.Post().ok());
+  ASSERT_TRUE(table_.GoToPosition(0).ok());  // ann, all of one.txt: deleted
+  ASSERT_TRUE(table_.Delete().ok());
+  for (const char* file : {"one.txt", "two.txt"}) {
+    ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint(file), &previous).ok());
+    EXPECT_FALSE(previous.live) << file;
+    ASSERT_TRUE(previous.gone) << file;
+    EXPECT_EQ(file, previous.gone->file);
+  }
+}
+
 }  // namespace
 }  // namespace zvonar
