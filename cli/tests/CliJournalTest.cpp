@@ -120,10 +120,11 @@ TEST_F(CliJournalTest, ABillWhoseRecordsHaveGoneImportsAgainWithANote) {
                            ", but its records are no longer in the table: imported again"))
       << again.err;
   EXPECT_EQ(2, Records());
-  // Its records back, it counts as imported.
-  EXPECT_EQ(march + ": already imported on " + entries[0].when + ", skipped\n", Cli({"import", march}).out);
+  // The stale entry made room for the new one; its records back, the bill
+  // counts as imported.
   ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
-  EXPECT_EQ(1u, entries.size());  // the stale entry made room for the new one
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ(march + ": already imported on " + entries[0].when + ", skipped\n", Cli({"import", march}).out);
 }
 
 TEST_F(CliJournalTest, AJournalThatIsNoJournalIsRefusedAtOnce) {
