@@ -133,9 +133,9 @@ std::string OldBaseJournalName(const std::string& programDir) {
 Status FindOldBaseLoad(const std::string& programDir, Table* table, const std::string& fingerprint,
                        std::optional<ImportEntry>* previous) {
   if (table == nullptr || !table->IsOpen()) return Status::Invalid("the detalization table is not open");
-  std::vector<ImportEntry> journal;
-  const Status s = ReadImportJournal(programDir, &journal);
-  if (s.ok()) *previous = FindImport(journal, fingerprint);
+  PreviousImport found;
+  const Status s = CheckPreviousImport(programDir, table, fingerprint, &found);
+  if (s.ok()) *previous = std::move(found.live);
   return s;
 }
 
@@ -194,12 +194,10 @@ Status CopyListToTable(const ResultRows& rows, Table* table, const ProgressFn& p
     ++done;
     if (progress) progress(static_cast<int64_t>(r + 1), static_cast<int64_t>(rows.RowCount()));
   }
-  Status end = table->EndBulkAppend();
+  const Status end = journalDir.empty()
+                         ? table->EndBulkAppend()
+                         : EndJournaledAppend(journalDir, table, OldBaseJournalName(journalDir), fingerprint);
   if (end.ok() && appended != nullptr) *appended = done;
-  if (!journalDir.empty()) {
-    const Status journaled = JournalLastAppend(journalDir, table, OldBaseJournalName(journalDir), fingerprint);
-    if (end.ok()) end = journaled;
-  }
   return s.ok() ? end : s;
 }
 

@@ -91,7 +91,8 @@ std::size_t ReplaceListCodesTypes(ResultRows* rows, const NameValueList& codeTyp
 // row's first cell and the fields after it in table order: every row is
 // stored or none. A row the table refuses cancels the append with an
 // error naming it. `progress` gets the rows done and the row count. With a
-// `journalDir`, the rows committed get their import journal entry, named
+// `journalDir`, the rows committed get their import journal entry in the same commit
+// (nothing is added when it cannot be written), named
 // OldBaseJournalName(journalDir) with the base's `fingerprint`
 // (OldBaseFound), so the old base can be undone like a bill and is known
 // when it is loaded again.

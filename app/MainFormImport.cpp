@@ -108,6 +108,8 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
     if (!prompts_->AskYesNoDefaultNo(question)) return AddedTextOf(AddedText::FileSkipped).arg(name);
     s = RunBillImport(path, true, splash, &result);
   }
+  if (result.vanished)
+    prompts_->ShowInfo(AddedTextOf(AddedText::ImportedAgain).arg(name, ToQt(result.vanished->when)));
   // An error names the bill, as the outcome list of several bills does.
   if (!s.ok() && s.kind() != StatusKind::InUse) s = Status::Error(s.kind(), name.toStdString() + ": " + s.message());
   ShowImportMessages(result, s);

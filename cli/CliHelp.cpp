@@ -39,19 +39,21 @@ const std::vector<CommandHelp>& Helps() {
        "UTF-8 or UTF-16 is read as code page 1251; characters that code page cannot hold become \"?\" and are "
        "counted on standard error. Prints how many records each file added; lines the parser rejects go to "
        "standard error. Owners met for the first time join Tellura.dat. Each import is noted in imports.dat; a "
-       "bill noted there already is skipped with \"FILE: already imported on DATE, skipped\". A bill with no call "
-       "or charge line fails with \"FILE: no call or charge line was found (is it a bill of the operator?)\". "
-       "The summary is never written through a link: a link or anything but a regular file in its place fails "
-       "the bill before anything is stored. A settings file, book or owners list that is not a regular file, or "
-       "is larger than any real one (4 MB for settings.ini, fields.dat and Tellura.dat, 64 MB for the books), "
-       "fails the command before anything is stored.",
+       "bill noted there already is skipped with \"FILE: already imported on DATE, skipped\" while its records are "
+       "still in the table; when they have gone it is imported again, with a note on standard error. A bill with "
+       "no call or charge line fails with \"FILE: no call or charge line was found (is it a bill of the "
+       "operator?)\". The summary is never written through a link: a link or anything but a regular file in its "
+       "place fails the bill before anything is stored. A settings file, book or owners list that is not a "
+       "regular file, or is larger than any real one (4 MB for settings.ini, fields.dat and Tellura.dat, 64 MB for "
+       "the books), fails the command before anything is stored.",
        {{"--again", "import bills noted in imports.dat all the same"}}},
       {"undo-import",
        "undo-import",
        "take back the last import",
        "Remove the records the last import noted in imports.dat appended (by import, load-tsv or the window) and "
        "drop its note; prints \"FILE: N records removed\". Records deleted or changed since are left as they are. "
-       "Run it again to take back the import before.",
+       "Run it again to take back the import before. An import that was stopped before it stored its records "
+       "left a note without records: its undo removes only the note.",
        {}},
       {"load-tsv",
        "load-tsv FILE|-",

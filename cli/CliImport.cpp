@@ -57,6 +57,7 @@ int RunImport(CliContext& c) {
       c.out << file << ": already imported on " << result.previous->when << ", skipped\n";
       continue;
     }
+    if (result.vanished) c.err << "zvonar-cli: " << ImportedAgainNote(file, *result.vanished) << '\n';
     if (result.replacedChars > 0)
       c.err << "zvonar-cli: " << file << ": " << result.replacedChars << " characters of the "
             << EncodingName(result.encoding) << " text have no place in code page 1251 and were read as \"?\"\n";
@@ -106,6 +107,9 @@ int RunUndoImport(CliContext& c) {
   std::uint32_t removed = 0;
   if (s.ok()) s = UndoLastImport(c.dataDir, &table, &undone, &removed);
   if (s.ok()) c.out << undone.file << ": " << removed << " records removed\n";
+  if (s.ok() && removed == 0)
+    c.err << "zvonar-cli: " << undone.file
+          << ": none of its records was left in the table as imported; only its journal entry was removed\n";
   const Status closed = table.Close();
   if (s.ok()) s = closed;
   return s.ok() ? kExitOk : Fail(c, s.message());

@@ -58,7 +58,7 @@ Status OpenTable(CliContext& c, const MainSettings& settings, TableAccess access
   std::string warning;
   Status s = OpenDetalTable(c.dataDir, settings.dbType, WidthsOf(settings), table, &warning, access);
   if (!warning.empty()) c.err << "zvonar-cli: " << warning << '\n';
-  if (indexMissing != nullptr) *indexMissing = !warning.empty();
+  if (indexMissing != nullptr) *indexMissing = warning.find(kIndexNotExistText) != std::string::npos;
   return s;
 }
 
@@ -326,6 +326,9 @@ int RunLoadTsv(CliContext& c) {
   // The owners list is read again after the append, which may take long.
   std::vector<std::string> listedBefore;
   if (s.ok()) s = ReadOwnersForUpdate(c, &listedBefore);
+  // The journal the records will be noted in must be readable first.
+  std::vector<ImportEntry> journal;
+  if (s.ok()) s = ReadImportJournal(c.dataDir, &journal);
   // No line is shorter than its eleven tabs and a date: room for that many
   // records is an upper bound that costs only address space.
   if (s.ok())
@@ -348,11 +351,9 @@ int RunLoadTsv(CliContext& c) {
     const Status cancelled = table.CancelBulkAppend();
     return Fail(c, cancelled.ok() ? s.message() : s.message() + "; " + cancelled.message());
   }
-  s = table.EndBulkAppend();
+  s = EndJournaledAppend(c.dataDir, &table, name, input.Fingerprint());
   if (table.LastAppended() > 0) {
     ReportCut(c, name, cut);
-    const Status journaled = JournalLastAppend(c.dataDir, &table, name, input.Fingerprint());
-    if (s.ok()) s = journaled;
     std::vector<std::string> known;
     Status listed = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
     if (listed.ok() && MergeOwners(owners, &known) > 0) listed = WriteOwnersFile(c.dataDir + "Tellura.dat", known);

@@ -72,6 +72,7 @@ enum class AddedText : std::size_t {
   OldBaseLoaded,
   // %1: the folder looked in
   OldBaseNotFound,
+  ImportedAgain,       // %1: file, %2: date of the earlier import
   End
 };
 

@@ -92,12 +92,16 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   std::string bytes, content;
   Status s = ReadWholeFile(request.billPath, &bytes);
   const std::string fingerprint = FileFingerprint(bytes);
-  std::vector<ImportEntry> journal;
-  if (s.ok()) s = ReadImportJournal(request.dataDir, &journal);
+  // Whether the bill is in the table already; a table that is not open is
+  // refused below.
+  PreviousImport previous;
+  if (s.ok() && table != nullptr && table->IsOpen())
+    s = CheckPreviousImport(request.dataDir, table, fingerprint, &previous);
   if (s.ok() && !request.again) {
-    result->previous = FindImport(journal, fingerprint);
+    result->previous = previous.live;
     if (result->previous) return s;
   }
+  if (s.ok() && !previous.live) result->vanished = previous.gone;
   if (s.ok()) {
     result->encoding = DetectBillEncoding(bytes);
     if (result->encoding == BillEncoding::Cp1251)
@@ -143,7 +147,7 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   // record counter, so a large bill does not repaint the splash per record.
   const ProgressFn counter = [&sink](int64_t, int64_t) { sink.ShowCounter(); };
   ParseDetalizationFile(request.billPath, content, context, &sink, counter, &result->records);
-  s = table->EndBulkAppend();
+  s = EndJournaledAppend(request.dataDir, table, request.billPath, fingerprint);
   result->records.recordsAdded = table->LastAppended();
   result->cutCells = result->records.recordsAdded > 0 ? sink.Cut() : 0;
   const DetalizationResult& found = result->records;
@@ -151,8 +155,7 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
     s = Status::Invalid(kNoRecordLineText);  // nothing was appended, so nothing is noted either
   // A failed write stopped the walk; it is told once, as the error.
   if (!sink.WriteError().ok()) result->records.stop.reset();
-  const Status journaled = JournalLastAppend(request.dataDir, table, request.billPath, fingerprint);
-  return s.ok() ? journaled : s;
+  return s;
 }
 
 std::string RejectedMessage(const RejectedLine& line) {
@@ -160,6 +163,10 @@ std::string RejectedMessage(const RejectedLine& line) {
   std::string reason;
   if (!line.reason.empty() && Utf8ToCp1251(line.reason, &reason).ok()) message += "\r\n" + reason;
   return message;
+}
+
+std::string ImportedAgainNote(const std::string& file, const ImportEntry& vanished) {
+  return file + ": imported on " + vanished.when + ", but its records are no longer in the table: imported again";
 }
 
 std::string StopMessage(const ImportStop& stop) {

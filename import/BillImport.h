@@ -62,8 +62,12 @@ struct ImportResult {
   // Records a failed or killed writer had left after the last committed
   // one, cut before the import appended.
   std::uint64_t droppedUncommitted = 0;
-  // The journal's entry for the same bill when it was not imported again.
+  // The journal's entry for the same bill when it was not imported again:
+  // its records are still in the table.
   std::optional<ImportEntry> previous;
+  // The journal's entry for the same bill whose records are no longer in
+  // the table: the bill was imported anew (see ImportedAgainNote).
+  std::optional<ImportEntry> vanished;
   // What the bill was written in, and how many of its characters code page
   // 1251 has no place for (read as "?").
   BillEncoding encoding = BillEncoding::Cp1251;
@@ -94,15 +98,21 @@ struct ImportResult {
 // as code page 1251. A bill whose bytes the import journal of
 // `request.dataDir` holds is, unless `request.again`, not imported: the
 // call returns ok with `result->previous` set. A journal that cannot be
-// read is an error, with nothing imported. Records committed get their
-// journal entry; when it cannot be written the error says how many records
-// were added.
+// read is an error, with nothing imported. A bill counts as imported only
+// while its records are still in the table; otherwise it is imported again
+// and `result->vanished` tells so. Records are committed together with
+// their journal entry (EndJournaledAppend): when it cannot be written
+// nothing is added.
 Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result);
 
 // "Data not Corrected, so not Stored:\r\n" + date and time + " " + number,
 // then the reason on a line of its own when there is one, in code page
 // 1251, as the window shows it.
 std::string RejectedMessage(const RejectedLine& line);
+
+// "<file>: imported on <when>, but its records are no longer in the table:
+// imported again", UTF-8, for a bill of `result.vanished`.
+std::string ImportedAgainNote(const std::string& file, const ImportEntry& vanished);
 
 // "<file>: stopped at line <k>: <text>", UTF-8, as zvonar-cli prints it
 // and the window's error box shows it (with the reason on a line of its

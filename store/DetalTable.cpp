@@ -66,6 +66,7 @@ Status OpenDetalTable(const std::string& dir, const std::string& dbType, const D
   OpenNotes notes;
   s = table->Open(DetalTablePath(dir, dbType), &notes, options);
   if (s.ok() && notes.indexMissing) *warning = kIndexNotExistText;
+  if (!notes.redoSetAside.empty()) *warning += (warning->empty() ? "" : "\n") + notes.redoSetAside;
   return s;
 }
 

@@ -55,8 +55,9 @@ std::string DetalIndexPath(const std::string& dir);
 // Opens the detalization table for `access`, creating it with `widths`
 // when the table file is missing (one creator among programs starting at
 // once). A missing index file leaves the table open without indexes and
-// sets `warning` to kIndexNotExistText; otherwise `warning` is cleared. A
-// table file that fails to open is never replaced.
+// sets `warning` to kIndexNotExistText; a redo file set aside adds why
+// (OpenNotes::redoSetAside) on a line of its own; otherwise `warning` is
+// cleared. A table file that fails to open is never replaced.
 Status OpenDetalTable(const std::string& dir, const std::string& dbType, const DetalWidths& widths, Table* table,
                       std::string* warning, TableAccess access = TableAccess::Write);
 

@@ -8,16 +8,25 @@
 //                record's fields (the bytes after its deleted flag)
 //   file         the file as named to the import, the rest of the line
 // The file name is last so that a TAB in it needs no escape; a CR or LF in
-// it is written as "?".
+// it is written as "?". Entries lie in the order of their records, each
+// range after the one before; a new entry is written over the orphans it
+// overlaps at the end of the file, an undone one cut off the end.
 #include "store/ImportJournal.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xxhash.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
 #include <new>
 
+#include "base/DiskSteps.h"
 #include "base/TextFile.h"
 
 namespace zvonar {
@@ -89,11 +98,158 @@ std::string EntryLine(const ImportEntry& e) {
          std::to_string(e.count) + '\t' + sums + '\t' + file;
 }
 
-Status WriteJournal(const std::string& dataDir, const std::vector<ImportEntry>& entries) {
+constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kMaxLeadCell = 32;    // when, fingerprint
+constexpr std::size_t kMaxNumberCell = 10;  // first, last, count
+constexpr std::size_t kMaxFileCell = 16384;
+
+// Whether `partial`, the start of a line not yet ended, can still become an
+// entry of a file of `fileSize` bytes: its cells are short, its numbers
+// digits, its sums hexadecimal and no longer than its count says and the
+// file holds. `*checked` tells how far the sums were checked already.
+bool CanBeEntryStart(std::string_view partial, std::uint64_t fileSize, std::size_t* checked) {
+  std::size_t at = 0;
+  std::uint32_t count = 0;
+  for (std::size_t cell = 0; cell < 5; ++cell) {
+    const std::size_t tab = partial.find('\t', at);
+    const std::size_t end = tab == std::string_view::npos ? partial.size() : tab;
+    if (end - at > (cell < 2 ? kMaxLeadCell : kMaxNumberCell)) return false;
+    if (cell >= 2 && !std::all_of(partial.begin() + at, partial.begin() + end, [](char c) { return c >= '0' && c <= '9'; }))
+      return false;
+    if (tab == std::string_view::npos) return true;
+    if (cell == 4 && !ReadNumber(partial.substr(at, end - at), 10, &count)) return false;
+    at = tab + 1;
+  }
+  const std::uint64_t sumsEnd = at + std::uint64_t{count} * 8;
+  if (sumsEnd > fileSize) return false;
+  const std::size_t hexEnd = static_cast<std::size_t>(std::min<std::uint64_t>(partial.size(), sumsEnd));
+  for (std::size_t i = std::max(at, *checked); i < hexEnd; ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(partial[i]))) return false;
+  *checked = std::max(*checked, hexEnd);
+  if (partial.size() > sumsEnd && partial[sumsEnd] != '\t') return false;
+  return partial.size() <= sumsEnd + kMaxFileCell + 2;
+}
+
+// The journal as read: its entries, where each one's line starts, and the
+// end of its last whole line.
+struct JournalFile {
+  std::vector<ImportEntry> entries;
+  std::vector<std::uint64_t> starts;
+  std::uint64_t end = 0;
+};
+
+class FdCloser {
+ public:
+  explicit FdCloser(int fd) : fd_(fd) {}
+  ~FdCloser() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FdCloser(const FdCloser&) = delete;
+  FdCloser& operator=(const FdCloser&) = delete;
+
+ private:
+  int fd_;
+};
+
+Status LoadJournal(const std::string& path, JournalFile* journal) {
+  *journal = JournalFile{};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return errno == ENOENT ? Status::Ok() : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  FdCloser closer(fd);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  Status s = RequireRegularFile(path, st.st_mode);
+  if (!s.ok()) return s;
+  const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+  std::vector<char> block(kReadBlock);
+  std::string line;
+  std::size_t checked = 0, lineNo = 1;
+  std::uint64_t offset = 0;
+  const auto damaged = [&] {
+    return Status::Error(StatusKind::Corrupt,
+                         path + ":" + std::to_string(lineNo) + ": not an entry of the import journal");
+  };
+  for (;;) {
+    const ssize_t n = ::read(fd, block.data(), block.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+    if (n == 0) break;
+    std::string_view data(block.data(), static_cast<std::size_t>(n));
+    while (!data.empty()) {
+      const std::size_t lf = data.find('\n');
+      const std::size_t take = lf == std::string_view::npos ? data.size() : lf;
+      line.append(data.substr(0, take));
+      offset += take;
+      data.remove_prefix(take);
+      if (!CanBeEntryStart(line, fileSize, &checked)) return damaged();
+      if (data.empty()) break;
+      data.remove_prefix(1);
+      ++offset;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty()) {
+        ImportEntry e;
+        if (!ParseEntry(line, &e)) return damaged();
+        journal->entries.push_back(std::move(e));
+        journal->starts.push_back(journal->end);
+      }
+      journal->end = offset;
+      line.clear();
+      checked = 0;
+      ++lineNo;
+    }
+  }
+  return Status::Ok();
+}
+
+// Replaces the journal's bytes from `at` on with `tail` and flushes it. On
+// failure it is cut at `at`: what lay past it was an undone entry or
+// orphans, and a half-written line must not stay.
+Status ReplaceTail(const std::string& path, std::uint64_t at, std::string_view tail) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return Status::IoError("cannot write " + path + ": " + ErrnoText(errno));
+  FdCloser closer(fd);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return Status::IoError("cannot write " + path + ": " + ErrnoText(errno));
+  Status s = RequireRegularFile(path, st.st_mode);
+  if (!s.ok()) return s;
+  const auto fail = [&](int err) {
+    (void)!::ftruncate(fd, static_cast<off_t>(at));
+    return Status::IoError("cannot write " + path + ": " + ErrnoText(err));
+  };
+  std::uint64_t offset = at;
+  while (!tail.empty()) {
+    const ssize_t n = ::pwrite(fd, tail.data(), tail.size(), static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return fail(n < 0 ? errno : ENOSPC);
+    NoteDiskStep(DiskStep::Write, path, offset);
+    tail.remove_prefix(static_cast<std::size_t>(n));
+    offset += static_cast<std::uint64_t>(n);
+  }
+  if (::ftruncate(fd, static_cast<off_t>(offset)) != 0 || FlushToDisk(fd, path, true) != 0) return fail(errno);
+  return Status::Ok();
+}
+
+// Adds `entry` after the entries whose records lie before its own; those
+// it overlaps are orphans (or of a table since emptied) and go.
+Status AppendEntry(const std::string& path, const ImportEntry& entry) {
+  JournalFile journal;
+  Status s = LoadJournal(path, &journal);
+  if (!s.ok()) return s;
+  const std::vector<ImportEntry>& old = journal.entries;
+  const auto before = [&entry](const ImportEntry& e) { return e.last < entry.first; };
+  const auto firstOverlap = std::find_if_not(old.begin(), old.end(), before);
+  const std::string line = EntryLine(entry) + "\r\n";
+  if (std::none_of(firstOverlap, old.end(), before)) {
+    const auto k = static_cast<std::size_t>(firstOverlap - old.begin());
+    return ReplaceTail(path, k < old.size() ? journal.starts[k] : journal.end, line);
+  }
+  // Entries out of order (a journal put together by hand): written anew.
   std::vector<std::string> lines;
-  lines.reserve(entries.size());
-  for (const ImportEntry& e : entries) lines.push_back(EntryLine(e));
-  return WriteTextLines(JournalPath(dataDir), lines);
+  for (const ImportEntry& e : old)
+    if (before(e)) lines.push_back(EntryLine(e));
+  lines.push_back(EntryLine(entry));
+  return WriteTextLines(path, lines);
 }
 
 // Whether record `recno` of `entry` is still as it was appended.
@@ -101,16 +257,14 @@ bool Unchanged(const ImportEntry& entry, std::uint32_t recno, std::string_view r
   return recno >= entry.first && recno <= entry.last && entry.sums[recno - entry.first] == RecordSum(record);
 }
 
-// Runs `change` with the table's lock held exclusively.
-template <typename Change>
-Status WhileHeld(Table* table, const Change& change) {
-  Status s = table->BeginChanges();
-  if (!s.ok()) return s;
-  s = change();
-  const Status ended = table->EndChanges();
-  return s.ok() ? ended : s;
+// Live records of `entry` that still hold what was appended.
+Status CountUnchanged(Table* table, const ImportEntry& entry, std::uint32_t* count) {
+  *count = 0;
+  if (entry.last > table->LastRecNo()) return Status::Ok();  // an orphan
+  return table->VisitRecords(entry.first, entry.last, [&](std::uint32_t recno, std::string_view record) {
+    if (record[0] != kDeletedFlag && Unchanged(entry, recno, record)) ++*count;
+  });
 }
-
 }  // namespace
 
 std::string FileFingerprint(std::string_view bytes) {
@@ -135,17 +289,9 @@ std::string FingerprintBuilder::Fingerprint() const {
 }
 
 Status ReadImportJournal(const std::string& dataDir, std::vector<ImportEntry>* entries) {
-  entries->clear();
-  std::vector<std::string> lines;
-  Status s = ReadTextLinesIfExists(JournalPath(dataDir), &lines);
-  for (std::size_t i = 0; s.ok() && i < lines.size(); ++i) {
-    if (lines[i].empty()) continue;
-    ImportEntry e;
-    if (!ParseEntry(lines[i], &e))
-      return Status::Error(StatusKind::Corrupt,
-                           JournalPath(dataDir) + ":" + std::to_string(i + 1) + ": not an entry of the import journal");
-    entries->push_back(std::move(e));
-  }
+  JournalFile journal;
+  Status s = LoadJournal(JournalPath(dataDir), &journal);
+  *entries = std::move(journal.entries);
   return s;
 }
 
@@ -155,58 +301,97 @@ std::optional<ImportEntry> FindImport(const std::vector<ImportEntry>& entries, s
   return std::nullopt;
 }
 
-Status JournalLastAppend(const std::string& dataDir, Table* table, const std::string& file,
-                         const std::string& fingerprint) {
-  const std::uint32_t count = table->LastAppended();
-  if (count == 0) return Status::Ok();
-  ImportEntry entry{Now(), fingerprint, file, table->LastRecNo() - count + 1, table->LastRecNo(), count, {}};
-  entry.sums.reserve(count);
-  Status s = table->VisitRecords(entry.first, entry.last, [&](std::uint32_t, std::string_view record) {
-    entry.sums.push_back(RecordSum(record));
-  });
-  if (s.ok())
-    s = WhileHeld(table, [&] {
-      std::vector<ImportEntry> entries;
-      Status r = ReadImportJournal(dataDir, &entries);
-      if (!r.ok()) return r;
-      entries.push_back(std::move(entry));
-      return WriteJournal(dataDir, entries);
+Status ImportStillInTable(Table* table, const ImportEntry& entry, bool* still) {
+  *still = false;
+  if (entry.first == 0 || entry.last > table->LastRecNo()) return Status::Ok();
+  int held = 0;
+  const auto check = [&](std::uint32_t recno, std::string_view record) {
+    if (record[0] != kDeletedFlag && Unchanged(entry, recno, record)) ++held;
+  };
+  Status s = table->VisitRecords(entry.first, entry.first, check);
+  if (s.ok() && entry.last != entry.first) s = table->VisitRecords(entry.last, entry.last, check);
+  *still = s.ok() && held == (entry.first == entry.last ? 1 : 2);
+  return s;
+}
+
+Status CheckPreviousImport(const std::string& dataDir, Table* table, std::string_view fingerprint,
+                           PreviousImport* previous) {
+  *previous = PreviousImport{};
+  std::vector<ImportEntry> entries;
+  Status s = ReadImportJournal(dataDir, &entries);
+  for (auto e = entries.rbegin(); s.ok() && e != entries.rend(); ++e) {
+    if (e->fingerprint != fingerprint) continue;
+    bool still = false;
+    s = ImportStillInTable(table, *e, &still);
+    if (still) {
+      previous->live = *e;
+      previous->gone.reset();
+      break;
+    }
+    if (!previous->gone) previous->gone = *e;
+  }
+  return s;
+}
+
+Status EndJournaledAppend(const std::string& dataDir, Table* table, const std::string& file,
+                          const std::string& fingerprint) {
+  return table->EndBulkAppend([&](std::uint32_t first, std::uint32_t last) {
+    ImportEntry entry{Now(), fingerprint, file, first, last, last - first + 1, {}};
+    entry.sums.reserve(entry.count);
+    Status s = table->VisitRecords(first, last, [&](std::uint32_t, std::string_view record) {
+      entry.sums.push_back(RecordSum(record));
     });
-  if (s.ok()) return s;
-  return Status::Error(s.kind(), std::to_string(count) + " records added; the import journal could not be written (" +
-                                     s.message() + ")");
+    if (s.ok()) s = AppendEntry(JournalPath(dataDir), entry);
+    if (s.ok()) return s;
+    return Status::Error(s.kind(), "no records added; the import journal could not be written (" + s.message() + ")");
+  });
 }
 
 Status LastImport(const std::string& dataDir, Table* table, std::optional<ImportEntry>* entry,
                   std::uint32_t* undoable) {
   entry->reset();
   *undoable = 0;
-  std::vector<ImportEntry> entries;
-  Status s = ReadImportJournal(dataDir, &entries);
-  if (!s.ok() || entries.empty()) return s;
-  const ImportEntry& last = entries.back();
-  s = table->VisitRecords(last.first, last.last, [&](std::uint32_t recno, std::string_view record) {
-    if (record[0] != kDeletedFlag && Unchanged(last, recno, record)) ++*undoable;
-  });
-  if (s.ok()) *entry = last;
+  JournalFile journal;
+  Status s = LoadJournal(JournalPath(dataDir), &journal);
+  if (!s.ok() || journal.entries.empty()) return s;
+  s = CountUnchanged(table, journal.entries.back(), undoable);
+  if (s.ok()) *entry = std::move(journal.entries.back());
   return s;
 }
 
 Status UndoLastImport(const std::string& dataDir, Table* table, ImportEntry* undone, std::uint32_t* removed) {
   *removed = 0;
-  return WhileHeld(table, [&] {
-    std::vector<ImportEntry> entries;
-    Status s = ReadImportJournal(dataDir, &entries);
-    if (!s.ok()) return s;
-    if (entries.empty()) return Status::Error(StatusKind::NotFound, "no import to undo");
-    *undone = entries.back();
-    s = table->DeleteRecords(
+  const std::string path = JournalPath(dataDir);
+  Status s = table->BeginChanges();
+  if (!s.ok()) return s;
+  JournalFile journal;
+  s = LoadJournal(path, &journal);
+  if (s.ok() && journal.entries.empty()) s = Status::Error(StatusKind::NotFound, "no import to undo");
+  if (!s.ok()) {
+    (void)table->EndChanges();
+    return s;
+  }
+  *undone = journal.entries.back();
+  Status marked;
+  if (undone->last <= table->LastRecNo())  // an orphan's numbers belong to nothing of it
+    marked = table->DeleteRecords(
         undone->first, undone->last,
         [&](std::uint32_t recno, std::string_view record) { return Unchanged(*undone, recno, record); }, removed);
-    if (!s.ok()) return s;
-    entries.pop_back();
-    return WriteJournal(dataDir, entries);
-  });
+  std::uint32_t rest = 0;
+  if (!marked.ok()) (void)CountUnchanged(table, *undone, &rest);
+  // Once none of its records is left the entry goes, even when the index
+  // file could not follow.
+  Status cut = rest == 0 ? ReplaceTail(path, journal.starts.back(), "") : Status::Ok();
+  const Status ended = table->EndChanges();
+  if (marked.ok() && cut.ok()) return ended;
+  const std::string done = std::to_string(*removed) + " records removed";
+  if (!marked.ok() && rest > 0)
+    return *removed == 0 ? marked
+                         : Status::Error(marked.kind(), done + "; then " + marked.message() +
+                                                            "; another undo removes the rest");
+  std::string message = marked.ok() ? done : marked.message();
+  if (!cut.ok()) message += "; the import journal could not be written (" + cut.message() + ")";
+  return Status::Error(marked.ok() ? cut.kind() : marked.kind(), message);
 }
 
 }  // namespace zvonar

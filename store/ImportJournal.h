@@ -1,8 +1,14 @@
 // The import journal, imports.dat in the data directory: one entry per
 // completed import of a file into the detalization table, telling which
 // records it appended. It lets the program warn before a bill is imported
-// a second time and take back the last import. An entry is written only
-// after its records are committed, so a killed import leaves none.
+// a second time and take back the last import. An entry is written in the
+// same exclusive hold as its records, after them and before the header
+// counts them: an import killed in between leaves an entry whose records
+// never reached the count (an orphan), never records without their entry.
+// An entry is an orphan when its last record lies past the table's
+// committed records, or when a later entry begins at or before it; the
+// next entry written drops the orphans it overlaps. Nothing trusts an
+// entry alone: undo and the re-import guard look at its records.
 #pragma once
 
 #include <cstdint>
@@ -50,30 +56,61 @@ class FingerprintBuilder {
 };
 
 // The entries of the journal in the directory `dataDir`, oldest first;
-// none when the file is missing. A damaged line is an error naming it.
+// none when the file is missing. Anything but a regular file is refused at
+// once, and the file is read a block at a time: a damaged line is an error
+// naming it ("imports.dat:N: not an entry of the import journal") as soon
+// as its first bytes show it, however long the line. A last line cut off
+// before its line end (an append that was killed) is no entry.
 Status ReadImportJournal(const std::string& dataDir, std::vector<ImportEntry>* entries);
 
-// The newest entry for a file with `fingerprint`, if any.
+// The newest entry for a file with `fingerprint`, if any, by the journal
+// alone (see CheckPreviousImport for whether its records are still there).
 std::optional<ImportEntry> FindImport(const std::vector<ImportEntry>& entries, std::string_view fingerprint);
 
-// Adds the entry for what the last bulk append of `table` committed, named
-// `file` with `fingerprint`; nothing when it committed no record. The
-// journal is rewritten whole (atomically) while the table's lock is held
-// exclusively, so two programs never lose each other's entries. Any
-// importer that appends in bulk calls this right after EndBulkAppend. A
-// failure says "N records added; the import journal could not be written
-// (why)".
-Status JournalLastAppend(const std::string& dataDir, Table* table, const std::string& file,
-                         const std::string& fingerprint);
+// Whether the records of `entry` are still in `table`: its first and last
+// record are committed, live and hold what was appended.
+Status ImportStillInTable(Table* table, const ImportEntry& entry, bool* still);
+
+// What the journal knows of a file about to be imported.
+struct PreviousImport {
+  // The newest entry for the file whose records are still in the table:
+  // the file counts as imported.
+  std::optional<ImportEntry> live;
+  // Without a live one, the newest entry for the file: its records have
+  // gone (undone another way, or the table emptied), so it imports again,
+  // with a note.
+  std::optional<ImportEntry> gone;
+};
+// Looks the file with `fingerprint` up in the journal of `dataDir` and in
+// `table`: the re-import guard of every importer.
+Status CheckPreviousImport(const std::string& dataDir, Table* table, std::string_view fingerprint,
+                           PreviousImport* previous);
+
+// Ends the running bulk append of `table` with its journal entry, named
+// `file` with `fingerprint`: the records are written, then the entry is
+// appended to the journal (dropping the orphans the new records overlap)
+// and flushed, then the header counts the records, all in one exclusive
+// hold. When the entry cannot be written nothing is committed and the
+// error says "no records added; the import journal could not be written
+// (why)". A bulk append that stored nothing leaves no entry. Every importer
+// that appends in bulk ends its append with this.
+Status EndJournaledAppend(const std::string& dataDir, Table* table, const std::string& file,
+                          const std::string& fingerprint);
 
 // The journal's last entry and how many of its records an undo would
-// remove (live and unchanged); no entry when the journal is empty.
+// remove (live and unchanged); no entry when the journal is empty. An
+// orphan has none to remove.
 Status LastImport(const std::string& dataDir, Table* table, std::optional<ImportEntry>* entry, std::uint32_t* undoable);
 
 // Takes back the journal's last entry: marks its live, unchanged records
-// deleted, brings the index up to date and then removes the entry. NotFound
-// when the journal is empty. When the marking fails half-way, the entry
-// stays, and another undo removes the rest.
+// deleted, brings the index up to date and then removes the entry (by
+// cutting the journal before it, which needs no room on the disk). An
+// orphan's entry is removed with no record: the import before it stays.
+// NotFound when the journal is empty. When the marking fails half-way, the
+// entry stays, and another undo removes the rest. Once records are marked,
+// an error says what was done: "N records removed; the index file could
+// not be written (why); it is sorted again at the next open", or "N records
+// removed; the import journal could not be written (why)".
 Status UndoLastImport(const std::string& dataDir, Table* table, ImportEntry* undone, std::uint32_t* removed);
 
 }  // namespace zvonar

@@ -89,24 +89,25 @@ Status Table::Open(const std::string& path, OpenNotes* notes, const OpenOptions&
   s = lock_.Acquire(LockDirOf(path), LockMode::Shared, lockWait_);
   if (!s.ok()) return s;
   struct stat st {};
-  if (!options.createWith.empty() && ::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+  // Created only where nothing is: a link to a missing file is refused
+  // below, not replaced.
+  if (!options.createWith.empty() && ::lstat(path.c_str(), &st) != 0 && errno == ENOENT) {
     // Only under the exclusive lock is "missing" still true when acting on it.
     bool released = false;
     s = lock_.Upgrade(lockWait_, &released);
-    if (s.ok() && ::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    if (s.ok() && ::lstat(path.c_str(), &st) != 0 && errno == ENOENT) {
       s = CreateFiles(path, options.createWith);
       notes->created = s.ok();
     }
     lock_.Downgrade();
   }
-  if (s.ok() && FileExists(RedoPathFor(path))) {
-    // A rewrite was cut off: its last run is written again, alone.
+  if (s.ok() && access_ == TableAccess::Write && ::lstat(RedoPathFor(path).c_str(), &st) == 0) {
+    // A rewrite was cut off: its last run is written again, alone. Readers
+    // leave it to the next writer.
     bool released = false, replayed = false;
     s = lock_.Upgrade(lockWait_, &released);
-    if (s.ok()) s = ReplayRedo(path, &replayed);
+    if (s.ok()) s = ReplayRedo(path, &replayed, &notes->redoSetAside);
     lock_.Downgrade();
-    // A reader of a file it may not write goes on with the records as they are.
-    if (!s.ok() && access_ == TableAccess::Read && s.kind() != StatusKind::InUse) s = Status::Ok();
   }
   if (s.ok()) s = dbf_.Open(path, access_ == TableAccess::Write);
   if (!s.ok()) {

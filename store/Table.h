@@ -63,6 +63,9 @@ struct OpenNotes {
   std::string indexRebuilt;
   // The table file was missing and has been created.
   bool created = false;
+  // A redo file that did not belong to the table, or was damaged, was set
+  // aside instead of replayed: why and where.
+  std::string redoSetAside;
 };
 
 enum class EditState { Browse, Edit, Append };
@@ -98,7 +101,9 @@ class Table {
   // Opens the table and holds its lock shared; InUse when a writer keeps
   // it past the lock wait. A damaged table file, and anything but a regular
   // file in place of the table or its index, is reported and left
-  // untouched.
+  // untouched, a link to a missing file included. Opened for reading,
+  // nothing is written but a missing table created (createWith): no index
+  // file, no redo file replayed.
   Status Open(const std::string& path, OpenNotes* notes = nullptr, const OpenOptions& options = {});
   // Posts a pending edit, ends a bulk append, writes the index file if this
   // table's changes left it behind, and closes. Returns the first failure;
@@ -202,12 +207,18 @@ class Table {
   // appended when a text is refused. After a write failure every later
   // call fails with it.
   Status BulkAppend(const std::vector<std::string>& texts);
+  // Called by EndBulkAppend with the numbers of the first and last record
+  // written, once they are all in the file and before the header counts
+  // them; VisitRecords reads them meanwhile. Its failure cancels the append.
+  using BeforeCommitFn = std::function<Status(std::uint32_t first, std::uint32_t last)>;
   // Commits what was appended, updates the tags and writes the index file.
-  // When the records cannot be committed, they are cut from the file, which
-  // is then as before the bulk append. When they are committed but the index
-  // file cannot be written, the error says "N records added; the index file
-  // could not be written (why)".
-  Status EndBulkAppend();
+  // `beforeCommit` (may be empty) runs first, under the same exclusive
+  // hold, when any record was appended; when it fails nothing is committed
+  // and its error is returned. When the records cannot be committed, they
+  // are cut from the file, which is then as before the bulk append. When
+  // they are committed but the index file cannot be written, the error says
+  // "N records added; the index file could not be written (why)".
+  Status EndBulkAppend(const BeforeCommitFn& beforeCommit = {});
   // Drops every record of the running bulk append, written or not: the
   // table and its index stay as before BeginBulkAppend. The error says why
   // when the records written could not be cut from the file again.
@@ -246,13 +257,17 @@ class Table {
   using RecordPicker = std::function<bool(std::uint32_t recno, std::string_view record)>;
   // Calls `visit` for each committed record from `first` to `last` (deleted
   // ones included) in file order; numbers past the last record are skipped.
+  // Inside a BeforeCommitFn the records about to be committed count too.
   Status VisitRecords(std::uint32_t first, std::uint32_t last, const RecordVisitor& visit);
   // Marks deleted each live record from `first` to `last` that `pick`
   // accepts, all under one hold of the exclusive lock, and writes the index
   // file once at the end; `*deleted` counts the records marked. Each mark
   // rewrites one record in place, so a crash leaves every record either
   // deleted or whole, and the index file stale until the next open sorts
-  // it again. The current record stays current while it lives.
+  // it again. The current record stays current while it lives. When only
+  // the index file cannot be written, the error says "N records removed;
+  // the index file could not be written (why); it is sorted again at the
+  // next open".
   Status DeleteRecords(std::uint32_t first, std::uint32_t last, const RecordPicker& pick, std::uint32_t* deleted);
 
  private:
@@ -315,6 +330,7 @@ class Table {
   bool held_ = false;  // BeginChanges holds the lock exclusively
 
   bool bulk_ = false;
+  bool committing_ = false;  // a BeforeCommitFn runs: pending records are visible
   Status bulkError_;
   std::uint32_t bulkFirst_ = 0;
   std::vector<char> bulkBuffer_;

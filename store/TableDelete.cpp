@@ -18,7 +18,7 @@ constexpr std::size_t kRemoveOneByOne = 256;
 Status Table::VisitRecords(std::uint32_t first, std::uint32_t last, const RecordVisitor& visit) {
   if (!IsOpen()) return Status::Invalid("the table is not open");
   first = std::max<std::uint32_t>(first, 1);
-  last = std::min(last, dbf_.RecordCount());
+  last = std::min(last, dbf_.RecordCount() + (committing_ ? dbf_.PendingRecords() : 0));
   const std::size_t length = dbf_.RecordLength();
   std::vector<char> chunk;
   for (std::uint32_t at = first; at <= last && at != 0; at += kChunkRecords) {
@@ -71,7 +71,10 @@ Status Table::DeleteRecords(std::uint32_t first, std::uint32_t last, const Recor
   *deleted = static_cast<std::uint32_t>(marked.size());
   Status index = marked.empty() ? Status::Ok() : WriteIndex();
   EndWrite();
-  if (s.ok()) s = index;
+  if (s.ok() && !index.ok())
+    s = Status::Error(index.kind(), std::to_string(marked.size()) +
+                                        " records removed; the index file could not be written (" + index.message() +
+                                        "); it is sorted again at the next open");
   if (live_ == 0) {
     (void)SetEmpty();
     return s;

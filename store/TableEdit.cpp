@@ -268,12 +268,17 @@ Status Table::FlushBulkBuffer() {
   return s;
 }
 
-Status Table::EndBulkAppend() {
+Status Table::EndBulkAppend(const BeforeCommitFn& beforeCommit) {
   if (!bulk_) return Status::Ok();
   bulk_ = false;
   Status s = bulkError_;
   if (s.ok() && bulkBuffered_ > 0) s = FlushBulkBuffer();
   const std::uint32_t before = bulkFirst_ - 1;
+  if (s.ok() && beforeCommit && dbf_.PendingRecords() > 0) {
+    committing_ = true;
+    s = beforeCommit(bulkFirst_, before + dbf_.PendingRecords());
+    committing_ = false;
+  }
   if (s.ok()) s = dbf_.Commit();
   if (!s.ok() && dbf_.RecordCount() == before) {
     // Nothing was committed: what was written past the commit point goes.

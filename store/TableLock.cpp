@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,7 @@ namespace zvonar {
 namespace {
 
 constexpr std::chrono::milliseconds kPollStep{10};
+constexpr char kGateName[] = ".table-gate";
 
 Status InUse() {
   return Status::Error(StatusKind::InUse, kTableInUseText);
@@ -21,21 +23,52 @@ Status InUse() {
 
 }  // namespace
 
-bool TableLock::TryFor(int operation, std::chrono::milliseconds wait) {
-  const auto deadline = std::chrono::steady_clock::now() + wait;
+bool TableLock::TryFor(int fd, int operation, std::chrono::steady_clock::time_point deadline) {
   for (;;) {
-    if (::flock(fd_, operation | LOCK_NB) == 0) return true;
+    if (::flock(fd, operation | LOCK_NB) == 0) return true;
     if (errno != EWOULDBLOCK && errno != EINTR) return false;
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(kPollStep);
   }
 }
 
+bool TableLock::TryFor(int operation, std::chrono::milliseconds wait) {
+  return TryFor(fd_, operation, std::chrono::steady_clock::now() + wait);
+}
+
+bool TableLock::ThroughGate(int operation, std::chrono::steady_clock::time_point deadline) {
+  const std::string gatePath = (dir_.empty() ? std::string(".") : dir_) + "/" + kGateName;
+  const bool writer = operation == LOCK_EX;
+  int gate = ::open(gatePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (writer ? O_CREAT : 0), 0644);
+  if (gate < 0 && writer) gate = ::open(gatePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st {};
+  if (gate >= 0 && (::fstat(gate, &st) != 0 || !S_ISREG(st.st_mode))) {
+    ::close(gate);
+    gate = -1;
+  }
+  if (gate >= 0 && !TryFor(gate, writer ? LOCK_EX : LOCK_SH, deadline)) {
+    const int err = errno;
+    ::close(gate);
+    errno = err;
+    return false;
+  }
+  const bool locked = TryFor(fd_, operation, deadline);
+  const int err = errno;
+  if (gate >= 0) ::close(gate);  // lets the gate go
+  errno = err;
+  return locked;
+}
+
 Status TableLock::Acquire(const std::string& dir, LockMode mode, std::chrono::milliseconds wait) {
   Release();
+  dir_ = dir;
   fd_ = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ < 0) return Status::IoError("cannot open the directory " + dir + ": " + ErrnoText(errno));
-  if (!TryFor(mode == LockMode::Exclusive ? LOCK_EX : LOCK_SH, wait)) {
+  const int operation = mode == LockMode::Exclusive ? LOCK_EX : LOCK_SH;
+  // A writer finding the directory free takes it at once; a reader passes
+  // the gate, since readers in the directory do not show a waiting writer.
+  const bool at = operation == LOCK_EX && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  if (!at && !ThroughGate(operation, std::chrono::steady_clock::now() + wait)) {
     const int err = errno;
     Release();
     if (err != EWOULDBLOCK && err != EINTR) return Status::IoError("cannot lock " + dir + ": " + ErrnoText(err));
@@ -58,7 +91,7 @@ Status TableLock::Upgrade(std::chrono::milliseconds wait, bool* released) {
   ::flock(fd_, LOCK_UN);
   mode_ = LockMode::None;
   *released = true;
-  if (TryFor(LOCK_EX, wait)) {
+  if (ThroughGate(LOCK_EX, std::chrono::steady_clock::now() + wait)) {
     mode_ = LockMode::Exclusive;
     return Status::Ok();
   }

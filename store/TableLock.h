@@ -3,6 +3,15 @@
 // holds it) and needs no file of its own. Readers hold it shared; a writer
 // holds it exclusively only while it writes. Nobody blocks: a lock taken by
 // another program is tried again for a few seconds, then reported.
+//
+// So that a stream of readers does not keep a writer out, a second lock,
+// on the file ".table-gate" in the directory, orders them: a program about
+// to take the directory lock passes the gate shared, and a writer holds the
+// gate exclusively while it waits for the directory, so readers that ask
+// after it wait behind it. Nobody waits for the gate while holding the
+// directory lock, so the two cannot deadlock. A reader goes on without the
+// gate when it is missing (only writers create it), and everybody does
+// when the directory may not be written.
 #pragma once
 
 #include <chrono>
@@ -41,7 +50,12 @@ class TableLock {
 
  private:
   bool TryFor(int operation, std::chrono::milliseconds wait);
+  bool TryFor(int fd, int operation, std::chrono::steady_clock::time_point deadline);
+  // Takes the directory lock by `operation` until `deadline`, passing the
+  // gate first (exclusively for LOCK_EX); false with errno set on failure.
+  bool ThroughGate(int operation, std::chrono::steady_clock::time_point deadline);
 
+  std::string dir_;
   int fd_ = -1;
   LockMode mode_ = LockMode::None;
 };

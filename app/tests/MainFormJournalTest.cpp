@@ -1,5 +1,5 @@
 // The import journal in the main window: the question before a bill is
-// imported again, Undo Last Import, many bills chosen at once, and one box
+// imported again, a bill whose records have gone, Undo Last Import, many bills chosen at once, and one box
 // for a bill's rejected lines.
 #include <QAction>
 #include <QLabel>
@@ -8,6 +8,7 @@
 #include "app/MainForm.h"
 #include "base/tests/TestSupport.h"
 #include "import/tests/BillTestSupport.h"
+#include "store/DetalTable.h"
 #include "ui/SplashForm.h"
 #include "ui/tests/ScriptedPrompts.h"
 
@@ -64,6 +65,44 @@ class MainFormJournalTest : public QObject {
     prompts.answers.push_back(true);
     form.mnAddDetalization->trigger();
     QCOMPARE(form.stRecCount->text(), QString("4"));
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    form.close();
+  }
+
+  void ABillWhoseRecordsHaveGoneImportsAgainWithANote() {
+    TempDir dir;
+    const QString bill = QString::fromStdString(dir.File("bill.txt"));
+    testing::WriteOrDie(dir.File("bill.txt"), TwoCallBill(1));
+    {
+      ScriptedPrompts prompts;
+      TMainForm form(dir.path(), &prompts);
+      form.show();
+      prompts.files.push_back(bill);
+      form.mnAddDetalization->trigger();
+      QCOMPARE(form.stRecCount->text(), QString("2"));
+      form.close();
+    }
+    {
+      // Deleted another way.
+      Table table;
+      std::string warning;
+      QVERIFY(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+      std::uint32_t deleted = 0;
+      QVERIFY(table.DeleteRecords(1, table.LastRecNo(), [](std::uint32_t, std::string_view) { return true; }, &deleted)
+                  .ok());
+      QCOMPARE(deleted, 2u);
+    }
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    prompts.files.push_back(bill);
+    form.mnAddDetalization->trigger();
+    QVERIFY(prompts.noByDefault.isEmpty());  // no question
+    QCOMPARE(form.stRecCount->text(), QString("2"));
+    QCOMPARE(prompts.infos.size(), 1);
+    QVERIFY2(prompts.infos.first().startsWith("bill.txt was imported on ") &&
+                 prompts.infos.first().endsWith(", but its records are no longer in the table: it was imported again"),
+             qPrintable(prompts.infos.first()));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     form.close();
   }

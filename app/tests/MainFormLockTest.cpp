@@ -23,8 +23,9 @@ namespace {
 // Opens the table in a child process for `access`, and for a writer also
 // appends one record; the child's exit code: 0 done, 1 in use, 2 failed.
 // With a pipe `hold` the child keeps the table until its write end closes,
-// and the child's pid is returned at once.
-int OtherProgram(const std::string& dir, TableAccess access, const int* hold = nullptr) {
+// and the child's pid is returned at once; it writes one byte to `ready`
+// (when given) once it has opened the table.
+int OtherProgram(const std::string& dir, TableAccess access, const int* hold = nullptr, int ready = -1) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (hold != nullptr) ::close(hold[1]);
@@ -41,6 +42,7 @@ int OtherProgram(const std::string& dir, TableAccess access, const int* hold = n
       Status end = table.EndBulkAppend();
       if (s.ok()) s = end;
     }
+    if (ready >= 0) (void)!::write(ready, "r", 1);
     char c = 0;
     if (hold != nullptr) (void)!::read(hold[0], &c, 1);
     _exit(s.ok() ? 0 : s.kind() == StatusKind::InUse ? 1 : 2);
@@ -76,10 +78,14 @@ class MainFormLockTest : public QObject {
     ScriptedPrompts prompts;
     TMainForm form(dir.path(), &prompts);
     form.show();
-    int fds[2];
+    int fds[2], ready[2];
     QCOMPARE(::pipe(fds), 0);
-    const int reader = OtherProgram(dir.path(), TableAccess::Read, fds);
-    ::usleep(200'000);  // the reader has the table by now
+    QCOMPARE(::pipe(ready), 0);
+    const int reader = OtherProgram(dir.path(), TableAccess::Read, fds, ready[1]);
+    char c = 0;
+    QCOMPARE(::read(ready[0], &c, 1), ssize_t{1});  // the reader has the table
+    ::close(ready[0]);
+    ::close(ready[1]);
     prompts.files.push_back(QString::fromStdString(bill));
     form.mnAddDetalization->trigger();
     QCOMPARE(prompts.errors, QStringList{"The table is in use by another program."});

@@ -1,8 +1,16 @@
 // The import journal from the command line: a bill imported twice, --again,
-// undo-import after import and load-tsv, and a bill saved as UTF-8.
+// undo-import after import and load-tsv, a bill whose records have gone, a
+// journal that is no journal, and a bill saved as UTF-8.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
 
 #include "base/tests/TestSupport.h"
 #include "cli/tests/CliTestSupport.h"
@@ -92,6 +100,105 @@ TEST_F(CliJournalTest, ABillSavedAsUtf8ImportsAndCountsWhatCodePage1251Lacks) {
   const CliRun dump = Cli({"dump"});
   EXPECT_EQ(0u, dump.out.find("9161112233\t2008.03.01 12:30:05\t4951234567\t")) << dump.out;
   EXPECT_NE(std::string::npos, dump.out.find("\tМ\t")) << dump.out;
+}
+
+TEST_F(CliJournalTest, ABillWhoseRecordsHaveGoneImportsAgainWithANote) {
+  const std::string march = WriteBill("march.txt", "01");
+  ASSERT_EQ(kExitOk, Cli({"import", march}).code);
+  std::vector<ImportEntry> entries;
+  ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+  ASSERT_EQ(1u, entries.size());
+  // The table emptied another way: a new one in its place.
+  std::filesystem::remove(dir_.File("Tellura.dbf"));
+  std::filesystem::remove(dir_.File("Tellura.MDX"));
+  ASSERT_EQ(0, Records());
+  const CliRun again = Cli({"import", march});
+  EXPECT_EQ(kExitOk, again.code) << again.err;
+  EXPECT_EQ(march + ": 2 records added\n", again.out);
+  EXPECT_NE(std::string::npos,
+            again.err.find(march + ": imported on " + entries[0].when +
+                           ", but its records are no longer in the table: imported again"))
+      << again.err;
+  EXPECT_EQ(2, Records());
+  // The stale entry made room for the new one; its records back, the bill
+  // counts as imported.
+  ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ(march + ": already imported on " + entries[0].when + ", skipped\n", Cli({"import", march}).out);
+}
+
+TEST_F(CliJournalTest, AJournalThatIsNoJournalIsRefusedAtOnce) {
+  const std::string march = WriteBill("march.txt", "01");
+  ASSERT_EQ(kExitOk, Cli({"import", march}).code);
+  const std::string journal = dir_.File(kImportJournalName);
+  const std::string good = testing::ReadOrEmpty(journal);
+  testing::WriteOrDie(dir_.File("more.tsv"), "9161112233\t2008.03.05 10:00:00\t495\t\t\t\t\t\t\t\t\t\n");
+  const std::string table = testing::ReadOrEmpty(dir_.File("Tellura.dbf"));
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    std::string why;
+  };
+  const Case cases[] = {
+      {"a FIFO", [&] { ASSERT_EQ(0, ::mkfifo(journal.c_str(), 0644)); }, "is a FIFO, not a regular file"},
+      {"sparse, 1 GiB",
+       [&] {
+         const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+         ASSERT_GE(fd, 0);
+         ASSERT_EQ(0, ::ftruncate(fd, off_t{1} << 30));
+         ::close(fd);
+       },
+       "imports.dat:1: not an entry of the import journal"},
+      {"100 MB of text",
+       [&] {
+         std::string text;
+         while (text.size() < 100u << 20) text += "the quick brown fox jumps over the lazy dog\tand more\r\n";
+         testing::WriteOrDie(journal, text);
+       },
+       "imports.dat:1: not an entry of the import journal"},
+      {"good lines, then a damaged one",
+       [&] { testing::WriteOrDie(journal, good + good + "2008.03.01 12:00:00\tzz\t1\r\n" + good); },
+       "imports.dat:3: not an entry of the import journal"},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.what);
+    std::filesystem::remove(journal);
+    t.make();
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"import", "--again", march}, std::vector<std::string>{"undo-import"},
+          std::vector<std::string>{"load-tsv", dir_.File("more.tsv")}}) {
+      const auto start = std::chrono::steady_clock::now();
+      const CliRun run = Cli(command);
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3)) << command[0];
+      EXPECT_EQ(kExitFailure, run.code) << command[0];
+      EXPECT_NE(std::string::npos, run.err.find(t.why)) << command[0] << ": " << run.err;
+      EXPECT_EQ(table, testing::ReadOrEmpty(dir_.File("Tellura.dbf"))) << command[0];
+    }
+  }
+  std::filesystem::remove(journal);
+}
+
+TEST_F(CliJournalTest, UndoOfAnImportWhoseRecordsAreGoneRemovesOnlyItsEntry) {
+  const std::string march = WriteBill("march.txt", "01");
+  const std::string april = WriteBill("april.txt", "02");
+  ASSERT_EQ(kExitOk, Cli({"import", march}).code);
+  ASSERT_EQ(kExitOk, Cli({"import", april}).code);
+  // april's entry back after its records were taken back another way.
+  std::vector<ImportEntry> entries;
+  ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+  ASSERT_EQ(2u, entries.size());
+  std::string journal = testing::ReadOrEmpty(dir_.File(kImportJournalName));
+  const std::string orphan = journal.substr(journal.find("\r\n") + 2);
+  ASSERT_EQ(kExitOk, Cli({"undo-import"}).code);
+  testing::WriteOrDie(dir_.File(kImportJournalName), testing::ReadOrEmpty(dir_.File(kImportJournalName)) + orphan);
+  EXPECT_EQ(2, Records());
+
+  const CliRun undo = Cli({"undo-import"});
+  EXPECT_EQ(kExitOk, undo.code);
+  EXPECT_EQ(april + ": 0 records removed\n", undo.out);
+  EXPECT_NE(std::string::npos, undo.err.find("only its journal entry was removed")) << undo.err;
+  EXPECT_EQ(2, Records());  // march's records stay
+  EXPECT_EQ(march + ": 2 records removed\n", Cli({"undo-import"}).out);
 }
 
 }  // namespace

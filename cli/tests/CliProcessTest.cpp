@@ -1,11 +1,14 @@
 // zvonar-cli beside another process: readers share the table, a writer
-// waits for it and is refused after a few seconds, two first uses on an
-// empty directory keep both loads, input comes from pipes, and an append
-// that fills the disk leaves the table as it was.
+// waits for it and is refused after a few seconds but is not kept out by a
+// stream of readers, two first uses on an empty directory keep both loads,
+// input comes from pipes, an append that fills the disk (or whose journal
+// entry cannot be written) leaves the table as it was, and an undo on a
+// full disk says what it did.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -326,6 +329,123 @@ TEST_F(CliProcessTest, RecordsStoredWithoutTheirIndexFileAreSaidAndReadersSortTh
   EXPECT_EQ(2010u, LineCount(Run({"dump", "--index", "DateTime"}).out));
   EXPECT_TRUE(std::filesystem::is_symlink(data_ + "Tellura.MDX"));
   std::filesystem::permissions(elsewhere, std::filesystem::perms::owner_all);
+}
+
+// Fills the file system of directory `dir` to its last block.
+void FillUp(const std::string& dir) {
+  std::string filler(4096, 'x');
+  while (WriteFileAtomic(dir + "filler" + std::to_string(filler.size()), filler).ok()) filler += filler;
+  for (int i = 0; WriteFileAtomic(dir + "small" + std::to_string(i), "x").ok(); ++i) {
+  }
+}
+
+TEST_F(CliProcessTest, AWriterIsNotKeptOutByAStreamOfReaders) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  // Two readers taking turns so that the table is never without one, until
+  // the file "stop" appears.
+  Gate started;
+  std::vector<pid_t> readers;
+  const std::string stop = dir_.File("stop");
+  for (int r = 0; r < 2; ++r)
+    readers.push_back(testing::Fork([&, r]() {
+      std::this_thread::sleep_for(std::chrono::milliseconds(60 * r));
+      bool told = false;
+      for (const auto end = Clock::now() + std::chrono::seconds(60); !FileExists(stop) && Clock::now() < end;) {
+        Table table;
+        std::string warning;
+        if (OpenDetalTable(data_, "dbf", kDefaultDetalWidths, &table, &warning, TableAccess::Read).ok()) {
+          if (!told) started.Give();
+          told = true;
+          std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        }
+      }
+      return 0;
+    }));
+  ASSERT_TRUE(started.Wait());
+  ASSERT_TRUE(started.Wait());
+  const CliRun load = Run({"load-tsv", Input("b.tsv", Records(100, 5))});
+  testing::WriteOrDie(stop, "");
+  EXPECT_EQ(kExitOk, load.code) << load.err;
+  for (pid_t reader : readers) EXPECT_EQ(0, testing::WaitChild(reader));
+  EXPECT_EQ(15u, LineCount(Run({"dump"}).out));
+}
+
+TEST_F(CliProcessTest, AnImportWhoseJournalEntryCannotBeWrittenAddsNothing) {
+  const std::string elsewhere = dir_.File("journal/");
+  const SmallFileSystem fs(elsewhere, "size=64k");
+  if (!fs.mounted()) GTEST_SKIP() << "needs a file system it may mount";
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  std::filesystem::copy_file(data_ + "imports.dat", elsewhere + "imports.dat");
+  std::filesystem::remove(data_ + "imports.dat");
+  std::filesystem::create_symlink(elsewhere + "imports.dat", data_ + "imports.dat");
+  FillUp(elsewhere);
+  const std::string table = testing::ReadOrEmpty(data_ + "Tellura.dbf");
+  const std::string index = testing::ReadOrEmpty(data_ + "Tellura.MDX");
+  const std::string journal = testing::ReadOrEmpty(data_ + "imports.dat");
+
+  const CliRun load = Run({"load-tsv", Input("b.tsv", Records(100, 2000))});
+  EXPECT_EQ(kExitFailure, load.code);
+  EXPECT_EQ(0u, load.err.find("zvonar-cli: no records added; the import journal could not be written (")) << load.err;
+  EXPECT_NE(std::string::npos, load.err.find("No space left on device")) << load.err;
+  EXPECT_EQ(table, testing::ReadOrEmpty(data_ + "Tellura.dbf"));
+  EXPECT_EQ(index, testing::ReadOrEmpty(data_ + "Tellura.MDX"));
+  EXPECT_EQ(journal, testing::ReadOrEmpty(data_ + "imports.dat"));
+  // The undo then takes the load before it, as the user asked.
+  const CliRun undo = Run({"undo-import"});
+  EXPECT_EQ(kExitOk, undo.code) << undo.err;
+  EXPECT_EQ(dir_.File("a.tsv") + ": 10 records removed\n", undo.out);
+}
+
+TEST_F(CliProcessTest, AnUndoOnAFullDiskSaysWhatItDid) {
+  const std::string elsewhere = dir_.File("index/");
+  const SmallFileSystem fs(elsewhere, "size=64k");
+  if (!fs.mounted()) GTEST_SKIP() << "needs a file system it may mount";
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("b.tsv", Records(100, 20))}).code);
+  std::filesystem::copy_file(data_ + "Tellura.MDX", elsewhere + "Tellura.MDX");
+  std::filesystem::remove(data_ + "Tellura.MDX");
+  std::filesystem::create_symlink(elsewhere + "Tellura.MDX", data_ + "Tellura.MDX");
+  FillUp(elsewhere);
+
+  const CliRun undo = Run({"undo-import"});
+  EXPECT_EQ(kExitFailure, undo.code);
+  EXPECT_EQ(0u, undo.err.find("zvonar-cli: 20 records removed; the index file could not be written (")) << undo.err;
+  EXPECT_NE(std::string::npos, undo.err.find("it is sorted again at the next open")) << undo.err;
+  const CliRun dump = Run({"dump", "--index", "Owner"});
+  EXPECT_EQ(kExitOk, dump.code) << dump.err;
+  EXPECT_EQ(10u, LineCount(dump.out));
+  // The entry went with its records: the next undo takes the load before.
+  const CliRun next = Run({"undo-import"});
+  EXPECT_EQ(0u, next.err.find("zvonar-cli: 10 records removed; the index file could not be written (")) << next.err;
+  EXPECT_EQ(0u, LineCount(Run({"dump"}).out));
+}
+
+TEST_F(CliProcessTest, ALinkToAMissingTableMakesReadersFailWritingNothing) {
+  ASSERT_EQ(kExitOk, Run({"load-tsv", Input("a.tsv", Records(0, 10))}).code);
+  std::filesystem::rename(data_ + "Tellura.dbf", dir_.File("moved.dbf"));
+  std::filesystem::create_symlink(dir_.File("gone.dbf"), data_ + "Tellura.dbf");
+  const auto snapshot = [&]() {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(data_)) {
+      struct stat st {};
+      ::lstat(entry.path().c_str(), &st);
+      files.push_back(entry.path().filename().string() + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                      std::to_string(st.st_mtim.tv_nsec) + " " +
+                      (entry.is_symlink() ? "link" : testing::ReadOrEmpty(entry.path().string())));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+  };
+  const std::vector<std::string> before = snapshot();
+  for (const std::vector<std::string>& read :
+       {std::vector<std::string>{"dump"}, std::vector<std::string>{"stat"}, std::vector<std::string>{"filter", "--calls"},
+        std::vector<std::string>{"load-tsv", dir_.File("a.tsv")}}) {
+    const CliRun run = Run(read);
+    EXPECT_EQ(kExitFailure, run.code) << read[0];
+    EXPECT_NE(std::string::npos, run.err.find("Tellura.dbf")) << read[0] << ": " << run.err;
+    EXPECT_EQ(before, snapshot()) << read[0];
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(data_ + "Tellura.dbf"));
 }
 
 }  // namespace

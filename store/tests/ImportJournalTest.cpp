@@ -25,8 +25,7 @@ class ImportJournalTest : public ::testing::Test {
     int minute = 10;
     for (const std::string& name : names)
       ASSERT_TRUE(table_.BulkAppend({name, "2024.05.01 12:" + std::to_string(minute++) + ":00", file}).ok());
-    ASSERT_TRUE(table_.EndBulkAppend().ok());
-    ASSERT_TRUE(JournalLastAppend(dir_.path(), &table_, file, FileFingerprint(file)).ok());
+    ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, file, FileFingerprint(file)).ok());
   }
 
   std::vector<ImportEntry> Journal() {
@@ -59,8 +58,7 @@ TEST_F(ImportJournalTest, NotesEachBulkAppendWithItsRecords) {
 
   // A bulk append that stored nothing leaves no entry.
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
-  ASSERT_TRUE(table_.EndBulkAppend().ok());
-  ASSERT_TRUE(JournalLastAppend(dir_.path(), &table_, "empty.txt", FileFingerprint("")).ok());
+  ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, "empty.txt", FileFingerprint("")).ok());
   EXPECT_EQ(2u, Journal().size());
 }
 
@@ -117,8 +115,7 @@ TEST_F(ImportJournalTest, TheIndexFileAgreesAfterAnUndo) {
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
   for (int i = 0; i < 300; ++i)
     ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i % 17), "2024.02.0" + std::to_string(1 + i % 9), ""}).ok());
-  ASSERT_TRUE(table_.EndBulkAppend().ok());
-  ASSERT_TRUE(JournalLastAppend(dir_.path(), &table_, "big.txt", FileFingerprint("big")).ok());
+  ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, "big.txt", FileFingerprint("big")).ok());
   ASSERT_TRUE(testing::AddRecord(table_, {"usr", "2023.12.31", "mine"}).ok());
   Import("a.txt", {"zed", "amy", "kim"});
   ImportEntry undone;
@@ -143,10 +140,11 @@ TEST_F(ImportJournalTest, ADamagedJournalIsReportedAndNotWrittenOver) {
   EXPECT_NE(std::string::npos, s.message().find("imports.dat:1:")) << s.message();
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
   ASSERT_TRUE(table_.BulkAppend({"ann", "2024.05.01", ""}).ok());
-  ASSERT_TRUE(table_.EndBulkAppend().ok());
-  const Status noted = JournalLastAppend(dir_.path(), &table_, "a.txt", FileFingerprint("a"));
-  EXPECT_NE(std::string::npos, noted.message().find("1 records added; the import journal could not be written"))
+  const Status noted = EndJournaledAppend(dir_.path(), &table_, "a.txt", FileFingerprint("a"));
+  EXPECT_NE(std::string::npos, noted.message().find("no records added; the import journal could not be written"))
       << noted.message();
+  EXPECT_EQ(0u, table_.RecordCount());
+  EXPECT_EQ(0u, table_.LastRecNo());
   EXPECT_EQ("2024.05.01 12:00:00\tabc\t1\t2\r\n", testing::ReadOrEmpty(dir_.File(kImportJournalName)));
 }
 
@@ -155,6 +153,80 @@ TEST_F(ImportJournalTest, FileNamesWithTabsAndLineBreaksKeepTheJournalReadable) 
   const std::vector<ImportEntry> entries = Journal();
   ASSERT_EQ(1u, entries.size());
   EXPECT_EQ("a\tb?c.txt", entries[0].file);
+}
+
+// An entry whose records never reached the count, as an import killed
+// between its entry and its commit leaves it, naming records 3 to 5.
+std::string OrphanLine() {
+  return "2024.05.02 10:00:00\t0123456789abcdef\t3\t5\t3\t000000010000000200000003\tkilled.txt\r\n";
+}
+
+TEST_F(ImportJournalTest, AnOrphanIsNoImportToTakeBackAndTheNextEntryDropsIt) {
+  Import("a.txt", {"ann", "bob"});
+  const std::string journal = dir_.File(kImportJournalName);
+  testing::WriteOrDie(journal, testing::ReadOrEmpty(journal) + OrphanLine());
+  std::optional<ImportEntry> last;
+  std::uint32_t undoable = 9;
+  ASSERT_TRUE(LastImport(dir_.path(), &table_, &last, &undoable).ok());
+  ASSERT_TRUE(last);
+  EXPECT_EQ("killed.txt", last->file);
+  EXPECT_EQ(0u, undoable);
+  // Its undo removes its entry and nothing of the import before.
+  ImportEntry undone;
+  std::uint32_t removed = 9;
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  EXPECT_EQ("killed.txt", undone.file);
+  EXPECT_EQ(0u, removed);
+  EXPECT_EQ(2u, table_.RecordCount());
+  ASSERT_EQ(1u, Journal().size());
+
+  // The next import takes the orphan's record numbers and its place.
+  testing::WriteOrDie(journal, testing::ReadOrEmpty(journal) + OrphanLine());
+  Import("b.txt", {"cid"});
+  std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_EQ("a.txt", entries[0].file);
+  EXPECT_EQ("b.txt", entries[1].file);
+  EXPECT_EQ(3u, entries[1].first);
+
+  // An entry cut off before its line end (a killed append) is none, and
+  // the next one is written over it.
+  const std::string whole = testing::ReadOrEmpty(journal);
+  testing::WriteOrDie(journal, whole + OrphanLine().substr(0, 40));
+  EXPECT_EQ(2u, Journal().size());
+  Import("c.txt", {"dan"});
+  entries = Journal();
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_EQ("c.txt", entries[2].file);
+  EXPECT_EQ(0u, testing::ReadOrEmpty(journal).find(whole));
+}
+
+TEST_F(ImportJournalTest, AFileCountsAsImportedWhileItsFirstAndLastRecordsAreAsImported) {
+  Import("one.txt", {"ann"});  // first and last are one record
+  Import("two.txt", {"bob", "cid", "dan"});
+  PreviousImport previous;
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("one.txt"), &previous).ok());
+  ASSERT_TRUE(previous.live);
+  EXPECT_EQ("one.txt", previous.live->file);
+  EXPECT_FALSE(previous.gone);
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("two.txt"), &previous).ok());
+  EXPECT_TRUE(previous.live);
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("three.txt"), &previous).ok());
+  EXPECT_FALSE(previous.live);
+  EXPECT_FALSE(previous.gone);
+
+  ASSERT_TRUE(table_.GoToPosition(3).ok());  // dan, two.txt's last: changed
+  ASSERT_TRUE(table_.Edit().ok());
+  ASSERT_TRUE(table_.SetFieldText(2, "mine").ok());
+  ASSERT_TRUE(table_.Post().ok());
+  ASSERT_TRUE(table_.GoToPosition(0).ok());  // ann, all of one.txt: deleted
+  ASSERT_TRUE(table_.Delete().ok());
+  for (const char* file : {"one.txt", "two.txt"}) {
+    ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint(file), &previous).ok());
+    EXPECT_FALSE(previous.live) << file;
+    ASSERT_TRUE(previous.gone) << file;
+    EXPECT_EQ(file, previous.gone->file);
+  }
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
-#include "store/RewriteRedo.h"
 #include "store/Table.h"
 #include "store/tests/StoreTestSupport.h"
 
@@ -196,46 +195,6 @@ TEST_F(TableTest, RewriteFieldsChangesLiveRecordsAndKeepsTheirOrders) {
 // A rewrite killed inside its in-place write: the next open writes the run
 // of a complete redo file again; a redo file cut short is dropped, since the
 // records were not yet touched then.
-TEST_F(TableTest, OpenReplaysACompleteRedoAndDropsACutOne) {
-  AddSample();
-  ASSERT_TRUE(table_.Close().ok());
-  const std::string before = testing::ReadOrEmpty(path_);
-  ASSERT_TRUE(table_.Open(path_).ok());
-  std::uint32_t changed = 0;
-  const FieldRewriteFn renew = [](FieldRewrite& record) { record.store[0] = "renewed"; };
-  ASSERT_TRUE(table_.RewriteFields({table_.FieldIndex("note")}, renew, {}, &changed).ok());
-  EXPECT_EQ(4u, changed);
-  EXPECT_FALSE(FileExists(RedoPathFor(path_)));  // removed once the run is in place
-  ASSERT_TRUE(table_.Close().ok());
-  const std::string after = testing::ReadOrEmpty(path_);
-  ASSERT_EQ(before.size(), after.size());
-  std::size_t first = 0, last = after.size();
-  while (first < after.size() && before[first] == after[first]) ++first;
-  while (last > first && before[last - 1] == after[last - 1]) --last;
-  ASSERT_LT(first, last);
-  const std::string run = after.substr(first, last - first);
-
-  // Killed after a few bytes of the run reached the records.
-  std::string torn = before;
-  torn.replace(first, 5, run.substr(0, 5));
-  testing::WriteOrDie(path_, torn);
-  ASSERT_TRUE(WriteRedo(path_, first, run.data(), run.size()).ok());
-  ASSERT_TRUE(table_.Open(path_).ok());
-  EXPECT_FALSE(FileExists(RedoPathFor(path_)));
-  for (const std::string& line : ReadAll(table_)) EXPECT_EQ("renewed", line.substr(line.rfind('|') + 1));
-  ASSERT_TRUE(table_.Close().ok());
-  EXPECT_EQ(after, testing::ReadOrEmpty(path_));
-
-  // Killed while writing the redo file: the records are as they were.
-  testing::WriteOrDie(path_, before);
-  ASSERT_TRUE(WriteRedo(path_, first, run.data(), run.size()).ok());
-  const std::string redo = testing::ReadOrEmpty(RedoPathFor(path_));
-  testing::WriteOrDie(RedoPathFor(path_), redo.substr(0, redo.size() - 3));
-  ASSERT_TRUE(table_.Open(path_).ok());
-  EXPECT_FALSE(FileExists(RedoPathFor(path_)));
-  EXPECT_EQ(before, testing::ReadOrEmpty(path_));
-}
-
 TEST_F(TableTest, DeletedRecordsAreNeitherShownNorCounted) {
   AddSample();
   ASSERT_TRUE(table_.GoToPosition(1).ok());

@@ -11,6 +11,7 @@
 
 #include "base/DiskSteps.h"
 #include "base/tests/TestSupport.h"
+#include "store/ImportJournal.h"
 #include "store/tests/StoreTestSupport.h"
 
 namespace zvonar {
@@ -173,6 +174,74 @@ TEST_F(WriteOrderTest, AWriterStoppedAfterAnyStepLeavesTheTableBeforeOrAfter) {
   }
   EXPECT_GT(stopAt, 4) << "the change takes several steps";
   EXPECT_LT(stopAt, 200) << "the change never finished";
+}
+
+// An import of two records after one of two, ended with its journal entry.
+void ImportSecond(const std::string& dir, const std::string& path) {
+  Table table;
+  if (!table.Open(path).ok() || !table.BeginBulkAppend().ok() ||
+      !table.BulkAppend({"dan", "2024.04.01", "four"}).ok() || !table.BulkAppend({"eve", "2024.04.02", "five"}).ok() ||
+      !EndJournaledAppend(dir, &table, "second.txt", FileFingerprint("second")).ok() || !table.Close().ok())
+    _exit(2);
+}
+
+TEST_F(WriteOrderTest, AnImportsJournalEntryReachesTheDiskBeforeTheCountThatCommitsIt) {
+  StepLog log;
+  ImportSecond(dir_.path(), path_);
+  const std::size_t entry = StepLog::Find(0, DiskStep::Write, kImportJournalName, 0, true);
+  const std::size_t flushed = StepLog::Find(entry, DiskStep::Flush, kImportJournalName);
+  const std::size_t count = StepLog::Find(0, DiskStep::Write, ".dbf", kCountOffset);
+  const std::size_t record = StepLog::Find(0, DiskStep::Write, ".dbf", kFirstRecordAt, true);
+  ASSERT_LT(count, steps.size());
+  EXPECT_LT(record, entry) << "the records are written first";
+  EXPECT_LT(flushed, count) << "then the entry, flushed before the count";
+}
+
+TEST_F(WriteOrderTest, AnImportStoppedAfterAnyStepLeavesNoUndoThatTakesTheImportBefore) {
+  {
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    ASSERT_TRUE(table.BeginBulkAppend().ok());
+    ASSERT_TRUE(table.BulkAppend({"carl", "2024.03.01", "three"}).ok());
+    ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table, "first.txt", FileFingerprint("first")).ok());
+  }
+  const std::string saved = testing::ReadOrEmpty(path_);
+  const std::string savedIndex = testing::ReadOrEmpty(dir_.File("t.MDX"));
+  const std::string savedJournal = testing::ReadOrEmpty(dir_.File(kImportJournalName));
+  int stopAt = 1;
+  for (; stopAt < 200; ++stopAt) {
+    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
+    testing::WriteOrDie(path_, saved);
+    testing::WriteOrDie(dir_.File("t.MDX"), savedIndex);
+    testing::WriteOrDie(dir_.File(kImportJournalName), savedJournal);
+    const bool finished = RunStoppedAfter(stopAt, [&] { ImportSecond(dir_.path(), path_); });
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    const std::uint32_t count = table.RecordCount();
+    std::vector<ImportEntry> entries;
+    ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+    ASSERT_FALSE(entries.empty());
+    const bool noted = entries.back().file == "second.txt";
+    // Never records without their entry; an entry without its records is
+    // an orphan.
+    ASSERT_TRUE(count == 3 || (count == 5 && noted)) << count;
+    ImportEntry undone;
+    std::uint32_t removed = 0;
+    if (noted) {
+      const Status s = UndoLastImport(dir_.path(), &table, &undone, &removed);
+      ASSERT_TRUE(s.ok()) << s.message();
+      EXPECT_EQ("second.txt", undone.file);
+      EXPECT_EQ(count - 3, removed);
+    }
+    // The first import is whole, and the next undo takes exactly it.
+    EXPECT_EQ(3u, table.RecordCount());
+    ASSERT_TRUE(UndoLastImport(dir_.path(), &table, &undone, &removed).ok());
+    EXPECT_EQ("first.txt", undone.file);
+    EXPECT_EQ(1u, removed);
+    if (finished) break;
+  }
+  EXPECT_GT(stopAt, 4) << "the import takes several steps";
+  EXPECT_LT(stopAt, 200) << "the import never finished";
 }
 
 }  // namespace
