@@ -109,7 +109,7 @@ Status LoadOldBase(const std::string& programDir, const std::string& ownersPath,
     const std::string bookPath = JoinPath(programDir, "abonents.dat");
     if (FileExists(bookPath)) {
       std::vector<std::string> lines;
-      s = ReadTextLines(bookPath, &lines);
+      s = ReadTextLines(bookPath, &lines, kBookFileLimit);
       if (!s.ok()) return s;
       FillListNames(rows, NameValueList::FromLines(std::move(lines)), options.phoneCodeTown, options.modePhoneCode);
     }
@@ -118,7 +118,7 @@ Status LoadOldBase(const std::string& programDir, const std::string& ownersPath,
     const std::string codesPath = CodeTypePath(programDir);
     if (FileExists(codesPath)) {
       std::vector<std::string> lines;
-      s = ReadTextLines(codesPath, &lines);
+      s = ReadTextLines(codesPath, &lines, kBookFileLimit);
       if (!s.ok()) return s;
       ReplaceListCodesTypes(rows, NameValueList::FromLines(std::move(lines)));
     }

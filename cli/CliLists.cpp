@@ -99,7 +99,7 @@ int RunLoadOldBase(CliContext& c) {
   // Without an owners list the owners come from Tellura.dat, the owner box
   // of the window.
   std::vector<std::string> known;
-  if (s.ok()) s = ReadOwnersFile(c.dataDir + "Tellura.dat", &known);
+  if (s.ok()) s = ReadOwnersForUpdate(c, &known);
   if (!s.ok()) return Fail(c, s.message());
   OldBaseOptions options;
   options.namesInFiles = settings.saveAbonentNameInDetalizationFile;
