@@ -223,6 +223,9 @@ class TMainForm : public QMainWindow {
   void mnLoadOldDetalizationBaseClick();
   // Sorts lvFilter by the column last clicked.
   void lvFilterColumnClick();
+  // Rows in an order of their own (a filter run, a loaded list): no column's
+  // sort indicator stands over them.
+  void ForgetFilterSort();
   void mnAddPhoneNumberToFilterNumberClick();
   void mnPhoneNumberToClipboardClick();
   void dbgDetalizCellClick();
@@ -374,6 +377,8 @@ class TMainForm : public QMainWindow {
   bool settingsUnreadable_ = false;
   bool fieldsUnreadable_ = false;
   bool ownersUnreadable_ = false;  // Tellura.dat is then not written over at exit
-  // The lvFilter column last clicked (0 = Owner).
+  // The lvFilter column last clicked (0 = Owner), and whether a second
+  // click on it turned the order round.
   int sortColumn_ = 0;
+  bool sortDescending_ = false;
 };

@@ -87,6 +87,7 @@ void TMainForm::btnCheckedDataFilterClick() {
   // scan gets its statistic, its count and the grid laid out after the list.
   const std::size_t count = result.rows.RowCount();
   lvFilterModel->SetRows(std::move(result.rows));
+  ForgetFilterSort();
   stFilterRecCount->setText("0");
   ResetCountsRow();
   if (result.outcome == FilterOutcome::Done) {

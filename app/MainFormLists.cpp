@@ -95,6 +95,9 @@ void TMainForm::ConnectListCommands() {
 
   const auto sort = Guarded(this, &TMainForm::lvFilterColumnClick, prompts_);
   connect(lvFilter->header(), &QHeaderView::sectionClicked, this, [this, sort](int column) {
+    // The same header again turns the order round; another starts ascending.
+    const bool shown = lvFilter->header()->isSortIndicatorShown();
+    sortDescending_ = shown && column == sortColumn_ && !sortDescending_;
     sortColumn_ = column;
     sort();
   });
@@ -155,7 +158,10 @@ void TMainForm::mnLoadFilteredClick() {
       BusyCursorScope busy;
       s = LoadListFile(parts.folder, parts.baseName, parts.extension, options, &rows);
     }
-    if (!rows.Empty()) lvFilterModel->SetRows(std::move(rows));
+    if (!rows.Empty()) {
+      lvFilterModel->SetRows(std::move(rows));
+      ForgetFilterSort();
+    }
     if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
   }
   stFilterRecCount->setText(QString::number(lvFilterModel->Rows().RowCount()));
@@ -248,9 +254,17 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
 }
 
 void TMainForm::lvFilterColumnClick() {
+  QHeaderView* header = lvFilter->header();
+  header->setSortIndicatorShown(true);
+  header->setSortIndicator(sortColumn_, sortDescending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
   if (lvFilterModel->Rows().RowCount() < 2) return;
   BusyCursorScope busy;
-  lvFilterModel->SetRows(SortedByColumn(lvFilterModel->Rows(), sortColumn_));
+  lvFilterModel->SetRows(SortedByColumn(lvFilterModel->Rows(), sortColumn_, sortDescending_));
+}
+
+void TMainForm::ForgetFilterSort() {
+  lvFilter->header()->setSortIndicatorShown(false);
+  sortDescending_ = false;
 }
 
 bool TMainForm::PhoneNumberFromViews(QString* number) {

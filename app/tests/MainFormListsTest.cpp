@@ -185,18 +185,33 @@ class MainFormListsTest : public QObject {
     QVERIFY(!std::filesystem::exists("/dev/full.fil"));
   }
 
-  void HeaderClicksSortAsText() {
+  void HeaderClicksSortAmountsByValueAndTurnRound() {
     ListsWindow window;
     TMainForm& form = window.Start();
     form.btnCheckedDataFilter->click();
     QHeaderView* header = form.lvFilter->header();
+    QVERIFY(!header->isSortIndicatorShown());
     const auto click = [header](int column) { emit header->sectionClicked(column); };
-    click(6);  // Sec
-    QCOMPARE(Column(form, 6), (std::vector<std::string>{"10", "5", "9"}));
-    click(6);  // again: the same ascending order
-    QCOMPARE(Column(form, 6), (std::vector<std::string>{"10", "5", "9"}));
-    click(3);  // Abonent: empty first, Latin letters folded
+    click(6);  // Sec, by value
+    QCOMPARE(Column(form, 6), (std::vector<std::string>{"5", "9", "10"}));
+    QVERIFY(header->isSortIndicatorShown());
+    QCOMPARE(header->sortIndicatorSection(), 6);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    click(6);  // again: the order turned round
+    QCOMPARE(Column(form, 6), (std::vector<std::string>{"10", "9", "5"}));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(6);
+    QCOMPARE(Column(form, 6), (std::vector<std::string>{"5", "9", "10"}));
+    click(6);
+    click(3);  // another column starts ascending: Abonent, empty first, Latin letters folded
     QCOMPARE(Column(form, 3), (std::vector<std::string>{"", "Ann", "bob"}));
+    QCOMPARE(header->sortIndicatorSection(), 3);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    // A new filter run lists the filter's own order, under no indicator.
+    form.btnCheckedDataFilter->click();
+    QVERIFY(!header->isSortIndicatorShown());
+    click(3);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
   }
 
   void ContextMenuTakesTheSelectedRowBeforeTheGrid() {
