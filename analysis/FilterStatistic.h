@@ -33,11 +33,18 @@ Status AddAmount(std::string_view text, double* sum);
 // The statistic rows before any sum: one per type text, then `allText`.
 std::vector<StatRow> BuildStatRows(const std::vector<std::string>& typeTexts, const std::string& allText);
 
+// The caption of the statistic row of result rows with an empty Type.
+inline constexpr char kNoTypeText[] = "(no type)";
+
 // Computes the statistic of `rows` into `stat` (as BuildStatRows made it):
 // each type row sums the result rows whose Type equals its caption exactly;
-// a type row whose three sums are zero is removed; the last row gets the
-// totals of the remaining rows. On a cell that is no number the computation
-// stops with an error and the rows written before stay.
-Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat);
+// after them comes one row for each other Type text of the result, in the
+// order the texts first appear, captioned by the text (`noTypeText` for an
+// empty one), so that every listed row is counted; a row whose three sums
+// are zero is removed; the last row gets the totals of the remaining rows,
+// the list's total. On a cell that is no number the computation stops with
+// an error and the rows written before stay.
+Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat,
+                              std::string_view noTypeText = kNoTypeText);
 
 }  // namespace zvonar

@@ -99,7 +99,8 @@ void TMainForm::btnCheckedDataFilterClick() {
 
 bool TMainForm::ComputeStatistic(QString* error) {
   std::vector<StatRow> stat = zvonar::BuildStatRows(ComboItems(cbFilterCode), FromQtLossy(AllText));
-  const Status s = ComputeFilterStatistic(lvFilterModel->Rows(), &stat);
+  const Status s =
+      ComputeFilterStatistic(lvFilterModel->Rows(), &stat, FromQtLossy(AddedTextOf(AddedText::StatNoType)));
   ShowStatRows(std::move(stat));
   if (!s.ok() && error != nullptr) *error = QString::fromStdString(s.message());
   return s.ok();

@@ -12,6 +12,7 @@
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "cli/RecordLine.h"
+#include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
 #include "config/MainSettings.h"
 #include "import/NameValueList.h"
@@ -26,6 +27,7 @@ namespace {
 struct MainTexts {
   std::string baseNotCreated = "Base not Created! Reload the Program!";
   std::string all = "All";
+  std::string noType = kNoTypeText;
 };
 
 MainTexts LoadMainTexts(const std::string& dataDir, const MainSettings& settings) {
@@ -36,6 +38,7 @@ MainTexts LoadMainTexts(const std::string& dataDir, const MainSettings& settings
     texts.baseNotCreated = PlainCaption(lang.Line(85));
     texts.all = PlainCaption(lang.Line(86));
   }
+  texts.noType = TextOf(lang, AddedText::StatNoType);
   return texts;
 }
 
@@ -173,7 +176,7 @@ Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, std::vecto
   (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines, kBookFileLimit);
   for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
   *stat = BuildStatRows(types, run.texts.all);
-  return ComputeFilterStatistic(run.result.rows, stat);
+  return ComputeFilterStatistic(run.result.rows, stat, run.texts.noType);
 }
 
 }  // namespace

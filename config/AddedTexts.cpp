@@ -64,6 +64,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "%1 records of the old base were added.",
     "No old base was found in %1 (detalization.dat and a file OWNER.dat for each owner).",
     "%1 was imported on %2, but its records are no longer in the table: it was imported again",
+    "(no type)",
 };
 
 }  // namespace

@@ -73,6 +73,7 @@ enum class AddedText : std::size_t {
   // %1: the folder looked in
   OldBaseNotFound,
   ImportedAgain,       // %1: file, %2: date of the earlier import
+  StatNoType,          // the statistic's row of result rows without a type
   End
 };
 

@@ -60,16 +60,47 @@ TEST(ComputeFilterStatistic, SumsPerTypeDropsZeroRowsAndTotals) {
                                 {"GPRS", "", "", "0.01"}});
   std::vector<StatRow> stat = BuildStatRows({"Call", "SMS", "GPRS", "Never"}, "All");
   ASSERT_TRUE(ComputeFilterStatistic(rows, &stat).ok());
-  ASSERT_EQ(3u, stat.size());
+  ASSERT_EQ(4u, stat.size());
   EXPECT_EQ("Call", stat[0].caption);
   EXPECT_EQ("75", stat[0].sec);
   EXPECT_EQ("2", stat[0].min);
   EXPECT_EQ("3", stat[0].cost);
   EXPECT_EQ("GPRS", stat[1].caption);
   EXPECT_EQ("0.01", stat[1].cost);
-  EXPECT_EQ("All", stat[2].caption);  // "call" in other letter case is counted nowhere
-  EXPECT_EQ("75", stat[2].sec);
-  EXPECT_EQ("3.01", stat[2].cost);
+  // "call" in other letter case is no caption of the box: a row of its own
+  // after the box's, so that the total is the list's.
+  EXPECT_EQ("call", stat[2].caption);
+  EXPECT_EQ("100", stat[2].sec);
+  EXPECT_EQ("All", stat[3].caption);
+  EXPECT_EQ("175", stat[3].sec);
+  EXPECT_EQ("4", stat[3].min);
+  EXPECT_EQ("12.01", stat[3].cost);
+}
+
+TEST(ComputeFilterStatistic, TypesNoCaptionNamesGetRowsInTheOrderTheyFirstAppear) {
+  // A fresh import: the types are still raw codes, and one charge has none.
+  const ResultRows rows = Rows({{"2", "60", "1", "1.50"},
+                                {"", "0", "0", "120.00"},
+                                {"1", "30", "1", "2.00"},
+                                {"2", "90", "2", "3.00"},
+                                {"8", "0", "0", "0"}});
+  std::vector<StatRow> stat = BuildStatRows({"Outgoing", "Incoming"}, "All");
+  ASSERT_TRUE(ComputeFilterStatistic(rows, &stat, "(none)").ok());
+  std::vector<std::string> captions;
+  for (const StatRow& row : stat) captions.push_back(row.caption);
+  // "8" has only zero sums and goes, as any such row.
+  EXPECT_EQ((std::vector<std::string>{"2", "(none)", "1", "All"}), captions);
+  EXPECT_EQ("150", stat[0].sec);
+  EXPECT_EQ("4.5", stat[0].cost);
+  EXPECT_EQ("120", stat[1].cost);
+  EXPECT_EQ("180", stat[3].sec);
+  EXPECT_EQ("4", stat[3].min);
+  EXPECT_EQ("126.5", stat[3].cost);
+  // Without a caption box at all the total is still the list's.
+  std::vector<StatRow> bare = BuildStatRows({}, "All");
+  ASSERT_TRUE(ComputeFilterStatistic(rows, &bare).ok());
+  EXPECT_EQ("(no type)", bare[1].caption);
+  EXPECT_EQ("126.5", bare.back().cost);
 }
 
 TEST(ComputeFilterStatistic, ARowWithAnyNonZeroSumStaysAndCountsInTheTotal) {
@@ -115,10 +146,10 @@ TEST(ComputeFilterStatistic, InterleavedTypesRepeatedCaptionsAndTheFirstBadCellB
                                 {"A", "0.7", "2", "0.3"},
                                 {"B", "0.2", "3", "0.1"},
                                 {"A", "0.1", "4", "1e-3"},
-                                {"C", "x", "x", "x"}});  // no caption names C
+                                {"C", "1", "1", "1"}});  // no caption names C
   std::vector<StatRow> stat = BuildStatRows({"A", "B", "A"}, "All");
   ASSERT_TRUE(ComputeFilterStatistic(rows, &stat).ok());
-  ASSERT_EQ(4u, stat.size());
+  ASSERT_EQ(5u, stat.size());
   const std::string a[] = {FormatGeneral(0.7 + 0.1), FormatGeneral(6), FormatGeneral(0.3 + 1e-3)};
   for (const std::size_t r : {0u, 2u}) {
     EXPECT_EQ("A", stat[r].caption);
@@ -127,7 +158,15 @@ TEST(ComputeFilterStatistic, InterleavedTypesRepeatedCaptionsAndTheFirstBadCellB
     EXPECT_EQ(a[2], stat[r].cost);
   }
   EXPECT_EQ(FormatGeneral(0.1 + 0.2), stat[1].sec);
-  EXPECT_EQ(FormatGeneral((0.7 + 0.1) + (0.1 + 0.2) + (0.7 + 0.1)), stat[3].sec);
+  EXPECT_EQ("C", stat[3].caption);
+  // A repeated caption shows its sums twice and counts once: the total is
+  // the list's.
+  EXPECT_EQ(FormatGeneral((0.7 + 0.1) + (0.1 + 0.2) + 1), stat[4].sec);
+  EXPECT_EQ(FormatGeneral(6 + 4 + 1), stat[4].min);
+
+  // A cell that is no number still ends the statistic, in a row no caption names too.
+  std::vector<StatRow> other = BuildStatRows({"A"}, "All");
+  EXPECT_FALSE(ComputeFilterStatistic(Rows({{"A", "1", "1", "1"}, {"Z", "x", "1", "1"}}), &other).ok());
 
   const ResultRows bad = Rows({{"B", "1,5", "1", "1"}, {"A", "2", "1", "2,5"}});
   std::vector<StatRow> badStat = BuildStatRows({"A", "B"}, "All");
