@@ -35,7 +35,9 @@ const char* const kFilterSamples[12] = {"79161234567", "2024.03.02 09:15:02",
                                         "9999999",     "999999",
                                         "99999.99",    "999.99",
                                         "99999.99",    ""};
-const char* const kStatSamples[4] = {"GPRS", "99999", "9999", "9999.99"};
+// The type column's sample is the caption of rows without a type, in the
+// language in use.
+const char* const kStatSamples[4] = {"", "99999", "9999", "9999.99"};
 
 // Lines of the statistic list that stay in sight however full the panel is.
 constexpr int kStatRowsShown = 4;
@@ -49,8 +51,8 @@ int StoredToPixels(int stored, int designed, int fitted) {
 // The default width of a report-list column: its designed width in the
 // view's font, widened to show its caption and its usual content, plus
 // `extra` pixels that the record grid's matching column gives up.
-int FittedColumnWidth(const QTreeView* view, int designed, const QString& caption, const char* sample, int extra) {
-  const int content = std::max(CellWidthFor(view, caption) + 4, CellWidthFor(view, QString::fromUtf8(sample)));
+int FittedColumnWidth(const QTreeView* view, int designed, const QString& caption, const QString& sample, int extra) {
+  const int content = std::max(CellWidthFor(view, caption) + 4, CellWidthFor(view, sample));
   return std::max(ScaleWidth(designed, view->font()), content + extra);
 }
 
@@ -71,7 +73,7 @@ void TMainForm::ApplyStoredSizes() {
   for (std::size_t c = 0; c < kDefaultListViewCols.size(); ++c) {
     const int col = static_cast<int>(c);
     const int fitted = FittedColumnWidth(lvFilter, kDefaultListViewCols[c], lvFilterModel->Caption(col),
-                                         kFilterSamples[c], c == 0 ? 12 : 1);
+                                         QString::fromUtf8(kFilterSamples[c]), c == 0 ? 12 : 1);
     appliedFilterCols_[c] = StoredToPixels(settings_.listViewCols[c], kDefaultListViewCols[c], fitted);
     lvFilter->setColumnWidth(col, appliedFilterCols_[c]);
     lvCounts->setColumnWidth(col, appliedFilterCols_[c]);
@@ -79,8 +81,9 @@ void TMainForm::ApplyStoredSizes() {
   settings_.listViewStatCols.resize(kDefaultListViewStatCols.size());
   for (std::size_t c = 0; c < kDefaultListViewStatCols.size(); ++c) {
     const int col = static_cast<int>(c);
-    const int fitted =
-        FittedColumnWidth(lvStat, kDefaultListViewStatCols[c], lvStatModel->Caption(col), kStatSamples[c], 0);
+    // The type column shows the caption of rows without a type too.
+    const QString sample = c == 0 ? AddedTextOf(AddedText::StatNoType) : QString::fromUtf8(kStatSamples[c]);
+    const int fitted = FittedColumnWidth(lvStat, kDefaultListViewStatCols[c], lvStatModel->Caption(col), sample, 0);
     appliedStatCols_[c] = StoredToPixels(settings_.listViewStatCols[c], kDefaultListViewStatCols[c], fitted);
     lvStat->setColumnWidth(col, appliedStatCols_[c]);
   }

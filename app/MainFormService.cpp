@@ -47,8 +47,14 @@ void TMainForm::mnSettingsClick() {
     lCode->setVisible(!statistic);
   }
   if (settings_.fontSize != before.fontSize || settings_.countsHeight != before.countsHeight ||
-      settings_.setCountsHeight != before.setCountsHeight)
+      settings_.setCountsHeight != before.setCountsHeight) {
+    // As a new start would: widths the user set stay, the defaults fit the
+    // new font, and the grid's columns stand under the list's again.
+    StoreSizes();
     ApplyFontAndCountsHeight(settings_.fontSize, settings_.countsHeight, settings_.setCountsHeight);
+    ApplyStoredSizes();
+    SetupGridColumns();
+  }
 }
 
 void TMainForm::mnServicesIDClick() {

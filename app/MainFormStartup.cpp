@@ -75,6 +75,8 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
     const std::string path = LanguageFilePath(programDir_, settings_.language);
     if (FileExists(path) && !LoadLanguage(path)) prompts_->ShowError("Error on Load Language File");
   }
+  // The font first: the default column widths fit the texts in it.
+  ApplyFontAndCountsHeight(settings_.fontSize, settings_.countsHeight, settings_.setCountsHeight);
   ApplyStoredSizes();
 
   LoadReferenceFiles();
@@ -126,7 +128,6 @@ void TMainForm::ReadSettings(bool fileExists) {
   lType->setVisible(!statistic);
   lCode->setVisible(!statistic);
 
-  ApplyFontAndCountsHeight(settings_.fontSize, settings_.countsHeight, settings_.setCountsHeight);
   if (settings_.saveTypeCodeDecryption) {
     lType->setText(ToQt(settings_.types));
     lCode->setText(ToQt(settings_.codes));

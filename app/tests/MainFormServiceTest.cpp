@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -94,6 +95,26 @@ class MainFormServiceTest : public QObject {
     QCOMPARE(ini.ReadString("Settings", "CountFilterStatistic", ""), std::string("0"));
     QCOMPARE(ini.ReadString("Settings", "AddFilterStatisticOnPrint", ""), std::string("0"));
     QVERIFY(prompts.errors.isEmpty());
+  }
+
+  void FontSizeAppliesToTheColumnsAtOnce() {
+    TempDir dir;
+    ScriptedPrompts prompts;
+    auto form = StartMainForm(dir, &prompts);
+    // A width the user set stays as it is; the defaults follow the font.
+    form->lvFilter->setColumnWidth(3, 77);
+    const int numberAtEight = form->lvFilter->columnWidth(2);
+    WithDialog<TSettingsForm>(form->mnSettings, [&](TSettingsForm* d) { d->seFontSize->setValue(20); });
+    QCOMPARE(form->Settings().fontSize, 20);
+    const QFontMetrics metrics(form->lvFilter->font());
+    QVERIFY(form->lvFilter->columnWidth(2) > numberAtEight);
+    for (const int column : {0, 2})
+      QVERIFY2(form->lvFilter->columnWidth(column) > metrics.horizontalAdvance("79161234567"),
+               qPrintable(QString::number(column)));
+    QVERIFY(form->lvFilter->columnWidth(1) > metrics.horizontalAdvance("2024.03.02 09:15:02"));
+    QCOMPARE(form->lvFilter->columnWidth(3), 77);
+    QCOMPARE(form->lvCounts->columnWidth(2), form->lvFilter->columnWidth(2));
+    QCOMPARE(form->dbgDetaliz->columnWidth(2), form->lvFilter->columnWidth(2) - 1);
   }
 
   void FontSizeResizesTheCountsRowAndRangesHold() {
