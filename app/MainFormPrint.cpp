@@ -2,6 +2,7 @@
 // table, with the statistic after it when the settings ask for it, or the
 // statistic alone; both shown in the report preview, from which the user
 // prints or exports a PDF file.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 
@@ -29,11 +30,15 @@ std::vector<StatRow> StatRowsOf(const std::vector<std::vector<std::string>>& row
 
 }  // namespace
 
+// The header names the chosen owner and dates when they filter the list,
+// else what the listed rows hold.
 std::string TMainForm::ReportOwner() const {
+  if (!chkbFilterOwner->isChecked()) return ReportOwnersOf(lvFilterModel->Rows());
   return FromQtLossy(edFilterOwner->currentText());
 }
 
 std::string TMainForm::ReportPeriod() const {
+  if (!chkbFilterDate->isChecked()) return ReportPeriodOf(lvFilterModel->Rows());
   const char* format = "yyyy.MM.dd";
   return FromQtLossy(dtpDateBegin->date().toString(format) + " - " + dtpDateEnd->date().toString(format));
 }

@@ -49,12 +49,15 @@ int RunReport(CliContext& c) {
   const int code = FilterAndStatistic(c, criteriaArgs, &settings, &criteria, &rows, &stat, &stopped);
   if (code != kExitOk || stopped) return code;
   if (rows.Empty()) return Fail(c, "the filter found no records; no report written");
-  // The header shows what the window takes from its owner and date boxes.
-  const std::string period = criteria.date ? DateText(criteria.dateBegin) + " - " + DateText(criteria.dateEnd) : "";
+  // The header names the owner and dates that filtered the records, as the
+  // window's ticked boxes do, else what the records hold.
+  const std::string period = criteria.date ? DateText(criteria.dateBegin) + " - " + DateText(criteria.dateEnd)
+                                           : ReportPeriodOf(rows);
+  const std::string owner = criteria.owner ? criteria.ownerText : ReportOwnersOf(rows);
   const bool withStatistic = settings.addFilterStatisticOnPrint && settings.countFilterStatistic;
-  const std::vector<ReportPage> pages =
-      statOnly ? StatisticReportPages(stat, criteria.ownerText, period)
-               : FilterReportPages(rows, withStatistic ? &stat : nullptr, criteria.ownerText, period);
+  const std::vector<ReportPage> pages = statOnly
+                                            ? StatisticReportPages(stat, owner, period)
+                                            : FilterReportPages(rows, withStatistic ? &stat : nullptr, owner, period);
   s = WithGuiApplication([&] { return WriteReportPdf(pages, pdf); });
   if (!s.ok()) return Fail(c, s.message());
   c.out << pages.size() << (pages.size() == 1 ? " page" : " pages") << " written to " << pdf << '\n';

@@ -11,6 +11,7 @@
 #include "print/ReportLayout.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "base/Cp1251.h"
 
@@ -228,6 +229,32 @@ void ReportBuilder::FillStatisticBlock(std::string_view owner, std::string_view 
     const std::string* cells[] = {&s.caption, &s.sec, &s.min, &s.cost};
     for (std::size_t c = 0; c < 4; ++c) At(statRows_[i][c]).text = *cells[c];
   }
+}
+
+std::string ReportOwnersOf(const ResultRows& rows) {
+  std::string owners;
+  std::unordered_set<std::string_view> seen;
+  std::string_view last;
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) {
+    const std::string_view owner = rows.Cell(r, 0);
+    if ((r > 0 && owner == last) || !seen.insert(owner).second) continue;
+    last = owner;
+    if (!owners.empty()) owners += ", ";
+    owners += owner;
+  }
+  return owners;
+}
+
+std::string ReportPeriodOf(const ResultRows& rows) {
+  constexpr std::size_t kDateLength = 10;  // "yyyy.mm.dd": year first, so texts order as dates
+  std::string_view first, last;
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) {
+    const std::string_view date = rows.Cell(r, 1).substr(0, kDateLength);
+    if (date.empty()) continue;
+    if (first.empty() || date < first) first = date;
+    if (date > last) last = date;
+  }
+  return first.empty() ? std::string() : std::string(first) + " - " + std::string(last);
 }
 
 std::vector<ReportPage> FilterReportPages(const ResultRows& rows, const std::vector<StatRow>* stat,

@@ -94,6 +94,14 @@ class ReportBuilder {
   std::vector<std::array<Ref, 4>> statRows_;
 };
 
+// The owner a report's header names when no owner was chosen: the one all
+// `rows` share, or every owner in the order it first appears, joined by
+// ", ".
+std::string ReportOwnersOf(const ResultRows& rows);
+// The period a report's header names when no dates were chosen: the first
+// and last date of `rows`, "yyyy.mm.dd - yyyy.mm.dd"; empty without rows.
+std::string ReportPeriodOf(const ResultRows& rows);
+
 // The report of the result list with, when `stat` is given and has rows,
 // its statistic. No pages for an empty list.
 std::vector<ReportPage> FilterReportPages(const ResultRows& rows, const std::vector<StatRow>* stat,

@@ -1,7 +1,9 @@
 // Rendering of report pages. Each text object is one line in its box: its
 // baseline centred in the box's height, left-aligned, or spread over the
-// box's width when justified. A text wider than its box is narrowed to fit
-// rather than cut, so every character of a long name or number is printed.
+// box's width when justified. A text wider than its box is narrowed to fit,
+// so every character of a long name or number is printed, down to four
+// fifths of its width; a text longer than that is cut with "…" where it
+// still reads.
 #include "print/ReportPainter.h"
 
 #include <QFont>
@@ -105,13 +107,29 @@ class Fonts {
   std::map<int, ByteFont> fonts_;
 };
 
-void PaintText(QPainter* painter, const ReportText& t, double scale, Fonts* fonts) {
-  if (t.text.empty()) return;
-  ByteFont& font = fonts->Get(t.bold, t.fontSize > 0 ? t.fontSize : kReportFontSize);
+// How far a text may be narrowed to fit its box before it is cut: below
+// that its letters would no longer read.
+constexpr double kNarrowestScale = 0.8;
+constexpr char kEllipsis = '\x85';  // "…" in code page 1251
+
+void PaintText(QPainter* painter, const ReportText& box, double scale, Fonts* fonts) {
+  if (box.text.empty()) return;
+  ByteFont& font = fonts->Get(box.bold, box.fontSize > 0 ? box.fontSize : kReportFontSize);
   const QRawFont& raw = font.Raw();
-  const double left = t.x * scale;
-  const double width = t.width * scale;
-  const double baseline = t.y * scale + (t.height * scale - (raw.ascent() + raw.descent())) / 2 + raw.ascent();
+  const double left = box.x * scale;
+  const double width = box.width * scale;
+  const double baseline = box.y * scale + (box.height * scale - (raw.ascent() + raw.descent())) / 2 + raw.ascent();
+  // A text that would have to be narrowed further is cut, with "…", to what
+  // fits at the narrowest.
+  ReportText t = box;
+  if (font.Width(t.text) * kNarrowestScale > width) {
+    const double room = width / kNarrowestScale - font.Advance(kEllipsis);
+    double used = 0;
+    std::size_t keep = 0;
+    while (keep < t.text.size() && used + font.Advance(t.text[keep]) <= room) used += font.Advance(t.text[keep++]);
+    t.text.resize(keep);
+    t.text += kEllipsis;
+  }
   const double advance = font.Width(t.text);
   // Justified: the room left over goes into the blanks between words.
   const std::size_t first = t.text.find_first_not_of(' ');
@@ -141,7 +159,7 @@ void PaintText(QPainter* painter, const ReportText& t, double scale, Fonts* font
     x += font.Advance(c);
   }
   if (!narrowed) return;
-  // Narrowed to its box rather than cut.
+  // Narrowed to its box.
   QGlyphRun run;
   run.setRawFont(raw);
   run.setGlyphIndexes(glyphs);

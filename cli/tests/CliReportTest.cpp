@@ -95,6 +95,16 @@ TEST_F(CliReportTest, ListWithStatisticReadsBackFromThePdf) {
   EXPECT_EQ("120", cost);
 }
 
+TEST_F(CliReportTest, HeaderWithoutChosenOwnerOrDatesNamesWhatIsListed) {
+  if (!testing::HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  const std::string pdf = dir_.File("all.pdf");
+  ASSERT_EQ(0, Cli({"report", "--pdf", pdf}).code);
+  const std::vector<std::string> pages = Pages(testing::PdfText(pdf));
+  ASSERT_FALSE(pages.empty());
+  EXPECT_NE("", LineWith(pages[0], "Детализация на номер: 79001"));
+  EXPECT_NE("", LineWith(pages[0], "за период: 2024.03.01 - 2024.03.05"));
+}
+
 TEST_F(CliReportTest, StatisticAloneAndWithoutTheListOnes) {
   if (!testing::HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
   const std::string pdf = dir_.File("stat.pdf");

@@ -285,5 +285,34 @@ TEST(FilterReportPages, LongStatisticAfterTheListKeepsEveryRow) {
   EXPECT_NE(nullptr, Find(pages[2], "All"));
 }
 
+TEST(ReportHeader, OwnersAndPeriodOfTheListedRows) {
+  ResultRows rows;
+  const auto add = [&rows](std::string_view owner, std::string_view when) {
+    std::array<std::string_view, kResultColumns> cells{};
+    cells[0] = owner;
+    cells[1] = when;
+    rows.Append(cells);
+  };
+  EXPECT_EQ("", ReportOwnersOf(rows));
+  EXPECT_EQ("", ReportPeriodOf(rows));
+  // Sorted by another column, the rows' dates are in no order.
+  add("79002", "2008.04.02 10:00:00");
+  add("79002", "2008.03.31");
+  add("79001", "2008.04.30 23:59:59");
+  add("79002", "");
+  add("79003", "2008.04.01 00:00:01");
+  add("79001", "2008.03.05 08:00:00");
+  EXPECT_EQ("79002, 79001, 79003", ReportOwnersOf(rows));
+  EXPECT_EQ("2008.03.05 - 2008.04.30", ReportPeriodOf(rows));
+  ResultRows one;
+  std::array<std::string_view, kResultColumns> cells{};
+  cells[0] = "79161234567";
+  cells[1] = "2024.03.02 09:15:02";
+  one.Append(cells);
+  one.Append(cells);
+  EXPECT_EQ("79161234567", ReportOwnersOf(one));
+  EXPECT_EQ("2024.03.02 - 2024.03.02", ReportPeriodOf(one));
+}
+
 }  // namespace
 }  // namespace zvonar

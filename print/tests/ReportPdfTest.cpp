@@ -22,19 +22,29 @@ ReportText Text(int x, int y, int width, std::string text, bool justified = fals
   return t;
 }
 
-TEST(WriteReportPdf, TextWiderThanItsBoxIsPrintedWhole) {
+TEST(WriteReportPdf, TextWiderThanItsBoxIsNarrowedThenCut) {
   if (!testing::HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
   testing::TempDir dir;
   std::vector<ReportPage> pages(2);
+  // Far wider than its box: narrowed as far as it reads, then cut.
   pages[0].texts.push_back(Text(266, 80, 100, "Konstantinopolsky-Shchedrinsky"));
   pages[0].texts.push_back(Text(30, 120, 900, "=== Wide words ===", true));
+  // A little wider than its box: narrowed, every character printed.
+  pages[0].texts.push_back(Text(30, 160, 110, "2024.12.31 23:59:59"));
   pages[1].texts.push_back(Text(30, 1049, 126, "2024.12.31 23:59:59"));
   // Cyrillic in code page 1251: "Абонент".
   pages[1].texts.push_back(Text(30, 200, 100, "\xc0\xe1\xee\xed\xe5\xed\xf2"));
   ASSERT_TRUE(WithGuiApplication([&] { return WriteReportPdf(pages, dir.File("r.pdf")); }).ok());
   const std::string text = testing::PdfText(dir.File("r.pdf"));
-  EXPECT_NE(std::string::npos, text.find("Konstantinopolsky-Shchedrinsky")) << text;
-  EXPECT_NE(std::string::npos, text.find("2024.12.31 23:59:59")) << text;
+  EXPECT_EQ(std::string::npos, text.find("Konstantinopolsky-Shchedrinsky")) << text;
+  const std::size_t cut = text.find("Konstantinopol");
+  ASSERT_NE(std::string::npos, cut) << text;
+  EXPECT_NE(std::string::npos, text.find("…", cut)) << text;
+  EXPECT_EQ(2, [&] {
+    int n = 0;
+    for (std::size_t at = 0; (at = text.find("2024.12.31 23:59:59", at)) != std::string::npos; ++at) ++n;
+    return n;
+  }()) << text;
   EXPECT_NE(std::string::npos, text.find("Абонент")) << text;
   EXPECT_NE(std::string::npos, text.find("Wide")) << text;
   EXPECT_EQ(2, std::count(text.begin(), text.end(), '\f'));
