@@ -2,6 +2,7 @@
 // list or the statistic, and its "Export PDF..." button writes the pages.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -60,7 +61,10 @@ class MainFormPrintTest : public QObject {
     TempDir dir;
     ScriptedPrompts prompts;
     TMainForm form(dir.path(), &prompts);
+    // The ticked owner and dates filtered the list: the header names them.
+    form.chkbFilterOwner->setChecked(true);
     form.edFilterOwner->setEditText("79001");
+    form.chkbFilterDate->setChecked(true);
     form.dtpDateBegin->setDate(QDate(2024, 5, 1));
     form.dtpDateEnd->setDate(QDate(2024, 5, 31));
     form.lvFilterModel->SetRows(SomeRows(60));
@@ -79,6 +83,15 @@ class MainFormPrintTest : public QObject {
     QVERIFY(text.find("за период: 2024.05.01 - 2024.05.31") != std::string::npos);
     QVERIFY(text.find("79031000059") != std::string::npos);
     QVERIFY(text.find("Статистика") != std::string::npos);
+
+    // Unticked, the boxes filtered nothing: the header names what is listed.
+    form.chkbFilterOwner->setChecked(false);
+    form.chkbFilterDate->setChecked(false);
+    prompts.files = {QString::fromStdString(dir.File("listed"))};
+    QVERIFY(RunPreview(form.mnPrintFilter, true));
+    const std::string listed = testing::PdfText(dir.File("listed.pdf"));
+    QVERIFY(listed.find("Детализация на номер: 79001") != std::string::npos);
+    QVERIFY(listed.find("за период: 2024.05.10 - 2024.05.10") != std::string::npos);
   }
 
   void PrintStatisticAloneAndCancelledExport() {
