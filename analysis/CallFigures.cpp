@@ -4,6 +4,7 @@
 #include "analysis/CallFigures.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <unordered_map>
 
 #include "analysis/FilterStatistic.h"
+#include "base/Cp1251.h"
+#include "config/LanguageFile.h"
 #include "import/NameValueList.h"
 #include "import/NumberText.h"
 
@@ -112,9 +115,35 @@ class GroupIndex {
   std::unordered_map<std::string_view, std::size_t> index_;
 };
 
+// Puts every type group that `typeText` names under that text, adding up
+// groups that end with the same key; the months' per-type sums follow.
+void NameRawTypes(const TypeTextFn& typeText, CallFigures* f) {
+  std::vector<FigureGroup> named;
+  std::vector<std::size_t> to(f->types.size());
+  std::unordered_map<std::string, std::size_t> index;
+  bool renamed = false;
+  for (std::size_t t = 0; t < f->types.size(); ++t) {
+    std::string key = typeText(f->types[t].key);
+    if (key.empty()) key = f->types[t].key;
+    renamed = renamed || key != f->types[t].key;
+    const auto [it, added] = index.try_emplace(key, named.size());
+    if (added) named.push_back({std::move(key), "", {}});
+    to[t] = it->second;
+    Add(&named[to[t]].sums, f->types[t].sums);
+  }
+  if (!renamed) return;
+  for (std::vector<FigureSums>& perType : f->monthTypes) {
+    std::vector<FigureSums> merged(named.size());
+    for (std::size_t t = 0; t < perType.size(); ++t) Add(&merged[to[t]], perType[t]);
+    perType = std::move(merged);
+  }
+  f->types = std::move(named);
+}
+
 }  // namespace
 
-CallFigures ComputeCallFigures(const ResultRows& rows, const NameValueList* book, std::string_view noNameText) {
+CallFigures ComputeCallFigures(const ResultRows& rows, const NameValueList* book, std::string_view noNameText,
+                               const TypeTextFn& typeText) {
   CallFigures f;
   GroupIndex typeIndex, numberIndex;
   std::map<int, std::vector<FigureSums>> monthTypes;  // month number (year * 12 + month - 1) -> sums per type
@@ -154,7 +183,10 @@ CallFigures ComputeCallFigures(const ResultRows& rows, const NameValueList* book
     g.name = book != nullptr ? book->Values(g.key) : std::string();
     if (g.name.empty()) g.name = abonentCell[i].empty() ? std::string(noNameText) : std::string(abonentCell[i]);
   }
-  if (monthTypes.empty()) return f;
+  if (monthTypes.empty()) {
+    if (typeText) NameRawTypes(typeText, &f);
+    return f;
+  }
   const int first = monthTypes.begin()->first, last = monthTypes.rbegin()->first;
   const bool fill = last - first < kMostMonthsFilled;
   for (int m = first; m <= last; ++m) {
@@ -167,6 +199,7 @@ CallFigures ComputeCallFigures(const ResultRows& rows, const NameValueList* book
     f.months.push_back(std::move(month));
     f.monthTypes.push_back(std::move(perType));
   }
+  if (typeText) NameRawTypes(typeText, &f);
   return f;
 }
 
@@ -217,6 +250,34 @@ std::vector<FigureGroup> TopGroups(const std::vector<FigureGroup>& groups, Figur
   kept.reserve(index.size());
   for (std::size_t i : index) kept.push_back(groups[i]);
   return kept;
+}
+
+std::string FigureLabel(const FigureGroup& g, FigureGrouping by, std::string_view languageBaseName) {
+  static constexpr std::array<const char*, 12> kEnglishMonths = {"January", "February", "March",     "April",
+                                                                 "May",     "June",     "July",      "August",
+                                                                 "September", "October", "November", "December"};
+  static constexpr std::array<const char*, 12> kRussianMonths = {"Январь", "Февраль", "Март",     "Апрель",
+                                                                 "Май",    "Июнь",    "Июль",     "Август",
+                                                                 "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+  static constexpr std::array<const char*, 7> kEnglishDays = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+  static constexpr std::array<const char*, 7> kRussianDays = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
+  const bool russian = LanguageLocaleName(languageBaseName) == "ru";
+  const auto cp1251 = [](const char* utf8) {
+    std::string bytes;
+    (void)Utf8ToCp1251(utf8, &bytes);  // every name above is in the code page
+    return bytes;
+  };
+  if (by == FigureGrouping::Month && g.key.size() == 7 && g.key[4] == '.') {
+    const int month = Digits(g.key, 5, 2);
+    if (month < 1 || month > 12) return g.key;
+    const auto m = static_cast<std::size_t>(month - 1);
+    return cp1251(russian ? kRussianMonths[m] : kEnglishMonths[m]) + " " + g.key.substr(0, 4);
+  }
+  if (by == FigureGrouping::Weekday && g.key.size() == 1 && g.key[0] >= '1' && g.key[0] <= '7') {
+    const auto d = static_cast<std::size_t>(g.key[0] - '1');
+    return cp1251(russian ? kRussianDays[d] : kEnglishDays[d]);
+  }
+  return g.key;
 }
 
 std::string FormatHundredths(std::int64_t hundredths) {

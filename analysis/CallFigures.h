@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,8 +60,13 @@ struct CallFigures {
 // The figures of `rows` (Date / Time in the year-first form "yyyy.mm.dd"
 // with an optional " hh:mm:ss"). A number is named by `book` (may be null),
 // else by the first Abonent cell of its rows that is not empty, else by
-// `noNameText`.
-CallFigures ComputeCallFigures(const ResultRows& rows, const NameValueList* book, std::string_view noNameText);
+// `noNameText`. A Type still holding a raw code that `typeText` names (the
+// code/type table's text for it, empty for an unknown code; may be empty)
+// is grouped under that text, together with the rows already filled with
+// it; an unknown code stays as it is.
+using TypeTextFn = std::function<std::string(std::string_view type)>;
+CallFigures ComputeCallFigures(const ResultRows& rows, const NameValueList* book, std::string_view noNameText,
+                               const TypeTextFn& typeText = {});
 
 // The groups of one grouping: months, hours (all 24) and weekdays (all 7) in
 // their natural order, types and numbers in order of first appearance.
@@ -72,6 +78,13 @@ std::int64_t FigureOf(const FigureSums& sums, FigureOrder order);
 // `groups` ordered by `order`, largest first, equal figures keeping their
 // order; then the first `top` kept (0 keeps all).
 std::vector<FigureGroup> TopGroups(const std::vector<FigureGroup>& groups, FigureOrder order, std::size_t top);
+
+// The label a chart and the summary show for group `g` of grouping `by`, in
+// the language `languageBaseName` (a language file's base name: Russian
+// when it holds "russian", else English), code page 1251: a month "yyyy.mm"
+// as its name and year ("March 2008", "Март 2008"), a weekday as its short
+// name ("Mon", "Пн"); the key of any other group.
+std::string FigureLabel(const FigureGroup& g, FigureGrouping by, std::string_view languageBaseName);
 
 // A sum in hundredths in the number format of the statistic: 12550 gives
 // "125.5", 30000 gives "300".

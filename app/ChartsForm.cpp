@@ -24,11 +24,9 @@
 #include <algorithm>
 
 #include "base/OutputFile.h"
-#include "import/MonthSummary.h"
 #include "ui/Busy.h"
 #include "ui/NativePath.h"
 #include "ui/Prompts.h"
-#include "ui/QtLanguage.h"
 #include "ui/QtText.h"
 
 using namespace zvonar;
@@ -84,6 +82,28 @@ void AddBars(QChart* chart, QAbstractBarSeries* series, const QStringList& names
   values->applyNiceNumbers();
 }
 
+// Records are counted in whole numbers, so their axis ticks at whole
+// numbers: a step of 1, 2 or 5 times a power of ten giving at most five
+// steps up to `most`.
+void CountTicks(QChart* chart, std::uint64_t most) {
+  const QList<QAbstractAxis*> axes = chart->axes(Qt::Vertical);
+  auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.first());
+  if (axis == nullptr) return;
+  std::uint64_t step = 1;
+  for (std::uint64_t power = 1; step * 5 < most; power *= 10) {
+    for (const std::uint64_t m : {1u, 2u, 5u}) {
+      step = m * power;
+      if (step * 5 >= most) break;
+    }
+  }
+  const std::uint64_t top = std::max<std::uint64_t>(1, (most + step - 1) / step) * step;
+  axis->setLabelFormat("%d");
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0);
+  axis->setTickInterval(static_cast<double>(step));
+  axis->setRange(0, static_cast<double>(top));
+}
+
 }  // namespace
 
 TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language,
@@ -97,8 +117,7 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
   resize(1040, 740);
 
   QStringList months;
-  for (const FigureGroup& m : figures.months)
-    months << ToQt(MonthName(language, m.key.substr(5))) + " " + QString::fromStdString(m.key.substr(0, 4));
+  for (const FigureGroup& m : figures.months) months << ToQt(FigureLabel(m, FigureGrouping::Month, language));
 
   // Cost or minutes per month, one bar part per type.
   const auto stacked = [&](bool cost, const char* name) {
@@ -155,13 +174,14 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
 
   // Records per hour or weekday.
   const auto activity = [&](bool hours, const char* name) {
-    const QLocale locale = LocaleOfLanguage(language);
     auto* set = new QBarSet(text_(AddedText::ChartsRecords));
     QStringList names;
-    int day = 0;  // Monday 1, as the weekday groups and QLocale count
-    for (const FigureGroup& g : FigureGroups(figures, hours ? FigureGrouping::Hour : FigureGrouping::Weekday)) {
-      names << (hours ? QString::fromStdString(g.key) : locale.dayName(++day, QLocale::ShortFormat));
+    std::uint64_t most = 0;
+    const FigureGrouping by = hours ? FigureGrouping::Hour : FigureGrouping::Weekday;
+    for (const FigureGroup& g : FigureGroups(figures, by)) {
+      names << ToQt(FigureLabel(g, by, language));
       *set << static_cast<double>(g.sums.count);
+      most = std::max(most, g.sums.count);
     }
     auto* series = new QBarSeries;
     series->append(set);
@@ -169,6 +189,7 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
     chart->setTitle(text_(hours ? AddedText::ChartsByHour : AddedText::ChartsByWeekday));
     AddBars(chart, series, names, text_(hours ? AddedText::ChartsHour : AddedText::ChartsWeekday),
             text_(AddedText::ChartsRecords), false);
+    CountTicks(chart, most);
     chart->legend()->hide();
     return ViewOf(chart, name);
   };

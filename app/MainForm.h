@@ -47,6 +47,7 @@ class SplashScope;
 struct ImportResult;
 struct FilterCriteria;
 struct ReportPage;
+struct ReportWords;
 struct BookFieldWidths;
 struct LeftRecords;
 }  // namespace zvonar
@@ -349,6 +350,7 @@ class TMainForm : public QMainWindow {
   // boxes, "yyyy.mm.dd - yyyy.mm.dd".
   std::string ReportOwner() const;
   std::string ReportPeriod() const;
+  zvonar::ReportWords ReportWordsInUse() const;
   void ShowReport(const std::vector<zvonar::ReportPage>& pages);
 
   std::string programDir_;

@@ -6,6 +6,7 @@
 #include "analysis/CallFigures.h"
 #include "app/ChartsForm.h"
 #include "app/MainForm.h"
+#include "books/CodesTypes.h"
 #include "import/NameValueList.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
@@ -34,7 +35,10 @@ void TMainForm::mnChartsClick() {
   {
     BusyCursorScope busy;
     const NameValueList book = LoadAbonentsBookLines();
-    figures = ComputeCallFigures(lvFilterModel->Rows(), &book, FromQtLossy(NoNameText));
+    std::vector<CodeTypeRow> codeTypes;
+    (void)LoadCodeTypes(CodeTypePath(programDir_), &codeTypes);  // without the table, types show as they stand
+    figures = ComputeCallFigures(lvFilterModel->Rows(), &book, FromQtLossy(NoNameText),
+                                 CodeTypeTextFinder(std::move(codeTypes)));
   }
   TChartsForm form(
       figures, settings_.language, [this](AddedText t) { return AddedTextOf(t); }, prompts_, BillDirectory(), this);

@@ -7,6 +7,7 @@
 #include <QDateEdit>
 
 #include "app/MainForm.h"
+#include "config/LanguageFile.h"
 #include "print/ReportLayout.h"
 #include "print/ReportPreview.h"
 #include "ui/ListModels.h"
@@ -43,6 +44,13 @@ std::string TMainForm::ReportPeriod() const {
   return FromQtLossy(dtpDateBegin->date().toString(format) + " - " + dtpDateEnd->date().toString(format));
 }
 
+// The report speaks the window's language.
+ReportWords TMainForm::ReportWordsInUse() const {
+  LanguageFile lang;
+  if (!settings_.language.empty()) (void)LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang);
+  return ReportWordsOf(lang);
+}
+
 void TMainForm::ShowReport(const std::vector<ReportPage>& pages) {
   ShowReportPreview(this, pages, prompts_, AddedTextOf(AddedText::ExportPdf), QString::fromStdString(programDir_));
 }
@@ -52,10 +60,12 @@ void TMainForm::mnPrintFilterClick() {
   if (rows.Empty()) return;
   const bool withStatistic = settings_.addFilterStatisticOnPrint && settings_.countFilterStatistic;
   const std::vector<StatRow> stat = StatRowsOf(lvStatModel->Rows());
-  ShowReport(FilterReportPages(rows, withStatistic ? &stat : nullptr, ReportOwner(), ReportPeriod()));
+  ShowReport(
+      FilterReportPages(rows, withStatistic ? &stat : nullptr, ReportOwner(), ReportPeriod(), ReportWordsInUse()));
 }
 
 void TMainForm::mnPrintFilterStatClick() {
   if (lvStatModel->Rows().empty()) return;
-  ShowReport(StatisticReportPages(StatRowsOf(lvStatModel->Rows()), ReportOwner(), ReportPeriod()));
+  ShowReport(
+      StatisticReportPages(StatRowsOf(lvStatModel->Rows()), ReportOwner(), ReportPeriod(), ReportWordsInUse()));
 }

@@ -1,6 +1,7 @@
 #include "books/CodesTypes.h"
 
 #include <functional>
+#include <memory>
 #include <unordered_map>
 
 #include "base/TextFile.h"
@@ -103,6 +104,20 @@ std::string CodeTypeKey(std::string_view text) {
   int32_t value = 0;
   if (ParseInt(text, &value)) return std::to_string(value);
   return std::string(text);
+}
+
+std::function<std::string(std::string_view)> CodeTypeTextFinder(std::vector<CodeTypeRow> rows) {
+  struct Finder {
+    std::vector<CodeTypeRow> rows;
+    FirstRowIndex byMarker;
+  };
+  auto finder = std::make_shared<Finder>();
+  finder->rows = std::move(rows);
+  finder->byMarker = IndexRows(finder->rows, &CodeTypeRow::marker);
+  return [finder](std::string_view text) {
+    const auto found = finder->byMarker.find(LowerCharsRu(CodeTypeKey(text)));
+    return found == finder->byMarker.end() ? std::string() : finder->rows[found->second].indication;
+  };
 }
 
 Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress, std::uint32_t* changed,

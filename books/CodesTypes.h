@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,12 @@ void AddCodeTypeRow(std::vector<CodeTypeRow>* rows, std::string indication);
 // The key a field text is looked up by: an integer text in decimal without
 // leading zeros or plus sign ("07" gives "7"), any other text as it is.
 std::string CodeTypeKey(std::string_view text);
+
+// The text Fill Codes / Types would give a field holding `text`: the
+// indication of the first row whose marker is its key, or empty when no row
+// names it or its indication is empty. For labels of figures over records
+// whose codes were not filled yet.
+std::function<std::string(std::string_view)> CodeTypeTextFinder(std::vector<CodeTypeRow> rows);
 
 enum class CodeTypeField { Code, Type };
 

@@ -65,8 +65,11 @@ int RunExportCsv(CliContext& c);
 // stat does. Returns kExitOk with the settings and criteria read, the rows
 // and the statistic; or kExitOk with `*stopped` set when a ticked criterion has an
 // empty value (nothing done); or the exit code of the error it reported.
+// A `language` other than empty names the language file of the statistic's
+// captions in place of the one in settings.ini (returned in `settings`).
 int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, MainSettings* settings,
-                       FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped);
+                       FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped,
+                       const std::string& language = {});
 // The printed report as a PDF file (CliReport.cpp).
 int RunReport(CliContext& c);
 // The rows the filter finds with the criteria in `args` (as "filter" takes

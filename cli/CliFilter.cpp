@@ -14,6 +14,7 @@
 #include "cli/RecordLine.h"
 #include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
+#include "config/ShippedFiles.h"
 #include "config/MainSettings.h"
 #include "import/NameValueList.h"
 #include "import/TextUtils.h"
@@ -32,9 +33,8 @@ struct MainTexts {
 
 MainTexts LoadMainTexts(const std::string& dataDir, const MainSettings& settings) {
   MainTexts texts;
-  LanguageFile lang;
-  if (!settings.language.empty() && LanguageFile::Load(LanguageFilePath(dataDir, settings.language), &lang).ok() &&
-      lang.HasGroup(87)) {
+  const LanguageFile lang = LanguageFileOf(dataDir, settings.language);
+  if (lang.HasGroup(87)) {
     texts.baseNotCreated = PlainCaption(lang.Line(85));
     texts.all = PlainCaption(lang.Line(86));
   }
@@ -119,13 +119,16 @@ struct FilterRun {
 // Opens the table and runs the filter. Returns kExitOk when the rows (maybe
 // none) are ready to print, or the exit code to end with. A silent stop
 // sets `stopped` and exits 0 without output.
-int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped) {
+// A `language` other than empty takes the place of the one in settings.ini.
+int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped,
+                 const std::string& language = {}) {
   *stopped = false;
   FilterCriteria& criteria = run->criteria;
   int code = ParseCriteria(c, args, &criteria);
   if (code != kExitOk) return code;
   Status s = LoadCliSettings(c, &run->settings);
   if (!s.ok()) return Fail(c, s.message());
+  if (!language.empty()) run->settings.language = language;
   run->texts = LoadMainTexts(c.dataDir, run->settings);
   criteria.callsId = run->settings.callsId;
   criteria.smsId = run->settings.smsId;
@@ -199,9 +202,10 @@ int FilterRows(CliContext& c, const std::vector<std::string>& args, MainSettings
 }
 
 int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, MainSettings* settings,
-                       FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped) {
+                       FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped,
+                       const std::string& language) {
   FilterRun run;
-  const int code = RunCliFilter(c, args, &run, stopped);
+  const int code = RunCliFilter(c, args, &run, stopped, language);
   if (code != kExitOk || *stopped) return code;
   if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
   const Status s = ComputeCliStatistic(c, run, stat);

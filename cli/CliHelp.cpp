@@ -88,15 +88,19 @@ const std::vector<CommandHelp>& Helps() {
        {},
        true},
       {"report",
-       "report --pdf OUT.pdf [--stat-only] [CRITERIA]",
+       "report --pdf OUT.pdf [OPTIONS] [CRITERIA]",
        "write the printed report of the filter as a PDF file",
        "Run the filter and write the pages the window's Print Filtered command previews to OUT.pdf (A4): the "
        "records found, 57 a page, followed by their statistic when settings.ini sets AddFilterStatisticOnPrint "
-       "and CountFilterStatistic. The header names the owner of --owner and the period of --from and --to. Needs "
+       "and CountFilterStatistic. The header names the owner of --owner and the period of --from and --to; "
+       "without them, the owners of the records found and the dates of the first and last one. The report's "
+       "words and the statistic's captions come from the language file of --lang, else the one settings.ini "
+       "names; a language file without the report's lines prints them in Russian. Needs "
        "no screen. Prints how many pages were written. OUT.pdf may not be one of the program's own files of the "
        "data directory, nor a device, FIFO or folder.",
        {{"--pdf OUT.pdf", "the file to write"},
-        {"--stat-only", "the statistic alone, as Print Filtered Statistic prints it"}},
+        {"--stat-only", "the statistic alone, as Print Filtered Statistic prints it"},
+        {"--lang NAME", "english or russian: the language of the report's words"}},
        true},
       {"counts",
        "counts [CRITERIA | --table]",
@@ -107,18 +111,22 @@ const std::vector<CommandHelp>& Helps() {
        {{"--table", "over every record of the table, not the filter's records"}},
        true},
       {"summary",
-       "summary --by GROUP [--top N] [--order FIG] [CRITERIA]",
+       "summary --by GROUP [OPTIONS] [CRITERIA]",
        "print record counts and sums per month, type, number, hour or weekday",
        "Run the filter and print one line per group of the records found: the group, then the record count and "
-       "the sums of Sec, Min and Cost in the statistic's number format; cells separated by TAB, in UTF-8. A month "
-       "is written yyyy.mm, and every month from the first to the last comes, in order; a number is followed by a "
+       "the sums of Sec, Min and Cost in the statistic's number format; cells separated by TAB, in UTF-8. The "
+       "group is named as the chart window names it: a month by its name and year (\"March 2008\"), a weekday by "
+       "its short name, in the language settings.ini names; a type still holding a raw code by its text from "
+       "codetype.dat. With --keys, a month is written yyyy.mm, a weekday 1 (Monday) to 7 and a type as stored. "
+       "Every month from the first to the last comes, in order; a number is followed by a "
        "cell with its name from abonents.dat (else the Abonent text of its records, else line 76 of the language "
-       "file); hours 0 to 23 and weekdays 1 (Monday) to 7 all come, in order. Types and numbers come largest "
+       "file); hours 0 to 23 and all seven weekdays come, in order. Types and numbers come largest "
        "first by the --order figure, equal ones in the order first met. Sec, Min or Cost cells that are no "
        "number are left out of the sums and counted on standard error.",
        {{"--by GROUP", "month, type, number, hour or weekday"},
         {"--order FIG", "count, sec, min or cost (the default): orders types and numbers"},
-        {"--top N", "print only the first N lines"}},
+        {"--top N", "print only the first N lines"},
+        {"--keys", "months, weekdays and types as stored, for scripts"}},
        true},
       {"reindex",
        "reindex",

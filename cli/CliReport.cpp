@@ -8,6 +8,7 @@
 #include "base/OutputFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
+#include "config/ShippedFiles.h"
 #include "config/MainSettings.h"
 #include "print/ReportLayout.h"
 #include "print/ReportPainter.h"
@@ -26,11 +27,16 @@ std::string DateText(const CalendarDate& d) {
 int RunReport(CliContext& c) {
   std::string pdf;
   bool statOnly = false;
+  std::string language;
   std::vector<std::string> criteriaArgs;
   for (std::size_t i = 0; i < c.args.size(); ++i) {
     if (c.args[i] == "--pdf") {
       if (i + 1 >= c.args.size() || c.args[i + 1].empty()) return kExitUsage;
       pdf = c.args[++i];
+    } else if (c.args[i] == "--lang") {
+      if (i + 1 >= c.args.size() || (c.args[i + 1] != "english" && c.args[i + 1] != "russian"))
+        return Fail(c, "--lang takes english or russian");
+      language = c.args[++i];
     } else if (c.args[i] == "--stat-only") {
       statOnly = true;
     } else {
@@ -46,7 +52,7 @@ int RunReport(CliContext& c) {
   ResultRows rows;
   std::vector<StatRow> stat;
   bool stopped = false;
-  const int code = FilterAndStatistic(c, criteriaArgs, &settings, &criteria, &rows, &stat, &stopped);
+  const int code = FilterAndStatistic(c, criteriaArgs, &settings, &criteria, &rows, &stat, &stopped, language);
   if (code != kExitOk || stopped) return code;
   if (rows.Empty()) return Fail(c, "the filter found no records; no report written");
   // The header names the owner and dates that filtered the records, as the
@@ -54,10 +60,13 @@ int RunReport(CliContext& c) {
   const std::string period = criteria.date ? DateText(criteria.dateBegin) + " - " + DateText(criteria.dateEnd)
                                            : ReportPeriodOf(rows);
   const std::string owner = criteria.owner ? criteria.ownerText : ReportOwnersOf(rows);
+  // The report's words and the statistic's captions come from the same
+  // language file, the one in settings.ini unless --lang names another.
+  const ReportWords words = ReportWordsOf(LanguageFileOf(c.dataDir, settings.language));
   const bool withStatistic = settings.addFilterStatisticOnPrint && settings.countFilterStatistic;
   const std::vector<ReportPage> pages = statOnly
-                                            ? StatisticReportPages(stat, owner, period)
-                                            : FilterReportPages(rows, withStatistic ? &stat : nullptr, owner, period);
+                                            ? StatisticReportPages(stat, owner, period, words)
+                                            : FilterReportPages(rows, withStatistic ? &stat : nullptr, owner, period, words);
   s = WithGuiApplication([&] { return WriteReportPdf(pages, pdf); });
   if (!s.ok()) return Fail(c, s.message());
   c.out << pages.size() << (pages.size() == 1 ? " page" : " pages") << " written to " << pdf << '\n';

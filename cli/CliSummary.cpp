@@ -1,7 +1,9 @@
 // The summary command of zvonar-cli: the figures the chart window draws, as
 // TAB-separated UTF-8 lines for scripts and spreadsheets. One line a group:
-// the group's cell (a number adds a cell with its name), then the record
-// count and the sums of Sec, Min and Cost in the statistic's number format.
+// the group's label as the chart shows it (a month's and a weekday's name in
+// the language of settings.ini, a type's text from the code/type table), or
+// with --keys its key as stored (a number adds a cell with its name), then the record count and the sums of
+// Sec, Min and Cost in the statistic's number format.
 #include <charconv>
 #include <utility>
 
@@ -9,6 +11,7 @@
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
 #include "books/AbonentsBook.h"
+#include "books/CodesTypes.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
 #include "cli/RecordLine.h"
@@ -22,6 +25,7 @@ struct SummaryOptions {
   FigureGrouping by = FigureGrouping::Month;
   FigureOrder order = FigureOrder::Cost;
   std::size_t top = 0;
+  bool keys = false;  // the groups' keys in place of their labels
 };
 
 template <class T, std::size_t N>
@@ -49,6 +53,10 @@ int ParseSummaryOptions(CliContext& c, std::vector<std::string>* args, SummaryOp
   std::vector<std::string> criteria;
   for (std::size_t i = 0; i < args->size(); ++i) {
     const std::string& a = (*args)[i];
+    if (a == "--keys") {
+      options->keys = true;
+      continue;
+    }
     if (a != "--by" && a != "--order" && a != "--top") {
       criteria.push_back(a);
       continue;
@@ -87,7 +95,10 @@ int RunSummary(CliContext& c) {
   std::vector<std::string> bookLines;
   (void)ReadTextLinesIfExists(AbonentsBookPath(c.dataDir), &bookLines, kBookFileLimit);
   const NameValueList book = NameValueList::FromLines(std::move(bookLines));
-  const CallFigures figures = ComputeCallFigures(rows, &book, CliNoNameText(c.dataDir, settings));
+  std::vector<CodeTypeRow> codeTypes;
+  if (!options.keys) (void)LoadCodeTypes(CodeTypePath(c.dataDir), &codeTypes);  // else types stay as stored
+  const CallFigures figures =
+      ComputeCallFigures(rows, &book, CliNoNameText(c.dataDir, settings), CodeTypeTextFinder(std::move(codeTypes)));
   std::vector<FigureGroup> groups = FigureGroups(figures, options.by);
   if (options.by == FigureGrouping::Type || options.by == FigureGrouping::Number)
     groups = TopGroups(groups, options.order, options.top);
@@ -96,7 +107,7 @@ int RunSummary(CliContext& c) {
 
   std::string text;
   for (const FigureGroup& g : groups) {
-    text += EscapeCell(Cp1251ToUtf8(g.key));
+    text += EscapeCell(Cp1251ToUtf8(options.keys ? g.key : FigureLabel(g, options.by, settings.language)));
     if (options.by == FigureGrouping::Number) text += '\t' + EscapeCell(Cp1251ToUtf8(g.name));
     text += '\t' + std::to_string(g.sums.count) + '\t' + FormatHundredths(g.sums.sec) + '\t' +
             FormatHundredths(g.sums.min) + '\t' + FormatHundredths(g.sums.cost) + '\n';

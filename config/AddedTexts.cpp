@@ -65,6 +65,20 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "No old base was found in %1 (detalization.dat and a file OWNER.dat for each owner).",
     "%1 was imported on %2, but its records are no longer in the table: it was imported again",
     "(no type)",
+    "Detalization for number:",
+    "for the period:",
+    "Start of Detalization",
+    "End of Detalization",
+    "Time / Date",
+    "Number",
+    "Abonent",
+    "Code",
+    "Type",
+    "Sec",
+    "Min",
+    "Cost",
+    "Roaming",
+    "Statistic",
 };
 
 }  // namespace

@@ -74,6 +74,22 @@ enum class AddedText : std::size_t {
   OldBaseNotFound,
   ImportedAgain,       // %1: file, %2: date of the earlier import
   StatNoType,          // the statistic's row of result rows without a type
+  // The printed report's own words; a file without them prints the
+  // report's Russian words.
+  ReportNumberWords,   // before the owner in the header
+  ReportPeriodWords,   // before the period in the header
+  ReportStart,
+  ReportEnd,
+  ReportDateTime,  // the column titles, left to right
+  ReportNumber,
+  ReportAbonent,
+  ReportCode,
+  ReportType,
+  ReportSec,
+  ReportMin,
+  ReportCost,
+  ReportRoaming,
+  ReportStatistic,
   End
 };
 

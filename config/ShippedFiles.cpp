@@ -16,4 +16,15 @@ Status SeedDataDir(const std::string& dataDir) {
   return Status::Ok();
 }
 
+LanguageFile LanguageFileOf(const std::string& dataDir, const std::string& languageBaseName) {
+  LanguageFile lang;
+  if (languageBaseName.empty()) return lang;
+  const std::string path = LanguageFilePath(dataDir, languageBaseName);
+  if (LanguageFile::Load(path, &lang).ok() || FileExists(path)) return lang;
+  const std::string name = path.substr(dataDir.size());
+  for (const ShippedFile& file : ShippedLanguageFiles())
+    if (file.name == name) return LanguageFile(SplitLines(file.bytes));
+  return lang;
+}
+
 }  // namespace zvonar

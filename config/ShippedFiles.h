@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Status.h"
+#include "config/LanguageFile.h"
 
 namespace zvonar {
 
@@ -22,5 +23,11 @@ std::vector<ShippedFile> ShippedLanguageFiles();
 // already there is the user's and stays as it is. Stops at the first write
 // that fails and returns its error.
 Status SeedDataDir(const std::string& dataDir);
+
+// The language file `languageBaseName` of `dataDir` (ending with "/"); when
+// the directory has no such file (a command-line run that never seeded it),
+// the shipped file of that name; else an empty file, which keeps the
+// designed texts.
+LanguageFile LanguageFileOf(const std::string& dataDir, const std::string& languageBaseName);
 
 }  // namespace zvonar

@@ -14,6 +14,8 @@
 #include <unordered_set>
 
 #include "base/Cp1251.h"
+#include "config/AddedTexts.h"
+#include "config/LanguageFile.h"
 
 namespace zvonar {
 namespace {
@@ -36,9 +38,12 @@ std::string Cp1251(std::string_view utf8) {
   return bytes;
 }
 
-std::string Ruled(char c, int before, std::string_view words, int after) {
-  return std::string(static_cast<std::size_t>(before), c) + " " + Cp1251(words) + " " +
-         std::string(static_cast<std::size_t>(after), c);
+// `words` between two runs of `c`, 81 characters in all as the Russian
+// lines have, and never fewer than 3 of `c` on either side.
+std::string Ruled(char c, std::string_view words) {
+  constexpr std::size_t kLength = 81, kLeast = 3;
+  const std::size_t runs = words.size() + 2 + 2 * kLeast > kLength ? 2 * kLeast : kLength - words.size() - 2;
+  return std::string(runs / 2, c) + " " + std::string(words) + " " + std::string(runs - runs / 2, c);
 }
 
 ReportText Wide(int y) {
@@ -50,7 +55,31 @@ ReportText Wide(int y) {
   return t;
 }
 
+constexpr std::array<const char*, 14> kRussianWords = {
+    "Детализация на номер:", "за период:", "Начало Детализации", "Конец Детализации",
+    "Время / Дата", "Номер", "Абонент", "Код", "Тип", "Сек", "Мин", "Стоимость", "Роуминг", "Статистика"};
+
+// The column titles of the statistic: those of Type, Sec, Min and Cost.
+constexpr std::array<std::size_t, 4> kStatTitleColumns = {4, 5, 6, 7};
+
 }  // namespace
+
+ReportWords RussianReportWords() { return ReportWordsOf(LanguageFile()); }
+
+ReportWords ReportWordsOf(const LanguageFile& lang) {
+  const auto word = [&](std::size_t i) {
+    const std::string& line = lang.Line(static_cast<std::size_t>(AddedText::ReportNumberWords) + i);
+    return line.empty() ? Cp1251(kRussianWords[i]) : PlainCaption(line);
+  };
+  ReportWords w;
+  w.numberWords = word(0);
+  w.periodWords = word(1);
+  w.start = word(2);
+  w.end = word(3);
+  for (std::size_t i = 0; i < w.columns.size(); ++i) w.columns[i] = word(4 + i);
+  w.statistic = word(13);
+  return w;
+}
 
 ReportBuilder::Ref ReportBuilder::Add(std::size_t page, ReportText text) {
   pages_[page].texts.push_back(std::move(text));
@@ -96,8 +125,8 @@ void ReportBuilder::AddHeader(std::size_t page) {
 
 void ReportBuilder::SetHeader(std::string_view owner, std::string_view period) {
   if (!header_) return;
-  At(headerRefs_[0]).text = Cp1251("Детализация на номер: ") + std::string(owner);
-  At(headerRefs_[1]).text = Cp1251("за период: ") + std::string(period);
+  At(headerRefs_[0]).text = words_.numberWords + " " + std::string(owner);
+  At(headerRefs_[1]).text = words_.periodWords + " " + std::string(period);
 }
 
 std::array<ReportBuilder::Ref, 9> ReportBuilder::AddDataLine(std::size_t page, int y, bool titles) {
@@ -206,10 +235,9 @@ void ReportBuilder::FillFilterReport(std::string_view owner, std::string_view pe
                                      const std::vector<StatRow>& stat) {
   SetHeader(owner, period);
   if (lines_.empty()) return;
-  At(start_).text = Ruled('=', 30, "Начало Детализации", 31);
-  At(end_).text = Ruled('=', 31, "Конец Детализации", 31);
-  const char* const titles[] = {"Время / Дата", "Номер", "Абонент", "Код", "Тип", "Сек", "Мин", "Стоимость", "Роуминг"};
-  for (std::size_t i = 0; i < 9; ++i) At(lines_[0][i]).text = Cp1251(titles[i]);
+  At(start_).text = Ruled('=', words_.start);
+  At(end_).text = Ruled('=', words_.end);
+  for (std::size_t i = 0; i < 9; ++i) At(lines_[0][i]).text = words_.columns[i];
   for (std::size_t line = 1; line < lines_.size() && line - 1 < rows.RowCount(); ++line)
     for (std::size_t i = 0; i < 9; ++i) At(lines_[line][i]).text = rows.Cell(line - 1, kPrintedColumns[i]);
   if (statistic_) FillStatisticBlock(owner, period, stat, true);
@@ -219,11 +247,10 @@ void ReportBuilder::FillStatisticBlock(std::string_view owner, std::string_view 
                                        const std::vector<StatRow>& stat, bool appended) {
   if (!appended) SetHeader(owner, period);
   if (statRows_.empty()) return;
-  At(statTitle_).text = Ruled('-', 34, "Статистика", 35);
+  At(statTitle_).text = Ruled('-', words_.statistic);
   for (const Ref& r : statSeparators_) At(r).text = std::string(87, '-');
-  const char* const titles[] = {"Тип", "Сек", "Мин", "Стоимость"};
   for (const auto& row : statTitles_)
-    for (std::size_t i = 0; i < 4; ++i) At(row[i]).text = Cp1251(titles[i]);
+    for (std::size_t i = 0; i < 4; ++i) At(row[i]).text = words_.columns[kStatTitleColumns[i]];
   for (std::size_t i = 0; i < statRows_.size() && i < stat.size(); ++i) {
     const StatRow& s = stat[i];
     const std::string* cells[] = {&s.caption, &s.sec, &s.min, &s.cost};
@@ -258,20 +285,23 @@ std::string ReportPeriodOf(const ResultRows& rows) {
 }
 
 std::vector<ReportPage> FilterReportPages(const ResultRows& rows, const std::vector<StatRow>* stat,
-                                          std::string_view owner, std::string_view period) {
+                                          std::string_view owner, std::string_view period,
+                                          const ReportWords& words) {
   if (rows.Empty()) return {};
   static const std::vector<StatRow> kNone;
   const std::vector<StatRow>& statistic = stat != nullptr ? *stat : kNone;
   ReportBuilder builder;
+  builder.SetWords(words);
   builder.BuildFilterPages(rows.RowCount(), statistic.size());
   builder.FillFilterReport(owner, period, rows, statistic);
   return builder.TakePages();
 }
 
 std::vector<ReportPage> StatisticReportPages(const std::vector<StatRow>& stat, std::string_view owner,
-                                             std::string_view period) {
+                                             std::string_view period, const ReportWords& words) {
   if (stat.empty()) return {};
   ReportBuilder builder;
+  builder.SetWords(words);
   builder.BuildStatisticBlock(stat.size(), 0, false);
   builder.FillStatisticBlock(owner, period, stat, false);
   return builder.TakePages();

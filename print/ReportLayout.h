@@ -8,12 +8,36 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "analysis/FilterStatistic.h"
 #include "analysis/ResultRows.h"
 
 namespace zvonar {
+
+class LanguageFile;
+
+// The report's own words, code page 1251 texts: the header's words before
+// the owner and the period, the start and end lines, the column titles of
+// the list (Date / Time, Number, Abonent, Code, Type, Sec, Min, Cost,
+// Roaming) and the statistic's title. The statistic's column titles are
+// those of Type, Sec, Min and Cost.
+struct ReportWords {
+  std::string numberWords;
+  std::string periodWords;
+  std::string start;
+  std::string end;
+  std::array<std::string, 9> columns;
+  std::string statistic;
+};
+
+// The report's Russian words, which a language file without report lines
+// prints.
+ReportWords RussianReportWords();
+// The words from the report lines of `lang`; a line the file lacks or
+// leaves empty gives the Russian word.
+ReportWords ReportWordsOf(const LanguageFile& lang);
 
 // One text object: a single line inside the box (x, y, width, height).
 struct ReportText {
@@ -53,6 +77,8 @@ class ReportBuilder {
   // data lines from `rows` and, when the layout has it, the statistic.
   void FillFilterReport(std::string_view owner, std::string_view period, const ResultRows& rows,
                         const std::vector<StatRow>& stat);
+  // The words the fill steps print; the Russian ones until set.
+  void SetWords(ReportWords words) { words_ = std::move(words); }
   // The statistic block of `k` rows (the last one the total) from `y0` (0
   // means 50): appended to the last page, or on a fresh report with the
   // header. A block longer than its page goes on over the next pages, the
@@ -81,6 +107,7 @@ class ReportBuilder {
   std::array<Ref, 9> AddDataLine(std::size_t page, int y, bool titles);
   std::array<Ref, 4> AddStatRow(std::size_t page, int y);
 
+  ReportWords words_ = RussianReportWords();
   std::vector<ReportPage> pages_;
   bool numbered_ = false;  // pages carry a page number
   bool header_ = false;
@@ -105,9 +132,11 @@ std::string ReportPeriodOf(const ResultRows& rows);
 // The report of the result list with, when `stat` is given and has rows,
 // its statistic. No pages for an empty list.
 std::vector<ReportPage> FilterReportPages(const ResultRows& rows, const std::vector<StatRow>* stat,
-                                          std::string_view owner, std::string_view period);
+                                          std::string_view owner, std::string_view period,
+                                          const ReportWords& words = RussianReportWords());
 // The statistic-only report. No pages for an empty statistic.
 std::vector<ReportPage> StatisticReportPages(const std::vector<StatRow>& stat, std::string_view owner,
-                                             std::string_view period);
+                                             std::string_view period,
+                                             const ReportWords& words = RussianReportWords());
 
 }  // namespace zvonar

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QValueAxis>
 #include <QtTest>
 
 #include "app/ChartsForm.h"
@@ -139,22 +140,60 @@ class ChartsFormTest : public QObject {
     QVERIFY(!QFile::exists("/dev/full.png"));
   }
 
+  // Month and weekday names in the window's language, whole-number ticks
+  // on the count axes.
+  void EnglishNamesAndWholeCounts() {
+    ScriptedPrompts prompts;
+    TChartsForm form(ComputeCallFigures(SampleRows(), nullptr, ""), "english", English, &prompts, "/tmp");
+    QCOMPARE(Categories(form.findChild<QChartView*>("chCostByMonth")),
+             QStringList({"December 2023", "January 2024", "February 2024"}));
+    QCOMPARE(Categories(form.findChild<QChartView*>("chByWeekday")),
+             QStringList({"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"}));
+    for (const char* name : {"chByHour", "chByWeekday"}) {
+      auto* view = form.findChild<QChartView*>(name);
+      auto* counts = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).value(0));
+      QVERIFY(counts != nullptr);
+      QCOMPARE(counts->labelFormat(), QString("%d"));
+      QCOMPARE(counts->tickType(), QValueAxis::TicksDynamic);
+      QCOMPARE(counts->tickInterval(), 1.0);  // at most 2 records an hour or a day
+      QCOMPARE(counts->min(), 0.0);
+      QCOMPARE(counts->max(), 2.0);
+    }
+  }
+
   void MenuCommandFollowsTheResultList() {
     TempDir dir;
     ScriptedPrompts prompts;
+    // Types still holding raw codes: the legend shows the code/type table's
+    // texts, with the records already filled; an unknown code as it stands.
+    testing::WriteOrDie(dir.File("codetype.dat"), "1=out\r\n2=Incoming call\r\n");
+    ResultRows rows = SampleRows();
+    rows.Append({"79001", "2024.02.07 10:00:00", "79031112233", "", "1", "1", "60", "1", "1.75", "", "1.75", ""});
+    rows.Append({"79001", "2024.02.07 11:00:00", "79031112233", "", "2", "2", "60", "4", "0.00", "", "0.00", ""});
+    rows.Append({"79001", "2024.02.07 12:00:00", "79031112233", "", "51", "51", "0", "0", "3.00", "", "3.00", ""});
     auto form = testing::StartMainForm(dir, &prompts);
     QVERIFY(!form->mnCharts->isEnabled());
     QVERIFY(form->mnFile->actions().contains(form->mnCharts));
     form->lvFilterModel->SetRows(SampleRows());
     QVERIFY(form->mnCharts->isEnabled());
+    form->lvFilterModel->SetRows(std::move(rows));
     bool opened = false;
+    QStringList costLegend, minutesLegend;
     QTimer::singleShot(0, form.get(), [&] {
       auto* charts = qobject_cast<TChartsForm*>(QApplication::activeModalWidget());
       opened = charts != nullptr && charts->pcCharts->count() == 4;
+      if (opened) {
+        for (QBarSet* set : SeriesOf(charts->findChild<QChartView*>("chCostByMonth"))->barSets())
+          costLegend << set->label() + "=" + QString::number(set->sum());
+        for (QBarSet* set : SeriesOf(charts->findChild<QChartView*>("chMinutesByMonth"))->barSets())
+          minutesLegend << set->label() + "=" + QString::number(set->sum());
+      }
       if (QWidget* w = QApplication::activeModalWidget()) w->close();
     });
     form->mnCharts->trigger();
     QVERIFY(opened);
+    QCOMPARE(costLegend, QStringList({"out=13.5", "51=3"}));
+    QCOMPARE(minutesLegend, QStringList({"out=9", "Incoming call=4", "in=2"}));
     form->lvFilterModel->SetRows(ResultRows());
     QVERIFY(!form->mnCharts->isEnabled());
     form->close();

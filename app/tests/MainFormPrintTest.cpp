@@ -12,6 +12,7 @@
 
 #include "app/MainForm.h"
 #include "base/tests/TestSupport.h"
+#include "config/ShippedFiles.h"
 #include "print/tests/PdfText.h"
 #include "ui/ListModels.h"
 #include "ui/tests/ScriptedPrompts.h"
@@ -110,6 +111,43 @@ class MainFormPrintTest : public QObject {
     // A cancelled file choice writes nothing and says nothing.
     QVERIFY(RunPreview(form.mnPrintFilterStat, true));
     QVERIFY(prompts.errors.isEmpty());
+  }
+
+  // The report speaks the window's language; a language file without the
+  // report's lines prints its Russian words.
+  void ReportFollowsTheWindowsLanguage() {
+    if (!testing::HavePdfToText()) QSKIP("pdftotext (poppler-utils) is not installed");
+    TempDir dir;
+    QVERIFY(SeedDataDir(dir.path()).ok());
+    testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nLanguage=english\r\n");
+    ScriptedPrompts prompts;
+    {
+      TMainForm form(dir.path(), &prompts);
+      form.lvFilterModel->SetRows(SomeRows(3));
+      form.lvStatModel->SetRows({{"Call", "90", "3", "4.50"}, {"All", "90", "3", "4.50"}});
+      prompts.files = {QString::fromStdString(dir.File("english.pdf"))};
+      QVERIFY(RunPreview(form.mnPrintFilter, true));
+    }
+    const std::string english = testing::PdfText(dir.File("english.pdf"));
+    for (const char* words : {"Detalization for number: 79001", "for the period: 2024.05.10 - 2024.05.10",
+                              "Time / Date", "Roaming", "Statistic"})
+      QVERIFY2(english.find(words) != std::string::npos, words);
+    QVERIFY(english.find("Детализац") == std::string::npos);
+
+    // A user's short English file: the window stays English where it can,
+    // the report falls back to the Russian words.
+    std::string shortFile;
+    for (const ShippedFile& f : ShippedLanguageFiles())
+      if (f.name == "english.lng") shortFile = f.bytes.substr(0, f.bytes.find("Detalization for number:"));
+    QVERIFY(!shortFile.empty());
+    testing::WriteOrDie(dir.File("english.lng"), shortFile);
+    TMainForm form(dir.path(), &prompts);
+    form.lvFilterModel->SetRows(SomeRows(3));
+    prompts.files = {QString::fromStdString(dir.File("short.pdf"))};
+    QVERIFY(RunPreview(form.mnPrintFilter, true));
+    const std::string russian = testing::PdfText(dir.File("short.pdf"));
+    QVERIFY(russian.find("Детализация на номер: 79001") != std::string::npos);
+    QVERIFY(russian.find("Время / Дата") != std::string::npos);
   }
 
   void EmptyListsShowNoPreview() {

@@ -105,6 +105,40 @@ TEST_F(CliReportTest, HeaderWithoutChosenOwnerOrDatesNamesWhatIsListed) {
   EXPECT_NE("", LineWith(pages[0], "за период: 2024.03.01 - 2024.03.05"));
 }
 
+TEST_F(CliReportTest, WordsFollowTheLanguageOfSettingsOrOfLang) {
+  if (!testing::HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  const std::string pdf = dir_.File("words.pdf");
+  const auto english = [&] {
+    const std::string text = testing::PdfText(pdf);
+    for (const char* words : {"Detalization for number: 79001", "for the period: 2024.03.01 - 2024.03.05",
+                              "Time / Date", "Abonent", "Statistic"})
+      if (text.find(words) == std::string::npos) return ::testing::AssertionFailure() << words << " missing";
+    // The start and end lines are spread over the page's width.
+    for (const char* line : {"Start", "End"})
+      if (LineWith(text, line).find("Detalization") == std::string::npos)
+        return ::testing::AssertionFailure() << line << " line missing";
+    if (text.find("Детализац") != std::string::npos) return ::testing::AssertionFailure() << "Russian words left";
+    return ::testing::AssertionSuccess();
+  };
+  ASSERT_EQ(0, Cli({"report", "--pdf", pdf, "--lang", "english"}).code);
+  EXPECT_TRUE(english());
+
+  // settings.ini's language is the default, and --lang overrides it.
+  testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nLanguage=english\r\n");
+  ASSERT_EQ(0, Cli({"report", "--pdf", pdf}).code);
+  EXPECT_TRUE(english());
+  ASSERT_EQ(0, Cli({"report", "--pdf", pdf, "--lang", "russian"}).code);
+  const std::string russian = testing::PdfText(pdf);
+  EXPECT_NE("", LineWith(russian, "Детализация на номер: 79001"));
+  EXPECT_NE(std::string::npos, LineWith(russian, "Время / Дата").find("Роуминг"));
+  EXPECT_NE("", LineWith(russian, "Статистика"));
+  EXPECT_NE("", LineWith(russian, "Все "));  // the statistic's total from the same file
+
+  const auto bad = Cli({"report", "--pdf", pdf, "--lang", "french"});
+  EXPECT_NE(0, bad.code);
+  EXPECT_NE(std::string::npos, bad.err.find("--lang takes english or russian")) << bad.err;
+}
+
 TEST_F(CliReportTest, StatisticAloneAndWithoutTheListOnes) {
   if (!testing::HavePdfToText()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
   const std::string pdf = dir_.File("stat.pdf");

@@ -34,13 +34,31 @@ class CliSummaryTest : public testing::CliTableTest {
 
 TEST_F(CliSummaryTest, MonthsComeInOrderAcrossTheYearEndWithEmptyMonths) {
   EXPECT_EQ(
-      "2023.12\t1\t60\t1\t2.5\n"
-      "2024.01\t0\t0\t0\t0\n"
-      "2024.02\t3\t120\t2\t6.5\n",
+      "December 2023\t1\t60\t1\t2.5\n"
+      "January 2024\t0\t0\t0\t0\n"
+      "February 2024\t3\t120\t2\t6.5\n",
       Out({"summary", "--by", "month"}));
   EXPECT_EQ("2024.02\t2\t120\t2\t5.75\n",
-            Out({"summary", "--by", "month", "--from", "2024.02.01", "--owner", "79001"}));
-  EXPECT_EQ("2023.12\t1\t60\t1\t2.5\n", Out({"summary", "--by", "month", "--top", "1"}));
+            Out({"summary", "--by", "month", "--keys", "--from", "2024.02.01", "--owner", "79001"}));
+  EXPECT_EQ("2023.12\t1\t60\t1\t2.5\n", Out({"summary", "--by", "month", "--top", "1", "--keys"}));
+  // A Russian window's names.
+  testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nLanguage=russian\r\n");
+  EXPECT_EQ("Декабрь 2023\t1\t60\t1\t2.5\n", Out({"summary", "--by", "month", "--top", "1"}));
+  EXPECT_EQ(0u, Out({"summary", "--by", "weekday"}).find("Пн\t1\t120\t2\t5\n"));
+}
+
+// Types whose records still hold a raw code are named by codetype.dat and
+// counted together with the records already filled with that text.
+TEST_F(CliSummaryTest, RawCodesAreNamedByTheCodeTypeTable) {
+  testing::WriteOrDie(dir_.File("more.tsv"),
+                      "79001\t2024.02.08 10:00:00\t79031112233\t\t1\t1\t30\t1\t1.25\t\t1.25\t\n"
+                      "79001\t2024.02.08 11:00:00\t79031112233\t\t51\t51\t0\t0\t9.00\t\t9.00\t\n");
+  ASSERT_EQ(0, Cli({"load-tsv", dir_.File("more.tsv")}).code);
+  const std::string raw = "51\t1\t0\t0\t9\nCall\t2\t180\t3\t7.5\nSMS\t2\t0\t0\t1.5\n1\t1\t30\t1\t1.25\n";
+  EXPECT_EQ(raw, Out({"summary", "--by", "type"}));
+  testing::WriteOrDie(dir_.File("codetype.dat"), "1=Call\r\n8=SMS\r\n");
+  EXPECT_EQ("51\t1\t0\t0\t9\nCall\t3\t210\t4\t8.75\nSMS\t2\t0\t0\t1.5\n", Out({"summary", "--by", "type"}));
+  EXPECT_EQ(raw, Out({"summary", "--by", "type", "--keys"}));
 }
 
 TEST_F(CliSummaryTest, TypesAndNumbersLargestFirstWithNames) {
@@ -59,14 +77,14 @@ TEST_F(CliSummaryTest, EveryHourAndWeekdayInOrder) {
   EXPECT_EQ(0u, hours.find("0\t0\t0\t0\t0\n1\t0\t"));
   EXPECT_EQ("10\t2\t120\t2\t5.75", LineOf(hours, "10"));
   EXPECT_EQ("23\t1\t60\t1\t2.5", LineOf(hours, "23"));
-  const std::string weekdays = Out({"summary", "--by", "weekday"});
   EXPECT_EQ(
-      "1\t1\t120\t2\t5\n"  // Monday
-      "2\t1\t0\t0\t0.75\n"
-      "3\t1\t0\t0\t0.75\n"
-      "4\t0\t0\t0\t0\n5\t0\t0\t0\t0\n6\t0\t0\t0\t0\n"
-      "7\t1\t60\t1\t2.5\n",  // 31 December 2023, a Sunday
-      weekdays);
+      "Mon\t1\t120\t2\t5\n"
+      "Tue\t1\t0\t0\t0.75\n"
+      "Wed\t1\t0\t0\t0.75\n"
+      "Thu\t0\t0\t0\t0\nFri\t0\t0\t0\t0\nSat\t0\t0\t0\t0\n"
+      "Sun\t1\t60\t1\t2.5\n",  // 31 December 2023, a Sunday
+      Out({"summary", "--by", "weekday"}));
+  EXPECT_EQ(0u, Out({"summary", "--by", "weekday", "--keys"}).find("1\t1\t120\t2\t5\n2\t"));
 }
 
 TEST_F(CliSummaryTest, UsageAndSilentStop) {

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "base/Cp1251.h"
+#include "config/AddedTexts.h"
+#include "config/LanguageFile.h"
 #include "print/ReportLayout.h"
 
 namespace zvonar {
@@ -315,4 +317,32 @@ TEST(ReportHeader, OwnersAndPeriodOfTheListedRows) {
 }
 
 }  // namespace
+// A language file's report lines replace the Russian words one by one; the
+// start line keeps its 81 characters whatever the words' length.
+TEST(ReportWordsOf, LinesOfTheFileElseTheRussianWords) {
+  std::vector<std::string> lines(static_cast<std::size_t>(AddedText::ReportStart) + 1);
+  lines[static_cast<std::size_t>(AddedText::ReportNumberWords)] = "Calls && texts of:";
+  lines[static_cast<std::size_t>(AddedText::ReportStart)] = "Start";
+  const ReportWords words = ReportWordsOf(LanguageFile(lines));
+  EXPECT_EQ("Calls & texts of:", words.numberWords);
+  EXPECT_EQ(Cp("за период:"), words.periodWords);  // left empty in the file
+  EXPECT_EQ(Cp("Конец Детализации"), words.end);     // beyond the file's end
+  EXPECT_EQ(Cp("Роуминг"), words.columns[8]);
+
+  const auto pages = FilterReportPages(MakeRows(2), nullptr, "7916", "p", words);
+  ASSERT_EQ(1u, pages.size());
+  EXPECT_NE(nullptr, Find(pages[0], "Calls & texts of: 7916"));
+  const std::string start = std::string(37, '=') + " Start " + std::string(37, '=');
+  EXPECT_NE(nullptr, Find(pages[0], start));
+  EXPECT_NE(nullptr, Find(FilterReportPages(MakeRows(2), nullptr, "7916", "p")[0], kStart))
+      << "the Russian start line when no words are given";
+
+  ReportWords wide = RussianReportWords();
+  wide.statistic = std::string(90, 'S');
+  const auto stat = StatisticReportPages({{"Call", "1", "1", "1"}, {"All", "1", "1", "1"}}, "", "", wide);
+  ASSERT_EQ(1u, stat.size());
+  EXPECT_NE(nullptr, Find(stat[0], "--- " + wide.statistic + " ---"));
+  EXPECT_NE(nullptr, Find(stat[0], Cp("Стоимость")));
+}
+
 }  // namespace zvonar
