@@ -42,9 +42,23 @@ for lang in english russian; do
   cp examples/bill-* "$dir/bills/"
   for bill in "$dir"/bills/*; do build/cli/zvonar-cli --dir "$dir" import "$bill" > /dev/null; done
   cp examples/abonents.dat examples/codetype.dat "$dir/"
-  build/cli/zvonar-cli --dir "$dir" fill-codes > /dev/null
+  # The Types stay raw codes, as after a first import: the charts name them
+  # from codetype.dat.
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --charts "$dir" "docs/charts$suffix"
   echo "saved docs/charts$suffix-1.png to -4.png"
+  # The printed report of every record and its statistic, first and last
+  # page: docs/report-list-page.png and docs/report-last-page.png in
+  # Russian, docs/report-list-page-en.png and -last-page-en.png in English.
+  pages=docs/report
+  [ "$lang" = english ] && pages=docs/report-en
+  build/cli/zvonar-cli --dir "$dir" fill-codes > /dev/null
+  build/cli/zvonar-cli --dir "$dir" report --pdf "$dir/report.pdf" > /dev/null
+  pdftoppm -png -r 70 -singlefile -f 1 "$dir/report.pdf" "$pages-first"
+  pdftoppm -png -r 70 -singlefile -f "$(pdfinfo "$dir/report.pdf" | awk '/^Pages:/ {print $2}')" \
+    "$dir/report.pdf" "$pages-last"
+  mv "$pages-first.png" "${pages/report/report-list-page}.png"
+  mv "$pages-last.png" "${pages/report/report-last-page}.png"
+  echo "saved the report's first and last page"
   rm -rf "$dir"
 done
 
