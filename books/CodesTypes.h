@@ -75,19 +75,23 @@ enum class CodeTypeField { Code, Type };
 // such a field are counted in `left` (may be null). `changed` counts the records
 // written. `progress` (may be empty) gets the records done and the record
 // count.
+//
+// With a `historyDir` (the data directory) the change is recorded in its
+// history, so that it can be taken back; so are the changes below.
 Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress, std::uint32_t* changed,
-                 LeftRecords* left = nullptr);
+                 LeftRecords* left = nullptr, const std::string& historyDir = {});
 // Texts back to markers: a field whose text is the indication of a line
 // (first such line, letter case aside) takes that line's marker; a marker
 // too long for the field is left out as the fill leaves a text.
 Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                   std::uint32_t* changed, LeftRecords* left = nullptr);
+                   std::uint32_t* changed, LeftRecords* left = nullptr, const std::string& historyDir = {});
 // Stores `replace` into `field` of every record whose field equals `find`
 // exactly, letter case included. An empty find or replace text changes
 // nothing; a replacement the field cannot take whole, or that holds a line
 // break, a TAB or "#" (CheckStoredText), is refused before any record is
 // touched.
+// The history's caption of the change is "FIND -> REPLACE".
 Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, std::string_view replace,
-                      const ProgressFn& progress, std::uint32_t* changed);
+                      const ProgressFn& progress, std::uint32_t* changed, const std::string& historyDir = {});
 
 }  // namespace zvonar

@@ -8,6 +8,7 @@
 #include "books/AbonentsBook.h"
 #include "import/AbonentLookup.h"
 #include "import/TextUtils.h"
+#include "store/History.h"
 #include "store/Table.h"
 
 namespace zvonar {
@@ -82,7 +83,8 @@ std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, s
 }
 
 Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
-                        const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left) {
+                        const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left,
+                        const std::string& historyDir) {
   *changed = 0;
   if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
   const auto width = static_cast<std::size_t>(table->Field(kAbonentField).width);
@@ -96,7 +98,12 @@ Status FillNamesInTable(Table* table, const NameValueList& book, std::string_vie
       record.store[1] = name;
     }
   };
-  const Status s = table->RewriteFields({kNumberField, kAbonentField}, fill, progress, changed);
+  const std::vector<int> fields = {kNumberField, kAbonentField};
+  const Status s = historyDir.empty()
+                       ? table->RewriteFields(fields, fill, progress, changed)
+                       : RecordChange(historyDir, table, kChangeFillNames, {}, [&](const Table::ChangedRecordFn& note) {
+                           return table->RewriteFields(fields, fill, progress, changed, note);
+                         });
   if (left != nullptr) *left = std::move(skipped);
   return s;
 }

@@ -79,7 +79,10 @@ std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, s
 // does one whose name is longer than the field, counted in `left` (may be
 // null). The table is held exclusively while it is written. `changed`
 // counts the records whose name changed.
+// With a `historyDir` (the data directory) the change is recorded in its
+// history, so that it can be taken back.
 Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
-                        const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left = nullptr);
+                        const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left = nullptr,
+                        const std::string& historyDir = {});
 
 }  // namespace zvonar

@@ -27,6 +27,8 @@ const std::map<std::string, CommandFn>& Commands() {
       {"dump", RunDump},
       {"import", RunImport},
       {"undo-import", RunUndoImport},
+      {"undo", RunUndo},
+      {"history", RunHistory},
       {"load-tsv", RunLoadTsv},
       {"filter", RunFilterCommand},
       {"stat", RunStat},

@@ -1,7 +1,8 @@
 // zvonar-cli fill-names, fill-codes, return-codes and change-code: the
 // window's commands that rewrite fields of every record of the table of the
 // data directory, through the same code. Each prints how many records it
-// changed; the table is held exclusively while it is written.
+// changed; the table is held exclusively while it is written. Each change
+// is recorded in the history of the data directory, so undo takes it back.
 #include <functional>
 
 #include "base/Cp1251.h"
@@ -38,8 +39,9 @@ int RunOverTable(CliContext& c, const TableCommand& command) {
   return kExitOk;
 }
 
-int RunWithCodeTypes(CliContext& c, Status (*command)(Table*, const std::vector<CodeTypeRow>&, const ProgressFn&,
-                                                      std::uint32_t*, LeftRecords*)) {
+int RunWithCodeTypes(CliContext& c,
+                     Status (*command)(Table*, const std::vector<CodeTypeRow>&, const ProgressFn&, std::uint32_t*,
+                                       LeftRecords*, const std::string&)) {
   if (!c.args.empty()) return kExitUsage;
   std::vector<CodeTypeRow> rows;
   const Status s = LoadCodeTypes(CodeTypePath(c.dataDir), &rows);
@@ -50,7 +52,7 @@ int RunWithCodeTypes(CliContext& c, Status (*command)(Table*, const std::vector<
     return kExitOk;
   }
   return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed, LeftRecords* left) {
-    return command(table, rows, {}, changed, left);
+    return command(table, rows, {}, changed, left, c.dataDir);
   });
 }
 
@@ -69,7 +71,8 @@ int RunFillNames(CliContext& c) {
   if (!s.ok()) return Fail(c, s.message());
   const NameValueList book = NameValueList::FromLines(std::move(lines));
   return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed, LeftRecords* left) {
-    return FillNamesInTable(table, book, settings.phoneCodeTown, settings.modePhoneCode, {}, changed, left);
+    return FillNamesInTable(table, book, settings.phoneCodeTown, settings.modePhoneCode, {}, changed, left,
+                            c.dataDir);
   });
 }
 
@@ -90,7 +93,7 @@ int RunChangeCode(CliContext& c) {
   if (!s.ok()) return Fail(c, s.message());
   if (find.empty() || replace.empty()) return Fail(c, "the text to find and the replacement must not be empty");
   return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed, LeftRecords*) {
-    return ChangeCodeType(table, field, find, replace, {}, changed);
+    return ChangeCodeType(table, field, find, replace, {}, changed, c.dataDir);
   });
 }
 

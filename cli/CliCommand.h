@@ -49,7 +49,10 @@ int RunLoadTsv(CliContext& c);
 int RunReindex(CliContext& c);
 // The bill import and its undo (CliImport.cpp).
 int RunImport(CliContext& c);
+// The history of changes (CliHistory.cpp).
 int RunUndoImport(CliContext& c);
+int RunUndo(CliContext& c);
+int RunHistory(CliContext& c);
 // The filter commands (CliFilter.cpp).
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);

@@ -47,13 +47,30 @@ const std::vector<CommandHelp>& Helps() {
        "regular file, or is larger than any real one (4 MB for settings.ini, fields.dat and Tellura.dat, 64 MB for "
        "the books), fails the command before anything is stored.",
        {{"--again", "import bills noted in imports.dat all the same"}}},
+      {"undo",
+       "undo",
+       "take back the newest change of the table",
+       "Take back the newest change in the table's history (imports.dat): an import by import, load-tsv, "
+       "load-old-base or the window, or a change in place by fill-names, fill-codes, return-codes, change-code or "
+       "the window's commands and Delete key. An import's records go; a change's records get back the bytes they "
+       "had. Records a program the history does not know changed since are left as they are and counted. Prints "
+       "\"FILE: N records removed\" for an import, \"WHAT of DATE: N records put back\" for a change. Run it "
+       "again to take back the change before; changes go back in the order they were made. The undo is safe "
+       "against a kill: each record is left as before or as after it, and the entry stays until it is complete.",
+       {}},
       {"undo-import",
        "undo-import",
        "take back the last import",
-       "Remove the records the last import noted in imports.dat appended (by import, load-tsv or the window) and "
-       "drop its note; prints \"FILE: N records removed\". Records deleted or changed since are left as they are. "
-       "Run it again to take back the import before. An import that was stopped before it stored its records "
-       "left a note without records: its undo removes only the note.",
+       "As undo, when the newest change is an import; any other newest change is refused with its name, so "
+       "that undo takes it back first. An import that was stopped before it stored its records left a note "
+       "without records: its undo removes only the note.",
+       {}},
+      {"history",
+       "history",
+       "list the table's changes, newest first",
+       "Print one line per change in the table's history, newest first: when, what (the import's file, or the "
+       "command and its texts), how many records, and whether it can still be undone. Cells separated by TAB, "
+       "in UTF-8.",
        {}},
       {"load-tsv",
        "load-tsv FILE|-",
@@ -62,7 +79,7 @@ const std::vector<CommandHelp>& Helps() {
        "dump prints. The input is read once and checked whole first: when a line is wrong, or a number does not "
        "fit its field, the line is reported and nothing is appended. Text cells longer than their field are cut "
        "and counted. Owners met for the first time join Tellura.dat. The records appended are noted in "
-       "imports.dat, so undo-import can take them back.",
+       "imports.dat, so undo can take them back.",
        {}},
       {"dump",
        "dump [--index Owner|DateTime]",

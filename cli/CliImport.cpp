@@ -97,22 +97,4 @@ int RunImport(CliContext& c) {
   return failed ? kExitFailure : kExitOk;
 }
 
-int RunUndoImport(CliContext& c) {
-  if (!c.args.empty()) return kExitUsage;
-  MainSettings settings;
-  Table table;
-  Status s = LoadCliSettings(c, &settings);
-  if (s.ok()) s = OpenTable(c, settings, TableAccess::Write, &table);
-  ImportEntry undone;
-  std::uint32_t removed = 0;
-  if (s.ok()) s = UndoLastImport(c.dataDir, &table, &undone, &removed);
-  if (s.ok()) c.out << undone.file << ": " << removed << " records removed\n";
-  if (s.ok() && removed == 0)
-    c.err << "zvonar-cli: " << undone.file
-          << ": none of its records was left in the table as imported; only its journal entry was removed\n";
-  const Status closed = table.Close();
-  if (s.ok()) s = closed;
-  return s.ok() ? kExitOk : Fail(c, s.message());
-}
-
 }  // namespace zvonar

@@ -311,11 +311,33 @@ Status DbfFile::Sync() {
   return Status::Ok();
 }
 
-Status DbfFile::WriteCount(std::uint32_t count) {
+Status DbfFile::WriteCount(std::uint32_t count, const char* date) {
   char bytes[7];
-  PutToday(bytes);
+  if (date != nullptr)
+    std::memcpy(bytes, date, 3);
+  else
+    PutToday(bytes);
   PutU32(count, &bytes[3]);
   return PWrite(1, bytes, sizeof bytes);
+}
+
+Status DbfFile::ReadDate(char* date) {
+  return PRead(1, 3, date);
+}
+
+Status DbfFile::CutRecords(std::uint32_t count, const char* date) {
+  if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
+  if (count > count_ || pending_ != 0) return Status::Invalid("only committed records can be cut");
+  Status s = WriteCount(count, date);
+  if (s.ok()) s = Sync();
+  if (!s.ok()) return s;
+  count_ = count;
+  cache_.clear();
+  if (::ftruncate(fd_, static_cast<off_t>(RecordOffset(count + 1))) != 0)
+    return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
+  s = PWrite(RecordOffset(count + 1), &kEndOfFile, 1);
+  endByte_ = s.ok();
+  return s.ok() ? Sync() : s;
 }
 
 Status DbfFile::PRead(std::uint64_t offset, std::size_t size, char* out) const {

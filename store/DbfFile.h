@@ -85,10 +85,18 @@ class DbfFile {
   Status DropPending();
   // Flushes everything written so far to disk.
   Status Sync();
+  // Takes the records after the first `count` out of the table: the header
+  // counts `count` records first (the commit point, with `date`, three
+  // bytes year-1900, month, day, as the date of change), then the file is
+  // cut after them and ends with the end-of-file byte again. A kill in
+  // between leaves bytes past the count, which the next writer cuts.
+  Status CutRecords(std::uint32_t count, const char* date);
+  // The header's date of change: year-1900, month, day.
+  Status ReadDate(char* date);
 
  private:
   Status ReadHeader(std::uint64_t fileSize);
-  Status WriteCount(std::uint32_t count);
+  Status WriteCount(std::uint32_t count, const char* date = nullptr);
   Status PRead(std::uint64_t offset, std::size_t size, char* out) const;
   Status PWrite(std::uint64_t offset, const char* data, std::size_t size) const;
   std::uint64_t RecordOffset(std::uint32_t recno) const { return headerLength_ + (recno - 1ULL) * recordLength_; }

@@ -24,16 +24,27 @@ namespace zvonar {
 
 inline constexpr char kImportJournalName[] = "imports.dat";
 
+// An entry of the journal: an import, or (with a kind) a change of records
+// in place whose before-images lie in a file of the history folder.
 struct ImportEntry {
-  std::string when;         // local time of the import, "yyyy.mm.dd hh:mm:ss"
+  std::string when;         // local time of the change, "yyyy.mm.dd hh:mm:ss"
   std::string fingerprint;  // FileFingerprint of the imported file's bytes
-  std::string file;         // the file as it was named to the import
-  std::uint32_t first = 0;  // numbers of the first and last record appended
+  std::string file;         // the file as it was named to the import; a change's caption
+  std::uint32_t first = 0;  // numbers of the first and last record appended (changed)
   std::uint32_t last = 0;
-  std::uint32_t count = 0;
+  std::uint32_t count = 0;  // records appended (changed)
   // One hash per appended record, of its fields as appended: a record whose
   // hash no longer matches was changed since and is not taken back.
   std::vector<std::uint32_t> sums;
+  // The table header's date of change before the import (year-1900, month,
+  // day), when the entry holds it; an undo that cuts the records puts it
+  // back.
+  std::string dateBefore;
+  // Empty for an import; else the change ("fill-codes", "delete", ...).
+  std::string kind;
+  // A change's before-image file in the history folder; empty once its
+  // images were dropped, and the change can no longer be taken back.
+  std::string images;
 };
 
 // A fingerprint of a file's bytes: 16 hexadecimal digits of its 64-bit

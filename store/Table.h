@@ -82,6 +82,11 @@ using FieldRewriteFn = std::function<void(FieldRewrite& record)>;
 
 class Table {
  public:
+  // Told of each record a change rewrites, with its bytes (deleted flag
+  // included) before and after, before the record is written.
+  using ChangedRecordFn =
+      std::function<Status(std::uint32_t recno, std::string_view before, std::string_view after)>;
+
   Table() = default;
   ~Table() { Close(); }
   Table(const Table&) = delete;
@@ -116,6 +121,8 @@ class Table {
   bool ReadOnly() const { return access_ == TableAccess::Read || dbf_.ReadOnly(); }
 
   int FieldCount() const { return static_cast<int>(dbf_.fields().size()); }
+  // Bytes of a record: the deleted flag and the fields.
+  std::size_t RecordLength() const { return dbf_.RecordLength(); }
   const FieldDef& Field(int i) const { return dbf_.fields()[i]; }
   // Index of the field named `name` (any letter case), or -1.
   int FieldIndex(std::string_view name) const;
@@ -191,8 +198,8 @@ class Table {
   Status Post();
   void Cancel();
   // Deletes the current record; the next one (or the previous one at the
-  // end) becomes current.
-  Status Delete();
+  // end) becomes current. `noteChange` as for RewriteFields.
+  Status Delete(const ChangedRecordFn& noteChange = {});
   // Reads the current record again from the file.
   Status Refresh();
 
@@ -241,8 +248,28 @@ class Table {
   // is brought up to date. `changed` counts the records written; `progress`
   // (may be empty) gets the records passed and the file's record count
   // after each block.
+  // `noteChange` (may be empty) is called with each changed record's bytes
+  // before and after, before any of it is written; its failure stops the
+  // rewrite there.
   Status RewriteFields(const std::vector<int>& fields, const FieldRewriteFn& rewrite, const ProgressFn& progress,
-                       std::uint32_t* changed);
+                       std::uint32_t* changed, const ChangedRecordFn& noteChange = {});
+  // Rewrites committed records in place by their bytes: `patch` gets each
+  // record of `recnos` (ascending), deleted flag included, and returns true
+  // when it changed the bytes. Runs go through the redo file as the fills'
+  // do; index keys follow, a record marked deleted leaves the orders and a
+  // record no longer marked comes back. The index file is written at the
+  // end. `patched` counts the records written. What taking a change back
+  // needs.
+  using RecordPatchFn = std::function<bool(std::uint32_t recno, char* record)>;
+  Status PatchRecords(const std::vector<std::uint32_t>& recnos, const RecordPatchFn& patch,
+                      const ProgressFn& progress, std::uint32_t* patched);
+  // Takes the records from `first` on out of the file, as if they had never
+  // been appended, with `date` (3 bytes, or null for today) as the header's
+  // date of change; the index is sorted again and written. What taking back
+  // the last append needs.
+  Status CutRecordsFrom(std::uint32_t first, const char* date);
+  // The header's date of change, 3 bytes: year-1900, month, day.
+  Status ReadChangeDate(char* date) { return dbf_.ReadDate(date); }
 
   // Records the last bulk append committed.
   std::uint32_t LastAppended() const { return lastAppended_; }

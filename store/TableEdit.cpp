@@ -189,7 +189,7 @@ void Table::NoteAppended() {
   indexBehind_ = !tags_.empty();
 }
 
-Status Table::Delete() {
+Status Table::Delete(const ChangedRecordFn& noteChange) {
   if (state_ != EditState::Browse) Cancel();
   Status s = RequireBrowse();
   if (!s.ok()) return s;
@@ -201,7 +201,9 @@ Status Table::Delete() {
     return Status::Invalid("there is no record to delete");
   }
   s = MarkIndexBehind();
+  const std::string before(current_.begin(), current_.end());
   current_[0] = kDeletedFlag;
+  if (s.ok() && noteChange) s = noteChange(recno_, before, std::string_view(current_.data(), current_.size()));
   if (s.ok()) s = dbf_.WriteRecord(recno_, current_.data());
   EndWrite();
   if (!s.ok()) {

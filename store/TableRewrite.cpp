@@ -19,7 +19,7 @@ constexpr std::size_t kRewriteBlockBytes = 4u << 20;
 }  // namespace
 
 Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn& rewrite, const ProgressFn& progress,
-                            std::uint32_t* changed) {
+                            std::uint32_t* changed, const ChangedRecordFn& noteChange) {
   *changed = 0;
   Status s = Post();
   if (s.ok()) s = RequireBrowse();
@@ -68,6 +68,10 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
         (void)EncodeField(fields[k], text, bytes);
       }
       if (std::memcmp(before.data(), bytes, length) == 0) continue;
+      if (noteChange) {
+        s = noteChange(record.recno, std::string_view(before.data(), length), std::string_view(bytes, length));
+        if (!s.ok()) break;
+      }
       if (!moved.empty()) {
         bool keyMoved = false;
         for (TagIndex* tag : moved) keyMoved = keyMoved || tag->KeyDiffers(record.recno, bytes);
@@ -83,7 +87,7 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
       dirtyLast = std::max(dirtyLast, i);
       ++*changed;
     }
-    if (s.ok() && dirtyFirst <= dirtyLast) {
+    if (s.ok() && dirtyFirst <= dirtyLast) {  // a failed note leaves the whole block unwritten
       const std::uint32_t runCount = dirtyLast - dirtyFirst + 1;
       const char* run = &block[dirtyFirst * length];
       s = WriteRedo(dbf_.path(), dbf_.OffsetOf(first + dirtyFirst), run, std::size_t{runCount} * length);
@@ -95,6 +99,134 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
   EndWrite();
   Status reread = live_ > 0 ? dbf_.ReadRecords(recno_, 1, current_.data()) : Status::Ok();
   return s.ok() ? reread : s;
+}
+
+Status Table::PatchRecords(const std::vector<std::uint32_t>& recnos, const RecordPatchFn& patch,
+                           const ProgressFn& progress, std::uint32_t* patched) {
+  *patched = 0;
+  Status s = Post();
+  if (s.ok()) s = RequireBrowse();
+  if (s.ok()) s = BeginWrite(false);
+  if (!s.ok()) return s;
+  const std::uint32_t count = dbf_.RecordCount();
+  const std::size_t length = dbf_.RecordLength();
+  const std::uint32_t perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kRewriteBlockBytes / length));
+  std::vector<char> block, before(length);
+  bool deletionsMoved = false;
+  for (std::size_t at = 0; at < recnos.size() && s.ok();) {
+    const std::uint32_t first = recnos[at];
+    if (first == 0 || first > count) {
+      s = Status::Invalid("record " + std::to_string(first) + " is not in the table");
+      break;
+    }
+    const std::uint32_t n = std::min(perBlock, count - first + 1);
+    block.resize(std::size_t{n} * length);
+    s = dbf_.ReadRecords(first, n, block.data());
+    std::uint32_t dirtyFirst = n, dirtyLast = 0;
+    for (; at < recnos.size() && recnos[at] < first + n && s.ok(); ++at) {
+      const std::uint32_t recno = recnos[at];
+      char* bytes = &block[std::size_t{recno - first} * length];
+      std::memcpy(before.data(), bytes, length);
+      if (!patch(recno, bytes) || std::memcmp(before.data(), bytes, length) == 0) continue;
+      s = MarkIndexBehind();
+      const bool wasLive = before[0] != kDeletedFlag, isLive = bytes[0] != kDeletedFlag;
+      for (TagIndex& tag : tags_) {
+        if (wasLive && (!isLive || tag.KeyDiffers(recno, bytes))) tag.Remove(recno);
+        if (isLive && (!wasLive || tag.KeyDiffers(recno, bytes))) {
+          tag.SetKey(recno, bytes);
+          tag.Insert(recno);
+        }
+      }
+      if (wasLive != isLive) {
+        const auto it = std::lower_bound(deleted_.begin(), deleted_.end(), recno);
+        if (isLive) {
+          deleted_.erase(it);
+          ++live_;
+        } else {
+          deleted_.insert(it, recno);
+          --live_;
+        }
+        deletionsMoved = true;
+      }
+      dirtyFirst = std::min(dirtyFirst, recno - first);
+      dirtyLast = std::max(dirtyLast, recno - first);
+      ++*patched;
+    }
+    if (s.ok() && dirtyFirst <= dirtyLast) {
+      const std::uint32_t runCount = dirtyLast - dirtyFirst + 1;
+      const char* run = &block[std::size_t{dirtyFirst} * length];
+      s = WriteRedo(dbf_.path(), dbf_.OffsetOf(first + dirtyFirst), run, std::size_t{runCount} * length);
+      if (s.ok()) s = dbf_.WriteRecords(first + dirtyFirst, runCount, run);
+      if (s.ok()) s = RemoveRedo(dbf_.path());
+    }
+    if (s.ok() && progress) progress(static_cast<std::int64_t>(at), static_cast<std::int64_t>(recnos.size()));
+  }
+  const Status index = *patched > 0 ? WriteIndex() : Status::Ok();
+  EndWrite();
+  if (s.ok()) s = index;
+  if (live_ == 0) {
+    (void)SetEmpty();
+    return s;
+  }
+  if (deletionsMoved || bof_ || eof_) {
+    const bool stays = recno_ > 0 && !std::binary_search(deleted_.begin(), deleted_.end(), recno_);
+    const Status moved = stays ? MoveTo(PositionOf(recno_)) : MoveTo(std::min(pos_, live_ - 1));
+    if (!stays) bof_ = eof_ = false;
+    if (s.ok()) s = moved;
+  }
+  const Status reread = dbf_.ReadRecords(recno_, 1, current_.data());
+  return s.ok() ? reread : s;
+}
+
+Status Table::CutRecordsFrom(std::uint32_t first, const char* date) {
+  Status s = Post();
+  if (s.ok()) s = RequireBrowse();
+  if (s.ok()) s = BeginWrite(false);
+  if (!s.ok()) return s;
+  if (first == 0 || first > dbf_.RecordCount()) {
+    EndWrite();
+    return Status::Invalid("record " + std::to_string(first) + " is not in the table");
+  }
+  const std::uint32_t lastBefore = dbf_.RecordCount();
+  s = MarkIndexBehind();
+  if (s.ok()) s = dbf_.CutRecords(first - 1, date);
+  Status index;
+  if (s.ok()) {
+    // The orders keep the keys of the records left, without reading them.
+    std::erase_if(deleted_, [first](std::uint32_t recno) { return recno >= first; });
+    std::vector<std::uint32_t> live;
+    live.reserve(first - 1 - deleted_.size());
+    auto gone = deleted_.begin();
+    for (std::uint32_t recno = 1; recno < first; ++recno) {
+      if (gone != deleted_.end() && *gone == recno) {
+        ++gone;
+        continue;
+      }
+      live.push_back(recno);
+    }
+    live_ = static_cast<std::uint32_t>(live.size());
+    for (TagIndex& tag : tags_) {
+      tag.ClearOrder();
+      tag.Resize(first - 1);
+      tag.Merge(live);
+    }
+    index = WriteIndex();
+  } else {
+    index = RebuildIndex();  // whatever the file holds now
+  }
+  EndWrite();
+  if (s.ok() && !index.ok())
+    s = Status::Error(index.kind(), std::to_string(lastBefore - first + 1) +
+                                        " records removed; the index file could not be written (" + index.message() +
+                                        "); it is sorted again at the next open");
+  if (live_ == 0) {
+    (void)SetEmpty();
+    return s;
+  }
+  const bool stays = recno_ > 0 && recno_ < first && !std::binary_search(deleted_.begin(), deleted_.end(), recno_);
+  const Status moved = MoveTo(stays ? PositionOf(recno_) : std::min(pos_, live_ - 1));
+  bof_ = eof_ = false;
+  return s.ok() ? moved : s;
 }
 
 }  // namespace zvonar

@@ -87,6 +87,47 @@ TEST_F(CliJournalTest, UndoImportTakesBackTheLastImportsOneByOne) {
   EXPECT_EQ(kExitUsage, Cli({"undo-import", "extra"}).code);
 }
 
+// Import, fill the codes, fill the names: three undos leave the table and
+// its index as they were before the import, byte for byte. The fill is
+// taken back before the import, so every record of the import goes.
+TEST_F(CliJournalTest, UndoTakesBackFillsThenTheImportByteForByte) {
+  const std::string first = WriteBill("first.txt", "01");
+  ASSERT_EQ(kExitOk, Cli({"import", first}).code);
+  const std::string dbf = testing::ReadOrEmpty(dir_.File("Tellura.dbf"));
+  const std::string mdx = testing::ReadOrEmpty(dir_.File("Tellura.MDX"));
+  ASSERT_FALSE(mdx.empty());
+  const std::string march = WriteBill("march.txt", "02");
+  ASSERT_EQ(kExitOk, Cli({"import", march}).code);
+  testing::WriteOrDie(dir_.File("codetype.dat"), "1=Outgoing\r\n");
+  EXPECT_EQ("4 records changed\n", Cli({"fill-codes"}).out);  // both bills' records
+  testing::WriteOrDie(dir_.File("abonents.dat"), "[Abonents]\r\n4951234567=Office\r\n");
+  EXPECT_EQ("2 records changed\n", Cli({"fill-names"}).out);
+
+  const std::string history = Cli({"history"}).out;
+  EXPECT_EQ(0u, history.find(history.substr(0, 19) + "\tFill Number Abonent\t2 records\tcan be undone\n"))
+      << history;
+  EXPECT_NE(std::string::npos, history.find("\tFill Codes / Types\t4 records\tcan be undone\n")) << history;
+  EXPECT_NE(std::string::npos, history.find("\tImport " + march + "\t2 records\tcan be undone\n")) << history;
+
+  // undo-import keeps its promise: only an import.
+  const CliRun refused = Cli({"undo-import"});
+  EXPECT_EQ(kExitFailure, refused.code);
+  EXPECT_NE(std::string::npos, refused.err.find("the newest change is Fill Number Abonent of ")) << refused.err;
+
+  CliRun undo = Cli({"undo"});
+  EXPECT_EQ(kExitOk, undo.code) << undo.err;
+  EXPECT_NE(std::string::npos, undo.out.find("Fill Number Abonent of ")) << undo.out;
+  EXPECT_NE(std::string::npos, undo.out.find(": 2 records put back\n")) << undo.out;
+  undo = Cli({"undo"});
+  EXPECT_NE(std::string::npos, undo.out.find("Fill Codes / Types of ")) << undo.out;
+  undo = Cli({"undo-import"});
+  EXPECT_EQ(march + ": 2 records removed\n", undo.out);
+  EXPECT_TRUE(testing::ReadOrEmpty(dir_.File("Tellura.dbf")) == dbf);
+  EXPECT_TRUE(testing::ReadOrEmpty(dir_.File("Tellura.MDX")) == mdx);
+  const std::string left = Cli({"history"}).out;
+  EXPECT_EQ(1, std::count(left.begin(), left.end(), '\n')) << left;
+}
+
 TEST_F(CliJournalTest, ABillSavedAsUtf8ImportsAndCountsWhatCodePage1251Lacks) {
   testing::WriteOrDie(dir_.File("saved.txt"),
                       "Ведомость разговоров +7/9161112233 (北)\r\n"

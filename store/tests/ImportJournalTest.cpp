@@ -5,6 +5,7 @@
 
 #include "base/tests/TestSupport.h"
 #include "store/ImportJournal.h"
+#include "store/tests/JournalTestSupport.h"
 #include "store/tests/StoreTestSupport.h"
 
 namespace zvonar {
@@ -12,32 +13,7 @@ namespace {
 
 using testing::ReadAll;
 
-class ImportJournalTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(Table::Create(path_, testing::SmallFieldDefs()).ok());
-    ASSERT_TRUE(table_.Open(path_).ok());
-  }
-
-  // Appends one record per name in one bulk append and notes it.
-  void Import(const std::string& file, std::initializer_list<std::string> names) {
-    ASSERT_TRUE(table_.BeginBulkAppend().ok());
-    int minute = 10;
-    for (const std::string& name : names)
-      ASSERT_TRUE(table_.BulkAppend({name, "2024.05.01 12:" + std::to_string(minute++) + ":00", file}).ok());
-    ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, file, FileFingerprint(file)).ok());
-  }
-
-  std::vector<ImportEntry> Journal() {
-    std::vector<ImportEntry> entries;
-    EXPECT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
-    return entries;
-  }
-
-  testing::TempDir dir_;
-  std::string path_ = dir_.File("t.dbf");
-  Table table_;
-};
+using ImportJournalTest = testing::JournalTableTest;
 
 TEST_F(ImportJournalTest, NotesEachBulkAppendWithItsRecords) {
   Import("a.txt", {"ann", "bob", "cid"});

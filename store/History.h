@@ -1,0 +1,72 @@
+// The history of the table's changes. imports.dat holds one entry per
+// change that committed, oldest first: the imports (see ImportJournal.h)
+// and the changes of records in place (the fills of names and of code/type
+// texts, a change of one code or type, a record deleted in the grid). A
+// change's entry names a before-image file in the folder "history" of the
+// data directory, holding for each record it rewrote the record's number,
+// a hash of the record as the change left it and the bytes it changed, as
+// they were before. Undo takes back the newest entry, so a change and the
+// import under it are taken back in the order they were made.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Progress.h"
+#include "base/Status.h"
+#include "store/ImportJournal.h"
+#include "store/Table.h"
+
+namespace zvonar {
+
+inline constexpr char kHistoryFolder[] = "history";
+
+// The kinds of change in place the history knows.
+inline constexpr char kChangeFillNames[] = "fill-names";
+inline constexpr char kChangeFillCodes[] = "fill-codes";
+inline constexpr char kChangeReturnCodes[] = "return-codes";
+inline constexpr char kChangeCodeType[] = "change-code";
+inline constexpr char kChangeDelete[] = "delete";
+
+// Runs `change` on `table` under one exclusive hold: `change` passes the
+// note it is given to the table's rewrite (or Delete), which tells it each
+// record's bytes before and after; when records changed, their entry is
+// added to the history of `dataDir` (ending with "/") before the hold ends,
+// with `kind` and `caption` (code page 1251, e.g. "FIND -> REPLACE"). When
+// the before-images cannot be written, the change stops where it was and
+// the error says so; the records written until then stay, unrecorded.
+using RecordedChangeFn = std::function<Status(const Table::ChangedRecordFn& note)>;
+Status RecordChange(const std::string& dataDir, Table* table, std::string_view kind, std::string_view caption,
+                    const RecordedChangeFn& change);
+
+// What an undo of the newest entry would do.
+struct UndoPreview {
+  std::optional<ImportEntry> entry;  // none when the history is empty
+  std::uint32_t undoable = 0;        // records it would take back
+  std::uint32_t kept = 0;            // its records changed since by others: left alone
+  bool possible = false;             // false when its before-images were dropped
+};
+Status PreviewUndo(const std::string& dataDir, Table* table, UndoPreview* preview);
+
+// What an undo did.
+struct UndoOutcome {
+  ImportEntry entry;
+  std::uint32_t undone = 0;  // records removed (an import) or put back
+  std::uint32_t kept = 0;    // records left alone: changed since by a program the history does not know
+};
+// Takes back the newest entry of the history. An import's records go:
+// when they are the table's last and all as appended, cut off the file as
+// if never appended (the table and its index then are as before the
+// import); else those still as appended are marked deleted. A change's
+// records that still hold what it wrote get their earlier bytes back,
+// through the redo file, so a kill leaves each record as before or as
+// after; the entry and its images go only when every record is done.
+// NotFound on an empty history; Invalid when the newest change's images
+// were dropped.
+Status UndoLatest(const std::string& dataDir, Table* table, const ProgressFn& progress, UndoOutcome* outcome);
+
+}  // namespace zvonar
