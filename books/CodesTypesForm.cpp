@@ -181,7 +181,10 @@ std::vector<CodeTypeRow> TCodesTypesForm::Rows() const {
 }
 
 void TCodesTypesForm::ShowEditor(int top, const QString& text) {
-  edString4ListView->move(edString4ListView->x(), top);
+  // Over the indication column as wide as it is now (it stretches with
+  // the dialog).
+  const int left = StringListView->x() + StringListView->viewport()->x() + StringListView->columnViewportPosition(1);
+  edString4ListView->setGeometry(left, top, StringListView->columnWidth(1), edString4ListView->height());
   edString4ListView->setText(text);
   edString4ListView->show();
   edString4ListView->raise();

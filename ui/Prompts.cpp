@@ -46,7 +46,7 @@ void QtPrompts::ShowInfoDetails(const QString& text, const QString& details) {
     for (const QString& line : details.split('\n'))
       widest = std::max(widest, edit->fontMetrics().horizontalAdvance(line));
     const QScreen* screen = parent_ != nullptr ? parent_->screen() : QGuiApplication::primaryScreen();
-    const int room = screen != nullptr ? screen->availableGeometry().width() * 3 / 4 : 900;
+    const int room = screen != nullptr ? std::max(300, screen->availableGeometry().width() - 120) : 900;
     edit->setLineWrapMode(QTextEdit::NoWrap);
     edit->setMinimumWidth(std::min(widest + 2 * edit->frameWidth() + 24, room));
   }
