@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -299,8 +300,8 @@ class TMainForm : public QMainWindow {
   // Rebuilds lvStat from cbFilterCode and computes it over lvFilter.
   bool ComputeStatistic(QString* error = nullptr);
   zvonar::NameValueList LoadAbonentsBookLines() const;
-  // Writes the collected no-name lines into the book and refills the
-  // number filter's list from it.
+  // Writes the collected no-name lines into the book, refills the number
+  // filter's list from it and says how many numbers were added.
   void AddNoNameLines(const std::vector<std::string>& lines);
   zvonar::CountsRow CurrentCountsRow() const;
   void ShowCounts(const zvonar::CountsRow& row);
@@ -318,10 +319,14 @@ class TMainForm : public QMainWindow {
   // One run of the import with the grid detached and the counters updated.
   zvonar::Status RunBillImport(const std::string& path, bool again, zvonar::SplashScope& splash,
                                zvonar::ImportResult* result);
-  // The messages of one finished bill import.
-  void ShowImportMessages(const zvonar::ImportResult& result, const zvonar::Status& s);
+  // The messages of one finished import of the bill `name`.
+  void ShowImportMessages(const QString& name, const zvonar::ImportResult& result, const zvonar::Status& s);
+  // Which text cells of the bill `name` were cut, by line and column.
+  void ShowCutCells(const QString& name, const zvonar::ImportResult& result);
   void ShowFirstRecord();
   void UpdateCounters();
+  // stRecNo: the current record's number, 1 to the record count, or 0.
+  void ShowRecNo();
   void CloseTable();
   // An added text as the language file gives it.
   QString AddedTextOf(zvonar::AddedText t) const;
@@ -335,16 +340,20 @@ class TMainForm : public QMainWindow {
   void RefreshCodeTypeBoxes();
   // Runs a rewrite of fields of every record with the hourglass, the splash
   // (created when `showSplash`) and stRecNo following it, the grid detached
-  // meanwhile.
-  void RewriteRecords(const std::function<zvonar::Status(const zvonar::ProgressFn&, std::uint32_t*)>& rewrite,
-                        bool showSplash);
+  // meanwhile. Returns how many records it changed, or nothing after it
+  // showed why it failed.
+  std::optional<std::uint32_t> RewriteRecords(
+      const std::function<zvonar::Status(const zvonar::ProgressFn&, std::uint32_t*)>& rewrite, bool showSplash);
   // Fill (markers to texts) or return (texts to markers) with codetype.dat.
   void RewriteWithCodeTypes(bool fill);
   // The widths of Abonent, Code and Type: of the open table, else those the
   // DB Fields settings would create it with.
   zvonar::BookFieldWidths BookWidths() const;
-  // Tells how many records a fill left because a text did not fit.
-  void ReportLeftRecords(const zvonar::LeftRecords& left);
+  // The closing message of a command that changed records: `done`, then
+  // how many records a fill left because a text did not fit.
+  void ReportRewrite(const QString& done, const zvonar::LeftRecords& left);
+  // Whether abonents.dat is there; when not, says so.
+  bool HasAbonentsBook();
 
   // The report header: the owner box's text and the period of the date
   // boxes, "yyyy.mm.dd - yyyy.mm.dd".

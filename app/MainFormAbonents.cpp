@@ -17,6 +17,7 @@
 #include "store/Table.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
+#include "ui/NativePath.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
 #include "ui/SplashForm.h"
@@ -37,7 +38,8 @@ void TMainForm::mnAbonentsBookClick() {
 }
 
 void TMainForm::mnAddNoNameNumbersToAbonBookClick() {
-  if (!table_->IsOpen() || table_->RecordCount() == 0) return;
+  if (!table_->IsOpen()) return prompts_->ShowInfo(AddedTextOf(AddedText::TableNotOpen));
+  if (table_->RecordCount() == 0) return prompts_->ShowInfo(AddedTextOf(AddedText::TableEmpty));
   const NameValueList book = LoadAbonentsBookLines();
   NoNameCollector collector(&book, RulesOf(settings_, NoNameText));
   Status s;
@@ -57,45 +59,60 @@ void TMainForm::mnAddNoNameNumbersToAbonBookClick() {
 }
 
 void TMainForm::mnAddNoNameNumbersToAbonBookFromFilterClick() {
-  if (lvFilterModel->Rows().Empty()) return;
+  if (lvFilterModel->Rows().Empty()) return prompts_->ShowInfo(AddedTextOf(AddedText::ListEmpty));
   const NameValueList book = LoadAbonentsBookLines();
   NoNameCollector collector(&book, RulesOf(settings_, NoNameText));
   CollectNoNamesFromRows(lvFilterModel->Rows(), &collector);
   AddNoNameLines(collector.Lines());
 }
 
+bool TMainForm::HasAbonentsBook() {
+  const std::string path = AbonentsBookPath(programDir_);
+  if (FileExists(path)) return true;
+  prompts_->ShowInfo(AddedTextOf(AddedText::NoAbonentsBook).arg(QtPathFromNative(path)));
+  return false;
+}
+
 void TMainForm::mnFillNumberAbonentsClick() {
-  if (!FileExists(AbonentsBookPath(programDir_)) || !table_->IsOpen()) return;
+  if (!table_->IsOpen()) return prompts_->ShowInfo(AddedTextOf(AddedText::TableNotOpen));
+  if (!HasAbonentsBook()) return;
   const NameValueList book = LoadAbonentsBookLines();
   // The run goes in date order when the filter would use it; afterwards the
   // table is back in file order.
   const bool dateOrder = settings_.forceDateIndex || chkbFilterDate->isChecked();
   if (dateOrder) (void)table_->SetActiveIndex(kDateTimeIndex);
   LeftRecords left;
-  RewriteRecords(
-      [&](const ProgressFn& progress, std::uint32_t* changed) {
-        return FillNamesInTable(table_.get(), book, settings_.phoneCodeTown, settings_.modePhoneCode, progress, changed,
+  const std::optional<std::uint32_t> changed = RewriteRecords(
+      [&](const ProgressFn& progress, std::uint32_t* count) {
+        return FillNamesInTable(table_.get(), book, settings_.phoneCodeTown, settings_.modePhoneCode, progress, count,
                                 &left);
       },
       settings_.showSplash);
   if (dateOrder) (void)table_->SetActiveIndex("");
   gridModel_->Reset();
-  ReportLeftRecords(left);
+  if (changed) ReportRewrite(AddedTextOf(AddedText::NamesFilled).arg(*changed), left);
 }
 
 void TMainForm::mnFillNumberAbonentsFilterClick() {
   // Only the list changes; the table's records stay as they are.
+  if (lvFilterModel->Rows().Empty()) return prompts_->ShowInfo(AddedTextOf(AddedText::ListEmpty));
+  if (!HasAbonentsBook()) return;
   const NameValueList book = LoadAbonentsBookLines();
   ResultRows filled;
-  BusyCursorScope busy;
-  if (FillNamesInRows(lvFilterModel->Rows(), book, settings_.phoneCodeTown, settings_.modePhoneCode, &filled) > 0)
-    lvFilterModel->SetRows(std::move(filled));
+  std::size_t changed = 0;
+  {
+    BusyCursorScope busy;
+    changed = FillNamesInRows(lvFilterModel->Rows(), book, settings_.phoneCodeTown, settings_.modePhoneCode, &filled);
+    if (changed > 0) lvFilterModel->SetRows(std::move(filled));
+  }
+  prompts_->ShowInfo(AddedTextOf(AddedText::NamesFilledInList).arg(changed));
 }
 
 void TMainForm::AddNoNameLines(const std::vector<std::string>& lines) {
-  if (lines.empty()) return;
+  if (lines.empty()) return prompts_->ShowInfo(AddedTextOf(AddedText::NoNamesNone));
   std::vector<std::string> keys;
-  const Status s = zvonar::AddNoNameLines(AbonentsBookPath(programDir_), lines, &keys);
+  std::size_t added = 0;
+  const Status s = zvonar::AddNoNameLines(AbonentsBookPath(programDir_), lines, &keys, &added);
   if (!s.ok()) {
     prompts_->ShowError(QString::fromStdString(s.message()));
     return;
@@ -103,4 +120,5 @@ void TMainForm::AddNoNameLines(const std::vector<std::string>& lines) {
   QStringList numbers;
   for (const std::string& key : keys) numbers << ToQt(key);
   SetComboItemsKeepText(cbFilterNumber, numbers);
+  prompts_->ShowInfo(AddedTextOf(AddedText::NoNamesAdded).arg(added));
 }

@@ -12,6 +12,7 @@
 #include "store/Table.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
+#include "ui/NativePath.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
 #include "ui/SplashForm.h"
@@ -22,23 +23,31 @@ using namespace zvonar;
 void TMainForm::RefreshCodeTypeBoxes() {
   std::vector<CodeTypeRow> rows;
   if (!FileExists(CodeTypePath(programDir_)) || !LoadCodeTypes(CodeTypePath(programDir_), &rows).ok()) return;
+  const std::vector<std::string> before = ComboItems(cbFilterCode);
+  const std::vector<std::string> after = CodeTypeIndications(rows);
   QStringList texts;
-  for (const std::string& text : CodeTypeIndications(rows)) texts << ToQt(text);
+  for (const std::string& text : after) texts << ToQt(text);
   SetComboItemsKeepText(cbFilterCode, texts);
   SetComboItemsKeepText(cbFilterType, texts);
-  // The statistic rows keep their number; only their captions follow.
-  const int rowsShown = static_cast<int>(lvStatModel->Rows().size());
-  for (int i = 0; i < std::min(rowsShown, static_cast<int>(rows.size())); ++i)
-    lvStatModel->SetCell(i, 0, rows[i].indication);
+  // A statistic row of a type takes the type's new text; the rows keep
+  // their number, and the total row, the last, keeps its caption.
+  const int typeRows = static_cast<int>(lvStatModel->Rows().size()) - 1;
+  for (int i = 0; i < typeRows; ++i) {
+    const std::string& caption = lvStatModel->Rows()[static_cast<std::size_t>(i)][0];
+    const auto was = std::find(before.begin(), before.end(), caption);
+    const auto k = static_cast<std::size_t>(was - before.begin());
+    if (was != before.end() && k < after.size()) lvStatModel->SetCell(i, 0, after[k]);
+  }
 }
 
 BookFieldWidths TMainForm::BookWidths() const {
   return table_->IsOpen() ? BookFieldWidthsOf(*table_) : BookFieldWidthsOf(settings_.fieldWidths);
 }
 
-void TMainForm::ReportLeftRecords(const LeftRecords& left) {
-  if (left.count == 0) return;
+void TMainForm::ReportRewrite(const QString& done, const LeftRecords& left) {
+  if (left.count == 0) return prompts_->ShowInfo(done);
   prompts_->ShowInfo(
+      done + "\n" +
       AddedTextOf(AddedText::RecordsLeft)
           .arg(QString::number(left.count), ToQt(left.text), ToQt(left.field), QString::number(left.width)));
 }
@@ -49,9 +58,10 @@ void TMainForm::mnCodesTypesClick() {
   RefreshCodeTypeBoxes();
 }
 
-void TMainForm::RewriteRecords(const std::function<Status(const ProgressFn&, std::uint32_t*)>& rewrite,
-                                 bool showSplash) {
+std::optional<std::uint32_t> TMainForm::RewriteRecords(
+    const std::function<Status(const ProgressFn&, std::uint32_t*)>& rewrite, bool showSplash) {
   Status s;
+  std::uint32_t changed = 0;
   {
     BusyCursorScope busy;
     SplashScope splash(showSplash);
@@ -65,29 +75,31 @@ void TMainForm::RewriteRecords(const std::function<Status(const ProgressFn&, std
       if (paint) paint(done, total);
     };
     gridModel_->Detach();
-    std::uint32_t changed = 0;
     s = rewrite(progress, &changed);
     gridModel_->Attach(table_.get());
     SetupGridColumns();
     UpdateCounters();
   }
-  if (!s.ok()) ShowTableError("", s);
+  if (s.ok()) return changed;
+  ShowTableError("", s);
+  return std::nullopt;
 }
 
 void TMainForm::RewriteWithCodeTypes(bool fill) {
+  if (!table_->IsOpen()) return prompts_->ShowInfo(AddedTextOf(AddedText::TableNotOpen));
   std::vector<CodeTypeRow> rows;
   const Status read = LoadCodeTypes(CodeTypePath(programDir_), &rows);
   if (!read.ok()) return prompts_->ShowError(QString::fromStdString(read.message()));
-  if (rows.empty() || !table_->IsOpen()) return;
+  if (rows.empty()) return prompts_->ShowInfo(AddedTextOf(AddedText::NoCodeTypes).arg(QtPathFromNative(programDir_)));
   // Only the fill shows the splash.
   LeftRecords left;
-  RewriteRecords(
-      [&](const ProgressFn& progress, std::uint32_t* changed) {
-        return fill ? FillCodes(table_.get(), rows, progress, changed, &left)
-                    : ReturnCodes(table_.get(), rows, progress, changed, &left);
+  const std::optional<std::uint32_t> changed = RewriteRecords(
+      [&](const ProgressFn& progress, std::uint32_t* count) {
+        return fill ? FillCodes(table_.get(), rows, progress, count, &left)
+                    : ReturnCodes(table_.get(), rows, progress, count, &left);
       },
       fill && settings_.showSplash);
-  ReportLeftRecords(left);
+  if (changed) ReportRewrite(AddedTextOf(fill ? AddedText::CodesFilled : AddedText::CodesReturned).arg(*changed), left);
 }
 
 void TMainForm::mnFillCodesTypesClick() {
@@ -106,14 +118,18 @@ void TMainForm::mnChangeCodesTypesClick() {
   if (!AskChangeCodeType(this, programDir_, settings_.language, items, prompts_, BookWidths(), &mode, &findText,
                          &replaceText))
     return;
-  if (findText.isEmpty() || replaceText.isEmpty() || mode < 0 || mode > 1 || !table_->IsOpen()) return;
+  if (mode < 0 || mode > 1) return;
+  if (findText.isEmpty() || replaceText.isEmpty()) return prompts_->ShowInfo(AddedTextOf(AddedText::ChangeNeedsTexts));
+  if (!table_->IsOpen()) return prompts_->ShowInfo(AddedTextOf(AddedText::TableNotOpen));
   std::string find, replace;
   QString error;
   if (!FromQt(findText, &find, &error) || !FromQt(replaceText, &replace, &error)) return prompts_->ShowError(error);
   const CodeTypeField field = mode == 0 ? CodeTypeField::Code : CodeTypeField::Type;
-  RewriteRecords(
-      [&](const ProgressFn& progress, std::uint32_t* changed) {
-        return ChangeCodeType(table_.get(), field, find, replace, progress, changed);
+  const std::optional<std::uint32_t> changed = RewriteRecords(
+      [&](const ProgressFn& progress, std::uint32_t* count) {
+        return ChangeCodeType(table_.get(), field, find, replace, progress, count);
       },
       false);
+  if (changed)
+    prompts_->ShowInfo(AddedTextOf(AddedText::CodeTypeChanged).arg(QString::number(*changed), findText, replaceText));
 }

@@ -131,6 +131,6 @@ void TMainForm::mnExitClick() { close(); }
 void TMainForm::mnAboutClick() { ShowAbout(this); }
 
 void TMainForm::mnSetupBDEClick() {
-  // The table engine is part of the program, so it is always installed.
-  prompts_->ShowInfo("BDE already installed!");
+  // The table engine is part of the program: there is nothing to set up.
+  prompts_->ShowInfo(AddedTextOf(AddedText::TableEngineBuiltIn));
 }

@@ -94,7 +94,7 @@ void TMainForm::btnCheckedDataFilterClick() {
     if (ComputeStatistic()) stFilterRecCount->setText(QString::number(count));
     SetupGridColumns();
   }
-  stRecNo->setText(QString::number(table_->RecNo()));
+  ShowRecNo();
 }
 
 bool TMainForm::ComputeStatistic(QString* error) {
@@ -143,7 +143,7 @@ void TMainForm::mnToCountAndFindMaxActivityClick() {
     s = CountActivityInTable(table_.get(), &book, &row);
     gridModel_->Attach(table_.get());
   }
-  stRecNo->setText(QString::number(table_->RecNo()));
+  ShowRecNo();
   if (!s.ok()) {
     prompts_->ShowError(QString::fromStdString(s.message()));
     return;

@@ -17,6 +17,7 @@
 #include "store/ImportJournal.h"
 #include "store/Table.h"
 #include "ui/Busy.h"
+#include "ui/ListModels.h"
 #include "ui/NativePath.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
@@ -112,7 +113,7 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
     prompts_->ShowInfo(AddedTextOf(AddedText::ImportedAgain).arg(name, ToQt(result.vanished->when)));
   // An error names the bill, as the outcome list of several bills does.
   if (!s.ok() && s.kind() != StatusKind::InUse) s = Status::Error(s.kind(), name.toStdString() + ": " + s.message());
-  ShowImportMessages(result, s);
+  ShowImportMessages(name, result, s);
   if (!s.ok()) return QString::fromStdString(s.message());
   if (result.records.stop) return QString::fromStdString(StopMessage(*result.records.stop));
   return AddedTextOf(AddedText::FileRecordsAdded).arg(name).arg(result.records.recordsAdded);
@@ -133,7 +134,7 @@ Status TMainForm::RunBillImport(const std::string& path, bool again, SplashScope
   return s;
 }
 
-void TMainForm::ShowImportMessages(const ImportResult& result, const Status& s) {
+void TMainForm::ShowImportMessages(const QString& name, const ImportResult& result, const Status& s) {
   const DetalizationResult& records = result.records;
   if (records.typeLegend) lType->setText(ToQt(*records.typeLegend));
   if (records.codeLegend) lCode->setText(ToQt(*records.codeLegend));
@@ -153,12 +154,24 @@ void TMainForm::ShowImportMessages(const ImportResult& result, const Status& s) 
   if (!result.summaryError.empty()) prompts_->ShowError(QString::fromStdString(result.summaryError));
   if (result.droppedUncommitted > 0)
     ShowAddedInfo(AddedText::UncommittedDropped, static_cast<qulonglong>(result.droppedUncommitted));
-  if (result.cutCells > 0) ShowAddedInfo(AddedText::CellsCut, static_cast<qulonglong>(result.cutCells));
+  if (result.cutCells > 0) ShowCutCells(name, result);
   if (!s.ok()) ShowTableError("", s);
   if (records.stop) {
     prompts_->ShowError(QString::fromStdString(StopMessage(*records.stop)) + "\n" +
                         QString::fromStdString(records.stop->reason));
   }
+}
+
+void TMainForm::ShowCutCells(const QString& name, const ImportResult& result) {
+  // The cells are named by the columns of the result list.
+  const QString places = ToQt(CutCellPlaces(
+      FromQtLossy(AddedTextOf(AddedText::CutCellPlace)), result.cutAt, result.cutCells, [this](int field) {
+        return field < kResultColumns ? FromQtLossy(lvFilterModel->Caption(field)) : std::string();
+      }));
+  if (result.cutCells == 1)
+    prompts_->ShowInfo(AddedTextOf(AddedText::CellCut).arg(name, places));
+  else
+    prompts_->ShowInfo(AddedTextOf(AddedText::CellsCutAt).arg(name, QString::number(result.cutCells), places));
 }
 
 void TMainForm::UpdateUndoImportEnabled() {
@@ -183,6 +196,9 @@ void TMainForm::mnUndoLastImportClick() {
     BusyCursorScope busy;
     gridModel_->Detach();
     s = UndoLastImport(programDir_, table_.get(), &undone, &removed);
+    // The current record may have been one of those removed: the last
+    // record left is current instead.
+    if (table_->IsOpen() && table_->RecordCount() > 0) (void)table_->Last();
     gridModel_->Attach(table_.get());
     SetupGridColumns();
     UpdateCounters();

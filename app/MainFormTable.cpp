@@ -136,7 +136,14 @@ void TMainForm::ShowFirstRecord() {
 void TMainForm::UpdateCounters() {
   const bool open = table_->IsOpen();
   stRecCount->setText(QString::number(open ? table_->RecordCount() : 0));
-  stRecNo->setText(QString::number(open ? table_->RecNo() : 0));
+  ShowRecNo();
+}
+
+void TMainForm::ShowRecNo() {
+  // The current record's place among the live records in the grid's order,
+  // so that records removed from the file leave no gap in the numbers.
+  const bool any = table_->IsOpen() && table_->RecordCount() > 0;
+  stRecNo->setText(QString::number(any ? std::min(table_->Position() + 1, table_->RecordCount()) : 0));
 }
 
 void TMainForm::SetupGridColumns() {

@@ -1,4 +1,5 @@
-// TAbonentsBookForm: the list over the whole dialog, Close below it. The
+// TAbonentsBookForm: the list over the whole dialog, the Add, Edit, Delete
+// and Close buttons below it. The
 // list is a model over the loaded entries, so a book of many thousand
 // numbers opens at once and the view draws only the rows it shows.
 #include "books/AbonentsBookForm.h"
@@ -139,10 +140,20 @@ TAbonentsBookForm::TAbonentsBookForm(const std::string& programDir, const MainSe
   pmDelete = action("pmDelete", "Delete", Qt::Key_Delete);
   lvAbonentsBook->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-  btnClose = new QPushButton("Close", this);
-  btnClose->setObjectName("btnClose");
-  btnClose->setAutoDefault(false);
+  const auto button = [this](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+  };
+  btnAdd = button("btnAdd", pmAdd->text());
+  btnEdit = button("btnEdit", pmEdit->text());
+  btnDelete = button("btnDelete", pmDelete->text());
+  btnClose = button("btnClose", "Close");
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btnAdd);
+  buttons->addWidget(btnEdit);
+  buttons->addWidget(btnDelete);
   buttons->addStretch(1);
   buttons->addWidget(btnClose);
   auto* layout = new QVBoxLayout(this);
@@ -162,6 +173,9 @@ TAbonentsBookForm::TAbonentsBookForm(const std::string& programDir, const MainSe
     pmEdit->setText(ToQt(lang.WithDots(48)));
     pmDelete->setText(ToQt(lang.Line(49)));
     btnClose->setText(ToQt(lang.Line(43)));
+    btnAdd->setText(pmAdd->text());
+    btnEdit->setText(pmEdit->text());
+    btnDelete->setText(pmDelete->text());
     DeleteFailedText = ToQt(PlainCaption(lang.Line(53)));
     ConfirmDeleteText = ToQt(PlainCaption(lang.Line(54)));
   }
@@ -195,6 +209,9 @@ TAbonentsBookForm::TAbonentsBookForm(const std::string& programDir, const MainSe
   connect(pmDelete, &QAction::triggered, this, Guarded(this, &TAbonentsBookForm::pmDeleteClick, prompts_));
   connect(lvAbonentsBook->header(), &QHeaderView::sectionClicked, this,
           [this](int column) { lvAbonentsBookColumnClick(column); });
+  connect(btnAdd, &QPushButton::clicked, pmAdd, &QAction::trigger);
+  connect(btnEdit, &QPushButton::clicked, pmEdit, &QAction::trigger);
+  connect(btnDelete, &QPushButton::clicked, pmDelete, &QAction::trigger);
   connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -1,6 +1,7 @@
 // The abonents book dialog: the list of numbers and names from
 // abonents.dat, with Add (Insert), Edit (F4) and Delete (Delete) in its
-// pop-up menu. Every change goes to the file at once; the list shows what
+// pop-up menu and as buttons beside Close; the keys work wherever the
+// focus is in the dialog. Every change goes to the file at once; the list shows what
 // was written, a number written twice in the file as often as it stands.
 // A click on a column header sorts the list by that column.
 #pragma once
@@ -35,6 +36,9 @@ class TAbonentsBookForm : public QDialog {
   QAction* pmAdd;
   QAction* pmEdit;
   QAction* pmDelete;
+  QPushButton* btnAdd;
+  QPushButton* btnEdit;
+  QPushButton* btnDelete;
   QPushButton* btnClose;
   // The entry dialog, alive as long as this one.
   TAbonentForm* AbonentForm;

@@ -1,5 +1,9 @@
+// TCodesTypesForm: the list with the Add, Edit, Delete and Close buttons
+// below it, and the framed one-line editor laid over a row while its
+// indication is typed.
 #include "books/CodesTypesForm.h"
 
+#include <QAction>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -8,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
@@ -18,7 +23,8 @@ using namespace zvonar;
 
 namespace {
 
-constexpr int kEditorHeight = 17;
+// The row height; the framed editor laid over a row is a little higher.
+constexpr int kRowHeight = 19;
 // The marker a row's code cell held before an edit in place.
 constexpr int kStoredRole = Qt::UserRole;
 
@@ -32,14 +38,12 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
       widths_(widths) {
   setObjectName("CodesTypesForm");
   setWindowTitle("Codes / Types");
-  setFixedSize(250, 330);
 
   StringListView = new QTableWidget(0, 2, this);
   StringListView->setObjectName("StringListView");
-  StringListView->setGeometry(8, 8, 234, 278);
   StringListView->setHorizontalHeaderLabels({"Code", "Indication"});
   StringListView->verticalHeader()->hide();
-  StringListView->verticalHeader()->setDefaultSectionSize(kEditorHeight + 2);
+  StringListView->verticalHeader()->setDefaultSectionSize(kRowHeight);
   StringListView->setShowGrid(true);
   StringListView->setSelectionBehavior(QAbstractItemView::SelectRows);
   StringListView->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -52,8 +56,10 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
   edString4ListView = new QLineEdit(this);
   edString4ListView->setObjectName("edString4ListView");
   edString4ListView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  edString4ListView->setFixedHeight(kEditorHeight);
-  edString4ListView->setFrame(false);
+  // Framed and a little higher than a row, so a row being added shows as
+  // a box to type into, not as a blank line of the list.
+  edString4ListView->setFrame(true);
+  edString4ListView->setFixedHeight(std::max(kRowHeight + 6, edString4ListView->sizeHint().height()));
   edString4ListView->installEventFilter(this);
   edString4ListView->hide();
 
@@ -68,11 +74,28 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
   connect(StringListView, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmMenu->popup(StringListView->viewport()->mapToGlobal(at)); });
 
-  bbtnClose = new QPushButton("Close", this);
-  bbtnClose->setObjectName("bbtnClose");
-  bbtnClose->setGeometry(162, 296, 80, 25);
-  bbtnClose->setAutoDefault(false);
+  const auto button = [this](const char* name, const char* caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+  };
+  btnAdd = button("btnAdd", "Add");
+  btnEdit = button("btnEdit", "Edit");
+  btnDelete = button("btnDelete", "Delete");
+  bbtnClose = button("bbtnClose", "Close");
+  connect(btnAdd, &QPushButton::clicked, this, &TCodesTypesForm::pmAddCopyClick);
+  connect(btnEdit, &QPushButton::clicked, this, &TCodesTypesForm::pmEditClick);
+  connect(btnDelete, &QPushButton::clicked, this, &TCodesTypesForm::pmDeleteClick);
   connect(bbtnClose, &QPushButton::clicked, this, &TCodesTypesForm::bbtnCloseClick);
+  // Insert adds wherever the focus is in the dialog, the editor aside.
+  auto* insert = new QAction(this);
+  insert->setShortcut(Qt::Key_Insert);
+  insert->setShortcutContext(Qt::WindowShortcut);
+  addAction(insert);
+  connect(insert, &QAction::triggered, this, [this] {
+    if (!edString4ListView->isVisible()) pmAddCopyClick();
+  });
 
   LanguageFile& lang = lang_;
   if (!languageName.empty() && LanguageFile::Load(LanguageFilePath(programDir_, languageName), &lang).ok() &&
@@ -83,16 +106,41 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
     pmAddCopy->setText(ToQt(lang.Line(47)));
     pmDelete->setText(ToQt(lang.Line(49)));
     bbtnClose->setText(ToQt(lang.Line(43)));
+    btnAdd->setText(ToQt(lang.Line(46)));
+    btnEdit->setText(ToQt(lang.Line(48)));
+    btnDelete->setText(ToQt(lang.Line(49)));
   }
+  PlaceParts();
 
-  std::vector<CodeTypeRow> rows;
-  fileStatus_ = LoadCodeTypes(CodeTypePath(programDir_), &rows);
-  for (const CodeTypeRow& row : rows) AppendRow(row.marker, row.indication);
+  fileStatus_ = LoadCodeTypes(CodeTypePath(programDir_), &loaded_);
+  for (const CodeTypeRow& row : loaded_) AppendRow(row.marker, row.indication);
   connect(StringListView, &QTableWidget::itemChanged, this, &TCodesTypesForm::MarkerChanged);
   // The editor's designed place: over the indication of the first row.
   edString4ListView->setGeometry(
       StringListView->x() + StringListView->viewport()->x() + StringListView->columnViewportPosition(1),
-      StringListView->y() + StringListView->viewport()->y(), StringListView->columnWidth(1), kEditorHeight);
+      StringListView->y() + StringListView->viewport()->y(), StringListView->columnWidth(1),
+      edString4ListView->height());
+}
+
+void TCodesTypesForm::PlaceParts() {
+  // The designed 250 by 330 dialog, wider when the four buttons need it.
+  constexpr int kMargin = 8, kGap = 6, kButtonHeight = 25;
+  const QList<QPushButton*> buttons = {btnAdd, btnEdit, btnDelete, bbtnClose};
+  int buttonsWidth = kGap * static_cast<int>(buttons.size() - 1);
+  for (QPushButton* b : buttons) buttonsWidth += std::max(56, b->sizeHint().width());
+  const int width = std::max(250, buttonsWidth + 2 * kMargin);
+  setFixedSize(width, 330);
+  StringListView->setGeometry(kMargin, kMargin, width - 2 * kMargin, 278);
+  int x = width - kMargin - buttonsWidth;
+  for (QPushButton* b : buttons) {
+    const int w = std::max(56, b->sizeHint().width());
+    b->setGeometry(x, 296, w, kButtonHeight);
+    x += w + kGap;
+  }
+}
+
+bool TCodesTypesForm::Changed() const {
+  return Rows() != loaded_;
 }
 
 void TCodesTypesForm::AppendRow(const std::string& marker, const std::string& indication) {
@@ -133,7 +181,10 @@ std::vector<CodeTypeRow> TCodesTypesForm::Rows() const {
 }
 
 void TCodesTypesForm::ShowEditor(int top, const QString& text) {
-  edString4ListView->move(edString4ListView->x(), top);
+  // Over the indication column as wide as it is now (it stretches with
+  // the dialog).
+  const int left = StringListView->x() + StringListView->viewport()->x() + StringListView->columnViewportPosition(1);
+  edString4ListView->setGeometry(left, top, StringListView->columnWidth(1), edString4ListView->height());
   edString4ListView->setText(text);
   edString4ListView->show();
   edString4ListView->raise();
@@ -159,8 +210,8 @@ void TCodesTypesForm::pmAddCopyClick() {
   editedRow_ = rows - 1;
   const int lastTop =
       StringListView->y() + StringListView->viewport()->y() + StringListView->rowViewportPosition(editedRow_);
-  const int lowest = StringListView->geometry().bottom() - kEditorHeight;
-  ShowEditor(std::min(lastTop + kEditorHeight, lowest), StringListView->item(editedRow_, 1)->text());
+  const int lowest = StringListView->geometry().bottom() - edString4ListView->height();
+  ShowEditor(std::min(lastTop + kRowHeight, lowest), StringListView->item(editedRow_, 1)->text());
 }
 
 void TCodesTypesForm::pmDeleteClick() {
@@ -251,8 +302,9 @@ void TCodesTypesForm::bbtnCloseClick() {
   // An open edit ends without being committed.
   pending_ = Pending::None;
   edString4ListView->hide();
-  // A file that could not be read is not replaced by what the list shows.
-  if (fileStatus_.ok()) fileStatus_ = SaveCodeTypes(CodeTypePath(programDir_), Rows());
+  // A file that could not be read is not replaced by what the list shows,
+  // and a list left as it was read is not written at all.
+  if (fileStatus_.ok() && Changed()) fileStatus_ = SaveCodeTypes(CodeTypePath(programDir_), Rows());
   QDialog::accept();
 }
 

@@ -1,12 +1,14 @@
 // The codes/types dialog: the rows of codetype.dat, marker and indication,
 // edited in place. F4 edits the selected row's indication, F5 adds a row
 // (numbered by the row count) starting from the last row's indication, F8
-// deletes the selected row at once. In the small editor Enter or F2 commits
+// deletes the selected row at once; the Add, Edit and Delete buttons do
+// the same, and Insert adds wherever the focus is. In the small editor Enter or F2 commits
 // and Escape drops the text, as does leaving it. A text the records' Code
 // or Type field cannot take whole, or one holding "#", a TAB or a line
 // break, is refused with the reason and stays in the editor; so is such a
 // marker typed in place (which goes back to what it was). Close writes the
-// whole list to codetype.dat; the dialog has no other way out.
+// whole list to codetype.dat when it differs from what was read; the
+// dialog has no other way out.
 #pragma once
 
 #include <QDialog>
@@ -44,6 +46,8 @@ class TCodesTypesForm : public QDialog {
   // Why codetype.dat could not be read or written, if so; a file that
   // could not be read is left as it is on Close.
   const zvonar::Status& FileStatus() const { return fileStatus_; }
+  // Whether the rows differ from those read from codetype.dat.
+  bool Changed() const;
 
   QTableWidget* StringListView;
   QLineEdit* edString4ListView;
@@ -51,6 +55,9 @@ class TCodesTypesForm : public QDialog {
   QAction* pmEdit;
   QAction* pmAddCopy;
   QAction* pmDelete;
+  QPushButton* btnAdd;
+  QPushButton* btnEdit;
+  QPushButton* btnDelete;
   QPushButton* bbtnClose;
 
   void pmEditClick();
@@ -65,6 +72,8 @@ class TCodesTypesForm : public QDialog {
 
  private:
   enum class Pending { None, Add, Edit };
+  // Sizes the dialog to its buttons and lays out the list and the buttons.
+  void PlaceParts();
   void AppendRow(const std::string& marker, const std::string& indication);
   void ShowEditor(int top, const QString& text);
   void CommitEditor();
@@ -79,6 +88,7 @@ class TCodesTypesForm : public QDialog {
   int editedRow_ = -1;
   std::string programDir_;
   zvonar::Status fileStatus_;
+  std::vector<zvonar::CodeTypeRow> loaded_;
   zvonar::Prompts* prompts_;
   zvonar::BookFieldWidths widths_;
   zvonar::LanguageFile lang_;

@@ -12,6 +12,7 @@
 #include "books/NoNameNumbers.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
+#include "config/AddedTexts.h"
 #include "config/LanguageFile.h"
 #include "config/MainSettings.h"
 #include "store/Table.h"
@@ -46,9 +47,11 @@ int RunWithCodeTypes(CliContext& c,
   std::vector<CodeTypeRow> rows;
   const Status s = LoadCodeTypes(CodeTypePath(c.dataDir), &rows);
   if (!s.ok()) return Fail(c, s.message());
-  // Without codetype.dat nothing changes, and the table is not touched.
+  // Without codetype.dat nothing changes, and the table is not touched;
+  // stderr says why, as the window does.
   if (rows.empty()) {
     c.out << "0 records changed\n";
+    c.err << "zvonar-cli: " << FillArgs(EnglishText(AddedText::NoCodeTypes), {c.dataDir}) << '\n';
     return kExitOk;
   }
   return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed, LeftRecords* left) {
@@ -64,6 +67,7 @@ int RunFillNames(CliContext& c) {
   // Without abonents.dat nothing changes, and the table is not touched.
   if (!FileExists(bookPath)) {
     c.out << "0 records changed\n";
+    c.err << "zvonar-cli: " << FillArgs(EnglishText(AddedText::NoAbonentsBook), {bookPath}) << '\n';
     return kExitOk;
   }
   std::vector<std::string> lines;

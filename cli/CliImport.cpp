@@ -9,6 +9,7 @@
 #include "base/TextFile.h"
 #include "cli/Cli.h"
 #include "cli/CliCommand.h"
+#include "config/AddedTexts.h"
 #include "config/MainSettings.h"
 #include "config/OwnersFile.h"
 #include "config/RegisterFields.h"
@@ -25,6 +26,16 @@ std::string RejectedLineText(const RejectedLine& line) {
   for (std::size_t crlf = text.find("\r\n"); crlf != std::string::npos; crlf = text.find("\r\n", crlf))
     text.replace(crlf, 2, " ");
   return Cp1251ToUtf8(text);
+}
+
+// "FILE: N text cells longer than their field were cut: line L, Field; ...",
+// the window's message in English.
+std::string CutCellsText(const std::string& file, const ImportResult& result) {
+  const std::string places =
+      Cp1251ToUtf8(CutCellPlaces(EnglishText(AddedText::CutCellPlace), result.cutAt, result.cutCells,
+                                 [](int field) { return std::string(DetalFieldName(field)); }));
+  if (result.cutCells == 1) return FillArgs(EnglishText(AddedText::CellCut), {file, places});
+  return FillArgs(EnglishText(AddedText::CellsCutAt), {file, std::to_string(result.cutCells), places});
 }
 
 }  // namespace
@@ -69,9 +80,7 @@ int RunImport(CliContext& c) {
       failed = true;
     }
     for (const RejectedLine& line : result.records.rejected) c.err << RejectedLineText(line) << '\n';
-    if (result.cutCells > 0)
-      c.err << "zvonar-cli: " << file << ": " << result.cutCells
-            << " text cells were longer than their field and were cut\n";
+    if (result.cutCells > 0) c.err << "zvonar-cli: " << CutCellsText(file, result) << '\n';
     if (result.records.recordsAdded > 0) newOwners += MergeOwners(result.records.owners, &owners);
     if (!s.ok()) {
       // A partial success says itself what was added.

@@ -79,6 +79,23 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "Cost",
     "Roaming",
     "Statistic",
+    "%1: 1 text cell longer than its field was cut: %2",
+    "%1: %2 text cells longer than their field were cut: %3",
+    "line %1, %2",
+    "The table engine is built into the program: there is nothing to install.",
+    "Records that got a name from the abonents book: %1.",
+    "Rows of the result list that got a name from the abonents book: %1.",
+    "Nothing was done: there is no abonents book %1.",
+    "Records whose codes and types got their texts: %1.",
+    "Records whose codes and types got their markers back: %1.",
+    "Nothing was changed: there is no codetype.dat in %1, or it holds no codes.",
+    "Records where \"%2\" was changed to \"%3\": %1.",
+    "Nothing was changed: both the text to find and its replacement are needed.",
+    "Numbers without a name added to the abonents book: %1.",
+    "Nothing was added: every number of 6 or more digits has a name or is in the abonents book already.",
+    "Nothing was done: the table holds no records.",
+    "Nothing was done: the result list is empty.",
+    "Nothing was done: the table is not open.",
 };
 
 }  // namespace

@@ -90,6 +90,34 @@ enum class AddedText : std::size_t {
   ReportCost,
   ReportRoaming,
   ReportStatistic,
+  // %1: file, %2: where (CutCellPlace)
+  CellCut,
+  // %1: file, %2: how many, %3: where (CutCellPlace; ...)
+  CellsCutAt,
+  // %1: line of the bill, %2: column
+  CutCellPlace,
+  TableEngineBuiltIn,
+  // %1: records
+  NamesFilled,
+  // %1: rows
+  NamesFilledInList,
+  // %1: the book's path
+  NoAbonentsBook,
+  // %1: records
+  CodesFilled,
+  // %1: records
+  CodesReturned,
+  // %1: the folder looked in
+  NoCodeTypes,
+  // %1: records, %2: the text found, %3: its replacement
+  CodeTypeChanged,
+  ChangeNeedsTexts,
+  // %1: numbers
+  NoNamesAdded,
+  NoNamesNone,
+  TableEmpty,
+  ListEmpty,
+  TableNotOpen,
   End
 };
 

@@ -20,7 +20,7 @@ using namespace zvonar;
 
 class CheckingSink : public RecordSink {
  public:
-  Status Store(const std::vector<std::string>& fields) override {
+  Status Store(const std::vector<std::string>& fields, std::size_t) override {
     DateTimeValue when;
     if (fields.size() != 12 || !ParseDateTimeText(fields[1], &when)) std::abort();
     ++stored;

@@ -8,6 +8,7 @@
 
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
+#include "config/AddedTexts.h"
 #include "import/MonthSummary.h"
 #include "import/NameValueList.h"
 #include "import/TextUtils.h"
@@ -31,7 +32,7 @@ class TableSink : public RecordSink {
         count_(table->RecordCount()),
         shown_(count_) {}
 
-  Status Store(const std::vector<std::string>& fields) override {
+  Status Store(const std::vector<std::string>& fields, std::size_t lineNo) override {
     // A table of more fields than a record has gets blanks in the rest.
     const std::vector<std::string>* texts = &fields;
     if (fields.size() != texts_.size()) {
@@ -39,11 +40,14 @@ class TableSink : public RecordSink {
       texts = &texts_;
     }
     std::size_t cut = 0;
-    Status s = CheckDetalCells(*table_, *texts, &cut);
+    cutFields_.clear();
+    Status s = CheckDetalCells(*table_, *texts, &cut, &cutFields_);
     if (!s.ok()) return s;
     s = table_->BulkAppend(*texts);
     if (s.ok()) {
       cut_ += cut;
+      for (std::size_t i = 0; i < cutFields_.size() && cutAt_.size() < kCutCellsKept; ++i)
+        cutAt_.push_back(CutCell{lineNo, cutFields_[i]});
       ++count_;
     } else if (s.kind() != StatusKind::InvalidInput) {
       writeError_ = s;
@@ -58,6 +62,7 @@ class TableSink : public RecordSink {
   }
 
   std::size_t Cut() const { return cut_; }
+  const std::vector<CutCell>& CutAt() const { return cutAt_; }
   const Status& WriteError() const { return writeError_; }
 
  private:
@@ -67,6 +72,8 @@ class TableSink : public RecordSink {
   int64_t count_;  // records of the table, the last appended included
   int64_t shown_;  // the count last reported
   std::size_t cut_ = 0;
+  std::vector<int> cutFields_;  // of the record being stored
+  std::vector<CutCell> cutAt_;
   Status writeError_;
 };
 
@@ -149,7 +156,10 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   ParseDetalizationFile(request.billPath, content, context, &sink, counter, &result->records);
   s = EndJournaledAppend(request.dataDir, table, request.billPath, fingerprint);
   result->records.recordsAdded = table->LastAppended();
-  result->cutCells = result->records.recordsAdded > 0 ? sink.Cut() : 0;
+  if (result->records.recordsAdded > 0) {
+    result->cutCells = sink.Cut();
+    result->cutAt = sink.CutAt();
+  }
   const DetalizationResult& found = result->records;
   if (s.ok() && found.recordsAdded == 0 && found.rejected.empty() && !found.stop)
     s = Status::Invalid(kNoRecordLineText);  // nothing was appended, so nothing is noted either
@@ -171,6 +181,17 @@ std::string ImportedAgainNote(const std::string& file, const ImportEntry& vanish
 
 std::string StopMessage(const ImportStop& stop) {
   return stop.file + ": stopped at line " + std::to_string(stop.lineNo) + ": " + Cp1251ToUtf8(stop.lineText);
+}
+
+std::string CutCellPlaces(std::string_view placePattern, const std::vector<CutCell>& cells, std::size_t total,
+                          const std::function<std::string(int)>& fieldName, std::size_t shown) {
+  std::string places;
+  for (std::size_t i = 0; i < cells.size() && i < shown; ++i) {
+    if (i > 0) places += "; ";
+    places += FillArgs(placePattern, {std::to_string(cells[i].lineNo), fieldName(cells[i].field)});
+  }
+  if (total > std::min(cells.size(), shown)) places += "; ...";
+  return places;
 }
 
 std::size_t MergeOwners(const std::vector<std::string>& met, std::vector<std::string>* owners) {

@@ -15,8 +15,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/Progress.h"
@@ -38,6 +40,17 @@ inline constexpr char kNotStoredText[] = "Data not Corrected, so not Stored:\r\n
 // empty, binary, or text in an encoding not told by its bytes).
 inline constexpr char kNoRecordLineText[] = "no call or charge line was found (is it a bill of the operator?)";
 
+// A text cell of a stored record that was longer than its field and cut:
+// the bill's 1-based line and the field's index in the record.
+struct CutCell {
+  std::size_t lineNo = 0;
+  int field = 0;
+  friend bool operator==(const CutCell&, const CutCell&) = default;
+};
+
+// The cut cells ImportResult::cutAt keeps at most; cutCells counts them all.
+inline constexpr std::size_t kCutCellsKept = 100;
+
 struct ImportRequest {
   std::string billPath;  // a .txt or .html bill; any other extension reads only roaming sections
   std::string dataDir;   // the program directory with abonents.dat and codetype.dat
@@ -57,8 +70,9 @@ struct ImportResult {
   // recordsAdded counts the records committed to the table.
   DetalizationResult records;
   // Text cells of the stored records that were longer than their field and
-  // were cut to it.
+  // were cut to it; the first kCutCellsKept of them in bill order.
   std::size_t cutCells = 0;
+  std::vector<CutCell> cutAt;
   // Records a failed or killed writer had left after the last committed
   // one, cut before the import appended.
   std::uint64_t droppedUncommitted = 0;
@@ -118,6 +132,13 @@ std::string ImportedAgainNote(const std::string& file, const ImportEntry& vanish
 // and the window's error box shows it (with the reason on a line of its
 // own there).
 std::string StopMessage(const ImportStop& stop);
+
+// Where cells were cut, for a message: each cell as `placePattern` with
+// %1 its line and %2 `fieldName(field)`, joined by "; ", at most `shown`
+// of them followed by "; ..." when there are more (`total` counts them
+// all). Code page 1251 as the pattern and the names are.
+std::string CutCellPlaces(std::string_view placePattern, const std::vector<CutCell>& cells, std::size_t total,
+                          const std::function<std::string(int)>& fieldName, std::size_t shown = 10);
 
 // Appends to `owners` each owner of `met` it does not hold yet, in order;
 // returns how many were added.

@@ -395,7 +395,7 @@ bool Walk::ChargeLine(std::string_view line) {
 }
 
 bool Walk::StoreRecord(std::string_view line) {
-  const Status s = sink_ != nullptr ? sink_->Store(items_) : Status::Ok();
+  const Status s = sink_ != nullptr ? sink_->Store(items_, lineNo_) : Status::Ok();
   if (s.kind() == StatusKind::InvalidInput) {
     result_->rejected.push_back(RejectedLine{lineNo_, items_[1], items_[kNumberItem], s.message()});
     return true;

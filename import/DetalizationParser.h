@@ -27,9 +27,9 @@ namespace zvonar {
 class RecordSink {
  public:
   virtual ~RecordSink() = default;
-  // InvalidInput refuses this record (the walk reports it and goes on); any
-  // other failure ends the walk.
-  virtual Status Store(const std::vector<std::string>& fields) = 0;
+  // The record of the bill's 1-based line `lineNo`. InvalidInput refuses
+  // it (the walk reports it and goes on); any other failure ends the walk.
+  virtual Status Store(const std::vector<std::string>& fields, std::size_t lineNo) = 0;
 };
 
 // What the parser reads besides the bill. The two books are Name=Value lists

@@ -3,7 +3,8 @@
 # over a small sample table, with the filter run and the counts made, in
 # English and in Russian: docs/screenshot.png and docs/screenshot-ru.png;
 # then in both languages the codes/types dialog over examples/codetype.dat
-# (docs/codes-types.png), the four configuration dialogs
+# (docs/codes-types.png, and with a row being added docs/codes-types-add.png),
+# the four configuration dialogs
 # (docs/dialog-<name>.png) and the abonents book. Russian pictures end in
 # -ru. Runs the window under Xvfb.
 set -euo pipefail
@@ -26,6 +27,10 @@ for lang in english russian; do
   out=docs/codes-types.png
   [ "$lang" = russian ] && out=docs/codes-types-ru.png
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --codes "$dir" "$out"
+  echo "saved $out"
+  out=docs/codes-types-add.png
+  [ "$lang" = russian ] && out=docs/codes-types-add-ru.png
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --codes-add "$dir" "$out"
   echo "saved $out"
   suffix=""
   [ "$lang" = russian ] && suffix=-ru

@@ -83,18 +83,21 @@ std::string QuotedCell(std::string_view cell) {
   return "\"" + text + "\"";
 }
 
-Status CheckDetalCells(const Table& table, const std::vector<std::string>& cells, std::size_t* cut) {
+Status CheckDetalCells(const Table& table, const std::vector<std::string>& cells, std::size_t* cut,
+                       std::vector<int>* cutFields) {
   const int fields = std::min(table.FieldCount(), static_cast<int>(cells.size()));
-  std::size_t longer = 0;
+  // Noted only once the whole record is known to be stored.
+  std::vector<int> longer;
   for (int i = 0; i < fields; ++i) {
     const FieldDef& f = table.Field(i);
     if (f.type != FieldType::Character || cells[i].size() <= static_cast<std::size_t>(f.width)) continue;
     if (IsNumberField(i) && i < kDetalFieldCount)
       return Status::Invalid(std::string(DetalFieldName(i)) + " " + QuotedCell(cells[i]) + " does not fit the field (" +
                              std::to_string(f.width) + " characters)");
-    ++longer;
+    longer.push_back(i);
   }
-  *cut += longer;
+  *cut += longer.size();
+  if (cutFields != nullptr) cutFields->insert(cutFields->end(), longer.begin(), longer.end());
   return Status::Ok();
 }
 

@@ -65,8 +65,10 @@ Status OpenDetalTable(const std::string& dir, const std::string& dbType, const D
 // before they are stored. A number (Sec, Min, Cost, MTP, All) longer than
 // its field is refused, since cutting it would store another number:
 // `Cost "12345678.99" does not fit the field (7 characters)`. Text longer
-// than its field is cut when stored; such cells are added to `*cut`.
-Status CheckDetalCells(const Table& table, const std::vector<std::string>& cells, std::size_t* cut);
+// than its field is cut when stored; such cells are added to `*cut`, and
+// their field indexes appended to `cutFields` when it is given.
+Status CheckDetalCells(const Table& table, const std::vector<std::string>& cells, std::size_t* cut,
+                       std::vector<int>* cutFields = nullptr);
 
 // A cell quoted in a message: UTF-8, at most 200 characters, "..." after a
 // longer one.

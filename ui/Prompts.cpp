@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTextEdit>
+#include <algorithm>
 
 namespace zvonar {
 
@@ -36,6 +39,17 @@ bool QtPrompts::AskYesNoDefaultNo(const QString& text) {
 void QtPrompts::ShowInfoDetails(const QString& text, const QString& details) {
   QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok, parent_);
   box.setDetailedText(details);
+  // The details area as wide as its longest line, as far as the screen
+  // allows, so that no line of it wraps.
+  if (auto* edit = box.findChild<QTextEdit*>()) {
+    int widest = 0;
+    for (const QString& line : details.split('\n'))
+      widest = std::max(widest, edit->fontMetrics().horizontalAdvance(line));
+    const QScreen* screen = parent_ != nullptr ? parent_->screen() : QGuiApplication::primaryScreen();
+    const int room = screen != nullptr ? std::max(300, screen->availableGeometry().width() - 120) : 900;
+    edit->setLineWrapMode(QTextEdit::NoWrap);
+    edit->setMinimumWidth(std::min(widest + 2 * edit->frameWidth() + 24, room));
+  }
   box.exec();
 }
 

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QtTest>
+#include <functional>
 
 #include "app/tests/StartMainForm.h"
 #include "books/ChangeCodeTypeForm.h"
@@ -96,6 +97,9 @@ class MainFormCodesTest : public QObject {
 
     form->mnReturnCodesTypes->trigger();
     QCOMPARE(CodeTypes(dir), QString("7/2 2/x /1"));
+    QCOMPARE(prompts.infos, QStringList({"Records whose codes and types got their texts: 3.",
+                                         "Records whose codes and types got their markers back: 3."}));
+    prompts.infos.clear();
 
     QTimer::singleShot(0, [] {
       auto* change = qobject_cast<TChangeCodeTypeForm*>(QApplication::activeModalWidget());
@@ -107,6 +111,8 @@ class MainFormCodesTest : public QObject {
     });
     form->mnChangeCodesTypes->trigger();
     QCOMPARE(CodeTypes(dir), QString("7/2 2/Fax /1"));
+    QCOMPARE(prompts.infos, QStringList{"Records where \"x\" was changed to \"Fax\": 1."});
+    prompts.infos.clear();
 
     // Cancelled, or an empty text: nothing changes.
     QTimer::singleShot(0, [] {
@@ -117,6 +123,7 @@ class MainFormCodesTest : public QObject {
     });
     form->mnChangeCodesTypes->trigger();
     QCOMPARE(CodeTypes(dir), QString("7/2 2/Fax /1"));
+    QCOMPARE(prompts.infos, QStringList{"Nothing was changed: both the text to find and its replacement are needed."});
     QVERIFY(prompts.errors.isEmpty());
     form->close();
   }
@@ -135,16 +142,19 @@ class MainFormCodesTest : public QObject {
     form->mnFillCodesTypes->trigger();
     QCOMPARE(CodeTypes(dir), QString("07/SMS SMS/7"));
     QCOMPARE(prompts.infos.size(), 1);
-    QCOMPARE(prompts.infos[0], QString::fromUtf8("2 records kept a field as it was: the text for it is longer than the "
+    QCOMPARE(prompts.infos[0], QString::fromUtf8("Records whose codes and types got their texts: 2.\n"
+                                                 "2 records kept a field as it was: the text for it is longer than the "
                                                  "field, such as \"Исходящий звонок\" for Code (15 characters, set in "
                                                  "the DB Fields dialog)."));
     form->mnReturnCodesTypes->trigger();
     QCOMPARE(CodeTypes(dir), QString("07/2 2/7"));
 
     form->mnFillNumberAbonents->trigger();
-    QCOMPARE(prompts.infos.size(), 2);
-    QVERIFY2(prompts.infos[1].startsWith("2 records kept a field") && prompts.infos[1].contains("for Abonent (50"),
-             qPrintable(prompts.infos[1]));
+    QCOMPARE(prompts.infos.size(), 3);
+    QVERIFY2(
+        prompts.infos[2].startsWith("Records that got a name from the abonents book: 0.\n2 records kept a field") &&
+            prompts.infos[2].contains("for Abonent (50"),
+        qPrintable(prompts.infos[2]));
     QVERIFY(prompts.errors.isEmpty());
     form->close();
   }
@@ -155,8 +165,61 @@ class MainFormCodesTest : public QObject {
     ScriptedPrompts prompts;
     auto form = StartMainForm(dir, &prompts);
     form->mnFillCodesTypes->trigger();
+    testing::WriteOrDie(dir.File("codetype.dat"), "");
     form->mnReturnCodesTypes->trigger();
     QCOMPARE(CodeTypes(dir), QString("1/2"));
+    // Each says why, naming the folder it looked in.
+    const QString why = "Nothing was changed: there is no codetype.dat in " + QString::fromStdString(dir.path()) +
+                        ", or it holds no codes.";
+    QCOMPARE(prompts.infos, QStringList({why, why}));
+    QVERIFY(prompts.errors.isEmpty());
+    form->close();
+  }
+
+  // Closing the dialog without an edit writes nothing and leaves the
+  // statistic alone, its total row included; an edit renames the rows of
+  // the types it changed and never the total.
+  void DialogClosedWithoutAnEditChangesNothing() {
+    TempDir dir;
+    MakeTable(dir, {{"1", "9"}});  // a type codetype.dat does not know
+    const std::string bytes = "1=\xc8\xf1\xf5\xee\xe4\r\n2=SMS";  // "Исход", no line end at the last line
+    testing::WriteOrDie(dir.File("codetype.dat"), bytes);
+    ScriptedPrompts prompts;
+    auto form = StartMainForm(dir, &prompts);
+    // The filter finds no record of a known type: the statistic is a row of
+    // type "9" and the total.
+    form->btnCheckedDataFilter->click();
+    const std::vector<std::vector<std::string>> stat = form->lvStatModel->Rows();
+    QCOMPARE(stat.size(), std::size_t{2});
+    const std::string total = stat[1][0];
+    const auto closeWith = [](const std::function<void(TCodesTypesForm*)>& edit) {
+      QTimer::singleShot(0, [edit] {
+        auto* codes = qobject_cast<TCodesTypesForm*>(QApplication::activeModalWidget());
+        QVERIFY(codes != nullptr);
+        edit(codes);
+        codes->bbtnClose->click();
+      });
+    };
+    closeWith([](TCodesTypesForm*) {});
+    form->mnCodesTypes->trigger();
+    QCOMPARE(testing::ReadOrEmpty(dir.File("codetype.dat")), bytes);
+    QCOMPARE(form->lvStatModel->Rows(), stat);
+    QCOMPARE(form->cbFilterCode->count(), 2);
+
+    // The statistic over all types, then "SMS" renamed: its row follows,
+    // the total stays.
+    form->BuildStatRows();
+    closeWith([](TCodesTypesForm* codes) {
+      codes->StringListView->selectRow(1);
+      QTest::keyClick(codes->StringListView, Qt::Key_F4);
+      codes->edString4ListView->setText("Text");
+      QTest::keyClick(codes->edString4ListView, Qt::Key_Return);
+    });
+    form->mnCodesTypes->trigger();
+    QCOMPARE(form->cbFilterType->itemText(1), QString("Text"));
+    QCOMPARE(form->lvStatModel->Rows().size(), std::size_t{3});
+    QCOMPARE(form->lvStatModel->Rows()[1][0], std::string("Text"));
+    QCOMPARE(form->lvStatModel->Rows()[2][0], total);
     QVERIFY(prompts.errors.isEmpty());
     form->close();
   }

@@ -131,11 +131,13 @@ class MainFormJournalTest : public QObject {
     prompts.answers.push_back(true);
     form.mnUndoLastImport->trigger();
     QCOMPARE(form.stRecCount->text(), QString("2"));
+    QCOMPARE(form.stRecNo->text(), QString("2"));  // never past the records left
     QCOMPARE(prompts.infos.last(), QString::fromStdString(dir.File("april.txt") + ": 2 records removed"));
     QVERIFY(form.mnUndoLastImport->isEnabled());  // March is next
     prompts.answers.push_back(true);
     form.mnUndoLastImport->trigger();
     QCOMPARE(form.stRecCount->text(), QString("0"));
+    QCOMPARE(form.stRecNo->text(), QString("0"));
     QVERIFY(!form.mnUndoLastImport->isEnabled());
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     form.close();

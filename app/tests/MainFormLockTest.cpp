@@ -117,9 +117,10 @@ class MainFormLockTest : public QObject {
     form.mnAddDetalization->trigger();
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     QVERIFY(!prompts.infos.isEmpty());
-    QVERIFY2(prompts.infos.last().endsWith(" text cells were longer than their field and were cut."),
+    QVERIFY2(prompts.infos.last().startsWith("bill.txt: ") &&
+                 prompts.infos.last().contains(" text cells longer than their field were cut: line "),
              qPrintable(prompts.infos.join("; ")));
-    QVERIFY(!prompts.infos.last().startsWith("0 "));
+    QVERIFY(!prompts.infos.last().startsWith("bill.txt: 0 "));
     form.close();
   }
 };

@@ -2,7 +2,8 @@
 // a data directory, shows it, lets it settle and saves a picture of it. Used
 // for the README's screenshot and to look at the window without a desktop.
 // zvonar-screenshot --codes DATADIR OUT.png: the codes/types dialog over the
-// data directory's codetype.dat, in the language settings.ini names.
+// data directory's codetype.dat, in the language settings.ini names;
+// --codes-add the same with its Add button pressed, a row being typed.
 // zvonar-screenshot --abonents-book DATADIR BOOK.png ENTRY.png: the abonents
 // book and its entry dialog.
 // zvonar-screenshot --dialog NAME DATADIR OUT.png: the same for one of the
@@ -42,15 +43,19 @@ class PrintingPrompts : public zvonar::Prompts {
   QString ChooseSaveFile(const QString&, const QString&, QString*) override { return {}; }
 };
 
-// Shows the codes/types dialog and saves its picture; the dialog is not
-// closed through its button, so codetype.dat is not written.
-int CodesTypesShot(const std::string& dir, const QString& out) {
+// Shows the codes/types dialog and saves its picture, with a row being
+// added when `adding`; the dialog is not closed through its button, so
+// codetype.dat is not written.
+int CodesTypesShot(const std::string& dir, const QString& out, bool adding) {
   PrintingPrompts prompts;
   TMainForm form(dir, &prompts);
   TCodesTypesForm codes(dir, form.Settings().language, &prompts,
                         zvonar::BookFieldWidthsOf(form.Settings().fieldWidths));
   codes.show();
-  QTimer::singleShot(300, &codes, [&] { codes.StringListView->selectRow(0); });
+  QTimer::singleShot(300, &codes, [&] {
+    codes.StringListView->selectRow(0);
+    if (adding) codes.btnAdd->click();
+  });
   QTimer::singleShot(800, &codes, [&] { QApplication::exit(codes.grab().save(out) ? 0 : 1); });
   return QApplication::exec();
 }
@@ -127,10 +132,10 @@ int ShootCharts(TMainForm* form, const QString& prefix) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (argc == 4 && QString(argv[1]) == "--codes") {
+  if (argc == 4 && (QString(argv[1]) == "--codes" || QString(argv[1]) == "--codes-add")) {
     std::string dir = argv[2];
     if (dir.back() != '/') dir.push_back('/');
-    return CodesTypesShot(dir, QString::fromLocal8Bit(argv[3]));
+    return CodesTypesShot(dir, QString::fromLocal8Bit(argv[3]), QString(argv[1]) == "--codes-add");
   }
   if (argc == 5 && QString(argv[1]) == "--abonents-book")
     return ShootAbonentsBook(argv[2], QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));

@@ -424,11 +424,46 @@ class AbonentsBookFormTest : public QObject {
     QCOMPARE(form.pmAdd->text(), QString::fromUtf8("Добавить..."));
     QCOMPARE(form.pmEdit->text(), QString::fromUtf8("Изменить..."));
     QCOMPARE(form.btnClose->text(), QString::fromUtf8("Закрыть"));
+    QCOMPARE(form.btnAdd->text(), QString::fromUtf8("Добавить..."));
+    QCOMPARE(form.btnEdit->text(), QString::fromUtf8("Изменить..."));
+    QCOMPARE(form.btnDelete->text(), QString::fromUtf8("Удалить"));
     QCOMPARE(form.AbonentForm->windowTitle(), QString::fromUtf8("Абонент"));
     QCOMPARE(form.AbonentForm->gbAbonent->title(), QString::fromUtf8(" Абонент "));
     QCOMPARE(form.AbonentForm->lName->text(), QString::fromUtf8("Имя:"));
     QCOMPARE(form.AbonentForm->btnCancel->text(), QString::fromUtf8("Отмена"));
     QCOMPARE(form.AbonentForm->ExistsText, QString::fromUtf8("Этот номер уже есть в книге!"));
+  }
+
+  // Add, Edit and Delete stand as buttons beside Close and do what the
+  // pop-up menu does; Insert adds wherever the focus is.
+  void ButtonsBesideCloseAndInsertFromAnywhere() {
+    TempDir dir;
+    WriteBook(dir, "7901=A\r\n");
+    ScriptedPrompts prompts;
+    auto form = Open(dir, &prompts, false);
+    QCOMPARE(form->btnAdd->text(), QString("Add..."));
+    QCOMPARE(form->btnEdit->text(), QString("Edit..."));
+    QCOMPARE(form->btnDelete->text(), QString("Delete"));
+    for (QPushButton* b : {form->btnAdd, form->btnEdit, form->btnDelete, form->btnClose}) QVERIFY(b->isVisible());
+    const auto enter = [](const char* number, const char* name) {
+      return [number, name](TAbonentForm& entry) {
+        Type(entry.edNumber, number);
+        Type(entry.edName, name);
+        QTest::mouseClick(entry.btnOK, Qt::LeftButton);
+      };
+    };
+
+    form->btnClose->setFocus();
+    WithEntryDialog(*form, enter("7902", "B"), [&] { QTest::keyClick(form->btnClose, Qt::Key_Insert); });
+    WithEntryDialog(*form, enter("7903", "C"), [&] { QTest::mouseClick(form->btnAdd, Qt::LeftButton); });
+    Select(*form, 0);
+    WithEntryDialog(*form, enter("7901", "Anna"), [&] { QTest::mouseClick(form->btnEdit, Qt::LeftButton); });
+    Select(*form, 1);
+    QTest::mouseClick(form->btnDelete, Qt::LeftButton);
+    QCOMPARE(Rows(*form), QStringList({"7901=Anna", "7903=C"}));
+    QCOMPARE(BookLines(dir), (std::vector<std::string>{kStamp, "[Abonents]", "7901=Anna", "7903=C"}));
+    QVERIFY(form->isVisible());  // no button but Close closes
+    QVERIFY(prompts.errors.isEmpty());
   }
 
   void TenThousandEntries() {
@@ -494,6 +529,14 @@ class AbonentsBookFormTest : public QObject {
     QCOMPARE(BookLines(dir), (std::vector<std::string>{kStamp, "[Abonents]", "79265554433=Known", "79161234567=NoName",
                                                        "79031112233=NoName"}));
     QCOMPARE(ComboItems(main->cbFilterNumber), (std::vector<std::string>{"79265554433", "79161234567", "79031112233"}));
+    // Every command answers: how many numbers, or why there were none.
+    main->mnAddNoNameNumbersToAbonBook->trigger();
+    QCOMPARE(prompts.infos,
+             QStringList({"Numbers without a name added to the abonents book: 1.",
+                          "Numbers without a name added to the abonents book: 1.",
+                          "Nothing was added: every number of 6 or more digits has a name or is in the abonents book "
+                          "already."}));
+    prompts.infos.clear();
     // The book's names into the result list; the table keeps its records.
     main->mnFillNumberAbonentsFilter->trigger();
     QCOMPARE(main->lvFilterModel->Rows().Cell(0, 3), std::string_view("NoName"));
@@ -501,6 +544,8 @@ class AbonentsBookFormTest : public QObject {
     // its empty name.
     main->chkbFilterDate->setChecked(true);
     main->mnFillNumberAbonents->trigger();
+    QCOMPARE(prompts.infos, QStringList({"Rows of the result list that got a name from the abonents book: 1.",
+                                         "Records that got a name from the abonents book: 3."}));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     main->close();
     Table table;

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QtTest>
+#include <filesystem>
 
 #include "base/tests/TestSupport.h"
 #include "books/ChangeCodeTypeForm.h"
@@ -108,6 +109,87 @@ class CodesTypesFormTest : public QObject {
     QCOMPARE(QString::fromStdString(zvonar::testing::ReadOrEmpty(dir.File("codetype.dat"))), QString("1=Call\r\n"));
   }
 
+  // Add, Edit and Delete buttons act as F5, F4 and F8 do; Insert adds from
+  // any part of the dialog, and the row being added is typed into a framed
+  // editor.
+  void ButtonsAndInsertWorkAsTheKeys() {
+    TempDir dir;
+    zvonar::testing::WriteOrDie(dir.File("codetype.dat"), "1=Call\r\n2=SMS\r\n");
+    ScriptedPrompts prompts;
+    TCodesTypesForm form(dir.path(), "", &prompts, BookFieldWidths{});
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTableWidget* list = form.StringListView;
+    QLineEdit* editor = form.edString4ListView;
+    QCOMPARE(form.btnAdd->text(), QString("Add"));
+    QCOMPARE(form.btnEdit->text(), QString("Edit"));
+    QCOMPARE(form.btnDelete->text(), QString("Delete"));
+    for (QPushButton* b : {form.btnAdd, form.btnEdit, form.btnDelete, form.bbtnClose}) {
+      QVERIFY(b->isVisible());
+      QVERIFY(b->geometry().right() < form.width() && b->geometry().left() >= 0);
+    }
+
+    form.bbtnClose->setFocus();
+    QTest::keyClick(form.bbtnClose, Qt::Key_Insert);
+    QVERIFY(editor->isVisible());
+    QVERIFY(editor->hasFrame());
+    QVERIFY(editor->height() > list->rowHeight(0));
+    QCOMPARE(editor->text(), QString("SMS"));
+    editor->setText("MMS");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QVERIFY(form.Changed());
+
+    list->selectRow(0);
+    QTest::mouseClick(form.btnEdit, Qt::LeftButton);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->text(), QString("Call"));
+    editor->setText("Voice");
+    QTest::keyClick(editor, Qt::Key_Return);
+    list->selectRow(1);
+    QTest::mouseClick(form.btnDelete, Qt::LeftButton);
+    QTest::mouseClick(form.btnAdd, Qt::LeftButton);
+    QCOMPARE(editor->text(), QString("MMS"));
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QCOMPARE(form.Rows(), RowsOf({{"1", "Voice"}, {"3", "MMS"}}));
+    QVERIFY(form.isVisible());
+    form.bbtnClose->click();
+    QCOMPARE(QString::fromStdString(zvonar::testing::ReadOrEmpty(dir.File("codetype.dat"))),
+             QString("1=Voice\r\n3=MMS\r\n"));
+  }
+
+  // Closing without an edit leaves the file as it was, byte for byte, and a
+  // missing file missing; so does an edit that puts back the same text.
+  void CloseWithoutAnEditWritesNothing() {
+    TempDir dir;
+    const std::string bytes = "1=Call\n2=SMS";  // a rewrite would end each line with CR LF
+    zvonar::testing::WriteOrDie(dir.File("codetype.dat"), bytes);
+    ScriptedPrompts prompts;
+    {
+      TCodesTypesForm form(dir.path(), "", &prompts, BookFieldWidths{});
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      form.StringListView->selectRow(1);
+      QTest::keyClick(form.StringListView, Qt::Key_F4);
+      QTest::keyClick(form.edString4ListView, Qt::Key_Return);
+      QTest::keyClick(form.StringListView, Qt::Key_F5);
+      QTest::keyClick(form.edString4ListView, Qt::Key_Escape);
+      QVERIFY(!form.Changed());
+      form.bbtnClose->click();
+    }
+    QCOMPARE(zvonar::testing::ReadOrEmpty(dir.File("codetype.dat")), bytes);
+
+    TempDir none;
+    QTimer::singleShot(0, [] {
+      auto* form = qobject_cast<TCodesTypesForm*>(QApplication::activeModalWidget());
+      QVERIFY(form != nullptr);
+      QTest::keyClick(form, Qt::Key_Escape);
+    });
+    QVERIFY(zvonar::ShowCodesTypes(nullptr, none.path(), "", &prompts, BookFieldWidths{}).ok());
+    QVERIFY(!std::filesystem::exists(none.File("codetype.dat")));
+    QVERIFY(prompts.errors.isEmpty());
+  }
+
   void TheLanguageFileNamesTheParts() {
     TempDir dir;
     WriteLanguage(dir, 67,
@@ -127,6 +209,8 @@ class CodesTypesFormTest : public QObject {
     QCOMPARE(codes.windowTitle(), QString("Codes + Types"));
     QCOMPARE(codes.StringListView->horizontalHeaderItem(1)->text(), QString("Text"));
     QCOMPARE(codes.bbtnClose->text(), QString("Shut"));
+    QCOMPARE(codes.btnAdd->text(), QString("line 46"));
+    QCOMPARE(codes.btnEdit->text(), QString("line 48"));
     TChangeCodeTypeForm change(dir.path(), "test", {"Call"}, &prompts, BookFieldWidths{});
     QCOMPARE(change.windowTitle(), QString("Swap Codes + Types"));
     QCOMPARE(change.rbType->text(), QString("Tip"));

@@ -43,6 +43,8 @@ TEST_F(CliCodesTest, FillAndReturnCountTheRecordsChanged) {
   const auto none = Cli({"fill-codes"});  // no codetype.dat
   EXPECT_EQ(0, none.code) << none.err;
   EXPECT_EQ("0 records changed\n", none.out);
+  EXPECT_EQ("zvonar-cli: Nothing was changed: there is no codetype.dat in " + dir_.path() + ", or it holds no codes.\n",
+            none.err);
 
   testing::WriteOrDie(dir_.File("codetype.dat"), "1=Call\r\n7=\xc7\xe2\xee\xed\xee\xea\r\n8=SMS\r\n");
   const auto fill = Cli({"fill-codes"});
@@ -61,6 +63,7 @@ TEST_F(CliCodesTest, FillNamesWritesTheBooksNamesIntoTheRecords) {
   const auto none = Cli({"fill-names"});  // no abonents.dat
   EXPECT_EQ(0, none.code) << none.err;
   EXPECT_EQ("0 records changed\n", none.out);
+  EXPECT_EQ("zvonar-cli: Nothing was done: there is no abonents book " + dir_.File("abonents.dat") + ".\n", none.err);
   EXPECT_EQ(0, Cli({"book", "set", "89031112233", "Анна"}).code);
   const auto exact = Cli({"fill-names"});  // modePhoneCode 0: only the number as it stands
   EXPECT_EQ(0, exact.code) << exact.err;

@@ -95,5 +95,27 @@ TEST(CliImport, NumberThatDoesNotFitIsNotStoredAndABusyTableChangesNothing) {
       run.err);
 }
 
+TEST(CliImport, CutCellsAreNamedByLineAndField) {
+  testing::TempDir dir;
+  const std::string bill = dir.File("bill.txt");
+  testing::WriteOrDie(
+      bill, Bill({"Ведомость разговоров +7/9161112233", "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                  "02.03.2008 12:30:05 4957654321 М 1 60 1.00 2.50 0.00 2.50"}));
+  testing::WriteOrDie(dir.File("abonents.dat"),
+                      Bill({"Zvonar v.2.3.3.65, (39500.5)", "[Abonents]", "4957654321=" + std::string(51, 'n')}));
+  const CliRun one = testing::RunArgs({"--dir", dir.path(), "import", bill});
+  EXPECT_EQ(kExitOk, one.code);
+  EXPECT_EQ("zvonar-cli: " + bill + ": 1 text cell longer than its field was cut: line 3, Abonent\n", one.err);
+
+  testing::WriteOrDie(dir.File("abonents.dat"),
+                      Bill({"Zvonar v.2.3.3.65, (39500.5)", "[Abonents]", "4951234567=" + std::string(51, 'n'),
+                            "4957654321=" + std::string(51, 'n')}));
+  const CliRun two = testing::RunArgs({"--dir", dir.path(), "import", "--again", bill});
+  EXPECT_EQ(kExitOk, two.code) << two.err;
+  EXPECT_EQ(
+      "zvonar-cli: " + bill + ": 2 text cells longer than their field were cut: line 2, Abonent; line 3, Abonent\n",
+      two.err);
+}
+
 }  // namespace
 }  // namespace zvonar

@@ -152,6 +152,35 @@ TEST_F(ImportBillTest, ABillThatStoresNothingIsNotJournaled) {
   EXPECT_FALSE(FileExists(dir_.File(kImportJournalName)));
 }
 
+TEST_F(ImportBillTest, CutCellsAreNotedByLineAndField) {
+  // A name longer than Abonent (50), and with codes and types filled, a
+  // type text longer than Type (15).
+  testing::WriteOrDie(dir_.File("abonents.dat"),
+                      Bill({"Zvonar v.2.3.3.65, (39500.5)", "[Abonents]", "4951234567=" + std::string(60, 'n')}));
+  testing::WriteOrDie(dir_.File("codetype.dat"), Bill({"2=" + std::string(20, 't')}));
+  settings_.fillCodesTypesOnAddDetalization = true;
+  ImportResult result;
+  ASSERT_TRUE(
+      Import("cut.txt",
+             Bill({"Ведомость разговоров +7/9161112233", "01.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50",
+                   "01.03.2008 12:35:00 4957654321 М 1",  // rejected: its cells are not counted
+                   "02.03.2008 12:30:05 4957654321 М 2 60 1.00 2.50 0.00 2.50",
+                   "03.03.2008 12:30:05 4951234567 М 2 60 1.00 2.50 0.00 2.50"}),
+             &result)
+          .ok());
+  EXPECT_EQ(3, result.records.recordsAdded);
+  EXPECT_EQ(4u, result.cutCells);
+  EXPECT_EQ((std::vector<CutCell>{{2, kAbonentField}, {4, kTypeField}, {5, kAbonentField}, {5, kTypeField}}),
+            result.cutAt);
+
+  const auto name = [](int field) { return std::string(DetalFieldName(field)); };
+  EXPECT_EQ("line 2, Abonent; line 4, Type; line 5, Abonent; line 5, Type",
+            CutCellPlaces("line %1, %2", result.cutAt, result.cutCells, name));
+  // Only the first places are named; more are told by "...".
+  EXPECT_EQ("2: Abonent; 4: Type; ...", CutCellPlaces("%1: %2", result.cutAt, result.cutCells, name, 2));
+  EXPECT_EQ("2: Abonent; ...", CutCellPlaces("%1: %2", {{2, kAbonentField}}, 150, name));
+}
+
 TEST(MergeOwners, AddsNewOwnersOnceInOrder) {
   std::vector<std::string> owners{"9161112233"};
   EXPECT_EQ(2u, MergeOwners({"9035556677", "9161112233", "9160000000", "9035556677"}, &owners));

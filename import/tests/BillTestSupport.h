@@ -30,7 +30,7 @@ inline std::string Bill(std::initializer_list<std::string_view> lines) {
 // Keeps the records, their fields turned into UTF-8 for comparing.
 class VectorSink : public RecordSink {
  public:
-  Status Store(const std::vector<std::string>& fields) override {
+  Status Store(const std::vector<std::string>& fields, std::size_t) override {
     std::vector<std::string> utf8;
     for (const std::string& f : fields) utf8.push_back(Cp1251ToUtf8(f));
     records.push_back(std::move(utf8));
