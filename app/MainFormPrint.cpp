@@ -44,7 +44,8 @@ std::string TMainForm::ReportPeriod() const {
 }
 
 void TMainForm::ShowReport(const std::vector<ReportPage>& pages) {
-  ShowReportPreview(this, pages, prompts_, AddedTextOf(AddedText::ExportPdf), QString::fromStdString(programDir_));
+  ShowReportPreview(this, pages, prompts_, AddedTextOf(AddedText::ExportPdf), QString::fromStdString(programDir_),
+                    BillDirectory());
 }
 
 void TMainForm::mnPrintFilterClick() {

@@ -6,6 +6,8 @@
 // exit fields.dat, Tellura.dat and the whole settings.ini are written back.
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,6 +26,7 @@
 #include "config/AddedTexts.h"
 #include "config/IniFile.h"
 #include "config/LanguageFile.h"
+#include "config/ShippedFiles.h"
 #include "import/TextUtils.h"
 #include "ui/ListModels.h"
 #include "ui/Prompts.h"
@@ -56,6 +59,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   ConnectHandlers();
   ConnectListCommands();
   CreateChartsCommand();
+  CreateWelcome();
   if (!TakeInstanceLock()) return;
 
   ResetCountsRow();
@@ -69,6 +73,9 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   struct stat settingsStat {};
   const bool settingsExist = ::stat(settingsPath.c_str(), &settingsStat) == 0;
   ReadSettings(settingsExist);
+  // A first start speaks the language of the desktop.
+  if (!settingsExist)
+    settings_.language = LanguageForLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 
   UseLanguageLocale({});
   if (!settings_.language.empty()) {

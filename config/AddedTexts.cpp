@@ -65,6 +65,11 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "No old base was found in %1 (detalization.dat and a file OWNER.dat for each owner).",
     "%1 was imported on %2, but its records are no longer in the table: it was imported again",
     "(no type)",
+    "Zvonar imports the itemised bills of your mobile operator into a table of its own, where you filter, count, name and print your calls.",
+    "Add your bills (text or HTML exports of the operator), drop them onto this window, or try the program on the example bills.",
+    "Open the example bills",
+    "Bills (*.txt *.htm *.html)",
+    "The example bills were not found in %1.",
 };
 
 }  // namespace

@@ -74,6 +74,11 @@ enum class AddedText : std::size_t {
   OldBaseNotFound,
   ImportedAgain,       // %1: file, %2: date of the earlier import
   StatNoType,          // the statistic's row of result rows without a type
+  WelcomeText,         // the welcome of an empty table: what the program does
+  WelcomeHint,         // the welcome's second line: what to do first
+  WelcomeExamples,     // the welcome's button that imports the example bills
+  BillsFilter,         // the first file type of the Add Detalization chooser
+  ExamplesNotFound,    // %1: the folder looked in
   End
 };
 
