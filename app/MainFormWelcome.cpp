@@ -33,14 +33,21 @@ using namespace zvonar;
 
 namespace {
 
-// Keeps `overlay` over the whole of the widget it watches.
+// Keeps `overlay`, a child of an ancestor of the watched widget, over the
+// whole of that widget, scroll bars and header included.
 class CoverFilter : public QObject {
  public:
   CoverFilter(QWidget* watched, QWidget* overlay) : QObject(watched), overlay_(overlay) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize) overlay_->setGeometry(static_cast<QWidget*>(watched)->rect());
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show)
+      Cover(static_cast<QWidget*>(watched));
     return QObject::eventFilter(watched, event);
+  }
+
+  void Cover(QWidget* covered) {
+    overlay_->setGeometry(QRect(covered->mapTo(overlay_->parentWidget(), QPoint(0, 0)), covered->size()));
+    overlay_->raise();
   }
 
  private:
@@ -92,10 +99,11 @@ class DropFilter : public QObject {
 }  // namespace
 
 void TMainForm::CreateWelcome() {
-  frWelcome = new QFrame(lvFilter);
+  frWelcome = new QFrame(panelMain);
   frWelcome->setObjectName("frWelcome");
   frWelcome->setAutoFillBackground(true);
   frWelcome->setBackgroundRole(QPalette::Base);
+  frWelcome->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   lWelcome = new QLabel(frWelcome);
   lWelcome->setObjectName("lWelcome");
   lWelcome->setWordWrap(true);
@@ -118,8 +126,9 @@ void TMainForm::CreateWelcome() {
   column->addSpacing(8);
   column->addLayout(buttons);
   column->addStretch(1);
-  lvFilter->installEventFilter(new CoverFilter(lvFilter, frWelcome));
-  frWelcome->setGeometry(lvFilter->rect());
+  auto* cover = new CoverFilter(lvFilter, frWelcome);
+  lvFilter->installEventFilter(cover);
+  cover->Cover(lvFilter);
 
   connect(btnWelcomeAddDetalization, &QPushButton::clicked, mnAddDetalization, &QAction::trigger);
   connect(btnWelcomeExamples, &QPushButton::clicked, this,
