@@ -6,8 +6,6 @@
 // exit fields.dat, Tellura.dat and the whole settings.ini are written back.
 #include <sys/stat.h>
 
-#include <cstdlib>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -74,8 +72,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   const bool settingsExist = ::stat(settingsPath.c_str(), &settingsStat) == 0;
   ReadSettings(settingsExist);
   // A first start speaks the language of the desktop.
-  if (!settingsExist)
-    settings_.language = LanguageForLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+  if (!settingsExist) settings_.language = LanguageOfSystemLocale();
 
   UseLanguageLocale({});
   if (!settings_.language.empty()) {
@@ -264,10 +261,15 @@ bool TMainForm::TakeInstanceLock() {
   dataDirInUse_ = true;
   saved_ = true;
   activated_ = true;
+  // The message speaks the language the first window does.
   MainSettings settings;
+  const std::string settingsPath = JoinPath(programDir_, "settings.ini");
+  if (!FileExists(settingsPath))
+    settings.language = LanguageOfSystemLocale();
+  else if (!LoadMainSettings(settingsPath, &settings).ok())
+    settings.language.clear();
   LanguageFile lang;
-  if (LoadMainSettings(JoinPath(programDir_, "settings.ini"), &settings).ok() && !settings.language.empty() &&
-      LanguageFile::Load(LanguageFilePath(programDir_, settings.language), &lang).ok())
+  if (!settings.language.empty() && LanguageFile::Load(LanguageFilePath(programDir_, settings.language), &lang).ok())
     UseLanguageLocale(settings.language);
   prompts_->ShowError(ToQt(TextOf(lang, AddedText::AlreadyRunning)));
   return false;

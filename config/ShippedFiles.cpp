@@ -3,6 +3,7 @@
 #include "config/ShippedFiles.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -51,6 +52,10 @@ std::string LanguageForLocale(const char* lcAll, const char* lcMessages, const c
     return std::string_view(name).substr(0, 2) == "ru" ? "russian" : "english";
   }
   return "english";
+}
+
+std::string LanguageOfSystemLocale() {
+  return LanguageForLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 std::string ShippedExamplesDir(const std::string& exeDir) {

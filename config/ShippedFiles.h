@@ -29,6 +29,9 @@ Status SeedDataDir(const std::string& dataDir);
 // "russian" for a name starting with "ru", else "english".
 std::string LanguageForLocale(const char* lcAll, const char* lcMessages, const char* lang);
 
+// LanguageForLocale for this process's environment.
+std::string LanguageOfSystemLocale();
+
 // The folder of the shipped examples for programs in `exeDir` (ending with
 // "/"): `exeDir`/../share/zvonar/examples/, normalised and ending with "/".
 // An installed package and a build tree (which copies the examples there)
