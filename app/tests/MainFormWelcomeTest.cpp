@@ -282,6 +282,8 @@ class MainFormWelcomeTest : public QObject {
       QVERIFY(testing::ReadOrEmpty(dir.File("settings.ini")).find(std::string("Language=") + c.language) !=
               std::string::npos);
     }
+    const EnvScope all("LC_ALL", nullptr);
+    const EnvScope messages("LC_MESSAGES", nullptr);
     const EnvScope lang("LANG", "ru_RU.UTF-8");
     {
       // A second window on the directory says so in the first one's language.
