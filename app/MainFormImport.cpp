@@ -148,8 +148,9 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
 
 Status TMainForm::RunBillImport(const std::string& path, bool again, SplashScope& splash, ImportResult* result) {
   BusyCursorScope busy;
-  // The grid comes back where it was when the bill turns out to be one
-  // imported already, and the owner box and the dates stay as they are.
+  // An import that changed nothing (a bill imported already, one that gave
+  // no record, an error) leaves the grid where it was, and the owner box
+  // and the dates as they are.
   const QModelIndex current = dbgDetaliz->currentIndex();
   const int scrolled = dbgDetaliz->verticalScrollBar()->value();
   const std::uint32_t position = table_->IsOpen() && table_->RecordCount() > 0 ? table_->Position() : 0;
@@ -157,7 +158,7 @@ Status TMainForm::RunBillImport(const std::string& path, bool again, SplashScope
   gridModel_->Detach();
   const Status s =
       ImportBill({path, programDir_, settings_, registerFields_, again}, table_.get(), splash.Progress(), result);
-  const bool unchanged = s.ok() && result->previous.has_value();
+  const bool unchanged = result->records.recordsAdded == 0 && result->droppedUncommitted == 0;
   if (unchanged) {
     gridModel_->Attach(table_.get());
     if (table_->IsOpen() && table_->RecordCount() > 0) (void)table_->GoToPosition(position);
