@@ -35,6 +35,7 @@ class QPushButton;
 class QSplitter;
 class QTableView;
 class QTreeView;
+class QUrl;
 
 namespace zvonar {
 class Prompts;
@@ -241,6 +242,22 @@ class TMainForm : public QMainWindow {
   // Opens the chart window over the figures of lvFilter.
   void mnChartsClick();
 
+  // The welcome over the result list while the table has no records and
+  // lvFilter no rows (MainFormWelcome.cpp): what the program does, Add
+  // Detalization and the import of the shipped example bills.
+  QFrame* frWelcome = nullptr;
+  QLabel* lWelcome = nullptr;
+  QPushButton* btnWelcomeAddDetalization = nullptr;
+  QPushButton* btnWelcomeExamples = nullptr;
+  // Copies the shipped example bills and their books into the data
+  // directory and imports the bills as Add Detalization does.
+  void btnWelcomeExamplesClick();
+  // Shows or hides the welcome after the record count or the result list.
+  void UpdateWelcome();
+  // Imports bills dropped onto the window (local file URLs) as Add
+  // Detalization imports chosen files; other URLs are passed over.
+  void ImportDroppedFiles(const QList<QUrl>& urls);
+
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
   void LoadOwners(const std::string& path, bool showCounts, bool showSplash);
@@ -267,6 +284,12 @@ class TMainForm : public QMainWindow {
   void ConnectHandlers();
   void ConnectListCommands();
   void ApplyListTexts(const zvonar::LanguageFile& lang);
+  void CreateWelcome();
+  void ApplyWelcomeTexts(const zvonar::LanguageFile& lang);
+  // Imports `paths` one by one as chosen in Add Detalization, asking before
+  // a bill imported already; with `remember` their folder becomes the one
+  // the file choosers start in.
+  void ImportBills(std::vector<std::string> paths, bool remember);
   // Makes the grid's current row the table's current record; true when the
   // table has a current record.
   bool CurrentGridRecord();
@@ -305,9 +328,12 @@ class TMainForm : public QMainWindow {
   void AddNoNameLines(const std::vector<std::string>& lines);
   zvonar::CountsRow CurrentCountsRow() const;
   void ShowCounts(const zvonar::CountsRow& row);
-  // Where bills are looked for: the last bill directory when it is kept,
-  // else the program directory.
+  // Where the file choosers start: the last folder used (this run's, else
+  // the remembered Add Detalization folder when it is kept), else the home
+  // folder; never the data directory or a folder inside it.
   QString BillDirectory() const;
+  // The folder of `file` becomes the one the file choosers start in.
+  void RememberChooserFolder(const QString& file);
   // The native path of a file the user picks in the open dialog (filter
   // entry 1-based), or empty when cancelled or missing.
   std::string ChooseExistingFile(const QString& dir, int filterIndex);
@@ -388,6 +414,11 @@ class TMainForm : public QMainWindow {
   bool settingsUnreadable_ = false;
   bool fieldsUnreadable_ = false;
   bool ownersUnreadable_ = false;  // Tellura.dat is then not written over at exit
+  // The folder of the last file chosen or dropped in this run (UTF-8).
+  QString lastFolder_;
+  // The user has chosen or typed an owner in edFilterOwner: an import then
+  // leaves the box alone.
+  bool ownerPicked_ = false;
   // The lvFilter column last clicked (0 = Owner), and whether a second
   // click on it turned the order round.
   int sortColumn_ = 0;

@@ -4,7 +4,11 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QScrollBar>
+#include <QTableView>
 
 #include "app/MainForm.h"
 #include "base/TextFile.h"
@@ -40,15 +44,26 @@ QString OpenFilter(int oneBasedIndex) {
 }  // namespace
 
 QString TMainForm::BillDirectory() const {
-  if (settings_.saveAddDetalizationDir && !settings_.addDetalizationDir.empty())
-    return QtPathFromStored(settings_.addDetalizationDir);
-  return QtPathFromNative(programDir_);
+  QString dir = lastFolder_;
+  if (dir.isEmpty() && settings_.saveAddDetalizationDir && !settings_.addDetalizationDir.empty())
+    dir = QtPathFromStored(settings_.addDetalizationDir);
+  const QFileInfo folder(dir);
+  const QString dataDir = QFileInfo(QtPathFromNative(programDir_)).canonicalFilePath();
+  const QString canonical = folder.canonicalFilePath();
+  const bool inDataDir = !dataDir.isEmpty() && (canonical == dataDir || canonical.startsWith(dataDir + "/"));
+  if (!dir.isEmpty() && folder.isDir() && !inDataDir) return dir;
+  return QDir::homePath();
+}
+
+void TMainForm::RememberChooserFolder(const QString& file) {
+  if (!file.isEmpty()) lastFolder_ = QFileInfo(file).absolutePath();
 }
 
 std::string TMainForm::ChooseExistingFile(const QString& dir, int filterIndex) {
   QString selected = OpenFilter(filterIndex);
   const QString chosen = prompts_->ChooseOpenFile(kOpenFilters.join(";;"), dir, &selected);
   if (chosen.isEmpty()) return {};
+  RememberChooserFolder(chosen);
   const std::string path = NativePathFromQt(chosen);
   return FileExists(path) ? path : std::string();
 }
@@ -67,22 +82,35 @@ void TMainForm::mnShowMonthSummaryClick() {
 
 void TMainForm::mnAddDetalizationClick() {
   if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
+  // The bills of both kinds come first. DefaultDetalExtID 1 (text bills,
+  // the default) preselects them, as they include the text bills; another
+  // value its own entry.
+  QStringList filters = kOpenFilters;
+  filters.prepend(AddedTextOf(AddedText::BillsFilter));
   const int filterIndex = std::max(1, int{settings_.defaultDetalExtId});
-  QString selected = OpenFilter(filterIndex);
-  const QStringList chosen = prompts_->ChooseOpenFiles(kOpenFilters.join(";;"), BillDirectory(), &selected);
-  // A chosen name that is there in any form goes on to the import, which
-  // tells a device or a FIFO by name instead of passing it over.
+  QString selected = filterIndex == 1 ? filters.front() : OpenFilter(filterIndex);
+  const QStringList chosen = prompts_->ChooseOpenFiles(filters.join(";;"), BillDirectory(), &selected);
   std::vector<std::string> paths;
-  for (const QString& file : chosen) {
-    const std::string path = NativePathFromQt(file);
+  for (const QString& file : chosen) paths.push_back(NativePathFromQt(file));
+  ImportBills(std::move(paths), true);
+}
+
+void TMainForm::ImportBills(std::vector<std::string> chosen, bool remember) {
+  // A name that is there in any form goes on to the import, which tells a
+  // device or a FIFO by name instead of passing it over.
+  std::vector<std::string> paths;
+  for (std::string& path : chosen) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) paths.push_back(path);
+    if (::stat(path.c_str(), &st) == 0) paths.push_back(std::move(path));
   }
   if (paths.empty()) return;
   std::sort(paths.begin(), paths.end());
-  // The directory is remembered in settings.ini's code page; one it cannot
-  // hold is used all the same, just not remembered.
-  (void)StoredPathFromNative(TextBeforeLast(paths.front(), '/'), &settings_.addDetalizationDir);
+  if (remember) {
+    RememberChooserFolder(QtPathFromNative(paths.front()));
+    // The folder is remembered in settings.ini's code page; one it cannot
+    // hold is used all the same in this run, just not remembered.
+    (void)StoredPathFromNative(TextBeforeLast(paths.front(), '/'), &settings_.addDetalizationDir);
+  }
 
   QStringList outcomes;
   {
@@ -121,12 +149,34 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
 
 Status TMainForm::RunBillImport(const std::string& path, bool again, SplashScope& splash, ImportResult* result) {
   BusyCursorScope busy;
+  // An import that changed nothing (a bill imported already, one that gave
+  // no record, an error) leaves the grid where it was, and the owner box
+  // and the dates as they are.
+  const QModelIndex current = dbgDetaliz->currentIndex();
+  const int scrolled = dbgDetaliz->verticalScrollBar()->value();
+  const std::uint32_t position = table_->IsOpen() && table_->RecordCount() > 0 ? table_->Position() : 0;
+  const QString ownerBefore = edFilterOwner->currentText();
   gridModel_->Detach();
   const Status s =
       ImportBill({path, programDir_, settings_, registerFields_, again}, table_.get(), splash.Progress(), result);
+  const bool unchanged = result->records.recordsAdded == 0 && result->droppedUncommitted == 0;
+  if (unchanged) {
+    gridModel_->Attach(table_.get());
+    if (table_->IsOpen() && table_->RecordCount() > 0) (void)table_->GoToPosition(position);
+    if (current.isValid()) dbgDetaliz->setCurrentIndex(gridModel_->index(current.row(), current.column()));
+    dbgDetaliz->verticalScrollBar()->setValue(scrolled);
+    UpdateCounters();
+    return s;
+  }
   if (table_->IsOpen() && table_->RecordCount() > 0) {
     ShowFirstRecord();
     (void)table_->Last();
+  }
+  // The bill's owner is shown, unless the user has chosen one.
+  const std::vector<std::string>& owners = result->records.owners;
+  if (ownerPicked_ || !owners.empty()) {
+    const QSignalBlocker block(edFilterOwner);
+    edFilterOwner->setEditText(ownerPicked_ ? ownerBefore : ToQt(owners.front()));
   }
   gridModel_->Attach(table_.get());
   SetupGridColumns();

@@ -25,6 +25,7 @@ bool TMainForm::LoadLanguage(const std::string& path) {
   if (!LanguageFile::Load(path, &lang).ok()) return false;
   ApplyLanguageGroups(lang);
   mnCharts->setText(ToQt(TextOf(lang, AddedText::ChartsMenu)));
+  ApplyWelcomeTexts(lang);
   UseLanguageLocale(std::filesystem::path(path).stem().string());
   return true;
 }

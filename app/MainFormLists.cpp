@@ -122,9 +122,10 @@ void TMainForm::mnSaveFilteredClick() {
   const ResultRows& rows = lvFilterModel->Rows();
   if (rows.Empty()) return;
   QString selected = kSaveFilters[2];
-  const QString proposal = QtPathFromNative(programDir_) + ToQt(rows.Cell(0, 0)) + "." + kListFileExtension;
+  const QString proposal = BillDirectory() + "/" + ToQt(rows.Cell(0, 0)) + "." + kListFileExtension;
   const QString chosen = prompts_->ChooseSaveFile(kSaveFilters.join(";;"), proposal, &selected);
   if (chosen.isEmpty()) return;
+  RememberChooserFolder(chosen);
   const std::string path = WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension);
   const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
   if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
@@ -143,7 +144,7 @@ void TMainForm::mnSaveFilteredClick() {
 }
 
 void TMainForm::mnLoadFilteredClick() {
-  const std::string path = ChooseExistingFile(QtPathFromNative(programDir_), 4);
+  const std::string path = ChooseExistingFile(BillDirectory(), 4);
   if (!path.empty()) {
     const ListPath parts = SplitListPath(path);
     LoadListOptions options;
@@ -171,9 +172,10 @@ void TMainForm::mnExportFilteredCsvClick() {
   const ResultRows& rows = lvFilterModel->Rows();
   if (rows.Empty()) return;
   QString selected = kCsvFilter;
-  const QString proposal = QtPathFromNative(programDir_) + ToQt(rows.Cell(0, 0)) + ".csv";
+  const QString proposal = BillDirectory() + "/" + ToQt(rows.Cell(0, 0)) + ".csv";
   const QString chosen = prompts_->ChooseSaveFile(kCsvFilter + ";;All (*.*)", proposal, &selected);
   if (chosen.isEmpty()) return;
+  RememberChooserFolder(chosen);
   ColumnTitles titles;
   for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
   const std::string path = WithDefaultExtension(NativePathFromQt(chosen), "csv");

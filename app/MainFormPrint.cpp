@@ -52,7 +52,8 @@ ReportWords TMainForm::ReportWordsInUse() const {
 }
 
 void TMainForm::ShowReport(const std::vector<ReportPage>& pages) {
-  ShowReportPreview(this, pages, prompts_, AddedTextOf(AddedText::ExportPdf), QString::fromStdString(programDir_));
+  ShowReportPreview(this, pages, prompts_, AddedTextOf(AddedText::ExportPdf), QString::fromStdString(programDir_),
+                    BillDirectory());
 }
 
 void TMainForm::mnPrintFilterClick() {

@@ -24,6 +24,7 @@
 #include "config/AddedTexts.h"
 #include "config/IniFile.h"
 #include "config/LanguageFile.h"
+#include "config/ShippedFiles.h"
 #include "import/TextUtils.h"
 #include "ui/ListModels.h"
 #include "ui/Prompts.h"
@@ -56,6 +57,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   ConnectHandlers();
   ConnectListCommands();
   CreateChartsCommand();
+  CreateWelcome();
   if (!TakeInstanceLock()) return;
 
   ResetCountsRow();
@@ -69,6 +71,8 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   struct stat settingsStat {};
   const bool settingsExist = ::stat(settingsPath.c_str(), &settingsStat) == 0;
   ReadSettings(settingsExist);
+  // A first start speaks the language of the desktop.
+  if (!settingsExist) settings_.language = LanguageOfSystemLocale();
 
   UseLanguageLocale({});
   if (!settings_.language.empty()) {
@@ -257,10 +261,15 @@ bool TMainForm::TakeInstanceLock() {
   dataDirInUse_ = true;
   saved_ = true;
   activated_ = true;
+  // The message speaks the language the first window does.
   MainSettings settings;
+  const std::string settingsPath = JoinPath(programDir_, "settings.ini");
+  if (!FileExists(settingsPath))
+    settings.language = LanguageOfSystemLocale();
+  else if (!LoadMainSettings(settingsPath, &settings).ok())
+    settings.language.clear();
   LanguageFile lang;
-  if (LoadMainSettings(JoinPath(programDir_, "settings.ini"), &settings).ok() && !settings.language.empty() &&
-      LanguageFile::Load(LanguageFilePath(programDir_, settings.language), &lang).ok())
+  if (!settings.language.empty() && LanguageFile::Load(LanguageFilePath(programDir_, settings.language), &lang).ok())
     UseLanguageLocale(settings.language);
   prompts_->ShowError(ToQt(TextOf(lang, AddedText::AlreadyRunning)));
   return false;

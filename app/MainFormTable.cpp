@@ -137,6 +137,7 @@ void TMainForm::UpdateCounters() {
   const bool open = table_->IsOpen();
   stRecCount->setText(QString::number(open ? table_->RecordCount() : 0));
   ShowRecNo();
+  UpdateWelcome();
 }
 
 void TMainForm::ShowRecNo() {

@@ -96,6 +96,11 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "Nothing was done: the table holds no records.",
     "Nothing was done: the result list is empty.",
     "Nothing was done: the table is not open.",
+    "Zvonar imports the itemised bills of your mobile operator into a table of its own, where you filter, count, name and print your calls.",
+    "Add your bills (text or HTML exports of the operator), drop them onto this window, or try the program on the example bills.",
+    "Open the example bills",
+    "Bills (*.txt *.htm *.html)",
+    "The example bills were not found in %1.",
 };
 
 }  // namespace

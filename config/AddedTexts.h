@@ -118,6 +118,11 @@ enum class AddedText : std::size_t {
   TableEmpty,
   ListEmpty,
   TableNotOpen,
+  WelcomeText,         // the welcome of an empty table: what the program does
+  WelcomeHint,         // the welcome's second line: what to do first
+  WelcomeExamples,     // the welcome's button that imports the example bills
+  BillsFilter,         // the first file type of the Add Detalization chooser
+  ExamplesNotFound,    // %1: the folder looked in
   End
 };
 

@@ -14,7 +14,7 @@
 namespace zvonar {
 
 void ShowReportPreview(QWidget* parent, const std::vector<ReportPage>& pages, Prompts* prompts,
-                       const QString& exportCaption, const QString& dataDir) {
+                       const QString& exportCaption, const QString& dataDir, const QString& startDir) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
   printer.setFullPage(true);
@@ -30,9 +30,9 @@ void ShowReportPreview(QWidget* parent, const std::vector<ReportPage>& pages, Pr
   } else {
     dialog.addAction(exportPdf);
   }
-  QObject::connect(exportPdf, &QAction::triggered, &dialog, [&pages, prompts, dataDir] {
+  QObject::connect(exportPdf, &QAction::triggered, &dialog, [&pages, prompts, dataDir, startDir] {
     QString filter = "PDF (*.pdf)";
-    const QString chosen = prompts->ChooseSaveFile(filter, dataDir, &filter);
+    const QString chosen = prompts->ChooseSaveFile(filter, startDir, &filter);
     if (chosen.isEmpty()) return;
     const QString path = chosen.endsWith(".pdf", Qt::CaseInsensitive) ? chosen : chosen + ".pdf";
     Status s = CheckOutputPath(chosen.toStdString(), path.toStdString(), dataDir.toStdString());

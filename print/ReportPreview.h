@@ -16,10 +16,10 @@ class Prompts;
 
 // Shows the preview of `pages` modally over `parent`. The export button is
 // captioned `exportCaption`; the file is chosen through `prompts`, starting
-// in the data directory `dataDir`, whose own files and anything but a
-// regular file or a new name are refused (see CheckOutputPath); a refusal
+// in `startDir`. The data directory `dataDir`'s own files and anything but
+// a regular file or a new name are refused (see CheckOutputPath); a refusal
 // or a failed write is reported there.
 void ShowReportPreview(QWidget* parent, const std::vector<ReportPage>& pages, Prompts* prompts,
-                       const QString& exportCaption, const QString& dataDir);
+                       const QString& exportCaption, const QString& dataDir, const QString& startDir);
 
 }  // namespace zvonar

@@ -6,7 +6,8 @@
 # (docs/codes-types.png, and with a row being added docs/codes-types-add.png),
 # the four configuration dialogs
 # (docs/dialog-<name>.png) and the abonents book. Russian pictures end in
-# -ru. Runs the window under Xvfb.
+# -ru; last the welcome of an empty table (docs/welcome.png). Runs the
+# window under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -81,4 +82,17 @@ for lang in english russian; do
     "docs/abonents-book$suffix.png" "docs/abonent-entry$suffix.png"
   rm -rf "$dir"
   echo "saved docs/abonents-book$suffix.png and docs/abonent-entry$suffix.png"
+done
+
+# The welcome of an empty table, in both languages: docs/welcome.png and
+# docs/welcome-ru.png.
+for lang in english russian; do
+  dir=$(mktemp -d)
+  cp lang/*.lng "$dir/"
+  printf '[Settings]\r\nLanguage=%s\r\n' "$lang" > "$dir/settings.ini"
+  out=docs/welcome.png
+  [ "$lang" = russian ] && out=docs/welcome-ru.png
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot "$dir" "$out"
+  rm -rf "$dir"
+  echo "saved $out"
 done

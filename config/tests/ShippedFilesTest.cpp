@@ -126,5 +126,61 @@ TEST(SeedDataDir, FillsAnEmptyDirectoryAndReportsAFailedWrite) {
   EXPECT_NE(std::string::npos, s.message().find("english.lng")) << s.message();
 }
 
+TEST(ShippedExamplesDir, IsShareZvonarExamplesBesideTheProgramsFolder) {
+  EXPECT_EQ("/usr/share/zvonar/examples/", ShippedExamplesDir("/usr/bin/"));
+  EXPECT_EQ("/work/build/share/zvonar/examples/", ShippedExamplesDir("/work/build/app/"));
+}
+
+TEST(CopyShippedExamples, CopiesBillsAndBooksKeepingFilesThatAreThere) {
+  TempDir shipped;
+  WriteOrDie(shipped.File("b.html"), "html bill");
+  WriteOrDie(shipped.File("a.txt"), "text bill");
+  WriteOrDie(shipped.File("README.md"), "not a bill");
+  WriteOrDie(shipped.File("abonents.dat"), "book");
+  WriteOrDie(shipped.File("codetype.dat"), "codes");
+  TempDir data;
+  WriteOrDie(data.File("abonents.dat"), "the user's book");
+
+  std::vector<std::string> bills;
+  ASSERT_TRUE(CopyShippedExamples(shipped.path(), data.path(), &bills).ok());
+  EXPECT_EQ((std::vector<std::string>{data.File("examples/a.txt"), data.File("examples/b.html")}), bills);
+  EXPECT_EQ("text bill", ReadOrEmpty(data.File("examples/a.txt")));
+  EXPECT_EQ("the user's book", ReadOrEmpty(data.File("abonents.dat")));
+  EXPECT_EQ("codes", ReadOrEmpty(data.File("codetype.dat")));
+  EXPECT_FALSE(FileExists(data.File("examples/README.md")));
+}
+
+TEST(CopyShippedExamples, AFolderWithoutBillsOrAFailedWriteIsAnError) {
+  TempDir shipped;
+  TempDir data;
+  std::vector<std::string> bills{"stale"};
+  Status s = CopyShippedExamples(shipped.File("missing/"), data.path(), &bills);
+  EXPECT_EQ(StatusKind::NotFound, s.kind());
+  EXPECT_NE(std::string::npos, s.message().find(shipped.File("missing/"))) << s.message();
+  EXPECT_TRUE(bills.empty());
+
+  WriteOrDie(shipped.File("a.txt"), "text bill");
+  WriteOrDie(data.File("examples"), "a file where the folder goes");
+  s = CopyShippedExamples(shipped.path(), data.path(), &bills);
+  EXPECT_FALSE(s.ok());
+  EXPECT_TRUE(bills.empty());
+}
+
+TEST(LanguageForLocale, RussianForRuLocalesByPosixPrecedence) {
+  struct Case {
+    const char *all, *messages, *lang, *want;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, "ru_RU.UTF-8", "russian"},
+      {nullptr, nullptr, "ru", "russian"},
+      {"", "ru_UA.UTF-8", "en_US.UTF-8", "russian"},  // an empty variable does not count
+      {"en_US.UTF-8", "ru_RU.UTF-8", "ru_RU.UTF-8", "english"},
+      {nullptr, nullptr, "C.UTF-8", "english"},
+      {nullptr, nullptr, nullptr, "english"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.want, LanguageForLocale(c.all, c.messages, c.lang)) << (c.lang ? c.lang : "(unset)");
+}
+
 }  // namespace
 }  // namespace zvonar

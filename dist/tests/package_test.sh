@@ -36,7 +36,8 @@ done
 
 root="$tmp/root"
 dpkg-deb -x "$deb" "$root"
-files=(usr/bin/zvonar-cli usr/share/man/man1/zvonar-cli.1.gz)
+files=(usr/bin/zvonar-cli usr/share/man/man1/zvonar-cli.1.gz usr/share/zvonar/examples/bill-2008-03.txt
+  usr/share/zvonar/examples/abonents.dat usr/share/zvonar/examples/codetype.dat)
 [ "$gui" = 1 ] && files+=(usr/bin/zvonar usr/share/applications/zvonar.desktop
   usr/share/icons/hicolor/scalable/apps/zvonar.svg)
 for f in "${files[@]}"; do

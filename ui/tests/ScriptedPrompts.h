@@ -37,8 +37,10 @@ class ScriptedPrompts : public Prompts {
     infoDetails << details;
   }
   // Takes the next list of `fileLists`; without one, the next of `files`.
-  QStringList ChooseOpenFiles(const QString&, const QString& dir, QString*) override {
+  QStringList ChooseOpenFiles(const QString& filter, const QString& dir, QString* selectedFilter) override {
     dirs << dir;
+    filters << filter;
+    selectedFilters << (selectedFilter != nullptr ? *selectedFilter : QString());
     if (fileLists.empty()) {
       const QString file = NextFile();
       return file.isEmpty() ? QStringList() : QStringList{file};
@@ -52,6 +54,8 @@ class ScriptedPrompts : public Prompts {
   QStringList noByDefault;  // the questions asked with No as the default
   QStringList infoDetails;  // the details of each ShowInfoDetails, in order
   QStringList dirs;  // the start directory of each chooser, in order
+  // The filter list and the preselected filter of each multi-file chooser.
+  QStringList filters, selectedFilters;
   std::deque<bool> answers;
   std::deque<QString> files;
   std::deque<QStringList> fileLists;
