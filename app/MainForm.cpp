@@ -267,8 +267,9 @@ void TMainForm::CreateMenus() {
   mnFile = Named(menuBar()->addMenu("File"), "mnFile");
   mnAddDetalization = Item(mnFile, "mnAddDetalization", "Add Detalization...", Qt::Key_F3);
   mnShowMonthSummary = Item(mnFile, "mnShowMonthSummary", "Show Month Summary...", Qt::SHIFT | Qt::Key_F3);
-  mnUndoLastImport = Item(mnFile, "mnUndoLastImport", "Undo Last Import");
-  mnUndoLastImport->setEnabled(false);
+  mnUndo = Item(mnFile, "mnUndo", "Undo");
+  mnUndo->setShortcut(QKeySequence::Undo);
+  mnUndo->setEnabled(false);
   mnFile->addSeparator();
   mnLoadFiltered = Item(mnFile, "mnLoadFiltered", "Load Filtered...", Qt::CTRL | Qt::Key_F3);
   mnSaveFiltered = Item(mnFile, "mnSaveFiltered", "Save Filtered...", Qt::CTRL | Qt::Key_F2);

@@ -47,6 +47,7 @@ class LanguageFile;
 class NameValueList;
 class SplashScope;
 struct ImportResult;
+struct ImportEntry;
 struct FilterCriteria;
 struct ReportPage;
 struct ReportWords;
@@ -136,7 +137,7 @@ class TMainForm : public QMainWindow {
   QAction* mnAddDetalization;
   QAction* mnShowMonthSummary;
   // Enabled while the import journal's last entry has records to take back.
-  QAction* mnUndoLastImport;
+  QAction* mnUndo;
   QAction* mnLoadFiltered;
   QAction* mnSaveFiltered;
   QAction* mnPrintFilter;
@@ -194,10 +195,12 @@ class TMainForm : public QMainWindow {
   void mnDBReOpenClick();
   void mnShowMonthSummaryClick();
   void mnAddDetalizationClick();
-  void mnUndoLastImportClick();
+  void mnUndoClick();
   // Enables Undo Last Import when the journal's last import still has live,
   // unchanged records.
-  void UpdateUndoImportEnabled();
+  void UpdateUndoEnabled();
+  // The name of a change in the history: its command's caption.
+  QString ChangeCaption(const zvonar::ImportEntry& entry) const;
   void btnCheckedDataFilterClick();
   void mnCountFilterStatisticClick();
   void mnToCountAndFindMaxActivityClick();

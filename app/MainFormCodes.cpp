@@ -80,6 +80,7 @@ std::optional<std::uint32_t> TMainForm::RewriteRecords(
     SetupGridColumns();
     UpdateCounters();
   }
+  UpdateUndoEnabled();
   if (s.ok()) return changed;
   ShowTableError("", s);
   return std::nullopt;
@@ -95,8 +96,8 @@ void TMainForm::RewriteWithCodeTypes(bool fill) {
   LeftRecords left;
   const std::optional<std::uint32_t> changed = RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* count) {
-        return fill ? FillCodes(table_.get(), rows, progress, count, &left)
-                    : ReturnCodes(table_.get(), rows, progress, count, &left);
+        return fill ? FillCodes(table_.get(), rows, progress, count, &left, programDir_)
+                    : ReturnCodes(table_.get(), rows, progress, count, &left, programDir_);
       },
       fill && settings_.showSplash);
   if (changed) ReportRewrite(AddedTextOf(fill ? AddedText::CodesFilled : AddedText::CodesReturned).arg(*changed), left);
@@ -127,7 +128,7 @@ void TMainForm::mnChangeCodesTypesClick() {
   const CodeTypeField field = mode == 0 ? CodeTypeField::Code : CodeTypeField::Type;
   const std::optional<std::uint32_t> changed = RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* count) {
-        return ChangeCodeType(table_.get(), field, find, replace, progress, count);
+        return ChangeCodeType(table_.get(), field, find, replace, progress, count, programDir_);
       },
       false);
   if (changed)

@@ -42,8 +42,8 @@ void TMainForm::ConnectHandlers() {
   on(mnDBReOpen, &QAction::triggered, &TMainForm::mnDBReOpenClick);
   on(mnShowMonthSummary, &QAction::triggered, &TMainForm::mnShowMonthSummaryClick);
   on(mnAddDetalization, &QAction::triggered, &TMainForm::mnAddDetalizationClick);
-  on(mnUndoLastImport, &QAction::triggered, &TMainForm::mnUndoLastImportClick);
-  on(mnFile, &QMenu::aboutToShow, &TMainForm::UpdateUndoImportEnabled);
+  on(mnUndo, &QAction::triggered, &TMainForm::mnUndoClick);
+  on(mnFile, &QMenu::aboutToShow, &TMainForm::UpdateUndoEnabled);
   on(btnCheckedDataFilter, &QPushButton::clicked, &TMainForm::btnCheckedDataFilterClick);
   on(mnCountFilterStatistic, &QAction::triggered, &TMainForm::mnCountFilterStatisticClick);
   on(mnToCountAndFindMaxActivity, &QAction::triggered, &TMainForm::mnToCountAndFindMaxActivityClick);

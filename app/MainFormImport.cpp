@@ -18,8 +18,10 @@
 #include "import/MemoForm.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
+#include "store/History.h"
 #include "store/ImportJournal.h"
 #include "store/Table.h"
+#include "ui/QtLanguage.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
 #include "ui/NativePath.h"
@@ -124,7 +126,7 @@ void TMainForm::ImportBills(std::vector<std::string> chosen, bool remember) {
     }
   }
   if (paths.size() > 1) prompts_->ShowInfo(outcomes.join("\n"));
-  UpdateUndoImportEnabled();
+  UpdateUndoEnabled();
 }
 
 QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
@@ -224,38 +226,71 @@ void TMainForm::ShowCutCells(const QString& name, const ImportResult& result) {
     prompts_->ShowInfo(AddedTextOf(AddedText::CellsCutAt).arg(name, QString::number(result.cutCells), places));
 }
 
-void TMainForm::UpdateUndoImportEnabled() {
-  std::optional<ImportEntry> last;
-  std::uint32_t undoable = 0;
+void TMainForm::UpdateUndoEnabled() {
+  UndoPreview preview;
   const bool usable =
-      table_ && table_->IsOpen() && !table_->ReadOnly() && LastImport(programDir_, table_.get(), &last, &undoable).ok();
-  mnUndoLastImport->setEnabled(usable && last && undoable > 0);
+      table_ && table_->IsOpen() && !table_->ReadOnly() && PreviewUndo(programDir_, table_.get(), &preview).ok();
+  // An import stopped before it stored its records leaves an entry whose
+  // undo removes only the entry: offered too, so the one before comes next.
+  const bool orphan = preview.entry && preview.entry->kind.empty() && preview.entry->last > table_->LastRecNo();
+  mnUndo->setEnabled(usable && preview.entry && preview.possible && (preview.undoable > 0 || orphan));
 }
 
-void TMainForm::mnUndoLastImportClick() {
-  std::optional<ImportEntry> last;
-  std::uint32_t undoable = 0;
-  Status s = table_->IsOpen() ? LastImport(programDir_, table_.get(), &last, &undoable) : Status::Ok();
+QString TMainForm::ChangeCaption(const ImportEntry& entry) const {
+  const std::pair<const char*, QAction*> commands[] = {{kChangeFillNames, mnFillNumberAbonents},
+                                                       {kChangeFillCodes, mnFillCodesTypes},
+                                                       {kChangeReturnCodes, mnReturnCodesTypes},
+                                                       {kChangeCodeType, mnChangeCodesTypes}};
+  for (const auto& [kind, action] : commands) {
+    if (entry.kind != kind) continue;
+    QString caption = ToQt(PlainCaption(FromQtLossy(action->text())));
+    while (caption.endsWith('.')) caption.chop(1);
+    return caption;
+  }
+  if (entry.kind == kChangeDelete) return AddedTextOf(AddedText::ChangeDeleteRecord);
+  return ToQt(entry.kind);
+}
+
+void TMainForm::mnUndoClick() {
+  UndoPreview preview;
+  Status s = table_->IsOpen() ? PreviewUndo(programDir_, table_.get(), &preview) : Status::Ok();
   if (!s.ok()) return ShowTableError("", s);
-  if (!last || undoable == 0) return UpdateUndoImportEnabled();
-  const QString file = QtPathFromNative(last->file);
-  if (!prompts_->AskYesNo(AddedTextOf(AddedText::UndoImportQuestion).arg(undoable).arg(file, ToQt(last->when)))) return;
-  ImportEntry undone;
-  std::uint32_t removed = 0;
+  if (!preview.entry) return UpdateUndoEnabled();
+  const ImportEntry& entry = *preview.entry;
+  const QLocale locale = LocaleOfLanguage(settings_.language);
+  const QString what = entry.kind.empty() ? QtPathFromNative(entry.file) : ChangeCaption(entry);
+  if (!preview.possible)
+    return prompts_->ShowInfo(AddedTextOf(AddedText::UndoImpossible).arg(what, ToQt(entry.when)));
+  const bool orphan = entry.kind.empty() && entry.last > table_->LastRecNo();
+  if (preview.undoable == 0 && !orphan) return UpdateUndoEnabled();
+  const QString question =
+      entry.kind.empty()
+          ? AddedTextOf(AddedText::UndoImportQuestion).arg(preview.undoable).arg(what, ToQt(entry.when))
+          : AddedTextOf(AddedText::UndoChangeQuestion)
+                .arg(what, ToQt(entry.when), locale.toString(static_cast<qulonglong>(preview.undoable)));
+  if (!prompts_->AskYesNo(question)) return;
+  UndoOutcome done;
   {
     BusyCursorScope busy;
     gridModel_->Detach();
-    s = UndoLastImport(programDir_, table_.get(), &undone, &removed);
+    s = UndoLatest(programDir_, table_.get(), {}, &done);
     // The current record may have been one of those removed: the last
     // record left is current instead.
-    if (table_->IsOpen() && table_->RecordCount() > 0) (void)table_->Last();
+    if (entry.kind.empty() && table_->IsOpen() && table_->RecordCount() > 0) (void)table_->Last();
     gridModel_->Attach(table_.get());
     SetupGridColumns();
     UpdateCounters();
   }
-  if (s.ok())
-    prompts_->ShowInfo(AddedTextOf(AddedText::ImportUndone).arg(file).arg(removed));
-  else
+  if (s.ok()) {
+    QString message = entry.kind.empty()
+                          ? AddedTextOf(AddedText::ImportUndone).arg(what).arg(done.undone)
+                          : AddedTextOf(AddedText::ChangeUndone)
+                                .arg(what, ToQt(entry.when), locale.toString(static_cast<qulonglong>(done.undone)));
+    if (done.kept > 0)
+      message += "\n" + AddedTextOf(AddedText::UndoKept).arg(locale.toString(static_cast<qulonglong>(done.kept)));
+    prompts_->ShowInfo(message);
+  } else {
     ShowTableError("", s);
-  UpdateUndoImportEnabled();
+  }
+  UpdateUndoEnabled();
 }

@@ -41,7 +41,7 @@ void TMainForm::UseLanguageLocale(std::string_view languageBaseName) {
 }
 
 void TMainForm::ApplyLanguageGroups(const LanguageFile& lang) {
-  mnUndoLastImport->setText(ToQt(TextOf(lang, AddedText::UndoLastImportCaption)));
+  mnUndo->setText(ToQt(TextOf(lang, AddedText::UndoCaption)));
   const auto line = [&](std::size_t i) { return ToQt(lang.Line(i)); };
   const auto plain = [&](std::size_t i) { return ToQt(PlainCaption(lang.Line(i))); };
   const auto colon = [&](std::size_t i) { return ToQt(lang.WithColon(i)); };

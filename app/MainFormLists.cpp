@@ -25,6 +25,7 @@
 #include "import/BillImport.h"
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
+#include "store/History.h"
 #include "store/Table.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
@@ -243,7 +244,7 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
         CopyListToTable(rows, table_.get(), splash.Progress(), &appended, programDir_, found.fingerprint);
     gridModel_->Attach(table_.get());
     UpdateCounters();
-    UpdateUndoImportEnabled();
+    UpdateUndoEnabled();
     failed = !copied.ok();
     if (failed) return "Error on Copy Old DataBase!\n" + QString::fromStdString(copied.message());
     return AddedTextOf(AddedText::OldBaseLoaded).arg(appended);
@@ -313,10 +314,12 @@ void TMainForm::dbgDetalizKeyUp() {
   if (!CurrentGridRecord()) return;
   if (settings_.confirmDelete && !prompts_->AskYesNo(AddedTextOf(AddedText::ConfirmDeleteRecord))) return;
   const int row = dbgDetaliz->currentIndex().row();
-  const Status s = table_->Delete();
+  const Status s = RecordChange(programDir_, table_.get(), kChangeDelete, {},
+                                [this](const Table::ChangedRecordFn& note) { return table_->Delete(note); });
   gridModel_->Reset();
   const int rows = gridModel_->rowCount();
   if (rows > 0) dbgDetaliz->setCurrentIndex(gridModel_->index(std::clamp(row, 0, rows - 1), 0));
   UpdateCounters();
+  UpdateUndoEnabled();
   if (!s.ok()) ShowTableError("", s);
 }

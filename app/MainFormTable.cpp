@@ -89,7 +89,7 @@ void TMainForm::FirstActivation() {
   LoadOwners(JoinPath(programDir_, "Tellura.dat"), true, settings_.showSplash);
   if (failed && prompts_->AskYesNo("Try Reopen DataBase?")) mnDBReOpenClick();
   edFilterOwnerChange();
-  UpdateUndoImportEnabled();
+  UpdateUndoEnabled();
 }
 
 void TMainForm::LoadOwners(const std::string& path, bool showCounts, bool showSplash) {

@@ -101,6 +101,12 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "Open the example bills",
     "Bills (*.txt *.htm *.html)",
     "The example bills were not found in %1.",
+    "Undo",
+    "Undo %1 of %2 (%3 records)?",
+    "%1 of %2 is taken back: %3 records are as they were before it.",
+    "%1 records changed since by another program were left as they are.",
+    "%1 of %2 can no longer be undone: its before-images were dropped to keep the history within its bounds.",
+    "Delete Record",
 };
 
 }  // namespace

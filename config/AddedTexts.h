@@ -123,6 +123,13 @@ enum class AddedText : std::size_t {
   WelcomeExamples,     // the welcome's button that imports the example bills
   BillsFilter,         // the first file type of the Add Detalization chooser
   ExamplesNotFound,    // %1: the folder looked in
+  // The history of changes.
+  UndoCaption,
+  UndoChangeQuestion,  // %1: the change, %2: its date, %3: records
+  ChangeUndone,  // %1: the change, %2: its date, %3: records
+  UndoKept,  // %1: records
+  UndoImpossible,  // %1: the change, %2: its date
+  ChangeDeleteRecord,
   End
 };
 

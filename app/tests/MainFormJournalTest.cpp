@@ -2,6 +2,7 @@
 // imported again, a bill whose records have gone, Undo Last Import, many bills chosen at once, and one box
 // for a bill's rejected lines.
 #include <QAction>
+#include <QTableView>
 #include <QLabel>
 #include <QtTest>
 
@@ -114,33 +115,87 @@ class MainFormJournalTest : public QObject {
     ScriptedPrompts prompts;
     TMainForm form(dir.path(), &prompts);
     form.show();
-    QVERIFY(!form.mnUndoLastImport->isEnabled());
+    QVERIFY(!form.mnUndo->isEnabled());
     for (const char* name : {"march.txt", "april.txt"}) {
       prompts.files.push_back(QString::fromStdString(dir.File(name)));
       form.mnAddDetalization->trigger();
     }
     QCOMPARE(form.stRecCount->text(), QString("4"));
-    QVERIFY(form.mnUndoLastImport->isEnabled());
+    QVERIFY(form.mnUndo->isEnabled());
 
-    form.mnUndoLastImport->trigger();  // answered No
+    form.mnUndo->trigger();  // answered No
     QCOMPARE(prompts.questions.last(), QString("Remove the 2 records of %1 imported on %2?")
                                            .arg(QString::fromStdString(dir.File("april.txt")))
                                            .arg(prompts.questions.last().right(20).chopped(1)));
     QCOMPARE(form.stRecCount->text(), QString("4"));
 
     prompts.answers.push_back(true);
-    form.mnUndoLastImport->trigger();
+    form.mnUndo->trigger();
     QCOMPARE(form.stRecCount->text(), QString("2"));
     QCOMPARE(form.stRecNo->text(), QString("2"));  // never past the records left
     QCOMPARE(prompts.infos.last(), QString::fromStdString(dir.File("april.txt") + ": 2 records removed"));
-    QVERIFY(form.mnUndoLastImport->isEnabled());  // March is next
+    QVERIFY(form.mnUndo->isEnabled());  // March is next
     prompts.answers.push_back(true);
-    form.mnUndoLastImport->trigger();
+    form.mnUndo->trigger();
     QCOMPARE(form.stRecCount->text(), QString("0"));
     QCOMPARE(form.stRecNo->text(), QString("0"));
-    QVERIFY(!form.mnUndoLastImport->isEnabled());
+    QVERIFY(!form.mnUndo->isEnabled());
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
     form.close();
+  }
+
+  // Fill Codes / Types, a record deleted in the grid and the import under
+  // them are taken back by Ctrl+Z in the order they were made, each named
+  // in its question.
+  void CtrlZTakesBackEveryChangeInOrder() {
+    TempDir dir;
+    testing::WriteOrDie(dir.File("march.txt"), TwoCallBill(1));
+    testing::WriteOrDie(dir.File("settings.ini"), "[Settings]\r\nConfirmDelete=0\r\nShowSplash=0\r\n");
+    ScriptedPrompts prompts;
+    auto first = std::make_unique<TMainForm>(dir.path(), &prompts);
+    TMainForm& form = *first;
+    form.show();
+    prompts.files.push_back(QString::fromStdString(dir.File("march.txt")));
+    form.mnAddDetalization->trigger();
+    const std::string imported = testing::ReadOrEmpty(dir.File("Tellura.dbf"));
+    testing::WriteOrDie(dir.File("codetype.dat"), "1=Outgoing\r\n");
+    form.mnFillCodesTypes->trigger();
+    QVERIFY(form.mnUndo->isEnabled());
+    QCOMPARE(form.mnUndo->shortcut(), QKeySequence(QKeySequence::Undo));
+    form.dbgDetaliz->setCurrentIndex(form.dbgDetaliz->model()->index(0, 0));
+    QTest::keyClick(form.dbgDetaliz, Qt::Key_Delete);
+    QCOMPARE(form.stRecCount->text(), QString("1"));
+
+    QVERIFY(form.mnUndo->isEnabled());
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    prompts.answers = {true, true};
+    QTest::keySequence(&form, QKeySequence::Undo);
+    QTest::keySequence(&form, QKeySequence::Undo);
+    QCOMPARE(prompts.questions.size(), 2);
+    QVERIFY2(prompts.questions[0].startsWith("Undo Delete Record of ") && prompts.questions[0].endsWith(" (1 records)?"),
+             qPrintable(prompts.questions[0]));
+    QVERIFY2(prompts.questions[1].startsWith("Undo Fill Codes / Types of ") &&
+                 prompts.questions[1].endsWith(" (2 records)?"),
+             qPrintable(prompts.questions[1]));
+    QVERIFY2(prompts.infos.last().startsWith("Fill Codes / Types of ") &&
+                 prompts.infos.last().endsWith(" is taken back: 2 records are as they were before it."),
+             qPrintable(prompts.infos.last()));
+    QCOMPARE(form.stRecCount->text(), QString("2"));
+    form.close();
+    first.reset();
+    QVERIFY(testing::ReadOrEmpty(dir.File("Tellura.dbf")) == imported);
+
+    // Another window takes back the import under them.
+    TMainForm again(dir.path(), &prompts);
+    again.show();
+    prompts.answers = {true};
+    again.mnUndo->trigger();
+    QVERIFY2(prompts.questions.last().startsWith("Remove the 2 records of "), qPrintable(prompts.questions.last()));
+    QCOMPARE(again.stRecCount->text(), QString("0"));
+    QVERIFY(!again.mnUndo->isEnabled());
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    again.close();
   }
 
   void TwelveBillsChosenAtOnceImportInNameOrder() {
@@ -171,7 +226,7 @@ class MainFormJournalTest : public QObject {
     QCOMPARE(lines[11], QString("bill12.txt: 2 records added"));
     // Each bill has its own journal entry: the undo takes the last one only.
     prompts.answers.push_back(true);
-    form.mnUndoLastImport->trigger();
+    form.mnUndo->trigger();
     QVERIFY2(prompts.questions.last().contains("bill12.txt"), qPrintable(prompts.questions.last()));
     QCOMPARE(form.stRecCount->text(), QString("22"));
     form.close();
