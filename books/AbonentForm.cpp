@@ -88,10 +88,10 @@ void TAbonentForm::ApplyLanguage(const LanguageFile& lang) {
   replaceQuestion_ = ToQt(TextOf(lang, AddedText::ReplaceStoredName));
   if (!lang.HasGroup(56)) return;
   setWindowTitle(ToQt(PlainCaption(lang.Line(7))));
-  gbAbonent->setTitle(ToQt(PlainCaption(lang.Framed(7))));
-  lNumber->setText(ToQt(lang.WithColon(6)));
-  lName->setText(ToQt(lang.WithColon(45)));
-  btnCancel->setText(ToQt(lang.Line(44)));
+  gbAbonent->setTitle(QtCaption(lang.Framed(7)));
+  lNumber->setText(QtCaption(lang.WithColon(6)));  // labels with a buddy read mnemonics
+  lName->setText(QtCaption(lang.WithColon(45)));
+  btnCancel->setText(QtCaption(lang.Line(44)));
   ExistsText = ToQt(PlainCaption(lang.Line(55)));
 }
 

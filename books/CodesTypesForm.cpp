@@ -78,11 +78,11 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
   if (!languageName.empty() && LanguageFile::Load(LanguageFilePath(programDir_, languageName), &lang).ok() &&
       lang.HasGroup(53)) {
     setWindowTitle(ToQt(PlainCaption(lang.Line(50))));
-    StringListView->setHorizontalHeaderLabels({ToQt(lang.Line(51)), ToQt(lang.Line(52))});
-    pmEdit->setText(ToQt(lang.Line(48)));
-    pmAddCopy->setText(ToQt(lang.Line(47)));
-    pmDelete->setText(ToQt(lang.Line(49)));
-    bbtnClose->setText(ToQt(lang.Line(43)));
+    StringListView->setHorizontalHeaderLabels({QtPlain(lang.Line(51)), QtPlain(lang.Line(52))});
+    pmEdit->setText(QtCaption(lang.Line(48)));
+    pmAddCopy->setText(QtCaption(lang.Line(47)));
+    pmDelete->setText(QtCaption(lang.Line(49)));
+    bbtnClose->setText(QtCaption(lang.Line(43)));
   }
 
   std::vector<CodeTypeRow> rows;

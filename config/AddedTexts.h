@@ -74,6 +74,48 @@ enum class AddedText : std::size_t {
   OldBaseNotFound,
   ImportedAgain,       // %1: file, %2: date of the earlier import
   StatNoType,          // the statistic's row of result rows without a type
+  // The splash's state text while the program starts or works.
+  ProgramLoading,
+  ProgramCopying,
+  // The type names of the file choosers.
+  FileTypeText,
+  FileTypeHtml,
+  FileTypeData,
+  FileTypeFilter,
+  FileTypeSummary,
+  FileTypeAll,
+  FileTypeLanguage,
+  NotStoredHeading,
+  // The About box.
+  AboutCaption,
+  AboutVersion,  // %1: the version
+  AboutLine1,
+  AboutLine2,
+  AboutLine3,
+  AboutEmail,
+  AboutSite,
+  // Messages of the main window.
+  LanguageFileError,
+  OpenTableError,
+  ReopenTableQuestion,
+  ReopenTableError,
+  OldBaseLoadError,
+  OldBaseCopyError,
+  // The DB Fields dialog.
+  DBTypeCaption,
+  FieldsLengthCaption,
+  OwnerFieldLabel,
+  DateTimeFieldLabel,
+  NumberFieldLabel,
+  AbonentFieldLabel,
+  CodeFieldLabel,
+  TypeFieldLabel,
+  SecFieldLabel,
+  MinFieldLabel,
+  CostFieldLabel,
+  MtpFieldLabel,
+  AllFieldLabel,
+  RoamingFieldLabel,
   End
 };
 

@@ -1,22 +1,24 @@
-// Message boxes carry the program's caption, as every box of the program does.
+// Message boxes carry the program's one name, the title line of the language
+// file, as every box of the program does.
 #include "ui/Prompts.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+
+#include "ui/QtLanguage.h"
 
 namespace zvonar {
 
 void QtPrompts::ShowError(const QString& text) {
-  QMessageBox::critical(parent_, QApplication::applicationName(), text);
+  QMessageBox::critical(parent_, ProgramTitle(), text);
 }
 
 void QtPrompts::ShowInfo(const QString& text) {
-  QMessageBox::information(parent_, QApplication::applicationName(), text);
+  QMessageBox::information(parent_, ProgramTitle(), text);
 }
 
 bool QtPrompts::AskYesNo(const QString& text) {
-  return QMessageBox::question(parent_, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No) ==
+  return QMessageBox::question(parent_, ProgramTitle(), text, QMessageBox::Yes | QMessageBox::No) ==
          QMessageBox::Yes;
 }
 
@@ -29,12 +31,12 @@ QString QtPrompts::ChooseSaveFile(const QString& filter, const QString& dir, QSt
 }
 
 bool QtPrompts::AskYesNoDefaultNo(const QString& text) {
-  return QMessageBox::question(parent_, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(parent_, ProgramTitle(), text, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtPrompts::ShowInfoDetails(const QString& text, const QString& details) {
-  QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::Information, ProgramTitle(), text, QMessageBox::Ok, parent_);
   box.setDetailedText(details);
   box.exec();
 }

@@ -5,10 +5,15 @@
 #include <QList>
 
 #include "base/Cp1251.h"
+#include "config/LanguageFile.h"
 
 namespace zvonar {
 
 QString ToQt(std::string_view cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+
+QString QtCaption(std::string_view caption) { return ToQt(MnemonicCaption(caption)); }
+
+QString QtPlain(std::string_view caption) { return ToQt(PlainCaption(caption)); }
 
 bool FromQt(const QString& text, std::string* cp1251, QString* error) {
   const Status s = Utf8ToCp1251(text.toStdString(), cp1251);

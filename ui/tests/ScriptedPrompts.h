@@ -20,11 +20,13 @@ class ScriptedPrompts : public Prompts {
     answers.pop_front();
     return answer;
   }
-  QString ChooseOpenFile(const QString&, const QString& dir, QString*) override {
+  QString ChooseOpenFile(const QString& filter, const QString& dir, QString*) override {
+    filters << filter;
     dirs << dir;
     return NextFile();
   }
-  QString ChooseSaveFile(const QString&, const QString& dir, QString*) override {
+  QString ChooseSaveFile(const QString& filter, const QString& dir, QString*) override {
+    filters << filter;
     dirs << dir;
     return NextFile();
   }
@@ -37,7 +39,8 @@ class ScriptedPrompts : public Prompts {
     infoDetails << details;
   }
   // Takes the next list of `fileLists`; without one, the next of `files`.
-  QStringList ChooseOpenFiles(const QString&, const QString& dir, QString*) override {
+  QStringList ChooseOpenFiles(const QString& filter, const QString& dir, QString*) override {
+    filters << filter;
     dirs << dir;
     if (fileLists.empty()) {
       const QString file = NextFile();
@@ -52,6 +55,7 @@ class ScriptedPrompts : public Prompts {
   QStringList noByDefault;  // the questions asked with No as the default
   QStringList infoDetails;  // the details of each ShowInfoDetails, in order
   QStringList dirs;  // the start directory of each chooser, in order
+  QStringList filters;  // the name filters of each chooser, in order
   std::deque<bool> answers;
   std::deque<QString> files;
   std::deque<QStringList> fileLists;
