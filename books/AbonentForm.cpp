@@ -132,9 +132,9 @@ void TAbonentForm::btnOKClick() {
     prompts_->ShowError(ToQt(StoredTextMessage(check, lang_)));
     return;
   }
-  const std::string fault = AbonentEntryFault(number, name);
+  const std::string fault = AbonentEntryFault(number, name, lang_);
   if (!fault.empty()) {
-    prompts_->ShowError(QString::fromStdString(fault));
+    prompts_->ShowError(ToQt(fault));
     return;
   }
   // The book as it is now: another program may have changed it since the

@@ -102,6 +102,11 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "MTP Field:",
     "All Field:",
     "Roaming Field:",
+    "The number is empty.",
+    "A number or a name cannot hold a line break or a TAB.",
+    "A number or a name cannot hold \"#\": it separates the cells of list files.",
+    "A number cannot hold \"=\".",
+    "A number cannot begin with \"[\" or \";\".",
 };
 
 }  // namespace

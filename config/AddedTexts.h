@@ -116,6 +116,12 @@ enum class AddedText : std::size_t {
   MtpFieldLabel,
   AllFieldLabel,
   RoamingFieldLabel,
+  // Why the abonent dialog refuses an entry.
+  NumberEmpty,
+  EntryHasLineBreak,
+  EntryHasHash,
+  NumberHasEquals,
+  NumberBadStart,
   End
 };
 

@@ -169,10 +169,18 @@ class MainFormLanguageTest : public QObject {
                           [&](QWidget* book) {
                             QAction* add = book->findChild<QAction*>("pmAdd");
                             QVERIFY(add != nullptr);
-                            entry = TextsOfModal([add] { add->trigger(); });
+                            // A number the book cannot hold is refused in words of the language.
+                            entry = TextsOfModal([add] { add->trigger(); },
+                                                 [](QWidget* dialog) {
+                                                   dialog->findChild<QLineEdit*>("edNumber")->setText("7916=123");
+                                                   dialog->findChild<QLineEdit*>("edName")->setText("Name");
+                                                   dialog->findChild<QPushButton*>("btnOK")->click();
+                                                 });
                           });
     QVERIFY(!entry.isEmpty());
     texts << entry;
+    QCOMPARE(prompts.errors, QStringList{QString::fromUtf8("Номер не может содержать \"=\".")});
+    prompts.errors.clear();
 
     // Message boxes carry the program's one name and Qt's buttons in Russian.
     QtPrompts boxes(form.get());
