@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QtTest>
+#include <filesystem>
 #include <functional>
 
 #include "app/MainForm.h"
@@ -26,6 +28,7 @@
 #include "base/tests/TestSupport.h"
 #include "config/ShippedFiles.h"
 #include "ui/AboutForm.h"
+#include "ui/ListModels.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
 #include "ui/SplashForm.h"
@@ -137,7 +140,7 @@ QStringList TextsOfModal(const std::function<void()>& open,
     modal->close();
   });
   open();
-  if (!seen) qWarning("no modal window was shown");
+  if (!seen) QTest::qFail("no modal window was shown", __FILE__, __LINE__);
   return texts;
 }
 
@@ -215,6 +218,42 @@ class MainFormLanguageTest : public QObject {
     for (const char* qtText : {"Да", "Нет", "Открыть", "Отмена"})
       QVERIFY2(texts.contains(QString::fromUtf8(qtText)), qtText);
     // The Settings dialog's Language button shows the language file's name.
+    const QStringList english = LatinWords(texts, {"russian"});
+    QVERIFY2(english.isEmpty(), qPrintable(english.join("\n")));
+    form->close();
+  }
+
+  void CommandsOverAnImportedBillAnswerInRussian() {
+    TempDir dir;
+    Prepare(dir, "russian");
+    const std::string bill = dir.File("bill-2008-03.txt");
+    QVERIFY(std::filesystem::copy_file(std::filesystem::path(ZVONAR_SOURCE_DIR) / "examples" / "bill-2008-03.txt",
+                                       bill));
+    ScriptedPrompts prompts;
+    auto form = StartMainForm(dir, &prompts);
+    prompts.files.push_back(QString::fromStdString(bill));
+    form->mnAddDetalization->trigger();
+    QVERIFY(form->stRecCount->text() != "0");
+    form->chkbFilterOwner->setChecked(false);
+    form->chkbFilterDate->setChecked(false);
+    form->btnCheckedDataFilter->click();
+    QVERIFY(form->lvFilterModel->rowCount() > 0);
+    form->mnToCountAndFindMaxActivityFilter->trigger();
+
+    QStringList texts = ShownTexts(form.get());
+    texts << TextsOfModal([&] { form->mnCharts->trigger(); });
+    texts << TextsOfModal([&] { form->mnPrintFilter->trigger(); });
+    // The month summary the import wrote beside the bill.
+    const QStringList summaries = QDir(QString::fromStdString(dir.path())).entryList({"*.sum"});
+    QCOMPARE(summaries.size(), 1);
+    prompts.files.push_back(QString::fromStdString(dir.path()) + summaries.front());
+    texts << TextsOfModal([&] { form->mnShowMonthSummary->trigger(); });
+    // A second import of the same bill asks in Russian.
+    prompts.files.push_back(QString::fromStdString(bill));
+    form->mnAddDetalization->trigger();
+    QCOMPARE(prompts.questions.size(), 1);
+
+    texts << prompts.errors << prompts.infos << prompts.questions << prompts.infoDetails;
     const QStringList english = LatinWords(texts, {"russian"});
     QVERIFY2(english.isEmpty(), qPrintable(english.join("\n")));
     form->close();
