@@ -252,6 +252,15 @@ class MainFormLanguageTest : public QObject {
     prompts.files.push_back(QString::fromStdString(bill));
     form->mnAddDetalization->trigger();
     QCOMPARE(prompts.questions.size(), 1);
+    // A bill with lines that cannot be stored lists them under a Russian
+    // heading.
+    const std::string rejecting = dir.File("bill-2008-05.txt");
+    QVERIFY(std::filesystem::copy_file(std::filesystem::path(ZVONAR_SOURCE_DIR) / "examples" / "bill-2008-05.txt",
+                                       rejecting));
+    prompts.files.push_back(QString::fromStdString(rejecting));
+    form->mnAddDetalization->trigger();
+    QCOMPARE(prompts.infoDetails.size(), 1);
+    QVERIFY(prompts.infoDetails.front().startsWith(QString::fromUtf8("Данные не исправлены, поэтому не сохранены:\n")));
 
     texts << prompts.errors << prompts.infos << prompts.questions << prompts.infoDetails;
     const QStringList english = LatinWords(texts, {"russian"});
