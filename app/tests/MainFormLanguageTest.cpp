@@ -172,17 +172,27 @@ class MainFormLanguageTest : public QObject {
                           [&](QWidget* book) {
                             QAction* add = book->findChild<QAction*>("pmAdd");
                             QVERIFY(add != nullptr);
-                            // A number the book cannot hold is refused in words of the language.
+                            // A name or a number the book cannot hold is refused in words of
+                            // the language.
                             entry = TextsOfModal([add] { add->trigger(); },
                                                  [](QWidget* dialog) {
-                                                   dialog->findChild<QLineEdit*>("edNumber")->setText("7916=123");
-                                                   dialog->findChild<QLineEdit*>("edName")->setText("Name");
+                                                   auto* number = dialog->findChild<QLineEdit*>("edNumber");
+                                                   auto* name = dialog->findChild<QLineEdit*>("edName");
+                                                   number->setText("79161234567");
+                                                   name->setText(QString(60, QChar(0x0416)));
+                                                   dialog->findChild<QPushButton*>("btnOK")->click();
+                                                   number->setText("7916=123");
+                                                   name->setText("Name");
                                                    dialog->findChild<QPushButton*>("btnOK")->click();
                                                  });
                           });
     QVERIFY(!entry.isEmpty());
     texts << entry;
-    QCOMPARE(prompts.errors, QStringList{QString::fromUtf8("Номер не может содержать \"=\".")});
+    // The field is named by its column title.
+    const QStringList refusals = {
+        QString::fromUtf8("Текст длиной 60 символов; поле Абонент вмещает 50 (ширина задаётся в окне \"Поля базы\")."),
+        QString::fromUtf8("Номер не может содержать \"=\".")};
+    QCOMPARE(prompts.errors, refusals);
     prompts.errors.clear();
 
     // Message boxes carry the program's one name and Qt's buttons in Russian.
