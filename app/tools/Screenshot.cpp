@@ -13,6 +13,8 @@
 // zvonar-screenshot --boxes DATADIR PREFIX: a question box
 // (PREFIX-message.png) and the Add Detalization chooser with its list of
 // file types open (PREFIX-chooser.png), as the user sees them.
+// zvonar-screenshot --splash DATADIR OUT.png: the splash in the language
+// settings.ini names.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -32,6 +34,7 @@
 #include "config/MainSettings.h"
 #include "ui/Prompts.h"
 #include "ui/QtLanguage.h"
+#include "ui/SplashForm.h"
 
 namespace {
 
@@ -187,6 +190,16 @@ int main(int argc, char* argv[]) {
     form.show();
     const QString out = QString::fromLocal8Bit(argv[argc - 1]);
     return argc == 4 ? ShootCharts(&form, out) : ShootDialog(&form, QString(argv[2]), out);
+  }
+  if (argc == 4 && QString(argv[1]) == "--splash") {
+    std::string dir = argv[2];
+    if (dir.back() != '/') dir.push_back('/');
+    PrintingPrompts prompts;
+    TMainForm form(dir, &prompts);
+    TSplashForm splash;
+    splash.show();
+    QTimer::singleShot(300, &splash, [&] { QApplication::exit(splash.grab().save(QString(argv[3])) ? 0 : 1); });
+    return QApplication::exec();
   }
   if (argc == 4 && QString(argv[1]) == "--boxes") {
     std::string dir = argv[2];
