@@ -107,6 +107,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "A number or a name cannot hold \"#\": it separates the cells of list files.",
     "A number cannot hold \"=\".",
     "A number cannot begin with \"[\" or \";\".",
+    "The character \"%1\" (U+%2) has no code in code page 1251.",
 };
 
 }  // namespace

@@ -122,6 +122,8 @@ enum class AddedText : std::size_t {
   EntryHasHash,
   NumberHasEquals,
   NumberBadStart,
+  // A typed character the files cannot hold; %1: the character, %2: its code.
+  CharacterNotInCodePage,
   End
 };
 

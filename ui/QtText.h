@@ -24,7 +24,8 @@ QString QtCaption(std::string_view caption);
 QString QtPlain(std::string_view caption);
 
 // The code page 1251 bytes of `text`. False, with a message for the user in
-// `error`, when it holds a character the code page cannot hold.
+// `error` (in the language used), when it holds a character the code page
+// cannot hold.
 bool FromQt(const QString& text, std::string* cp1251, QString* error = nullptr);
 
 // The code page 1251 bytes of a text known to be representable (captions the

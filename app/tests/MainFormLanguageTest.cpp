@@ -184,6 +184,8 @@ class MainFormLanguageTest : public QObject {
                                                    number->setText("7916=123");
                                                    name->setText("Name");
                                                    dialog->findChild<QPushButton*>("btnOK")->click();
+                                                   name->setText(QString::fromUtf8("Имя 日本"));
+                                                   dialog->findChild<QPushButton*>("btnOK")->click();
                                                  });
                           });
     QVERIFY(!entry.isEmpty());
@@ -191,7 +193,8 @@ class MainFormLanguageTest : public QObject {
     // The field is named by its column title.
     const QStringList refusals = {
         QString::fromUtf8("Текст длиной 60 символов; поле Абонент вмещает 50 (ширина задаётся в окне \"Поля базы\")."),
-        QString::fromUtf8("Номер не может содержать \"=\".")};
+        QString::fromUtf8("Номер не может содержать \"=\"."),
+        QString::fromUtf8("Символа \"日\" (U+65E5) нет в кодовой странице 1251.")};
     QCOMPARE(prompts.errors, refusals);
     prompts.errors.clear();
 
