@@ -64,8 +64,7 @@ TSplashForm::TSplashForm(QWidget* parent) : QFrame(parent, Qt::SplashScreen | Qt
   const QFontMetrics metrics(nameFont);
   const int firstWidth = metrics.horizontalAdvance(first);
   const int secondWidth = metrics.horizontalAdvance(" " + second);
-  // The designed halves stand at 11 and 72; a name of another length is
-  // centred as a whole.
+  // The two halves stand side by side, centred between the margins.
   const int left = kNameLeft + std::max(0, (room - firstWidth - secondWidth) / 2);
   lProgName1 = MakeLabel(this, "lProgName1", first, QRect(left, 118, firstWidth, 20));
   lProgName1->setFont(nameFont);
