@@ -207,11 +207,13 @@ TChartsForm::TChartsForm(const CallFigures& figures, const std::string& language
 
   pcCharts = new QTabWidget(this);
   pcCharts->setObjectName("pcCharts");
-  pcCharts->addTab(stacked(true, "chCostByMonth"), text_(AddedText::ChartsCostByMonth));
-  pcCharts->addTab(stacked(false, "chMinutesByMonth"), text_(AddedText::ChartsMinutesByMonth));
+  // Tabs read mnemonics.
+  const auto tab = [this](AddedText t) { return QtCaption(FromQtLossy(text_(t))); };
+  pcCharts->addTab(stacked(true, "chCostByMonth"), tab(AddedText::ChartsCostByMonth));
+  pcCharts->addTab(stacked(false, "chMinutesByMonth"), tab(AddedText::ChartsMinutesByMonth));
   pcCharts->addTab(pair(top(FigureOrder::Min, "chTopByMinutes"), top(FigureOrder::Cost, "chTopByCost")),
-                   text_(AddedText::ChartsTopNumbers));
-  pcCharts->addTab(pair(activity(true, "chByHour"), activity(false, "chByWeekday")), text_(AddedText::ChartsActivity));
+                   tab(AddedText::ChartsTopNumbers));
+  pcCharts->addTab(pair(activity(true, "chByHour"), activity(false, "chByWeekday")), tab(AddedText::ChartsActivity));
 
   lSkippedCells = new QLabel(this);
   lSkippedCells->setObjectName("lSkippedCells");

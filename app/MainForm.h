@@ -361,7 +361,7 @@ class TMainForm : public QMainWindow {
   QString AddedTextOf(zvonar::AddedText t) const;
   // An error box for a failed table command: the language's "in use" text
   // when another program keeps the table, else `message` and the reason.
-  void ShowTableError(const char* message, const zvonar::Status& s);
+  void ShowTableError(const QString& message, const zvonar::Status& s);
   // An information box with added text `t`, its %1 replaced by `count`.
   void ShowAddedInfo(zvonar::AddedText t, qulonglong count);
   // The code and type filter lists, and the captions of the statistic rows

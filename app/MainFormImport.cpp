@@ -26,6 +26,7 @@
 #include "ui/ListModels.h"
 #include "ui/NativePath.h"
 #include "ui/Prompts.h"
+#include "ui/QtLanguage.h"
 #include "ui/QtText.h"
 #include "ui/SplashForm.h"
 #include "ui/TableGridModel.h"
@@ -36,11 +37,15 @@ namespace {
 
 // The file types of the open dialog, in the order the DefaultDetalExtID
 // setting counts them from 1.
-const QStringList kOpenFilters = {"Text File (*.txt)", "HTML File (*.html)", "Data (*.dat)",
-                                  "Filter (*.fil)",    "Summary (*.sum)",    "All (*.*)"};
+QStringList OpenFilters() {
+  return {FileTypeFilter(AddedText::FileTypeText, "*.txt"),   FileTypeFilter(AddedText::FileTypeHtml, "*.html"),
+          FileTypeFilter(AddedText::FileTypeData, "*.dat"),   FileTypeFilter(AddedText::FileTypeFilter, "*.fil"),
+          FileTypeFilter(AddedText::FileTypeSummary, "*.sum"), FileTypeFilter(AddedText::FileTypeAll, "*.*")};
+}
 
 QString OpenFilter(int oneBasedIndex) {
-  return kOpenFilters.value(oneBasedIndex - 1, kOpenFilters.front());
+  const QStringList filters = OpenFilters();
+  return filters.value(oneBasedIndex - 1, filters.front());
 }
 
 }  // namespace
@@ -63,7 +68,7 @@ void TMainForm::RememberChooserFolder(const QString& file) {
 
 std::string TMainForm::ChooseExistingFile(const QString& dir, int filterIndex) {
   QString selected = OpenFilter(filterIndex);
-  const QString chosen = prompts_->ChooseOpenFile(kOpenFilters.join(";;"), dir, &selected);
+  const QString chosen = prompts_->ChooseOpenFile(OpenFilters().join(";;"), dir, &selected);
   if (chosen.isEmpty()) return {};
   RememberChooserFolder(chosen);
   const std::string path = NativePathFromQt(chosen);
@@ -77,7 +82,7 @@ void TMainForm::mnShowMonthSummaryClick() {
   LanguageFile lang;
   if (!settings_.language.empty() &&
       LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang).ok() && lang.HasGroup(111))
-    caption = ToQt(PlainCaption(lang.Line(110)));
+    caption = QtPlain(lang.Line(110));
   const Status s = ShowMemo(this, caption, path);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
 }
@@ -87,7 +92,7 @@ void TMainForm::mnAddDetalizationClick() {
   // The bills of both kinds come first. DefaultDetalExtID 1 (text bills,
   // the default) preselects them, as they include the text bills; another
   // value its own entry.
-  QStringList filters = kOpenFilters;
+  QStringList filters = OpenFilters();
   filters.prepend(AddedTextOf(AddedText::BillsFilter));
   const int filterIndex = std::max(1, int{settings_.defaultDetalExtId});
   QString selected = filterIndex == 1 ? filters.front() : OpenFilter(filterIndex);
@@ -200,7 +205,9 @@ void TMainForm::ShowImportMessages(const QString& name, const ImportResult& resu
   if (!records.rejected.empty()) {
     // One box for the whole bill, however many lines it rejected.
     QStringList lines;
-    for (const RejectedLine& line : records.rejected) lines << ToQt(RejectedMessage(line)).replace("\r\n", "\n");
+    const std::string heading = FromQtLossy(AddedTextOf(AddedText::NotStoredHeading));
+    for (const RejectedLine& line : records.rejected)
+      lines << ToQt(RejectedMessage(line, heading)).replace("\r\n", "\n");
     prompts_->ShowInfoDetails(AddedTextOf(AddedText::LinesNotStored).arg(records.rejected.size()), lines.join("\n"));
   }
   if (!result.summaryError.empty()) prompts_->ShowError(QString::fromStdString(result.summaryError));

@@ -23,8 +23,9 @@ using namespace zvonar;
 bool TMainForm::LoadLanguage(const std::string& path) {
   LanguageFile lang;
   if (!LanguageFile::Load(path, &lang).ok()) return false;
+  UseLanguageTexts(lang);
   ApplyLanguageGroups(lang);
-  mnCharts->setText(ToQt(TextOf(lang, AddedText::ChartsMenu)));
+  mnCharts->setText(QtCaption(TextOf(lang, AddedText::ChartsMenu)));
   ApplyWelcomeTexts(lang);
   UseLanguageLocale(std::filesystem::path(path).stem().string());
   return true;
@@ -41,15 +42,18 @@ void TMainForm::UseLanguageLocale(std::string_view languageBaseName) {
 }
 
 void TMainForm::ApplyLanguageGroups(const LanguageFile& lang) {
-  mnUndo->setText(ToQt(TextOf(lang, AddedText::UndoCaption)));
-  const auto line = [&](std::size_t i) { return ToQt(lang.Line(i)); };
-  const auto plain = [&](std::size_t i) { return ToQt(PlainCaption(lang.Line(i))); };
-  const auto colon = [&](std::size_t i) { return ToQt(lang.WithColon(i)); };
-  const auto dots = [&](std::size_t i) { return ToQt(lang.WithDots(i)); };
-  const auto framed = [&](std::size_t i) { return ToQt(PlainCaption(lang.Framed(i))); };
+  mnUndo->setText(QtCaption(TextOf(lang, AddedText::UndoCaption)));
+  // Menus, buttons, check boxes and group boxes read mnemonics; labels,
+  // titles and column titles do not.
+  const auto line = [&](std::size_t i) { return QtCaption(lang.Line(i)); };
+  const auto plain = [&](std::size_t i) { return QtPlain(lang.Line(i)); };
+  const auto colon = [&](std::size_t i) { return QtCaption(lang.WithColon(i)); };
+  const auto plainColon = [&](std::size_t i) { return QtPlain(lang.WithColon(i)); };
+  const auto dots = [&](std::size_t i) { return QtCaption(lang.WithDots(i)); };
+  const auto framed = [&](std::size_t i) { return QtCaption(lang.Framed(i)); };
 
   if (lang.HasGroup(16)) {
-    setWindowTitle(plain(2));
+    setWindowTitle(ProgramTitle());
     lvFilterModel->SetCaption(0, plain(3));
     for (std::size_t i = 5; i <= 15; ++i) lvFilterModel->SetCaption(static_cast<int>(i) - 4, plain(i));
     SetupGridColumns();
@@ -62,12 +66,12 @@ void TMainForm::ApplyLanguageGroups(const LanguageFile& lang) {
     gbFilterDate->setTitle(framed(20));
     gbFilterNumber->setTitle(framed(21));
     gbFilterCodeType->setTitle(framed(22));
-    lDateBegin->setText(line(23));
-    lDateEnd->setText(line(24));
+    lDateBegin->setText(plain(23));
+    lDateEnd->setText(plain(24));
     btnCheckedDataFilter->setText(line(25));
-    lFilterCode->setText(colon(8));
+    lFilterCode->setText(plainColon(8));
     chkbFilterCode->setText(colon(8));
-    lFilterType->setText(colon(9));
+    lFilterType->setText(plainColon(9));
     chkbFilterType->setText(colon(9));
     chkbFilterOwner->setText(line(3));
     chkbFilterDate->setText(line(4));
@@ -99,7 +103,7 @@ void TMainForm::ApplyLanguageGroups(const LanguageFile& lang) {
     mnFillNumberAbonentsFilter->setText(line(73));
     mnAddNoNameNumbersToAbonBook->setText(line(74));
     mnAddNoNameNumbersToAbonBookFromFilter->setText(line(75));
-    NoNameText = line(76);
+    NoNameText = ToQt(lang.Line(76));  // a name written into the book, not a caption
     mnPrintFilter->setText(line(77));
     mnPrintFilterStat->setText(line(78));
     mnCountFilterStatistic->setText(line(79));

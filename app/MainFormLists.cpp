@@ -31,6 +31,7 @@
 #include "ui/ListModels.h"
 #include "ui/NativePath.h"
 #include "ui/Prompts.h"
+#include "ui/QtLanguage.h"
 #include "ui/QtText.h"
 #include "ui/SplashForm.h"
 #include "ui/TableGridModel.h"
@@ -39,7 +40,11 @@ using namespace zvonar;
 
 namespace {
 
-const QStringList kSaveFilters = {"Text File (*.txt)", "Data (*.dat)", "Filter (*.fil)", "All (*.*)"};
+QStringList SaveFilters() {
+  return {FileTypeFilter(AddedText::FileTypeText, "*.txt"), FileTypeFilter(AddedText::FileTypeData, "*.dat"),
+          FileTypeFilter(AddedText::FileTypeFilter, "*.fil"), FileTypeFilter(AddedText::FileTypeAll, "*.*")};
+}
+
 const QString kCsvFilter = "CSV (*.csv)";
 
 // Runs `handler` when a key is released over the watched widget.
@@ -116,15 +121,16 @@ void TMainForm::ConnectListCommands() {
 }
 
 void TMainForm::ApplyListTexts(const LanguageFile& lang) {
-  mnExportFilteredCsv->setText(ToQt(TextOf(lang, AddedText::ExportCsvCaption)));
+  mnExportFilteredCsv->setText(QtCaption(TextOf(lang, AddedText::ExportCsvCaption)));
 }
 
 void TMainForm::mnSaveFilteredClick() {
   const ResultRows& rows = lvFilterModel->Rows();
   if (rows.Empty()) return;
-  QString selected = kSaveFilters[2];
+  const QStringList filters = SaveFilters();
+  QString selected = filters[2];
   const QString proposal = BillDirectory() + "/" + ToQt(rows.Cell(0, 0)) + "." + kListFileExtension;
-  const QString chosen = prompts_->ChooseSaveFile(kSaveFilters.join(";;"), proposal, &selected);
+  const QString chosen = prompts_->ChooseSaveFile(filters.join(";;"), proposal, &selected);
   if (chosen.isEmpty()) return;
   RememberChooserFolder(chosen);
   const std::string path = WithDefaultExtension(NativePathFromQt(chosen), kListFileExtension);
@@ -174,7 +180,8 @@ void TMainForm::mnExportFilteredCsvClick() {
   if (rows.Empty()) return;
   QString selected = kCsvFilter;
   const QString proposal = BillDirectory() + "/" + ToQt(rows.Cell(0, 0)) + ".csv";
-  const QString chosen = prompts_->ChooseSaveFile(kCsvFilter + ";;All (*.*)", proposal, &selected);
+  const QString chosen =
+      prompts_->ChooseSaveFile(kCsvFilter + ";;" + FileTypeFilter(AddedText::FileTypeAll, "*.*"), proposal, &selected);
   if (chosen.isEmpty()) return;
   RememberChooserFolder(chosen);
   ColumnTitles titles;
@@ -209,7 +216,7 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
         [&splash](int stage, int stages) { splash.SetCompactStage(stage, stages); }, splash.CompactProgress(), &owners,
         &rows, &found);
     // A base read in part is not copied: it is stored whole or not at all.
-    if (!loaded.ok()) return "Error on Load Old DataBase!\n" + QString::fromStdString(loaded.message());
+    if (!loaded.ok()) return AddedTextOf(AddedText::OldBaseLoadError) + "\n" + QString::fromStdString(loaded.message());
     if (found.ownerFiles == 0) {
       failed = false;
       return AddedTextOf(AddedText::OldBaseNotFound).arg(QtPathFromNative(programDir_));
@@ -236,7 +243,7 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
       const QDate first = DateOf(rows.Cell(0, 1));
       if (first.isValid()) dtpDateBegin->setDate(first);
     }
-    splash.SetState("Copying...");
+    splash.SetState(AddedTextOf(AddedText::ProgramCopying));
     splash.SetProgress(1, 1);
     gridModel_->Detach();
     std::size_t appended = 0;
@@ -246,7 +253,7 @@ void TMainForm::mnLoadOldDetalizationBaseClick() {
     UpdateCounters();
     UpdateUndoEnabled();
     failed = !copied.ok();
-    if (failed) return "Error on Copy Old DataBase!\n" + QString::fromStdString(copied.message());
+    if (failed) return AddedTextOf(AddedText::OldBaseCopyError) + "\n" + QString::fromStdString(copied.message());
     return AddedTextOf(AddedText::OldBaseLoaded).arg(appended);
   }();
   if (outcome.isEmpty()) return;

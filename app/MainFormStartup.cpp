@@ -28,6 +28,7 @@
 #include "import/TextUtils.h"
 #include "ui/ListModels.h"
 #include "ui/Prompts.h"
+#include "ui/QtLanguage.h"
 #include "store/Table.h"
 #include "ui/QtText.h"
 
@@ -50,7 +51,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
       prompts_(prompts),
       table_(std::make_unique<Table>()) {
   setObjectName("MainForm");
-  setWindowTitle("Tellura Detalization");
+  setWindowTitle(ProgramTitle());
   CreateControlPanel();
   CreateMainArea();
   CreateMenus();
@@ -75,9 +76,11 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   if (!settingsExist) settings_.language = LanguageOfSystemLocale();
 
   UseLanguageLocale({});
+  UseLanguageTexts({});
+  setWindowTitle(ProgramTitle());
   if (!settings_.language.empty()) {
     const std::string path = LanguageFilePath(programDir_, settings_.language);
-    if (FileExists(path) && !LoadLanguage(path)) prompts_->ShowError("Error on Load Language File");
+    if (FileExists(path) && !LoadLanguage(path)) prompts_->ShowError(LanguageText(AddedText::LanguageFileError));
   }
   // The font first: the default column widths fit the texts in it.
   ApplyFontAndCountsHeight(settings_.fontSize, settings_.countsHeight, settings_.setCountsHeight);
@@ -271,6 +274,7 @@ bool TMainForm::TakeInstanceLock() {
   LanguageFile lang;
   if (!settings.language.empty() && LanguageFile::Load(LanguageFilePath(programDir_, settings.language), &lang).ok())
     UseLanguageLocale(settings.language);
+  UseLanguageTexts(lang);
   prompts_->ShowError(ToQt(TextOf(lang, AddedText::AlreadyRunning)));
   return false;
 }

@@ -39,9 +39,9 @@ DetalWidths WidthsOf(const MainSettings& settings) {
 // The date part of a DateTime text "yyyy.mm.dd[ hh:mm:ss]".
 QDate DatePart(const std::string& text) { return QDate::fromString(ToQt(text.substr(0, 10)), "yyyy.MM.dd"); }
 
-QString WithDetail(const char* message, const Status& s) {
-  if (*message == '\0') return QString::fromStdString(s.message());
-  return s.message().empty() ? QString(message) : QString("%1\n%2").arg(message, QString::fromStdString(s.message()));
+QString WithDetail(const QString& message, const Status& s) {
+  if (message.isEmpty()) return QString::fromStdString(s.message());
+  return s.message().empty() ? message : QString("%1\n%2").arg(message, QString::fromStdString(s.message()));
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ QString TMainForm::AddedTextOf(AddedText t) const {
   return ToQt(TextOf(lang, t));
 }
 
-void TMainForm::ShowTableError(const char* message, const Status& s) {
+void TMainForm::ShowTableError(const QString& message, const Status& s) {
   if (s.kind() == StatusKind::InUse)
     prompts_->ShowError(AddedTextOf(AddedText::TableInUse));
   else
@@ -81,13 +81,13 @@ void TMainForm::FirstActivation() {
   if (!warning.empty()) prompts_->ShowError(ToQt(warning));
   const bool failed = !s.ok();
   if (failed) {
-    ShowTableError("Error on Open DataBase!", s);
+    ShowTableError(AddedTextOf(AddedText::OpenTableError), s);
   } else {
     gridModel_->Attach(table_.get());
     SetupGridColumns();
   }
   LoadOwners(JoinPath(programDir_, "Tellura.dat"), true, settings_.showSplash);
-  if (failed && prompts_->AskYesNo("Try Reopen DataBase?")) mnDBReOpenClick();
+  if (failed && prompts_->AskYesNo(AddedTextOf(AddedText::ReopenTableQuestion))) mnDBReOpenClick();
   edFilterOwnerChange();
   UpdateUndoEnabled();
 }
@@ -178,7 +178,7 @@ void TMainForm::mnDBReOpenClick() {
     s = table_->Open(path, &notes);
   }
   if (!s.ok()) {
-    ShowTableError("Error on Re-Open DataBase!", s);
+    ShowTableError(AddedTextOf(AddedText::ReopenTableError), s);
     UpdateCounters();
     return;
   }
@@ -195,7 +195,7 @@ void TMainForm::mnDBIndexReCreateClick() {
     BusyCursorScope busy;
     s = ReCreateDetalIndex(programDir_, tableDbType_, WidthsOf(settings_), table_.get());
   }
-  if (!s.ok()) ShowTableError("Error on Open DataBase!", s);
+  if (!s.ok()) ShowTableError(AddedTextOf(AddedText::OpenTableError), s);
   gridModel_->Attach(table_.get());
   SetupGridColumns();
   ApplyIndexRule();

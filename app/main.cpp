@@ -14,9 +14,13 @@
 #include "base/DataDir.h"
 #include "base/Version.h"
 #include "app/MainForm.h"
+#include "config/LanguageFile.h"
+#include "config/MainSettings.h"
 #include "config/ShippedFiles.h"
+#include "import/TextUtils.h"
 #include "ui/Logo.h"
 #include "ui/Prompts.h"
+#include "ui/QtLanguage.h"
 #include "ui/SplashForm.h"
 
 namespace {
@@ -54,6 +58,17 @@ int main(int argc, char* argv[]) {
   if (!s.ok()) {
     prompts.ShowError(QString::fromStdString(s.message()));
     if (dataDir.empty()) return 1;
+  }
+
+  // The start-up splash already speaks the language the settings name; the
+  // main window applies it again as it starts.
+  {
+    zvonar::MainSettings settings;
+    zvonar::LanguageFile lang;
+    if (zvonar::LoadMainSettings(zvonar::JoinPath(dataDir, "settings.ini"), &settings).ok() &&
+        !settings.language.empty() &&
+        zvonar::LanguageFile::Load(zvonar::LanguageFilePath(dataDir, settings.language), &lang).ok())
+      zvonar::UseLanguageTexts(std::move(lang));
   }
 
   std::unique_ptr<TMainForm> form;

@@ -88,10 +88,10 @@ void TAbonentForm::ApplyLanguage(const LanguageFile& lang) {
   replaceQuestion_ = ToQt(TextOf(lang, AddedText::ReplaceStoredName));
   if (!lang.HasGroup(56)) return;
   setWindowTitle(ToQt(PlainCaption(lang.Line(7))));
-  gbAbonent->setTitle(ToQt(PlainCaption(lang.Framed(7))));
-  lNumber->setText(ToQt(lang.WithColon(6)));
-  lName->setText(ToQt(lang.WithColon(45)));
-  btnCancel->setText(ToQt(lang.Line(44)));
+  gbAbonent->setTitle(QtCaption(lang.Framed(7)));
+  lNumber->setText(QtCaption(lang.WithColon(6)));  // labels with a buddy read mnemonics
+  lName->setText(QtCaption(lang.WithColon(45)));
+  btnCancel->setText(QtCaption(lang.Line(44)));
   ExistsText = ToQt(PlainCaption(lang.Line(55)));
 }
 
@@ -132,9 +132,9 @@ void TAbonentForm::btnOKClick() {
     prompts_->ShowError(ToQt(StoredTextMessage(check, lang_)));
     return;
   }
-  const std::string fault = AbonentEntryFault(number, name);
+  const std::string fault = AbonentEntryFault(number, name, lang_);
   if (!fault.empty()) {
-    prompts_->ShowError(QString::fromStdString(fault));
+    prompts_->ShowError(ToQt(fault));
     return;
   }
   // The book as it is now: another program may have changed it since the

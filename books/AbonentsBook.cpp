@@ -16,6 +16,7 @@
 
 #include "base/TextFile.h"
 #include "base/UpdateLock.h"
+#include "config/AddedTexts.h"
 #include "config/FileStamp.h"
 #include "config/IniFile.h"
 #include "import/TextUtils.h"
@@ -105,15 +106,15 @@ StoredTextCheck CheckAbonentName(std::string_view name, int width) {
   return check;
 }
 
-std::string AbonentEntryFault(std::string_view number, std::string_view name) {
+std::string AbonentEntryFault(std::string_view number, std::string_view name, const LanguageFile& lang) {
   const auto breaksLine = [](std::string_view s) { return s.find_first_of("\r\n\t") != std::string_view::npos; };
   const std::string_view key = TrimBlanks(number);
-  if (key.empty()) return "The number is empty.";
-  if (breaksLine(number) || breaksLine(name)) return "A number or a name cannot hold a line break or a TAB.";
+  if (key.empty()) return TextOf(lang, AddedText::NumberEmpty);
+  if (breaksLine(number) || breaksLine(name)) return TextOf(lang, AddedText::EntryHasLineBreak);
   if (number.find('#') != std::string_view::npos || name.find('#') != std::string_view::npos)
-    return "A number or a name cannot hold \"#\": it separates the cells of list files.";
-  if (key.find('=') != std::string_view::npos) return "A number cannot hold \"=\".";
-  if (key.front() == '[' || key.front() == ';') return "A number cannot begin with \"[\" or \";\".";
+    return TextOf(lang, AddedText::EntryHasHash);
+  if (key.find('=') != std::string_view::npos) return TextOf(lang, AddedText::NumberHasEquals);
+  if (key.front() == '[' || key.front() == ';') return TextOf(lang, AddedText::NumberBadStart);
   return {};
 }
 

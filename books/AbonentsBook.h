@@ -11,6 +11,7 @@
 
 #include "base/Status.h"
 #include "books/StoredText.h"
+#include "config/LanguageFile.h"
 
 namespace zvonar {
 
@@ -57,8 +58,9 @@ StoredTextCheck CheckAbonentName(std::string_view name, int width);
 
 // Empty when `number` and `name` can stand as one line "number=name" of the
 // book, without a TAB or a "#" that would shift the cells of a list file;
-// otherwise what keeps them out, for the user.
-std::string AbonentEntryFault(std::string_view number, std::string_view name);
+// otherwise what keeps them out, for the user, as `lang` words it (code page
+// 1251; English without a language file).
+std::string AbonentEntryFault(std::string_view number, std::string_view name, const LanguageFile& lang = {});
 
 // The old number an edit hands to SaveAbonent: the number shown when the
 // entry dialog opened when the user changed it, else empty (the entry keeps

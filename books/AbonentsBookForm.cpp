@@ -169,10 +169,10 @@ TAbonentsBookForm::TAbonentsBookForm(const std::string& programDir, const MainSe
     setWindowTitle(ToQt(PlainCaption(lang.Line(33))));
     model_->SetCaption(0, ToQt(PlainCaption(lang.Line(6))));
     model_->SetCaption(1, ToQt(PlainCaption(lang.Line(45))));
-    pmAdd->setText(ToQt(lang.WithDots(46)));
-    pmEdit->setText(ToQt(lang.WithDots(48)));
-    pmDelete->setText(ToQt(lang.Line(49)));
-    btnClose->setText(ToQt(lang.Line(43)));
+    pmAdd->setText(QtCaption(lang.WithDots(46)));
+    pmEdit->setText(QtCaption(lang.WithDots(48)));
+    pmDelete->setText(QtCaption(lang.Line(49)));
+    btnClose->setText(QtCaption(lang.Line(43)));
     btnAdd->setText(pmAdd->text());
     btnEdit->setText(pmEdit->text());
     btnDelete->setText(pmDelete->text());

@@ -55,16 +55,16 @@ TChangeCodeTypeForm::TChangeCodeTypeForm(const std::string& programDir, const st
   LanguageFile& lang = lang_;
   if (languageName.empty() || !LanguageFile::Load(LanguageFilePath(programDir, languageName), &lang).ok()) return;
   if (lang.HasGroup(45)) {
-    rbCode->setText(ToQt(lang.Line(8)));
-    rbType->setText(ToQt(lang.Line(9)));
-    btnCancel->setText(ToQt(lang.Line(44)));
+    rbCode->setText(QtCaption(lang.Line(8)));
+    rbType->setText(QtCaption(lang.Line(9)));
+    btnCancel->setText(QtCaption(lang.Line(44)));
   }
   if (lang.HasGroup(67)) {
     setWindowTitle(ToQt(PlainCaption(lang.Line(63) + " " + lang.Line(50))));
-    rgMode->setTitle(ToQt(lang.Framed(64)));
-    gbChange->setTitle(ToQt(lang.Framed(63)));
-    lFilter1->setText(ToQt(lang.WithColon(65)));
-    lFilter2->setText(ToQt(lang.WithColon(66)));
+    rgMode->setTitle(QtCaption(lang.Framed(64)));
+    gbChange->setTitle(QtCaption(lang.Framed(63)));
+    lFilter1->setText(QtPlain(lang.WithColon(65)));
+    lFilter2->setText(QtPlain(lang.WithColon(66)));
   }
 }
 

@@ -101,14 +101,14 @@ TCodesTypesForm::TCodesTypesForm(std::string programDir, const std::string& lang
   if (!languageName.empty() && LanguageFile::Load(LanguageFilePath(programDir_, languageName), &lang).ok() &&
       lang.HasGroup(53)) {
     setWindowTitle(ToQt(PlainCaption(lang.Line(50))));
-    StringListView->setHorizontalHeaderLabels({ToQt(lang.Line(51)), ToQt(lang.Line(52))});
-    pmEdit->setText(ToQt(lang.Line(48)));
-    pmAddCopy->setText(ToQt(lang.Line(47)));
-    pmDelete->setText(ToQt(lang.Line(49)));
-    bbtnClose->setText(ToQt(lang.Line(43)));
-    btnAdd->setText(ToQt(lang.Line(46)));
-    btnEdit->setText(ToQt(lang.Line(48)));
-    btnDelete->setText(ToQt(lang.Line(49)));
+    StringListView->setHorizontalHeaderLabels({QtPlain(lang.Line(51)), QtPlain(lang.Line(52))});
+    pmEdit->setText(QtCaption(lang.Line(48)));
+    pmAddCopy->setText(QtCaption(lang.Line(47)));
+    pmDelete->setText(QtCaption(lang.Line(49)));
+    bbtnClose->setText(QtCaption(lang.Line(43)));
+    btnAdd->setText(QtCaption(lang.Line(46)));
+    btnEdit->setText(QtCaption(lang.Line(48)));
+    btnDelete->setText(QtCaption(lang.Line(49)));
   }
   PlaceParts();
 

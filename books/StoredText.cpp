@@ -43,6 +43,20 @@ AddedText TextOfFault(StoredTextFault fault) {
   }
 }
 
+// A field as the user knows it: the title of its column in the language
+// file (lines 3 and 5 to 15 title the columns in field order), else the
+// field's name.
+std::string FieldCaption(const std::string& field, const LanguageFile& lang) {
+  constexpr std::size_t kColumnTitleLines = 16;
+  if (!lang.HasGroup(kColumnTitleLines)) return field;
+  for (int i = 0; i < kDetalFieldCount; ++i) {
+    if (field != DetalFieldName(i)) continue;
+    const std::string title = PlainCaption(lang.Line(i == 0 ? 3 : static_cast<std::size_t>(i) + 4));
+    return title.empty() ? field : title;
+  }
+  return field;
+}
+
 }  // namespace
 
 BookFieldWidths BookFieldWidthsOf(const std::array<int, 12>& settingsWidths) {
@@ -83,13 +97,13 @@ StoredTextCheck CheckCodeTypeText(std::string_view text, const BookFieldWidths& 
 
 std::string StoredTextMessage(const StoredTextCheck& check, const LanguageFile& lang) {
   const std::string pattern = TextOf(lang, TextOfFault(check.fault));
-  return FillArgs(pattern, {std::to_string(check.length), check.field, std::to_string(check.width)});
+  return FillArgs(pattern, {std::to_string(check.length), FieldCaption(check.field, lang), std::to_string(check.width)});
 }
 
 std::string LeftRecordsMessage(const LeftRecords& left, const LanguageFile& lang) {
   if (left.count == 0) return {};
   return FillArgs(TextOf(lang, AddedText::RecordsLeft),
-                  {std::to_string(left.count), left.text, left.field, std::to_string(left.width)});
+                  {std::to_string(left.count), left.text, FieldCaption(left.field, lang), std::to_string(left.width)});
 }
 
 }  // namespace zvonar

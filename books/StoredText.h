@@ -61,7 +61,8 @@ StoredTextCheck CheckStoredText(std::string_view text, std::string_view field, i
 StoredTextCheck CheckCodeTypeText(std::string_view text, const BookFieldWidths& widths);
 
 // The message of a failed check in the language of `lang` (English when it
-// has no such line); texts in code page 1251.
+// has no such line), the field named by its column title there; texts in
+// code page 1251.
 std::string StoredTextMessage(const StoredTextCheck& check, const LanguageFile& lang);
 
 // Records in which a fill left a field as it was because the text for it

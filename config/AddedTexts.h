@@ -130,6 +130,56 @@ enum class AddedText : std::size_t {
   UndoKept,  // %1: records
   UndoImpossible,  // %1: the change, %2: its date
   ChangeDeleteRecord,
+  // The splash's state text while the program starts or works.
+  ProgramLoading,
+  ProgramCopying,
+  // The type names of the file choosers.
+  FileTypeText,
+  FileTypeHtml,
+  FileTypeData,
+  FileTypeFilter,
+  FileTypeSummary,
+  FileTypeAll,
+  FileTypeLanguage,
+  NotStoredHeading,
+  // The About box.
+  AboutCaption,
+  AboutVersion,  // %1: the version
+  AboutLine1,
+  AboutLine2,
+  AboutLine3,
+  AboutEmail,
+  AboutSite,
+  // Messages of the main window.
+  LanguageFileError,
+  OpenTableError,
+  ReopenTableQuestion,
+  ReopenTableError,
+  OldBaseLoadError,
+  OldBaseCopyError,
+  // The DB Fields dialog.
+  DBTypeCaption,
+  FieldsLengthCaption,
+  OwnerFieldLabel,
+  DateTimeFieldLabel,
+  NumberFieldLabel,
+  AbonentFieldLabel,
+  CodeFieldLabel,
+  TypeFieldLabel,
+  SecFieldLabel,
+  MinFieldLabel,
+  CostFieldLabel,
+  MtpFieldLabel,
+  AllFieldLabel,
+  RoamingFieldLabel,
+  // Why the abonent dialog refuses an entry.
+  NumberEmpty,
+  EntryHasLineBreak,
+  EntryHasHash,
+  NumberHasEquals,
+  NumberBadStart,
+  // A typed character the files cannot hold; %1: the character, %2: its code.
+  CharacterNotInCodePage,
   End
 };
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "config/AddedTexts.h"
 #include "config/DialogLimits.h"
 #include "ui/Prompts.h"
 #include "ui/QtText.h"
@@ -25,6 +26,9 @@ const char* const kSpinNames[12] = {"seOwner_Field", "seDateTime_Field", "seNumb
 const char* const kCaptions[12] = {
     "Owner Field:", "DateTime Field:", "Number Field:", "Abonent Field:", "Code Field:", "Type Field:",
     "Sec Field:",   "Min Field:",      "Cost Field:",   "MTP Field:",     "All Field:",  "Roaming Field:"};
+// The labels' language lines follow one another in field order.
+constexpr std::size_t kFirstFieldLabel = static_cast<std::size_t>(AddedText::OwnerFieldLabel);
+static_assert(static_cast<std::size_t>(AddedText::RoamingFieldLabel) == kFirstFieldLabel + 11);
 constexpr std::size_t kDateTime = 1;
 constexpr std::size_t kSec = 6;
 
@@ -61,8 +65,14 @@ TDBFieldsForm::TDBFieldsForm(MainSettings* settings, const std::string& programD
 
   LanguageFile lang;
   if (LoadDialogLanguage(programDir, settings_->language, &lang)) {
-    if (lang.HasGroup(44)) btnClose->setText(ToQt(lang.Line(43)));
-    if (lang.HasGroup(84)) setWindowTitle(ToQt(PlainCaption(lang.Line(83))));
+    if (lang.HasGroup(44)) btnClose->setText(QtCaption(lang.Line(43)));
+    if (lang.HasGroup(84)) setWindowTitle(QtPlain(lang.Line(83)));
+    const std::string dbType = TextOf(lang, AddedText::DBTypeCaption);
+    gbDBType->setTitle(QtCaption(" " + dbType + " "));
+    lDBType->setText(QtPlain(dbType + ":"));
+    gbFieldsLength->setTitle(QtCaption(" " + TextOf(lang, AddedText::FieldsLengthCaption) + " "));
+    for (std::size_t i = 0; i < labels.size(); ++i)
+      labels[i]->setText(QtPlain(TextOf(lang, static_cast<AddedText>(kFirstFieldLabel + i))));
   }
   cbDBType->setEditText(ToQt(settings_->dbType));
 }

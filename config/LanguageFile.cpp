@@ -45,12 +45,39 @@ std::string LanguageLocaleName(std::string_view languageBaseName) {
   return folded.find("russian") != std::string::npos ? "ru" : "en";
 }
 
+namespace {
+
+// A single "&" marks the mnemonic letter only when a character other than a
+// blank follows it; before a blank or at the end it is the character itself,
+// as in "Calls & SMS".
+bool MarksMnemonic(std::string_view caption, std::size_t i) {
+  return i + 1 < caption.size() && caption[i + 1] != ' ' && caption[i + 1] != '\t';
+}
+
+}  // namespace
+
 std::string PlainCaption(std::string_view caption) {
   std::string text;
   text.reserve(caption.size());
   for (std::size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&' && i + 1 < caption.size()) ++i;  // "&&" keeps one, "&x" keeps x
+    if (caption[i] == '&' && MarksMnemonic(caption, i)) ++i;  // "&&" keeps one, "&x" keeps x
     text += caption[i];
+  }
+  return text;
+}
+
+std::string MnemonicCaption(std::string_view caption) {
+  std::string text;
+  text.reserve(caption.size() + 2);
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] != '&') {
+      text += caption[i];
+    } else if (!MarksMnemonic(caption, i)) {
+      text += "&&";
+    } else {
+      text += caption.substr(i, 2);  // "&&" or the mnemonic with its letter
+      ++i;
+    }
   }
   return text;
 }

@@ -5,9 +5,12 @@
 // short file changes the early captions and leaves the rest as designed.
 //
 // Lines hold captions in the toolkit's form: "&&" is a literal ampersand and a
-// single "&" marks the mnemonic letter of a menu item ("&Settings"). Targets
-// that show mnemonics take a line as is; plain targets (window titles, column
-// titles, message texts) take it through PlainCaption.
+// single "&" before a character marks the mnemonic letter of a menu item
+// ("&Settings"); a single "&" before a blank or at the end of the line is the
+// character itself ("Calls & SMS"). Targets that show mnemonics (menus,
+// buttons, check boxes, group boxes, tabs) take a line through
+// MnemonicCaption; plain targets (window titles, labels, column titles,
+// message texts) take it through PlainCaption.
 #pragma once
 
 #include <cstddef>
@@ -60,8 +63,14 @@ std::string LanguageFilePath(const std::string& programDir, const std::string& l
 // follow), else "en", so an unknown name keeps English.
 std::string LanguageLocaleName(std::string_view languageBaseName);
 
-// A caption as plain text for targets without mnemonics: "&&" becomes "&" and
-// a single "&" before a character is dropped.
+// A caption as plain text for targets without mnemonics: "&&" becomes "&", a
+// single "&" before a character other than a blank is dropped, and one before
+// a blank or at the end stays.
 std::string PlainCaption(std::string_view caption);
+
+// A caption for a target that reads mnemonics: "&&" and "&" before a
+// character stay, and a single "&" before a blank or at the end becomes "&&",
+// so that it is shown rather than taken for a mnemonic.
+std::string MnemonicCaption(std::string_view caption);
 
 }  // namespace zvonar

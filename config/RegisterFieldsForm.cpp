@@ -93,7 +93,7 @@ void TRegisterFieldsForm::ApplyLanguage(const LanguageFile& lang) {
   if (lang.HasGroup(44)) {
     labels[static_cast<int>(RegisterField::TypeMarker)]->setText(colon(9));
     labels[static_cast<int>(RegisterField::CodeMarker)]->setText(colon(8));
-    btnClose->setText(ToQt(lang.Line(43)));
+    btnClose->setText(QtCaption(lang.Line(43)));
   }
   if (lang.HasGroup(109)) {
     setWindowTitle(ToQt(PlainCaption(lang.Line(82))));

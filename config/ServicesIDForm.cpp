@@ -78,7 +78,7 @@ TServicesIDForm::TServicesIDForm(MainSettings* settings, const std::string& prog
 
   LanguageFile lang;
   if (LoadDialogLanguage(programDir, settings_->language, &lang)) {
-    if (lang.HasGroup(71)) btnClose->setText(ToQt(lang.Line(43)));
+    if (lang.HasGroup(71)) btnClose->setText(QtCaption(lang.Line(43)));
     // The title is the menu item's caption without its dots.
     if (lang.HasGroup(92)) {
       std::string title = PlainCaption(lang.Line(91));

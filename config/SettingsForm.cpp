@@ -22,6 +22,7 @@
 #include "ui/Busy.h"
 #include "ui/NativePath.h"
 #include "ui/Prompts.h"
+#include "ui/QtLanguage.h"
 #include "ui/QtText.h"
 
 using namespace zvonar;
@@ -122,8 +123,8 @@ void TSettingsForm::CreateControls() {
 }
 
 void TSettingsForm::ApplyLanguage(const LanguageFile& lang) {
-  const auto line = [&](std::size_t i) { return ToQt(lang.Line(i)); };
-  const auto plain = [&](std::size_t i) { return ToQt(PlainCaption(lang.Line(i))); };
+  const auto line = [&](std::size_t i) { return QtCaption(lang.Line(i)); };
+  const auto plain = [&](std::size_t i) { return QtPlain(lang.Line(i)); };
   if (lang.HasGroup(72)) {
     setWindowTitle(plain(41));
     lLanguage->setText(plain(57));
@@ -132,7 +133,7 @@ void TSettingsForm::ApplyLanguage(const LanguageFile& lang) {
     cbConfirmDelete->setText(line(60));
     cbSaveAddDetalizationDir->setText(line(61));
     cbSaveTypeCodeDecryption->setText(line(67));
-    rgModePhoneCode->setTitle(ToQt(PlainCaption(lang.Framed(68))));
+    rgModePhoneCode->setTitle(QtCaption(lang.Framed(68)));
     rbAsIs->setText(line(69));
     rbAnalysePrefix->setText(line(70));
     cbFillAbonNamesOnAddDetalization->setText(line(71));
@@ -214,7 +215,7 @@ bool TSettingsForm::StoreControls() {
 }
 
 void TSettingsForm::btnLanguageClick() {
-  QString filter = "Lang (*.lng)";
+  QString filter = FileTypeFilter(AddedText::FileTypeLanguage, "*.lng");
   const QString chosen = prompts_->ChooseOpenFile(filter, QtPathFromNative(links_.programDir), &filter);
   if (chosen.isEmpty()) return;
   // Only the base name is kept: the file is looked for in the data
@@ -226,7 +227,7 @@ void TSettingsForm::btnLanguageClick() {
     return;
   }
   if (!links_.applyLanguage(NativePathFromQt(chosen))) {
-    prompts_->ShowError("Error on Load Language File");
+    prompts_->ShowError(LanguageText(AddedText::LanguageFileError));
     return;
   }
   settings_->language = baseName;

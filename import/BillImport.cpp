@@ -168,8 +168,9 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   return s;
 }
 
-std::string RejectedMessage(const RejectedLine& line) {
-  std::string message = kNotStoredText + line.dateTime + " " + line.number;
+std::string RejectedMessage(const RejectedLine& line, std::string_view heading) {
+  std::string message = heading.empty() ? std::string(kNotStoredText) : std::string(heading) + "\r\n";
+  message += line.dateTime + " " + line.number;
   std::string reason;
   if (!line.reason.empty() && Utf8ToCp1251(line.reason, &reason).ok()) message += "\r\n" + reason;
   return message;

@@ -121,8 +121,9 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
 
 // "Data not Corrected, so not Stored:\r\n" + date and time + " " + number,
 // then the reason on a line of its own when there is one, in code page
-// 1251, as the window shows it.
-std::string RejectedMessage(const RejectedLine& line);
+// 1251, as the window shows it. `heading` (code page 1251) replaces the
+// opening line in the window's language.
+std::string RejectedMessage(const RejectedLine& line, std::string_view heading = {});
 
 // "<file>: imported on <when>, but its records are no longer in the table:
 // imported again", UTF-8, for a bill of `result.vanished`.

@@ -4,10 +4,10 @@
 # English and in Russian: docs/screenshot.png and docs/screenshot-ru.png;
 # then in both languages the codes/types dialog over examples/codetype.dat
 # (docs/codes-types.png, and with a row being added docs/codes-types-add.png),
-# the four configuration dialogs
-# (docs/dialog-<name>.png) and the abonents book. Russian pictures end in
-# -ru; last the welcome of an empty table (docs/welcome.png). Runs the
-# window under Xvfb.
+# the four configuration dialogs and the About box (docs/dialog-<name>.png),
+# a question box and a file chooser (docs/boxes-*.png) and the abonents
+# book. Russian pictures end in -ru; last the welcome of an empty table
+# (docs/welcome.png). Runs the window under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -35,11 +35,18 @@ for lang in english russian; do
   echo "saved $out"
   suffix=""
   [ "$lang" = russian ] && suffix=-ru
-  for dialog in settings servicesid registerfields dbfields; do
+  for dialog in settings servicesid registerfields dbfields about; do
     xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --dialog "$dialog" "$dir" \
       "docs/dialog-$dialog$suffix.png"
     echo "saved docs/dialog-$dialog$suffix.png"
   done
+  # A question box and the Add Detalization chooser with its file types
+  # open: docs/boxes-message.png, docs/boxes-chooser.png and their -ru
+  # pictures.
+  cp examples/bill-2008-03.txt examples/bill-2008-05.txt "$dir/"
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --boxes "$dir" "docs/boxes$suffix"
+  echo "saved docs/boxes$suffix-message.png and docs/boxes$suffix-chooser.png"
+  rm -f "$dir"/bill-*
   # The chart window's four tabs over the sample bills: docs/charts-1.png
   # to docs/charts-4.png.
   rm -f "$dir"/Tellura.*

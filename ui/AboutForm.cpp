@@ -1,5 +1,6 @@
 // Links open with the desktop's default program; a failure to open one is
-// not reported.
+// not reported. The texts come from the language used; the program's name is
+// its one title, as in every window.
 #include "ui/AboutForm.h"
 
 #include <QDesktopServices>
@@ -10,6 +11,8 @@
 #include <QVBoxLayout>
 
 #include "ui/Logo.h"
+#include "ui/QtLanguage.h"
+#include "ui/QtText.h"
 
 namespace {
 
@@ -37,7 +40,9 @@ QLabel* Link(const QString& shown, const QString& target, const char* name, QWid
 
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   setObjectName("FormAbout");
-  setWindowTitle(QString::fromUtf8("Автор"));
+  using zvonar::AddedText;
+  using zvonar::LanguageText;
+  setWindowTitle(LanguageText(AddedText::AboutCaption));
   auto* layout = new QVBoxLayout(this);
 
   auto* logo = new QLabel(this);
@@ -48,28 +53,27 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   QFont title = font();
   title.setBold(true);
   title.setItalic(true);
-  lProgNameEn = Centred("Tellura Detalization", "lProgNameEn", this);
-  lProgNameRu = Centred(QString::fromUtf8("Теллура: Детализация"), "lProgNameRu", this);
+  lProgNameEn = Centred(zvonar::ProgramTitle(), "lProgNameEn", this);
   lProgNameEn->setFont(title);
-  lProgNameRu->setFont(title);
-  lVersion = Centred("version 2.3.3.65", "lVersion", this);
-  lAbout1 = Centred("Reads the operator's itemised bills into a local table and finds your calls in it.",
-                    "lAbout1", this);
-  lAbout2 = Centred("This release keeps its table and index in standard dBase files.", "lAbout2", this);
-  lAbout3 = Centred("Made for people who like to know where their money goes.", "lAbout3", this);
+  lVersion = Centred(LanguageText(AddedText::AboutVersion).arg("2.3.3.65"), "lVersion", this);
+  lAbout1 = Centred(LanguageText(AddedText::AboutLine1), "lAbout1", this);
+  lAbout2 = Centred(LanguageText(AddedText::AboutLine2), "lAbout2", this);
+  lAbout3 = Centred(LanguageText(AddedText::AboutLine3), "lAbout3", this);
   QFont italic = lAbout3->font();
   italic.setItalic(true);
   lAbout3->setFont(italic);
-  for (QLabel* label : {lProgNameEn, lProgNameRu, lVersion, lAbout1, lAbout2, lAbout3}) layout->addWidget(label);
+  for (QLabel* label : {lProgNameEn, lVersion, lAbout1, lAbout2, lAbout3}) layout->addWidget(label);
 
   auto* links = new QFormLayout();
   lEmail = Link(zvonar::kMakerEmail, QString("mailto:") + zvonar::kMakerEmail, "lEmail", this);
   lSite = Link(zvonar::kMakerSite, zvonar::kMakerSite, "lSite", this);
-  links->addRow("e-mail:", lEmail);
-  links->addRow("site:", lSite);
+  links->addRow(LanguageText(AddedText::AboutEmail), lEmail);
+  links->addRow(LanguageText(AddedText::AboutSite), lSite);
   layout->addLayout(links);
 
-  btnClose = new QPushButton(QString::fromUtf8("Закрыть"), this);
+  // The Close button of every dialog: line 43.
+  const zvonar::LanguageFile& lang = zvonar::LanguageTexts();
+  btnClose = new QPushButton(lang.HasGroup(44) ? zvonar::QtCaption(lang.Line(43)) : QString("Close"), this);
   btnClose->setObjectName("btnClose");
   connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
   layout->addWidget(btnClose, 0, Qt::AlignCenter);

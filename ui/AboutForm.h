@@ -12,8 +12,7 @@ class TFormAbout : public QDialog {
  public:
   explicit TFormAbout(QWidget* parent = nullptr);
 
-  QLabel* lProgNameEn;
-  QLabel* lProgNameRu;
+  QLabel* lProgNameEn;  // the program's title
   QLabel* lVersion;
   QLabel* lAbout1;
   QLabel* lAbout2;

@@ -1,43 +1,70 @@
-// Message boxes carry the program's caption, as every box of the program does.
+// Message boxes carry the program's one name, the title line of the language
+// file, as every box of the program does.
 #include "ui/Prompts.h"
 
-#include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTreeView>
 #include <algorithm>
 
+#include "ui/QtLanguage.h"
+
 namespace zvonar {
+namespace {
+
+// Qt's own file dialog, showing names only: its dates and sizes would follow
+// the system's locale rather than the program's language. The detail view,
+// when the user turns to it, has columns as wide as their texts, so that
+// translated type names are not cut. The chosen files, none when the user
+// cancels.
+QStringList RunFileDialog(QWidget* parent, QFileDialog::AcceptMode accept, QFileDialog::FileMode mode,
+                          const QString& filter, const QString& dir, QString* selectedFilter) {
+  QFileDialog dialog(parent, QString(), dir, filter);
+  dialog.setAcceptMode(accept);
+  dialog.setFileMode(mode);
+  dialog.setViewMode(QFileDialog::List);
+  if (selectedFilter != nullptr && !selectedFilter->isEmpty()) dialog.selectNameFilter(*selectedFilter);
+  if (auto* details = dialog.findChild<QTreeView*>())
+    details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  if (selectedFilter != nullptr) *selectedFilter = dialog.selectedNameFilter();
+  return dialog.selectedFiles();
+}
+
+}  // namespace
 
 void QtPrompts::ShowError(const QString& text) {
-  QMessageBox::critical(parent_, QApplication::applicationName(), text);
+  QMessageBox::critical(parent_, ProgramTitle(), text);
 }
 
 void QtPrompts::ShowInfo(const QString& text) {
-  QMessageBox::information(parent_, QApplication::applicationName(), text);
+  QMessageBox::information(parent_, ProgramTitle(), text);
 }
 
 bool QtPrompts::AskYesNo(const QString& text) {
-  return QMessageBox::question(parent_, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No) ==
+  return QMessageBox::question(parent_, ProgramTitle(), text, QMessageBox::Yes | QMessageBox::No) ==
          QMessageBox::Yes;
 }
 
 QString QtPrompts::ChooseOpenFile(const QString& filter, const QString& dir, QString* selectedFilter) {
-  return QFileDialog::getOpenFileName(parent_, QString(), dir, filter, selectedFilter);
+  return RunFileDialog(parent_, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, filter, dir, selectedFilter)
+      .value(0);
 }
 
 QString QtPrompts::ChooseSaveFile(const QString& filter, const QString& dir, QString* selectedFilter) {
-  return QFileDialog::getSaveFileName(parent_, QString(), dir, filter, selectedFilter);
+  return RunFileDialog(parent_, QFileDialog::AcceptSave, QFileDialog::AnyFile, filter, dir, selectedFilter).value(0);
 }
 
 bool QtPrompts::AskYesNoDefaultNo(const QString& text) {
-  return QMessageBox::question(parent_, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+  return QMessageBox::question(parent_, ProgramTitle(), text, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtPrompts::ShowInfoDetails(const QString& text, const QString& details) {
-  QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text, QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::Information, ProgramTitle(), text, QMessageBox::Ok, parent_);
   box.setDetailedText(details);
   // The details area as wide as its longest line, as far as the screen
   // allows, so that no line of it wraps.
@@ -54,7 +81,7 @@ void QtPrompts::ShowInfoDetails(const QString& text, const QString& details) {
 }
 
 QStringList QtPrompts::ChooseOpenFiles(const QString& filter, const QString& dir, QString* selectedFilter) {
-  return QFileDialog::getOpenFileNames(parent_, QString(), dir, filter, selectedFilter);
+  return RunFileDialog(parent_, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles, filter, dir, selectedFilter);
 }
 
 }  // namespace zvonar

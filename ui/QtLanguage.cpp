@@ -9,6 +9,7 @@
 #include <QTranslator>
 
 #include "config/LanguageFile.h"
+#include "ui/QtText.h"
 
 namespace zvonar {
 namespace {
@@ -18,7 +19,33 @@ QPointer<QTranslator>& InstalledTranslator() {
   return translator;
 }
 
+LanguageFile& UsedLanguage() {
+  static LanguageFile lang;
+  return lang;
+}
+
+// The lines the main window's first group needs; the title line is one of
+// them.
+constexpr std::size_t kTitleGroupLines = 16;
+constexpr std::size_t kTitleLine = 2;
+
 }  // namespace
+
+void UseLanguageTexts(LanguageFile lang) { UsedLanguage() = std::move(lang); }
+
+const LanguageFile& LanguageTexts() { return UsedLanguage(); }
+
+QString LanguageText(AddedText t) { return ToQt(TextOf(UsedLanguage(), t)); }
+
+QString ProgramTitle() {
+  const LanguageFile& lang = UsedLanguage();
+  if (!lang.HasGroup(kTitleGroupLines) || lang.Line(kTitleLine).empty()) return "Tellura Detalization";
+  return QtPlain(lang.Line(kTitleLine));
+}
+
+QString FileTypeFilter(AddedText typeName, const QString& patterns) {
+  return QString("%1 (%2)").arg(LanguageText(typeName), patterns);
+}
 
 QLocale LocaleOfLanguage(std::string_view languageBaseName) {
   return QLocale(QString::fromStdString(LanguageLocaleName(languageBaseName)));

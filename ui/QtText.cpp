@@ -5,14 +5,31 @@
 #include <QList>
 
 #include "base/Cp1251.h"
+#include "config/LanguageFile.h"
+#include "ui/QtLanguage.h"
 
 namespace zvonar {
 
 QString ToQt(std::string_view cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
 
+QString QtCaption(std::string_view caption) { return ToQt(MnemonicCaption(caption)); }
+
+QString QtPlain(std::string_view caption) { return ToQt(PlainCaption(caption)); }
+
 bool FromQt(const QString& text, std::string* cp1251, QString* error) {
   const Status s = Utf8ToCp1251(text.toStdString(), cp1251);
-  if (!s.ok() && error != nullptr) *error = QString::fromStdString(s.message());
+  if (!s.ok() && error != nullptr) {
+    *error = QString::fromStdString(s.message());
+    // The first character the code page lacks, told in the language used.
+    for (const uint cp : text.toUcs4()) {
+      char byte = 0;
+      const auto c = static_cast<char32_t>(cp);
+      if (CodePointToCp1251(c, &byte)) continue;
+      *error = LanguageText(AddedText::CharacterNotInCodePage)
+                   .arg(QString::fromUcs4(&c, 1), QString::number(cp, 16).toUpper().rightJustified(4, '0'));
+      break;
+    }
+  }
   return s.ok();
 }
 

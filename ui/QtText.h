@@ -14,8 +14,18 @@ namespace zvonar {
 
 QString ToQt(std::string_view cp1251);
 
+// A language-file caption (code page 1251, toolkit form) for a widget that
+// reads mnemonics: menus, buttons, check boxes, radio buttons, group boxes,
+// tabs. An "&" that marks no mnemonic is shown as the character.
+QString QtCaption(std::string_view caption);
+
+// A language-file caption as plain text, for window titles, labels without
+// a buddy, column titles and messages.
+QString QtPlain(std::string_view caption);
+
 // The code page 1251 bytes of `text`. False, with a message for the user in
-// `error`, when it holds a character the code page cannot hold.
+// `error` (in the language used), when it holds a character the code page
+// cannot hold.
 bool FromQt(const QString& text, std::string* cp1251, QString* error = nullptr);
 
 // The code page 1251 bytes of a text known to be representable (captions the

@@ -1,13 +1,19 @@
 // The splash keeps its designed geometry: a 168 x 193 client area, the logo
 // at the top, the two halves of the program's name, a separator line and
-// three bold texts (state, stage, progress).
+// three bold texts (state, stage, progress). The name is the program's title
+// in the language used, split at its first blank; a name wider than the
+// splash is drawn smaller, so it is never cut.
 #include "ui/SplashForm.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QScreen>
+#include <algorithm>
+#include <utility>
 
 #include "ui/Logo.h"
+#include "ui/QtLanguage.h"
 
 namespace {
 
@@ -18,6 +24,18 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
   label->setObjectName(name);
   label->setGeometry(geometry);
   return label;
+}
+
+// The left and right margins of the name, as the designed labels stand.
+constexpr int kNameLeft = 11;
+constexpr int kNameRight = 6;
+
+// Splits `title` after its first blank ("Tellura " and "Detalization"); a
+// title without one is all first half.
+std::pair<QString, QString> NameHalves(const QString& title) {
+  const qsizetype blank = title.indexOf(' ');
+  if (blank < 0) return {title, QString()};
+  return {title.left(blank + 1), title.mid(blank + 1)};
 }
 
 }  // namespace
@@ -38,10 +56,21 @@ TSplashForm::TSplashForm(QWidget* parent) : QFrame(parent, Qt::SplashScreen | Qt
   nameFont.setPixelSize(16);
   nameFont.setBold(true);
   nameFont.setUnderline(true);
-  lProgName1 = MakeLabel(this, "lProgName1", "Tellura ", QRect(11, 118, 62, 20));
+  const auto [first, second] = NameHalves(zvonar::ProgramTitle());
+  const int room = width() - kNameLeft - kNameRight;
+  while (nameFont.pixelSize() > 8 &&
+         QFontMetrics(nameFont).horizontalAdvance(first + " " + second) > room)
+    nameFont.setPixelSize(nameFont.pixelSize() - 1);
+  const QFontMetrics metrics(nameFont);
+  const int firstWidth = metrics.horizontalAdvance(first);
+  const int secondWidth = metrics.horizontalAdvance(" " + second);
+  // The two halves stand side by side, centred between the margins.
+  const int left = kNameLeft + std::max(0, (room - firstWidth - secondWidth) / 2);
+  lProgName1 = MakeLabel(this, "lProgName1", first, QRect(left, 118, firstWidth, 20));
   lProgName1->setFont(nameFont);
   lProgName1->setStyleSheet("color: purple");
-  lProgName2 = MakeLabel(this, "lProgName2", " Detalization", QRect(72, 118, 90, 20));
+  lProgName2 = MakeLabel(this, "lProgName2", second.isEmpty() ? QString() : " " + second,
+                         QRect(left + firstWidth, 118, secondWidth, 20));
   lProgName2->setFont(nameFont);
   lProgName2->setStyleSheet("color: green");
 
@@ -52,7 +81,8 @@ TSplashForm::TSplashForm(QWidget* parent) : QFrame(parent, Qt::SplashScreen | Qt
 
   QFont bold = font();
   bold.setBold(true);
-  lLoading = MakeLabel(this, "lLoading", "Loading...", QRect(16, 150, 137, 16));
+  lLoading = MakeLabel(this, "lLoading", zvonar::LanguageText(zvonar::AddedText::ProgramLoading),
+                      QRect(16, 150, 137, 16));
   lCounter1 = MakeLabel(this, "lCounter1", "\\", QRect(12, 168, 62, 16));
   lCounter2 = MakeLabel(this, "lCounter2", "/", QRect(72, 168, 90, 16));
   for (QLabel* label : {lLoading, lCounter1, lCounter2}) {

@@ -11,8 +11,15 @@
 // opened from the main window's menu.
 // zvonar-screenshot --charts DATADIR PREFIX: the chart window over the
 // filter's result, one picture per tab: PREFIX-1.png to PREFIX-4.png.
+// zvonar-screenshot --boxes DATADIR PREFIX: a question box
+// (PREFIX-message.png) and the Add Detalization chooser with its list of
+// file types open (PREFIX-chooser.png), as the user sees them.
+// zvonar-screenshot --splash DATADIR OUT.png: the splash in the language
+// settings.ini names.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QScreen>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -27,6 +34,8 @@
 #include "books/AbonentsBookForm.h"
 #include "config/MainSettings.h"
 #include "ui/Prompts.h"
+#include "ui/QtLanguage.h"
+#include "ui/SplashForm.h"
 
 namespace {
 
@@ -93,6 +102,7 @@ int ShootDialog(TMainForm* form, const QString& name, const QString& out) {
                      : name == "servicesid"     ? form->mnServicesID
                      : name == "registerfields" ? form->mnRegisterFields
                      : name == "dbfields"       ? form->mnDBFields
+                     : name == "about"          ? form->mnAbout
                                                 : nullptr;
   if (command == nullptr) {
     qWarning("unknown dialog %s", qUtf8Printable(name));
@@ -130,6 +140,44 @@ int ShootCharts(TMainForm* form, const QString& prefix) {
   return ok ? 0 : 1;
 }
 
+// The real boxes over the window: a question, then the Add Detalization
+// chooser with its file types dropped down. The screen is grabbed, so the
+// open list is in the picture.
+int ShootBoxes(const std::string& dir, const QString& prefix) {
+  zvonar::QtPrompts prompts(nullptr);
+  TMainForm form(dir, &prompts);
+  form.show();
+  bool ok = true;
+  const auto grabScreen = [](const QRect& area) {
+    return QApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+  };
+  QTimer::singleShot(500, &form, [&] {
+    QTimer::singleShot(300, &form, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box == nullptr) return void(ok = false);
+      ok = box->grab().save(prefix + "-message.png") && ok;
+      box->close();
+    });
+    (void)prompts.AskYesNo(
+        zvonar::LanguageText(zvonar::AddedText::ReimportQuestion).arg("2008.04.30 10:15:00").arg(214));
+    QTimer::singleShot(500, &form, [&] {
+      QWidget* chooser = QApplication::activeModalWidget();
+      auto* types = chooser == nullptr ? nullptr : chooser->findChild<QComboBox*>("fileTypeCombo");
+      if (types == nullptr) return void(ok = false);
+      types->showPopup();
+      QTimer::singleShot(300, &form, [&, chooser] {
+        const QRect area = chooser->frameGeometry().adjusted(0, 0, 0, 100);
+        ok = grabScreen(area).save(prefix + "-chooser.png") && ok;
+        chooser->close();
+      });
+    });
+    form.mnAddDetalization->trigger();
+    form.close();
+    QApplication::exit(ok ? 0 : 1);
+  });
+  return QApplication::exec();
+}
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (argc == 4 && (QString(argv[1]) == "--codes" || QString(argv[1]) == "--codes-add")) {
@@ -147,6 +195,21 @@ int main(int argc, char* argv[]) {
     form.show();
     const QString out = QString::fromLocal8Bit(argv[argc - 1]);
     return argc == 4 ? ShootCharts(&form, out) : ShootDialog(&form, QString(argv[2]), out);
+  }
+  if (argc == 4 && QString(argv[1]) == "--splash") {
+    std::string dir = argv[2];
+    if (dir.back() != '/') dir.push_back('/');
+    PrintingPrompts prompts;
+    TMainForm form(dir, &prompts);
+    TSplashForm splash;
+    splash.show();
+    QTimer::singleShot(300, &splash, [&] { QApplication::exit(splash.grab().save(QString(argv[3])) ? 0 : 1); });
+    return QApplication::exec();
+  }
+  if (argc == 4 && QString(argv[1]) == "--boxes") {
+    std::string dir = argv[2];
+    if (dir.back() != '/') dir.push_back('/');
+    return ShootBoxes(dir, QString::fromLocal8Bit(argv[3]));
   }
   if (argc == 4 && QString(argv[1]) == "--file-menu") {
     // The File menu opened over the window, its list commands in sight.

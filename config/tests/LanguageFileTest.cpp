@@ -97,9 +97,24 @@ TEST(PlainCaption, ResolvesAmpersands) {
       {"a&&&b", "a&b"},
       {"R&&D &&&&", "R&D &&"},
       {"trailing &", "trailing &"},
+      {"Calls & SMS", "Calls & SMS"},  // "&" before a blank is the character
       {"", ""},
   };
   for (const Case& t : cases) EXPECT_EQ(t.want, PlainCaption(t.in)) << t.in;
+}
+
+TEST(MnemonicCaption, DoublesOnlyTheAmpersandsThatMarkNoMnemonic) {
+  struct Case { std::string_view in; std::string_view want; };
+  const Case cases[] = {
+      {"Calls & SMS", "Calls && SMS"},
+      {"trailing &", "trailing &&"},
+      {"To Count && Find", "To Count && Find"},
+      {"&Settings", "&Settings"},
+      {"a&&&b", "a&&&b"},
+      {"& &", "&& &&"},
+      {"", ""},
+  };
+  for (const Case& t : cases) EXPECT_EQ(t.want, MnemonicCaption(t.in)) << t.in;
 }
 
 }  // namespace

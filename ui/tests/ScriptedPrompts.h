@@ -20,11 +20,13 @@ class ScriptedPrompts : public Prompts {
     answers.pop_front();
     return answer;
   }
-  QString ChooseOpenFile(const QString&, const QString& dir, QString*) override {
+  QString ChooseOpenFile(const QString& filter, const QString& dir, QString*) override {
+    filters << filter;
     dirs << dir;
     return NextFile();
   }
-  QString ChooseSaveFile(const QString&, const QString& dir, QString*) override {
+  QString ChooseSaveFile(const QString& filter, const QString& dir, QString*) override {
+    filters << filter;
     dirs << dir;
     return NextFile();
   }
@@ -54,7 +56,8 @@ class ScriptedPrompts : public Prompts {
   QStringList noByDefault;  // the questions asked with No as the default
   QStringList infoDetails;  // the details of each ShowInfoDetails, in order
   QStringList dirs;  // the start directory of each chooser, in order
-  // The filter list and the preselected filter of each multi-file chooser.
+  // The name filters of each chooser, in order; the preselected filter of
+  // each multi-file chooser.
   QStringList filters, selectedFilters;
   std::deque<bool> answers;
   std::deque<QString> files;
