@@ -3,6 +3,7 @@
 #include "ui/Prompts.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QScreen>

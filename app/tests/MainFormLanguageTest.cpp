@@ -287,9 +287,11 @@ class MainFormLanguageTest : public QObject {
       QString addDetalization;
     };
     const Case cases[] = {
-        {"english", "Text File (*.txt);;HTML File (*.html);;Data (*.dat);;Filter (*.fil);;Summary (*.sum);;All (*.*)"},
-        {"russian", QString::fromUtf8("Текстовый файл (*.txt);;Файл HTML (*.html);;Данные (*.dat);;Фильтр (*.fil);;"
-                                      "Итоги (*.sum);;Все файлы (*.*)")},
+        {"english",
+         "Bills (*.txt *.htm *.html);;Text File (*.txt);;HTML File (*.html);;Data (*.dat);;Filter (*.fil);;"
+         "Summary (*.sum);;All (*.*)"},
+        {"russian", QString::fromUtf8("Счета (*.txt *.htm *.html);;Текстовый файл (*.txt);;Файл HTML (*.html);;"
+                                      "Данные (*.dat);;Фильтр (*.fil);;Итоги (*.sum);;Все файлы (*.*)")},
     };
     for (const Case& c : cases) {
       TempDir dir;
