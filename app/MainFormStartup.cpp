@@ -57,6 +57,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   ConnectListCommands();
   CreateChartsCommand();
   if (!TakeInstanceLock()) return;
+  ShareTableWithWriters();
 
   ResetCountsRow();
   const QDate today = QDate::currentDate();

@@ -65,6 +65,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "No old base was found in %1 (detalization.dat and a file OWNER.dat for each owner).",
     "%1 was imported on %2, but its records are no longer in the table: it was imported again",
     "(no type)",
+    "The table is being read by the Zvonar window; try again in a moment.",
 };
 
 }  // namespace

@@ -74,6 +74,7 @@ enum class AddedText : std::size_t {
   OldBaseNotFound,
   ImportedAgain,       // %1: file, %2: date of the earlier import
   StatNoType,          // the statistic's row of result rows without a type
+  TableReadByWindow,   // a writer kept out while the window reads
   End
 };
 
