@@ -141,6 +141,36 @@ class MainFormLockTest : public QObject {
     form.close();
   }
 
+  void ARowPickedBeforeAnotherProgramsChangeShowsIsNotDeleted() {
+    TempDir dir;
+    const std::string march = CopyExample(dir, "bill-2008-03.txt");
+    const std::string may = CopyExample(dir, "bill-2008-05.txt");
+    QString err;
+    QVERIFY2(CliImport(dir.path(), march, &err) == 0, qPrintable(err));
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    QTableView* grid = form.dbgDetaliz;
+    QCOMPARE(grid->model()->rowCount(), 24);
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    QVERIFY2(CliImport(dir.path(), may, &err) == 0, qPrintable(err));
+
+    // The row the user saw may hold another record now: the grid shows the
+    // table again instead of deleting.
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QVERIFY(prompts.questions.isEmpty());
+    QTRY_VERIFY(grid->model()->rowCount() > 24);
+    const int all = grid->model()->rowCount();
+    QCOMPARE(form.stRecCount->text(), QString::number(all));
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    prompts.answers = {true};
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(prompts.questions.size(), qsizetype{1});
+    QCOMPARE(grid->model()->rowCount(), all - 1);
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    form.close();
+  }
+
   void ImportWhileAnotherProgramReadsIsToldAndChangesNothing() {
     TempDir dir;
     const std::string bill = dir.File("bill.txt");
