@@ -133,30 +133,6 @@ Status Table::Open(const std::string& path, OpenNotes* notes, const OpenOptions&
   return s;
 }
 
-void Table::LockOnlyWhileReading() {
-  lockWhileReading_ = true;
-  lock_.MarkReads();
-}
-
-Status Table::BeginRead(std::chrono::milliseconds wait) {
-  if (!IsOpen() || !lockWhileReading_) return Status::Ok();
-  if (lock_.mode() == LockMode::None) {
-    Status s = lock_.Acquire(lockDir_, LockMode::Shared, wait);
-    if (s.ok()) s = LoadOthersChanges();
-    if (!s.ok()) {
-      lock_.Release();
-      return s;
-    }
-  }
-  ++reads_;
-  return Status::Ok();
-}
-
-void Table::EndRead() {
-  if (reads_ == 0 || --reads_ > 0) return;
-  if (lock_.mode() == LockMode::Shared && !held_) lock_.Release();
-}
-
 Status Table::Close() {
   if (!IsOpen()) return Status::Ok();
   Status s = Post();

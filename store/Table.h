@@ -122,7 +122,8 @@ class Table {
   // programs changed are loaded, after the table shows them.
   void SetOthersChangedHook(std::function<void()> hook) { othersChanged_ = std::move(hook); }
 
-  // Opens the table and holds its lock shared; InUse when a writer keeps
+  // Opens the table and holds its lock shared until Close (unless
+  // LockOnlyWhileReading); InUse when a writer keeps
   // it past the lock wait. A damaged table file, and anything but a regular
   // file in place of the table or its index, is reported and left
   // untouched, a link to a missing file included. Opened for reading,

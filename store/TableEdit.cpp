@@ -42,7 +42,7 @@ Status Table::BeginWrite(bool append) {
 void Table::EndWrite() {
   if (held_) return;
   // What this table wrote is no change of another program's.
-  if (IsOpen()) NoteIndexFile();
+  if (IsOpen() && lock_.mode() == LockMode::Exclusive) NoteIndexFile();
   if (lockWhileReading_ && reads_ == 0)
     lock_.Release();
   else
@@ -62,38 +62,6 @@ Status Table::EndChanges() {
   held_ = false;
   EndWrite();
   return s;
-}
-
-// While the lock was let go another writer may have changed records or
-// written the index file: both are loaded again, the current record kept.
-Status Table::LoadOthersChanges() {
-  bool changed = false;
-  const std::size_t length = dbf_.RecordLength();
-  Status s = dbf_.Reload(&changed);
-  if (!s.ok()) return s;
-  FileIdentity before = indexFile_;
-  NoteIndexFile();
-  if (!changed && indexFile_ == before) return Status::Ok();
-  if (dbf_.RecordLength() != length) {
-    Cancel();
-    current_.assign(dbf_.RecordLength(), ' ');
-  }
-  s = LoadOthersRecords();
-  if (othersChanged_) othersChanged_();
-  return s;
-}
-
-Status Table::LoadOthersRecords() {
-  const std::string active = ActiveIndex();
-  const std::uint32_t recno = recno_;
-  OpenNotes notes;
-  Status s = LoadIndex(&notes);
-  if (s.ok() && !active.empty()) s = SetActiveIndex(active);
-  if (!s.ok()) return s;
-  if (live_ == 0) return SetEmpty();
-  const bool stays =
-      recno > 0 && recno <= dbf_.RecordCount() && !std::binary_search(deleted_.begin(), deleted_.end(), recno);
-  return MoveTo(stays ? PositionOf(recno) : std::min(pos_, live_ - 1));
 }
 
 Status Table::RequireBrowse() const {
