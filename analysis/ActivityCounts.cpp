@@ -137,6 +137,8 @@ Status CountActivityInRows(const ResultRows& rows, const NameValueList* book, Co
 }
 
 Status CountActivityInTable(Table* table, const NameValueList* book, CountsRow* row) {
+  const TableReadHold read(*table);  // one hold for the whole count
+  if (!read.status().ok()) return read.status();
   Counter counter(table->RecordCount());
   // The counted fields are texts, read in place in the current record.
   char unused[kResultColumns][kDateTimeTextMax];

@@ -144,6 +144,13 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
   result->baseNotCreated = table->FieldCount() < kDetalFieldCount;
   result->outcome = CheckFilterRun(*table, c);
   if (result->outcome != FilterOutcome::Done) return;
+  // One hold of the table for the whole run, not one per record.
+  const TableReadHold read(*table);
+  if (!read.status().ok()) {
+    result->outcome = FilterOutcome::Failed;
+    result->error = read.status().message();
+    return;
+  }
   ServiceKind calls(c.callsId), sms(c.smsId), mms(c.mmsId);
   const std::string beginText = FormatCalendarDate(c.dateBegin);
   const std::string endText = FormatCalendarDate(c.dateEnd);

@@ -279,6 +279,8 @@ class TMainForm : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Coming to the front looks for other programs' changes of the table.
+  void changeEvent(QEvent* event) override;
 
  private:
   void CreateControlPanel();
@@ -357,6 +359,12 @@ class TMainForm : public QMainWindow {
   // stRecNo: the current record's number, 1 to the record count, or 0.
   void ShowRecNo();
   void CloseTable();
+  // The table is locked only while the window reads or writes it, and
+  // other programs' changes found by a read are shown after it.
+  void ShareTableWithWriters();
+  // Takes the table for a moment, so that changes of other programs show.
+  void LookForOthersChanges();
+  void ShowOthersChanges();
   // An added text as the language file gives it.
   QString AddedTextOf(zvonar::AddedText t) const;
   // An error box for a failed table command: the language's "in use" text
@@ -407,6 +415,7 @@ class TMainForm : public QMainWindow {
   QLabel* panelCaption_ = nullptr;
   zvonar::InstanceLock instanceLock_;
   bool dataDirInUse_ = false;
+  bool othersChangesPending_ = false;  // ShowOthersChanges is queued
   bool activated_ = false;
   // The sizes ApplyStoredSizes gave, to tell the user's changes at exit.
   QSize appliedSize_;

@@ -307,6 +307,9 @@ bool TMainForm::CurrentGridRecord() {
   const QModelIndex current = dbgDetaliz->currentIndex();
   if (current.isValid()) {
     const Status s = table_->GoToPosition(static_cast<std::uint32_t>(current.row()));
+    // Another program changed the table and the grid's rows are not yet
+    // shown again: the row the user picked may now be another record.
+    if (othersChangesPending_) return false;
     if (!s.ok()) throw std::runtime_error(s.message());
   }
   return table_->RecNo() > 0;

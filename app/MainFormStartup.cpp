@@ -60,6 +60,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   CreateChartsCommand();
   CreateWelcome();
   if (!TakeInstanceLock()) return;
+  ShareTableWithWriters();
 
   ResetCountsRow();
   const QDate today = QDate::currentDate();

@@ -54,7 +54,8 @@ QString TMainForm::AddedTextOf(AddedText t) const {
 
 void TMainForm::ShowTableError(const QString& message, const Status& s) {
   if (s.kind() == StatusKind::InUse)
-    prompts_->ShowError(AddedTextOf(AddedText::TableInUse));
+    prompts_->ShowError(AddedTextOf(s.message() == kTableReadByWindowText ? AddedText::TableReadByWindow
+                                                                         : AddedText::TableInUse));
   else
     prompts_->ShowError(WithDetail(message, s));
 }

@@ -41,6 +41,8 @@ void NoNameCollector::Offer(std::string_view number, std::string_view name) {
 
 Status CollectNoNamesFromTable(Table* table, NoNameCollector* collector, const ProgressFn& progress) {
   if (!table->IsOpen()) return Status::Ok();
+  const TableReadHold read(*table);  // one hold for the whole scan
+  if (!read.status().ok()) return read.status();
   const std::uint32_t total = table->RecordCount();
   std::uint32_t done = 0;
   Status s = table->First();

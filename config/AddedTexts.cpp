@@ -150,6 +150,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "A number cannot hold \"=\".",
     "A number cannot begin with \"[\" or \";\".",
     "The character \"%1\" (U+%2) has no code in code page 1251.",
+    "The table is being read by the Zvonar window; try again in a moment.",
 };
 
 }  // namespace

@@ -180,6 +180,7 @@ enum class AddedText : std::size_t {
   NumberBadStart,
   // A typed character the files cannot hold; %1: the character, %2: its code.
   CharacterNotInCodePage,
+  TableReadByWindow,   // a writer kept out while the window reads
   End
 };
 

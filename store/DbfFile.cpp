@@ -1,7 +1,9 @@
 // The table file, dBase IV level:
 //   header, 32 bytes: 0 version 0x03; 1-3 last update (year-1900, month,
 //     day); 4-7 record count; 8-9 header length; 10-11 record length;
-//     28 production index flag; 29 language driver 0xC9 (code page 1251).
+//     16-19 change counter (dBase IV leaves 16-27 for multi-user use, and
+//     other readers skip them); 28 production index flag; 29 language
+//     driver 0xC9 (code page 1251).
 //   field descriptors, 32 bytes each: 0-10 name, NUL-padded; 11 type ('C'
 //     text, 'T' date-time); 16 width; 31 set when the production index has
 //     a tag on the field. One 0x0D ends them.
@@ -11,7 +13,12 @@
 // first and count them only after they are on disk, so the header never
 // counts a record that is not there. Bytes after the counted records are
 // not part of the table: readers ignore them, a writer cuts them before it
-// appends, and a failed append cuts what it wrote.
+// appends, and a failed append cuts what it wrote. The change counter goes
+// up by one (wrapping) once in each hold of the exclusive lock that changes
+// records: before the first record overwritten in place, or with the count
+// of an append at its commit point, so a program that holds no lock between its reads (the
+// window) tells from the record count and the counter whether the records
+// it has seen are still those on disk.
 #include "store/DbfFile.h"
 
 #include <fcntl.h>
@@ -37,6 +44,7 @@ constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 constexpr std::uint32_t kBlockRecords = 128;
 constexpr std::size_t kCachedBlocks = 64;
+constexpr std::size_t kChangesOffset = 16;
 
 Status Damaged(const std::string& path, const std::string& what) {
   return Status::Error(StatusKind::Corrupt, path + " is not a readable table: " + what);
@@ -106,9 +114,12 @@ Status DbfFile::Open(const std::string& path, bool writable) {
                          "cannot open " + path + ": " + ErrnoText(errno));
   fd_ = fd;
   path_ = path;
+  writable_ = writable;
   struct stat st {};
   Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
                                    : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  dev_ = st.st_dev;
+  ino_ = st.st_ino;
   if (s.ok()) s = ReadHeader(static_cast<std::uint64_t>(st.st_size));
   if (!s.ok()) Close();
   return s;
@@ -124,6 +135,7 @@ Status DbfFile::ReadHeader(std::uint64_t fileSize) {
   headerLength_ = GetU16(&head[8]);
   recordLength_ = GetU16(&head[10]);
   count_ = GetU32(&head[4]);
+  changes_ = GetU32(&head[kChangesOffset]);
   productionIndex_ = head[28] != 0;
   if (headerLength_ < kFileHeaderSize + kDescriptorSize + 1 ||
       (headerLength_ - kFileHeaderSize - 1) % kDescriptorSize != 0 || headerLength_ > fileSize)
@@ -164,21 +176,50 @@ Status DbfFile::ReadHeader(std::uint64_t fileSize) {
   return Status::Ok();
 }
 
-Status DbfFile::ReloadCount(bool* changed) {
-  char bytes[4];
-  Status s = PRead(4, sizeof bytes, bytes);
+Status DbfFile::Reload(bool* changed) {
+  *changed = false;
+  struct stat now {};
+  if (::stat(path_.c_str(), &now) == 0 && (now.st_dev != dev_ || now.st_ino != ino_)) {
+    // Another file was renamed into place: the old one is no longer the table.
+    const std::string path = path_;
+    *changed = true;
+    return Open(path, writable_);
+  }
+  char head[kFileHeaderSize];
+  Status s = PRead(0, sizeof head, head);
   if (!s.ok()) return s;
-  const std::uint32_t count = GetU32(bytes);
-  *changed = count != count_;
-  if (!*changed) return Status::Ok();
+  const std::uint32_t count = GetU32(&head[4]);
+  const std::uint32_t changes = GetU32(&head[kChangesOffset]);
+  if (count == count_ && changes == changes_) return Status::Ok();
+  *changed = true;
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
   if (headerLength_ + std::uint64_t{count} * recordLength_ > static_cast<std::uint64_t>(st.st_size))
     return Damaged(path_, "the header counts " + std::to_string(count) + " records but the file holds fewer");
   count_ = count;
+  changes_ = changes;
   pending_ = 0;
   cache_.clear();
   return Status::Ok();
+}
+
+Status DbfFile::BumpChanges() {
+  if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
+  char bytes[4];
+  Status s = PRead(kChangesOffset, sizeof bytes, bytes);
+  if (!s.ok()) return s;
+  const std::uint32_t changes = GetU32(bytes) + 1;
+  PutU32(changes, bytes);
+  s = PWrite(kChangesOffset, bytes, sizeof bytes);
+  if (s.ok()) changes_ = changes;
+  return s;
+}
+
+Status DbfFile::CountChange() {
+  if (changeCounted_) return Status::Ok();
+  Status s = BumpChanges();
+  changeCounted_ = s.ok();
+  return s;
 }
 
 Status DbfFile::DropUncommitted(std::uint64_t* dropped) {
@@ -272,7 +313,8 @@ Status DbfFile::ReadRecords(std::uint32_t first, std::uint32_t count, char* out)
 
 Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
   if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
-  Status s = PWrite(RecordOffset(recno), record, recordLength_);
+  Status s = CountChange();
+  if (s.ok()) s = PWrite(RecordOffset(recno), record, recordLength_);
   CachedBlock* block = s.ok() ? CachedBlockOf(recno) : nullptr;
   if (block != nullptr) std::memcpy(&block->data[(recno - block->first) * recordLength_], record, recordLength_);
   return s;
@@ -281,7 +323,8 @@ Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
 Status DbfFile::WriteRecords(std::uint32_t first, std::uint32_t count, const char* records) {
   if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
   cache_.clear();  // cheaper to read again than to patch block by block
-  return PWrite(RecordOffset(first), records, std::size_t{count} * recordLength_);
+  Status s = CountChange();
+  return s.ok() ? PWrite(RecordOffset(first), records, std::size_t{count} * recordLength_) : s;
 }
 
 Status DbfFile::AppendRecords(const char* records, std::uint32_t count) {
@@ -299,6 +342,9 @@ Status DbfFile::Commit() {
   if (pending_ == 0) return Status::Ok();
   Status s = Sync();
   if (s.ok()) s = WriteCount(count_ + pending_);
+  // An append that never commits leaves the header, its counter included,
+  // as it was.
+  if (s.ok()) s = CountChange();
   if (!s.ok()) return s;
   count_ += pending_;
   pending_ = 0;
@@ -328,7 +374,8 @@ Status DbfFile::ReadDate(char* date) {
 Status DbfFile::CutRecords(std::uint32_t count, const char* date) {
   if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
   if (count > count_ || pending_ != 0) return Status::Invalid("only committed records can be cut");
-  Status s = WriteCount(count, date);
+  Status s = CountChange();
+  if (s.ok()) s = WriteCount(count, date);
   if (s.ok()) s = Sync();
   if (!s.ok()) return s;
   count_ = count;

@@ -3,6 +3,8 @@
 // caller's (see TableLock).
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,9 +54,22 @@ class DbfFile {
   bool HasProductionIndex() const { return productionIndex_; }
   bool ReadOnly() const { return readOnly_; }
 
-  // Reads the record count from the header again, after another program
-  // may have appended; true when it changed.
-  Status ReloadCount(bool* changed);
+  // Looks at the file again after other programs may have written it: the
+  // record count and the change counter in the header, and whether another
+  // file was renamed into its place (then that one is opened instead, its
+  // fields read anew). True when any of them changed; cached records are
+  // then dropped.
+  Status Reload(bool* changed);
+  // How many changes writers have made to the file; see BumpChanges.
+  std::uint32_t Changes() const { return changes_; }
+  // Counts one more change in the header, so that a program that let the
+  // lock go sees the file changed even when the record count stayed. Under
+  // the exclusive lock.
+  Status BumpChanges();
+  // Starts a writer's hold of the exclusive lock: the first record it
+  // overwrites, or the first commit of an append, counts one change
+  // (BumpChanges).
+  void BeginChange() { changeCounted_ = false; }
   // Cuts what lies after the counted records (an append that never reached
   // its commit point), leaving the end-of-file byte; `*dropped` tells how
   // many records, a torn one included, were cut.
@@ -97,6 +112,7 @@ class DbfFile {
  private:
   Status ReadHeader(std::uint64_t fileSize);
   Status WriteCount(std::uint32_t count, const char* date = nullptr);
+  Status CountChange();
   Status PRead(std::uint64_t offset, std::size_t size, char* out) const;
   Status PWrite(std::uint64_t offset, const char* data, std::size_t size) const;
   std::uint64_t RecordOffset(std::uint32_t recno) const { return headerLength_ + (recno - 1ULL) * recordLength_; }
@@ -111,6 +127,11 @@ class DbfFile {
   std::uint32_t pending_ = 0;
   bool productionIndex_ = false;
   bool readOnly_ = false;
+  bool writable_ = false;  // asked to be opened for writing
+  std::uint32_t changes_ = 0;
+  bool changeCounted_ = false;  // this hold's change is counted
+  dev_t dev_ = 0;  // the file opened, to tell another renamed into its place
+  ino_t ino_ = 0;
   bool endByte_ = false;  // the file held the end-of-file byte at the commit point
 
   // Cached blocks of consecutive records: a scan in file order reads each

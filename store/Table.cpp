@@ -86,7 +86,8 @@ Status Table::Open(const std::string& path, OpenNotes* notes, const OpenOptions&
   *notes = OpenNotes{};
   access_ = options.access;
   lockWait_ = options.lockWait;
-  s = lock_.Acquire(LockDirOf(path), LockMode::Shared, lockWait_);
+  lockDir_ = LockDirOf(path);
+  s = lock_.Acquire(lockDir_, LockMode::Shared, lockWait_);
   if (!s.ok()) return s;
   struct stat st {};
   // Created only where nothing is: a link to a missing file is refused
@@ -107,6 +108,12 @@ Status Table::Open(const std::string& path, OpenNotes* notes, const OpenOptions&
     bool released = false, replayed = false;
     s = lock_.Upgrade(lockWait_, &released);
     if (s.ok()) s = ReplayRedo(path, &replayed, &notes->redoSetAside);
+    if (s.ok() && replayed) {
+      // Records changed in place: a program between its reads must see it.
+      DbfFile replayedFile;
+      s = replayedFile.Open(path, true);
+      if (s.ok()) s = replayedFile.BumpChanges();
+    }
     lock_.Downgrade();
   }
   if (s.ok()) s = dbf_.Open(path, access_ == TableAccess::Write);
@@ -118,10 +125,10 @@ Status Table::Open(const std::string& path, OpenNotes* notes, const OpenOptions&
   current_.assign(dbf_.RecordLength(), ' ');
   s = LoadIndex(notes);
   if (s.ok()) s = First();
+  if (!s.ok() || lockWhileReading_) lock_.Release();
   if (!s.ok()) {
     tags_.clear();
     dbf_.Close();
-    lock_.Release();
   }
   return s;
 }
@@ -148,6 +155,7 @@ Status Table::Close() {
   }
   dbf_.Close();
   lock_.Release();
+  reads_ = 0;
   tags_.clear();
   deleted_.clear();
   live_ = pos_ = recno_ = 0;
@@ -297,7 +305,9 @@ std::vector<std::string> Table::IndexNames() const {
 }
 
 Status Table::RefreshIndexDefs() {
-  Status s = RequireBrowse();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = RequireBrowse();
   if (s.ok() && ownChanges_ && indexBehind_ && !tags_.empty()) {
     s = BeginWrite(false);
     if (s.ok()) {
@@ -377,7 +387,9 @@ Status Table::SetEmpty() {
 }
 
 Status Table::First() {
-  Status s = Post();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
   bof_ = true;
@@ -386,7 +398,9 @@ Status Table::First() {
 }
 
 Status Table::Last() {
-  Status s = Post();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
   bof_ = false;
@@ -395,7 +409,9 @@ Status Table::Last() {
 }
 
 Status Table::Next() {
-  Status s = Post();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
   if (pos_ + 1 >= live_) {
@@ -407,7 +423,9 @@ Status Table::Next() {
 }
 
 Status Table::Prior() {
-  Status s = Post();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
   if (pos_ == 0) {
@@ -419,7 +437,9 @@ Status Table::Prior() {
 }
 
 Status Table::GoToPosition(std::uint32_t position) {
-  Status s = Post();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (position >= live_)
     return Status::Invalid("position " + std::to_string(position) + " is past the last of " + std::to_string(live_) +
@@ -430,7 +450,9 @@ Status Table::GoToPosition(std::uint32_t position) {
 
 Status Table::FindNearest(std::string_view key) {
   if (active_ < 0) return Status::Invalid("no index is active");
-  Status s = Post();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
   if (!s.ok()) return s;
   std::string searchKey;
   s = tags_[active_].KeyFromText(key, &searchKey);
@@ -466,7 +488,9 @@ bool Table::FieldDamaged(int i) const {
 }
 
 Status Table::Refresh() {
-  Status s = Post();
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
   return dbf_.ReadRecords(recno_, 1, current_.data());

@@ -14,7 +14,11 @@
 //
 // Programs share the table through TableLock: an open table holds the lock
 // shared, and a table opened for writing takes it exclusively only for the
-// time of each change.
+// time of each change. The window holds it only while it reads or writes
+// (LockOnlyWhileReading), so that other programs write between its reads;
+// each time it takes the lock again it compares the header's record count
+// and change counter (see DbfFile) with those it last saw and loads what
+// other programs changed.
 #pragma once
 
 #include <sys/types.h>
@@ -103,7 +107,28 @@ class Table {
   static Status Create(const std::string& path, const std::vector<FieldDef>& fields,
                        std::chrono::milliseconds lockWait = kTableLockWait);
 
-  // Opens the table and holds its lock shared; InUse when a writer keeps
+  // From the next Open on, the lock is held only inside BeginRead and
+  // EndRead and for the time of each change, and the reads are marked as
+  // the window's (TableLock::MarkReads). Between them the table keeps the
+  // records it read last; a read that takes the lock again first loads what
+  // other programs changed meanwhile. Reads outside a BeginRead take the
+  // lock for themselves.
+  void LockOnlyWhileReading();
+  // Holds the lock shared for a read of many steps (a filter run, a page of
+  // the grid, a count), trying for `wait`; holds nest. Taking the lock
+  // loads first what other programs changed since this table last held it
+  // (the hook set by SetOthersChangedHook is then called). Does nothing
+  // unless LockOnlyWhileReading; InUse when a writer keeps the table.
+  Status BeginRead(std::chrono::milliseconds wait);
+  Status BeginRead() { return BeginRead(lockWait_); }
+  // Ends a hold of BeginRead that succeeded; the last one lets the lock go.
+  void EndRead();
+  // `hook` is called each time records, or the index file, that other
+  // programs changed are loaded, after the table shows them.
+  void SetOthersChangedHook(std::function<void()> hook) { othersChanged_ = std::move(hook); }
+
+  // Opens the table and holds its lock shared until Close (unless
+  // LockOnlyWhileReading); InUse when a writer keeps
   // it past the lock wait. A damaged table file, and anything but a regular
   // file in place of the table or its index, is reported and left
   // untouched, a link to a missing file included. Opened for reading,
@@ -308,6 +333,7 @@ class Table {
   Status BeginWrite(bool append);
   void EndWrite();
   Status LoadOthersChanges();
+  Status LoadOthersRecords();
   void NoteIndexFile();
   Status Fingerprint(std::uint64_t* fingerprint);
   std::vector<TagIndex> MakeTags() const;
@@ -355,6 +381,10 @@ class Table {
   std::vector<std::string> fieldErrors_;
 
   bool held_ = false;  // BeginChanges holds the lock exclusively
+  bool lockWhileReading_ = false;
+  int reads_ = 0;  // BeginRead holds open
+  std::string lockDir_;
+  std::function<void()> othersChanged_;
 
   bool bulk_ = false;
   bool committing_ = false;  // a BeforeCommitFn runs: pending records are visible
@@ -362,6 +392,23 @@ class Table {
   std::uint32_t bulkFirst_ = 0;
   std::vector<char> bulkBuffer_;
   std::uint32_t bulkBuffered_ = 0;
+};
+
+// Holds `table` for reading (Table::BeginRead) while it lives.
+class TableReadHold {
+ public:
+  explicit TableReadHold(Table& table) : table_(table), status_(table.BeginRead()) {}
+  TableReadHold(Table& table, std::chrono::milliseconds wait) : table_(table), status_(table.BeginRead(wait)) {}
+  ~TableReadHold() {
+    if (status_.ok()) table_.EndRead();
+  }
+  TableReadHold(const TableReadHold&) = delete;
+  TableReadHold& operator=(const TableReadHold&) = delete;
+  const Status& status() const { return status_; }
+
+ private:
+  Table& table_;
+  Status status_;
 };
 
 }  // namespace zvonar

@@ -17,6 +17,8 @@ constexpr std::size_t kRemoveOneByOne = 256;
 
 Status Table::VisitRecords(std::uint32_t first, std::uint32_t last, const RecordVisitor& visit) {
   if (!IsOpen()) return Status::Invalid("the table is not open");
+  const TableReadHold read(*this);
+  if (!read.status().ok()) return read.status();
   first = std::max<std::uint32_t>(first, 1);
   last = std::min(last, dbf_.RecordCount() + (committing_ ? dbf_.PendingRecords() : 0));
   const std::size_t length = dbf_.RecordLength();

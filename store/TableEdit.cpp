@@ -24,15 +24,29 @@ Status Table::BeginWrite(bool append) {
   if (dbf_.ReadOnly()) return Status::IoError("cannot write " + dbf_.path() + ": the file is read-only");
   if (held_) return append ? dbf_.DropUncommitted(&dropped_) : Status::Ok();
   bool released = false;
-  Status s = lock_.Upgrade(lockWait_, &released);
+  Status s;
+  if (lock_.mode() == LockMode::None) {
+    // Between the reads of LockOnlyWhileReading nothing is held.
+    s = lock_.Acquire(lockDir_, LockMode::Exclusive, lockWait_);
+    released = true;
+  } else {
+    s = lock_.Upgrade(lockWait_, &released);
+  }
   if (s.ok() && released) s = LoadOthersChanges();
+  if (s.ok()) dbf_.BeginChange();
   if (s.ok() && append) s = dbf_.DropUncommitted(&dropped_);
   if (!s.ok()) EndWrite();
   return s;
 }
 
 void Table::EndWrite() {
-  if (!held_) lock_.Downgrade();
+  if (held_) return;
+  // What this table wrote is no change of another program's.
+  if (IsOpen() && lock_.mode() == LockMode::Exclusive) NoteIndexFile();
+  if (lockWhileReading_ && reads_ == 0)
+    lock_.Release();
+  else
+    lock_.Downgrade();
 }
 
 Status Table::BeginChanges() {
@@ -48,27 +62,6 @@ Status Table::EndChanges() {
   held_ = false;
   EndWrite();
   return s;
-}
-
-// While the lock was let go another writer may have appended records or
-// written the index file: both are loaded again, the current record kept.
-Status Table::LoadOthersChanges() {
-  bool changed = false;
-  Status s = dbf_.ReloadCount(&changed);
-  if (!s.ok()) return s;
-  FileIdentity before = indexFile_;
-  NoteIndexFile();
-  if (!changed && indexFile_ == before) return Status::Ok();
-  const std::string active = ActiveIndex();
-  const std::uint32_t recno = recno_;
-  OpenNotes notes;
-  s = LoadIndex(&notes);
-  if (s.ok() && !active.empty()) s = SetActiveIndex(active);
-  if (!s.ok()) return s;
-  if (live_ == 0) return SetEmpty();
-  const bool stays =
-      recno > 0 && recno <= dbf_.RecordCount() && !std::binary_search(deleted_.begin(), deleted_.end(), recno);
-  return MoveTo(stays ? PositionOf(recno) : std::min(pos_, live_ - 1));
 }
 
 Status Table::RequireBrowse() const {

@@ -16,12 +16,38 @@ namespace {
 
 constexpr std::chrono::milliseconds kPollStep{10};
 constexpr char kGateName[] = ".table-gate";
+constexpr char kMarkName[] = ".table-window";
 
-Status InUse() {
-  return Status::Error(StatusKind::InUse, kTableInUseText);
+std::string PathIn(const std::string& dir, const char* name) {
+  return (dir.empty() ? std::string(".") : dir) + "/" + name;
 }
 
 }  // namespace
+
+Status TableLock::Refused() const {
+  // The mark is held shared while the window reads: an exclusive try that
+  // fails tells so, one that succeeds is let go at once.
+  const int mark = ::open(PathIn(dir_, kMarkName).c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  bool windowReads = false;
+  if (mark >= 0) {
+    windowReads = ::flock(mark, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(mark);
+  }
+  return Status::Error(StatusKind::InUse, windowReads ? kTableReadByWindowText : kTableInUseText);
+}
+
+void TableLock::TakeMark() {
+  if (!marksReads_ || mode_ != LockMode::Shared) return;
+  if (markFd_ < 0)
+    markFd_ = ::open(PathIn(dir_, kMarkName).c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644);
+  // Without the mark (a directory that may not be written) the reads go on
+  // unmarked; a writer kept out then gives the general message.
+  if (markFd_ >= 0) (void)::flock(markFd_, LOCK_SH | LOCK_NB);
+}
+
+void TableLock::DropMark() {
+  if (markFd_ >= 0) (void)::flock(markFd_, LOCK_UN);
+}
 
 bool TableLock::TryFor(int fd, int operation, std::chrono::steady_clock::time_point deadline) {
   for (;;) {
@@ -37,7 +63,7 @@ bool TableLock::TryFor(int operation, std::chrono::milliseconds wait) {
 }
 
 bool TableLock::ThroughGate(int operation, std::chrono::steady_clock::time_point deadline) {
-  const std::string gatePath = (dir_.empty() ? std::string(".") : dir_) + "/" + kGateName;
+  const std::string gatePath = PathIn(dir_, kGateName);
   const bool writer = operation == LOCK_EX;
   int gate = ::open(gatePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (writer ? O_CREAT : 0), 0644);
   if (gate < 0 && writer) gate = ::open(gatePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
@@ -72,9 +98,10 @@ Status TableLock::Acquire(const std::string& dir, LockMode mode, std::chrono::mi
     const int err = errno;
     Release();
     if (err != EWOULDBLOCK && err != EINTR) return Status::IoError("cannot lock " + dir + ": " + ErrnoText(err));
-    return InUse();
+    return Refused();
   }
   mode_ = mode;
+  TakeMark();
   return Status::Ok();
 }
 
@@ -82,6 +109,7 @@ Status TableLock::Upgrade(std::chrono::milliseconds wait, bool* released) {
   *released = false;
   if (fd_ < 0) return Status::Error(StatusKind::Internal, "the table is not locked");
   if (mode_ == LockMode::Exclusive) return Status::Ok();
+  DropMark();
   if (mode_ == LockMode::Shared && ::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
     mode_ = LockMode::Exclusive;
     return Status::Ok();
@@ -95,16 +123,21 @@ Status TableLock::Upgrade(std::chrono::milliseconds wait, bool* released) {
     mode_ = LockMode::Exclusive;
     return Status::Ok();
   }
+  const Status refused = Refused();
   if (TryFor(LOCK_SH, wait)) mode_ = LockMode::Shared;
-  return InUse();
+  TakeMark();
+  return refused;
 }
 
 void TableLock::Downgrade() {
   // From exclusive to shared Linux changes the lock without a gap.
   if (mode_ == LockMode::Exclusive && ::flock(fd_, LOCK_SH) == 0) mode_ = LockMode::Shared;
+  TakeMark();
 }
 
 void TableLock::Release() {
+  if (markFd_ >= 0) ::close(markFd_);
+  markFd_ = -1;
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   mode_ = LockMode::None;

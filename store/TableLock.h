@@ -12,6 +12,11 @@
 // directory lock, so the two cannot deadlock. A reader goes on without the
 // gate when it is missing (only writers create it), and everybody does
 // when the directory may not be written.
+//
+// The window holds the lock only while it reads, and marks those holds with
+// a shared flock on the file ".table-window" in the directory: a writer kept
+// out past its wait looks at that file to tell the user that it is the
+// window reading, which ends in a moment, and not a program that stays.
 #pragma once
 
 #include <chrono>
@@ -22,6 +27,7 @@
 namespace zvonar {
 
 inline constexpr char kTableInUseText[] = "The table is in use by another program.";
+inline constexpr char kTableReadByWindowText[] = "The table is being read by the Zvonar window; try again in a moment.";
 // How long a command tries for a lock another program holds.
 inline constexpr std::chrono::milliseconds kTableLockWait{3000};
 
@@ -35,7 +41,8 @@ class TableLock {
   TableLock& operator=(const TableLock&) = delete;
 
   // Locks the directory `dir` in `mode` (Shared or Exclusive), trying for
-  // `wait`. InUse with kTableInUseText when another program keeps it.
+  // `wait`. InUse with kTableInUseText when another program keeps it,
+  // kTableReadByWindowText when that is the window reading.
   Status Acquire(const std::string& dir, LockMode mode, std::chrono::milliseconds wait = kTableLockWait);
   // Turns a held shared lock into an exclusive one, trying for `wait`. The
   // change cannot be made in one step while another program reads: then
@@ -47,6 +54,8 @@ class TableLock {
   void Downgrade();
   void Release();
   LockMode mode() const { return mode_; }
+  // Marks from now on every shared hold as the window's reading (see above).
+  void MarkReads() { marksReads_ = true; }
 
  private:
   bool TryFor(int operation, std::chrono::milliseconds wait);
@@ -55,8 +64,14 @@ class TableLock {
   // gate first (exclusively for LOCK_EX); false with errno set on failure.
   bool ThroughGate(int operation, std::chrono::steady_clock::time_point deadline);
 
+  Status Refused() const;
+  void TakeMark();
+  void DropMark();
+
   std::string dir_;
   int fd_ = -1;
+  bool marksReads_ = false;
+  int markFd_ = -1;
   LockMode mode_ = LockMode::None;
 };
 

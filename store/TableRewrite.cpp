@@ -96,8 +96,8 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
     }
     if (s.ok() && progress) progress(std::min<std::int64_t>(first + n - 1, count), count);
   }
-  EndWrite();
   Status reread = live_ > 0 ? dbf_.ReadRecords(recno_, 1, current_.data()) : Status::Ok();
+  EndWrite();
   return s.ok() ? reread : s;
 }
 

@@ -1,18 +1,31 @@
-// A view paints a row column by column, so the texts of the last row read
-// are kept; a row is found by its position in the active order, which the
-// table resolves in logarithmic time.
+// A view paints a row column by column and a screen row by row, so the
+// texts of a page of rows around the last row asked for are kept; a row is
+// found by its position in the active order, which the table resolves in
+// logarithmic time. While another program writes the table, a page is not
+// waited for long: its rows show empty and are asked again a moment later.
 #include "ui/TableGridModel.h"
+
+#include <QTimer>
 
 #include "store/Table.h"
 #include "ui/QtText.h"
 
 namespace zvonar {
+namespace {
+
+constexpr int kPageRows = 64;
+constexpr std::chrono::milliseconds kPageWait{200};
+constexpr int kRetryMs = 500;
+
+const std::vector<std::string> kNoTexts;
+
+}  // namespace
 
 void TableGridModel::Attach(Table* table) {
   const bool open = table != nullptr && table->IsOpen();
   const int rows = open ? static_cast<int>(table->RecordCount()) : 0;
   const int columns = table == nullptr ? columns_ : (open ? table->FieldCount() : 0);
-  cachedRow_ = -1;
+  cachedFirst_ = -1;
   if (columns != columns_) {
     beginResetModel();
     table_ = table;
@@ -73,16 +86,39 @@ QVariant TableGridModel::data(const QModelIndex& index, int role) const {
 }
 
 const std::vector<std::string>& TableGridModel::RowTexts(int row) const {
-  if (row == cachedRow_) return cachedTexts_;
-  cachedTexts_.clear();
-  cachedRow_ = row;
+  if (cachedFirst_ >= 0 && row >= cachedFirst_ && row - cachedFirst_ < static_cast<int>(cachedPage_.size()))
+    return cachedPage_[static_cast<std::size_t>(row - cachedFirst_)];
+  cachedFirst_ = -1;
+  cachedPage_.clear();
+  const TableReadHold read(*table_, kPageWait);
+  if (!read.status().ok()) {
+    RetryLater();
+    return kNoTexts;
+  }
+  const int first = row / kPageRows * kPageRows;
   const std::uint32_t keep = table_->Position();
   const bool hadRecord = table_->RecordCount() > 0 && !table_->Eof();
-  if (table_->GoToPosition(static_cast<std::uint32_t>(row)).ok()) {
-    for (int f = 0; f < table_->FieldCount(); ++f) cachedTexts_.push_back(table_->FieldText(f));
+  for (int r = first; r < first + kPageRows && r < rows_; ++r) {
+    std::vector<std::string>& texts = cachedPage_.emplace_back();
+    if (!table_->GoToPosition(static_cast<std::uint32_t>(r)).ok()) continue;
+    for (int f = 0; f < table_->FieldCount(); ++f) texts.push_back(table_->FieldText(f));
   }
-  if (hadRecord) (void)table_->GoToPosition(keep);
-  return cachedTexts_;
+  if (hadRecord && keep < table_->RecordCount()) (void)table_->GoToPosition(keep);
+  cachedFirst_ = first;
+  const auto at = static_cast<std::size_t>(row - first);
+  return at < cachedPage_.size() ? cachedPage_[at] : kNoTexts;
+}
+
+void TableGridModel::RetryLater() const {
+  if (retrying_) return;
+  retrying_ = true;
+  auto* self = const_cast<TableGridModel*>(this);
+  QTimer::singleShot(kRetryMs, self, [self] {
+    self->retrying_ = false;
+    self->cachedFirst_ = -1;
+    if (self->rows_ > 0 && self->columns_ > 0)
+      emit self->dataChanged(self->index(0, 0), self->index(self->rows_ - 1, self->columns_ - 1));
+  });
 }
 
 }  // namespace zvonar

@@ -1,6 +1,7 @@
 // The record grid's view of the detalization table: read-only, in the
-// active index order, fetching only the rows the view paints. Reading a row
-// does not move the table's current record.
+// active index order, fetching only the pages of rows the view paints, each
+// page under one short read hold of the table. Reading a row does not move
+// the table's current record.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -39,14 +40,16 @@ class TableGridModel : public QAbstractTableModel {
 
  private:
   const std::vector<std::string>& RowTexts(int row) const;
+  void RetryLater() const;
 
   Table* table_ = nullptr;
   int rows_ = 0;
   int columns_ = 0;
   QStringList captions_;
   std::vector<bool> rightAligned_;
-  mutable int cachedRow_ = -1;
-  mutable std::vector<std::string> cachedTexts_;
+  mutable int cachedFirst_ = -1;  // first row of the page read last
+  mutable std::vector<std::vector<std::string>> cachedPage_;
+  mutable bool retrying_ = false;
 };
 
 }  // namespace zvonar

@@ -115,6 +115,28 @@ TEST(CliImport, CutCellsAreNamedByLineAndField) {
   EXPECT_EQ(
       "zvonar-cli: " + bill + ": 2 text cells longer than their field were cut: line 2, Abonent; line 3, Abonent\n",
       two.err);
+TEST(CliImport, AnImportWhileTheWindowReadsSaysSoAndTheWindowsNextReadShowsIt) {
+  testing::TempDir dir;
+  const std::string bill = dir.File("bill.txt");
+  testing::WriteOrDie(bill, Bill({"Счет клиента : 1234567", "СВЕДЕНИЯ О СОСТОЯНИИ БАЛАНСА", "БАЛАНС НА 31.03.2008",
+                                  "Ведомость разговоров +7/9161112233",
+                                  "02.03.2008 12:30:05 4951234567 М 1 60 1.00 2.50 0.00 2.50"}));
+  Table window;  // the window's table: locked only while it reads
+  window.LockOnlyWhileReading();
+  std::string warning;
+  ASSERT_TRUE(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &window, &warning).ok());
+  ASSERT_TRUE(window.BeginRead().ok());
+  const CliRun busy = testing::RunArgs({"--dir", dir.path(), "import", bill});
+  EXPECT_EQ(kExitFailure, busy.code);
+  EXPECT_EQ("zvonar-cli: " + bill + ": " + kTableReadByWindowText + "\n", busy.err);
+  window.EndRead();
+
+  const CliRun run = testing::RunArgs({"--dir", dir.path(), "import", bill});
+  EXPECT_EQ(kExitOk, run.code) << run.err;
+  EXPECT_EQ(0u, window.RecordCount());
+  ASSERT_TRUE(window.First().ok());
+  EXPECT_EQ(1u, window.RecordCount());
+  EXPECT_EQ("4951234567", window.FieldText(kNumberField));
 }
 
 }  // namespace
