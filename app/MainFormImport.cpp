@@ -235,8 +235,11 @@ void TMainForm::ShowCutCells(const QString& name, const ImportResult& result) {
 
 void TMainForm::UpdateUndoEnabled() {
   UndoPreview preview;
-  const bool usable =
-      table_ && table_->IsOpen() && !table_->ReadOnly() && PreviewUndo(programDir_, table_.get(), &preview).ok();
+  bool usable = table_ && table_->IsOpen() && !table_->ReadOnly();
+  if (usable) {
+    const TableReadHold read(*table_);
+    usable = read.status().ok() && PreviewUndo(programDir_, table_.get(), &preview, false).ok();
+  }
   // An import stopped before it stored its records leaves an entry whose
   // undo removes only the entry: offered too, so the one before comes next.
   const bool orphan = preview.entry && preview.entry->kind.empty() && preview.entry->last > table_->LastRecNo();

@@ -56,7 +56,7 @@ void TMainForm::ShowOthersChanges() {
     if (items.size() != before) SetComboItemsKeepText(edFilterOwner, items);
   }
   if (gridModel_->Attached()) gridModel_->Reset();
-  UpdateUndoImportEnabled();
+  UpdateUndoEnabled();
 }
 
 void TMainForm::changeEvent(QEvent* event) {

@@ -50,7 +50,10 @@ struct UndoPreview {
   std::uint32_t kept = 0;            // its records changed since by others: left alone
   bool possible = false;             // false when its before-images were dropped
 };
-Status PreviewUndo(const std::string& dataDir, Table* table, UndoPreview* preview);
+// Without `countRecords` nothing is read but the history and, for an
+// import, its first and last record: `undoable` then is the entry's count
+// when an undo would take anything back (enough to offer the command).
+Status PreviewUndo(const std::string& dataDir, Table* table, UndoPreview* preview, bool countRecords = true);
 
 // What an undo did.
 struct UndoOutcome {

@@ -665,13 +665,18 @@ Status RecordChange(const std::string& dataDir, Table* table, std::string_view k
   return s.ok() ? ended : s;
 }
 
-Status PreviewUndo(const std::string& dataDir, Table* table, UndoPreview* preview) {
+Status PreviewUndo(const std::string& dataDir, Table* table, UndoPreview* preview, bool countRecords) {
   *preview = UndoPreview{};
   JournalFile journal;
   Status s = LoadJournal(JournalPath(dataDir), &journal);
   if (!s.ok() || journal.entries.empty()) return s;
   const ImportEntry& entry = journal.entries.back();
-  if (entry.kind.empty()) {
+  if (!countRecords) {
+    bool still = !entry.kind.empty();
+    if (entry.kind.empty()) s = ImportStillInTable(table, entry, &still);
+    preview->undoable = still ? entry.count : 0;
+    preview->possible = entry.kind.empty() || !entry.images.empty();
+  } else if (entry.kind.empty()) {
     s = CountUnchanged(table, entry, &preview->undoable);
     if (entry.last <= table->LastRecNo()) preview->kept = entry.count - preview->undoable;
     preview->possible = true;

@@ -26,6 +26,14 @@ std::string TwoCallBill(int day) {
                         date + " 14:00:00 4957654321 М 1 30 1.00 1.50 0.00 1.50"});
 }
 
+// The table file's bytes without the header's change counter (bytes
+// 16-19), which counts an undo as one more change.
+std::string TableBytes(const TempDir& dir) {
+  std::string bytes = testing::ReadOrEmpty(dir.File("Tellura.dbf"));
+  if (bytes.size() >= 20) bytes.replace(16, 4, 4, '\0');
+  return bytes;
+}
+
 // Notes the splash's stage text whenever a bill is asked about.
 class StagePrompts : public ScriptedPrompts {
  public:
@@ -157,7 +165,8 @@ class MainFormJournalTest : public QObject {
     form.show();
     prompts.files.push_back(QString::fromStdString(dir.File("march.txt")));
     form.mnAddDetalization->trigger();
-    const std::string imported = testing::ReadOrEmpty(dir.File("Tellura.dbf"));
+    // All but the header's change counter, which counts the undo too.
+    const std::string imported = TableBytes(dir);
     testing::WriteOrDie(dir.File("codetype.dat"), "1=Outgoing\r\n");
     form.mnFillCodesTypes->trigger();
     QVERIFY(form.mnUndo->isEnabled());
@@ -184,7 +193,7 @@ class MainFormJournalTest : public QObject {
     QCOMPARE(form.stRecCount->text(), QString("2"));
     form.close();
     first.reset();
-    QVERIFY(testing::ReadOrEmpty(dir.File("Tellura.dbf")) == imported);
+    QVERIFY(TableBytes(dir) == imported);
 
     // Another window takes back the import under them.
     TMainForm again(dir.path(), &prompts);

@@ -115,6 +115,8 @@ TEST(CliImport, CutCellsAreNamedByLineAndField) {
   EXPECT_EQ(
       "zvonar-cli: " + bill + ": 2 text cells longer than their field were cut: line 2, Abonent; line 3, Abonent\n",
       two.err);
+}
+
 TEST(CliImport, AnImportWhileTheWindowReadsSaysSoAndTheWindowsNextReadShowsIt) {
   testing::TempDir dir;
   const std::string bill = dir.File("bill.txt");
