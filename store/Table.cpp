@@ -343,7 +343,11 @@ Status Table::SetActiveIndex(std::string_view name) {
     if (found < 0) return Status::Error(StatusKind::NotFound, "the table has no index " + std::string(name));
   }
   active_ = found;
-  if (live_ > 0 && !bulk_) pos_ = PositionOf(recno_);
+  // A current record that is gone (the table was empty, or another program
+  // cut it) has no place in any order: the caller moves to one.
+  if (live_ > 0 && !bulk_ && recno_ > 0 && recno_ <= dbf_.RecordCount() &&
+      !std::binary_search(deleted_.begin(), deleted_.end(), recno_))
+    pos_ = PositionOf(recno_);
   return Status::Ok();
 }
 
