@@ -48,6 +48,7 @@ class NameValueList;
 class SplashScope;
 struct ImportResult;
 struct ImportEntry;
+struct HistoryPlace;
 struct FilterCriteria;
 struct ReportPage;
 struct ReportWords;
@@ -199,6 +200,8 @@ class TMainForm : public QMainWindow {
   // Enables Undo Last Import when the journal's last import still has live,
   // unchanged records.
   void UpdateUndoEnabled();
+  // Where the window's changes are recorded, within the settings' bounds.
+  zvonar::HistoryPlace HistoryPlaceHere() const;
   // The name of a change in the history: its command's caption.
   QString ChangeCaption(const zvonar::ImportEntry& entry) const;
   void btnCheckedDataFilterClick();

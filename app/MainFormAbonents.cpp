@@ -85,7 +85,7 @@ void TMainForm::mnFillNumberAbonentsClick() {
   const std::optional<std::uint32_t> changed = RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* count) {
         return FillNamesInTable(table_.get(), book, settings_.phoneCodeTown, settings_.modePhoneCode, progress, count,
-                                &left, programDir_);
+                                &left, HistoryPlaceHere());
       },
       settings_.showSplash);
   if (dateOrder) (void)table_->SetActiveIndex("");

@@ -96,8 +96,8 @@ void TMainForm::RewriteWithCodeTypes(bool fill) {
   LeftRecords left;
   const std::optional<std::uint32_t> changed = RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* count) {
-        return fill ? FillCodes(table_.get(), rows, progress, count, &left, programDir_)
-                    : ReturnCodes(table_.get(), rows, progress, count, &left, programDir_);
+        return fill ? FillCodes(table_.get(), rows, progress, count, &left, HistoryPlaceHere())
+                    : ReturnCodes(table_.get(), rows, progress, count, &left, HistoryPlaceHere());
       },
       fill && settings_.showSplash);
   if (changed) ReportRewrite(AddedTextOf(fill ? AddedText::CodesFilled : AddedText::CodesReturned).arg(*changed), left);
@@ -128,7 +128,7 @@ void TMainForm::mnChangeCodesTypesClick() {
   const CodeTypeField field = mode == 0 ? CodeTypeField::Code : CodeTypeField::Type;
   const std::optional<std::uint32_t> changed = RewriteRecords(
       [&](const ProgressFn& progress, std::uint32_t* count) {
-        return ChangeCodeType(table_.get(), field, find, replace, progress, count, programDir_);
+        return ChangeCodeType(table_.get(), field, find, replace, progress, count, HistoryPlaceHere());
       },
       false);
   if (changed)

@@ -246,6 +246,10 @@ void TMainForm::UpdateUndoEnabled() {
   mnUndo->setEnabled(usable && preview.entry && preview.possible && (preview.undoable > 0 || orphan));
 }
 
+HistoryPlace TMainForm::HistoryPlaceHere() const {
+  return {programDir_, HistoryBoundsOf(settings_.historyChanges, settings_.historyMegabytes)};
+}
+
 QString TMainForm::ChangeCaption(const ImportEntry& entry) const {
   const std::pair<const char*, QAction*> commands[] = {{kChangeFillNames, mnFillNumberAbonents},
                                                        {kChangeFillCodes, mnFillCodesTypes},

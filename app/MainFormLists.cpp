@@ -324,7 +324,7 @@ void TMainForm::dbgDetalizKeyUp() {
   if (!CurrentGridRecord()) return;
   if (settings_.confirmDelete && !prompts_->AskYesNo(AddedTextOf(AddedText::ConfirmDeleteRecord))) return;
   const int row = dbgDetaliz->currentIndex().row();
-  const Status s = RecordChange(programDir_, table_.get(), kChangeDelete, {},
+  const Status s = RecordChange(HistoryPlaceHere(), table_.get(), kChangeDelete, {},
                                 [this](const Table::ChangedRecordFn& note) { return table_->Delete(note); });
   gridModel_->Reset();
   const int rows = gridModel_->rowCount();

@@ -33,7 +33,7 @@ using NewTextFn = std::function<const std::string*(std::string_view text)>;
 // counted in `left` (may be null).
 Status RewriteRecords(Table* table, const std::vector<std::string_view>& names, const NewTextFn& newText,
                       const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left,
-                      const std::string& historyDir, std::string_view kind, std::string_view caption = {}) {
+                      const HistoryPlace& history, std::string_view kind, std::string_view caption = {}) {
   *changed = 0;
   if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
   std::vector<int> fields;
@@ -58,9 +58,9 @@ Status RewriteRecords(Table* table, const std::vector<std::string_view>& names, 
     }
   };
   const Status s =
-      historyDir.empty()
+      history.dataDir.empty()
           ? table->RewriteFields(fields, rewrite, progress, changed)
-          : RecordChange(historyDir, table, kind, caption, [&](const Table::ChangedRecordFn& note) {
+          : RecordChange(history, table, kind, caption, [&](const Table::ChangedRecordFn& note) {
               return table->RewriteFields(fields, rewrite, progress, changed, note);
             });
   if (left != nullptr) *left = std::move(skipped);
@@ -128,28 +128,28 @@ std::function<std::string(std::string_view)> CodeTypeTextFinder(std::vector<Code
 }
 
 Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress, std::uint32_t* changed,
-                 LeftRecords* left, const std::string& historyDir) {
+                 LeftRecords* left, const HistoryPlace& history) {
   const FirstRowIndex byMarker = IndexRows(rows, &CodeTypeRow::marker);
   const NewTextFn fill = [&](std::string_view text) -> const std::string* {
     const auto found = byMarker.find(LowerCharsRu(CodeTypeKey(text)));
     if (found == byMarker.end() || rows[found->second].indication.empty()) return nullptr;
     return &rows[found->second].indication;
   };
-  return RewriteRecords(table, kCodeAndType, fill, progress, changed, left, historyDir, kChangeFillCodes);
+  return RewriteRecords(table, kCodeAndType, fill, progress, changed, left, history, kChangeFillCodes);
 }
 
 Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                   std::uint32_t* changed, LeftRecords* left, const std::string& historyDir) {
+                   std::uint32_t* changed, LeftRecords* left, const HistoryPlace& history) {
   const FirstRowIndex byIndication = IndexRows(rows, &CodeTypeRow::indication);
   const NewTextFn back = [&](std::string_view text) -> const std::string* {
     const auto found = byIndication.find(LowerCharsRu(text));
     return found == byIndication.end() ? nullptr : &rows[found->second].marker;
   };
-  return RewriteRecords(table, kCodeAndType, back, progress, changed, left, historyDir, kChangeReturnCodes);
+  return RewriteRecords(table, kCodeAndType, back, progress, changed, left, history, kChangeReturnCodes);
 }
 
 Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, std::string_view replace,
-                      const ProgressFn& progress, std::uint32_t* changed, const std::string& historyDir) {
+                      const ProgressFn& progress, std::uint32_t* changed, const HistoryPlace& history) {
   *changed = 0;
   if (find.empty() || replace.empty()) return Status::Ok();
   if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
@@ -160,7 +160,7 @@ Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, 
   if (!check.ok()) return Status::Invalid(StoredTextMessage(check, LanguageFile()));
   const std::string to(replace);
   const NewTextFn change = [&](std::string_view text) -> const std::string* { return text == find ? &to : nullptr; };
-  return RewriteRecords(table, {name}, change, progress, changed, nullptr, historyDir, kChangeCodeType,
+  return RewriteRecords(table, {name}, change, progress, changed, nullptr, history, kChangeCodeType,
                         std::string(name) + ": " + std::string(find) + " -> " + to);
 }
 

@@ -23,6 +23,7 @@
 
 #include "base/Progress.h"
 #include "base/Status.h"
+#include "store/History.h"
 #include "books/StoredText.h"
 
 namespace zvonar {
@@ -76,15 +77,15 @@ enum class CodeTypeField { Code, Type };
 // written. `progress` (may be empty) gets the records done and the record
 // count.
 //
-// With a `historyDir` (the data directory) the change is recorded in its
+// With a `history` place (the data directory) the change is recorded in its
 // history, so that it can be taken back; so are the changes below.
 Status FillCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress, std::uint32_t* changed,
-                 LeftRecords* left = nullptr, const std::string& historyDir = {});
+                 LeftRecords* left = nullptr, const HistoryPlace& history = {});
 // Texts back to markers: a field whose text is the indication of a line
 // (first such line, letter case aside) takes that line's marker; a marker
 // too long for the field is left out as the fill leaves a text.
 Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const ProgressFn& progress,
-                   std::uint32_t* changed, LeftRecords* left = nullptr, const std::string& historyDir = {});
+                   std::uint32_t* changed, LeftRecords* left = nullptr, const HistoryPlace& history = {});
 // Stores `replace` into `field` of every record whose field equals `find`
 // exactly, letter case included. An empty find or replace text changes
 // nothing; a replacement the field cannot take whole, or that holds a line
@@ -92,6 +93,6 @@ Status ReturnCodes(Table* table, const std::vector<CodeTypeRow>& rows, const Pro
 // touched.
 // The history's caption of the change is "FIND -> REPLACE".
 Status ChangeCodeType(Table* table, CodeTypeField field, std::string_view find, std::string_view replace,
-                      const ProgressFn& progress, std::uint32_t* changed, const std::string& historyDir = {});
+                      const ProgressFn& progress, std::uint32_t* changed, const HistoryPlace& history = {});
 
 }  // namespace zvonar

@@ -86,7 +86,7 @@ std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, s
 
 Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
                         const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left,
-                        const std::string& historyDir) {
+                        const HistoryPlace& history) {
   *changed = 0;
   if (table == nullptr || !table->IsOpen()) return Status::Invalid("the table is not open");
   const auto width = static_cast<std::size_t>(table->Field(kAbonentField).width);
@@ -101,9 +101,9 @@ Status FillNamesInTable(Table* table, const NameValueList& book, std::string_vie
     }
   };
   const std::vector<int> fields = {kNumberField, kAbonentField};
-  const Status s = historyDir.empty()
+  const Status s = history.dataDir.empty()
                        ? table->RewriteFields(fields, fill, progress, changed)
-                       : RecordChange(historyDir, table, kChangeFillNames, {}, [&](const Table::ChangedRecordFn& note) {
+                       : RecordChange(history, table, kChangeFillNames, {}, [&](const Table::ChangedRecordFn& note) {
                            return table->RewriteFields(fields, fill, progress, changed, note);
                          });
   if (left != nullptr) *left = std::move(skipped);

@@ -13,6 +13,7 @@
 #include "base/Status.h"
 #include "books/StoredText.h"
 #include "import/NameValueList.h"
+#include "store/History.h"
 
 namespace zvonar {
 
@@ -79,10 +80,10 @@ std::size_t FillNamesInRows(const ResultRows& rows, const NameValueList& book, s
 // does one whose name is longer than the field, counted in `left` (may be
 // null). The table is held exclusively while it is written. `changed`
 // counts the records whose name changed.
-// With a `historyDir` (the data directory) the change is recorded in its
+// With a `history` place (the data directory) the change is recorded in its
 // history, so that it can be taken back.
 Status FillNamesInTable(Table* table, const NameValueList& book, std::string_view townCode, int mode,
                         const ProgressFn& progress, std::uint32_t* changed, LeftRecords* left = nullptr,
-                        const std::string& historyDir = {});
+                        const HistoryPlace& history = {});
 
 }  // namespace zvonar

@@ -20,6 +20,10 @@
 namespace zvonar {
 namespace {
 
+HistoryPlace HistoryPlaceOf(const CliContext& c, const MainSettings& settings) {
+  return {c.dataDir, HistoryBoundsOf(settings.historyChanges, settings.historyMegabytes)};
+}
+
 using TableCommand = std::function<Status(Table*, const MainSettings&, std::uint32_t* changed, LeftRecords* left)>;
 
 // Opens the table for writing, runs `command` over it and reports the count
@@ -42,7 +46,7 @@ int RunOverTable(CliContext& c, const TableCommand& command) {
 
 int RunWithCodeTypes(CliContext& c,
                      Status (*command)(Table*, const std::vector<CodeTypeRow>&, const ProgressFn&, std::uint32_t*,
-                                       LeftRecords*, const std::string&)) {
+                                       LeftRecords*, const HistoryPlace&)) {
   if (!c.args.empty()) return kExitUsage;
   std::vector<CodeTypeRow> rows;
   const Status s = LoadCodeTypes(CodeTypePath(c.dataDir), &rows);
@@ -54,8 +58,8 @@ int RunWithCodeTypes(CliContext& c,
     c.err << "zvonar-cli: " << FillArgs(EnglishText(AddedText::NoCodeTypes), {c.dataDir}) << '\n';
     return kExitOk;
   }
-  return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed, LeftRecords* left) {
-    return command(table, rows, {}, changed, left, c.dataDir);
+  return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed, LeftRecords* left) {
+    return command(table, rows, {}, changed, left, HistoryPlaceOf(c, settings));
   });
 }
 
@@ -76,7 +80,7 @@ int RunFillNames(CliContext& c) {
   const NameValueList book = NameValueList::FromLines(std::move(lines));
   return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed, LeftRecords* left) {
     return FillNamesInTable(table, book, settings.phoneCodeTown, settings.modePhoneCode, {}, changed, left,
-                            c.dataDir);
+                            HistoryPlaceOf(c, settings));
   });
 }
 
@@ -96,8 +100,8 @@ int RunChangeCode(CliContext& c) {
   if (s.ok()) s = Utf8ToCp1251(c.args[3], &replace);
   if (!s.ok()) return Fail(c, s.message());
   if (find.empty() || replace.empty()) return Fail(c, "the text to find and the replacement must not be empty");
-  return RunOverTable(c, [&](Table* table, const MainSettings&, std::uint32_t* changed, LeftRecords*) {
-    return ChangeCodeType(table, field, find, replace, {}, changed, c.dataDir);
+  return RunOverTable(c, [&](Table* table, const MainSettings& settings, std::uint32_t* changed, LeftRecords*) {
+    return ChangeCodeType(table, field, find, replace, {}, changed, HistoryPlaceOf(c, settings));
   });
 }
 

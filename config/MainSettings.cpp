@@ -8,6 +8,8 @@
 // Booleans are "1"/"0"; the write order below is the order a new file gets.
 #include "config/MainSettings.h"
 
+#include <algorithm>
+
 #include "base/TextFile.h"
 #include "config/FileStamp.h"
 
@@ -105,6 +107,8 @@ MainSettings ReadMainSettings(const IniFile& ini) {
   s.saveAbonentNameInDetalizationFile =
       ini.ReadBool(kSettings, "SaveAbonentNameInDetalizationFile", s.saveAbonentNameInDetalizationFile);
   s.confirmDelete = ini.ReadBool(kSettings, "ConfirmDelete", s.confirmDelete);
+  s.historyChanges = std::max(0, ini.ReadInteger(kSettings, "HistoryChanges", s.historyChanges));
+  s.historyMegabytes = std::max(0, ini.ReadInteger(kSettings, "HistoryMegabytes", s.historyMegabytes));
   s.showSplash = ini.ReadBool(kSettings, "ShowSplash", s.showSplash);
   s.saveAddDetalizationDir = ini.ReadBool(kSettings, "SaveAddDetalizationDir", s.saveAddDetalizationDir);
   s.saveTypeCodeDecryption = ini.ReadBool(kSettings, "SaveTypeCodeDecryption", s.saveTypeCodeDecryption);
@@ -161,6 +165,8 @@ void WriteMainSettings(const MainSettings& s, IniFile* ini) {
   ini->WriteBool(kSettings, "FillCodesTypesOnAddDetalization", s.fillCodesTypesOnAddDetalization);
   ini->WriteBool(kSettings, "SaveAbonentNameInDetalizationFile", s.saveAbonentNameInDetalizationFile);
   ini->WriteBool(kSettings, "ConfirmDelete", s.confirmDelete);
+  ini->WriteInteger(kSettings, "HistoryChanges", s.historyChanges);
+  ini->WriteInteger(kSettings, "HistoryMegabytes", s.historyMegabytes);
   ini->WriteBool(kSettings, "ShowSplash", s.showSplash);
   ini->WriteBool(kSettings, "SaveAddDetalizationDir", s.saveAddDetalizationDir);
   ini->WriteBool(kSettings, "SaveTypeCodeDecryption", s.saveTypeCodeDecryption);

@@ -63,6 +63,10 @@ struct MainSettings {
   bool fillCodesTypesOnAddDetalization = false;
   bool saveAbonentNameInDetalizationFile = true;
   bool confirmDelete = true;
+  // The history keeps the before-images of at most this many of the newest
+  // changes, and of no more than this many megabytes; 0 changes keeps none.
+  int32_t historyChanges = 10;
+  int32_t historyMegabytes = 500;
   bool showSplash = true;
   bool saveAddDetalizationDir = true;
   bool saveTypeCodeDecryption = true;

@@ -487,12 +487,15 @@ std::uint64_t RecordHash(std::string_view record) {
 // history folder a few megabytes at a time.
 class ImagesWriter {
  public:
+  // Without `keep` only the records are counted and no file is written.
+  explicit ImagesWriter(bool keep) : keep_(keep) {}
   ~ImagesWriter() {
     if (fd_ >= 0) ::close(fd_);
     if (!kept_ && !path_.empty()) ::unlink(path_.c_str());
   }
 
   Status Open(const std::string& dataDir, std::size_t recordLength) {
+    if (!keep_) return Status::Ok();
     const std::string dir = HistoryDir(dataDir);
     if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST)
       return Status::IoError("cannot make " + dir + ": " + ErrnoText(errno));
@@ -512,6 +515,10 @@ class ImagesWriter {
   }
 
   Status Add(std::uint32_t recno, std::string_view before, std::string_view after) {
+    first_ = records_ == 0 ? recno : std::min(first_, recno);
+    last_ = std::max(last_, recno);
+    ++records_;
+    if (!keep_) return Status::Ok();
     std::size_t from = 0, to = before.size();
     while (from < to && before[from] == after[from]) ++from;
     while (to > from && before[to - 1] == after[to - 1]) --to;
@@ -523,14 +530,12 @@ class ImagesWriter {
     PutU16(static_cast<std::uint32_t>(from), p + 12);
     PutU16(static_cast<std::uint32_t>(to - from), p + 14);
     std::memcpy(p + kImageHead, before.data() + from, to - from);
-    first_ = records_ == 0 ? recno : std::min(first_, recno);
-    last_ = std::max(last_, recno);
-    ++records_;
     return buffer_.size() >= kImagesBuffer ? Flush() : Status::Ok();
   }
 
   // Writes what is buffered and flushes the file to the disk.
   Status Finish() {
+    if (!keep_) return Status::Ok();
     Status s = Flush();
     if (s.ok() && FlushToDisk(fd_, path_, true) != 0) s = Status::IoError("cannot flush " + path_ + ": " + ErrnoText(errno));
     return s;
@@ -555,6 +560,7 @@ class ImagesWriter {
     return Status::Ok();
   }
 
+  bool keep_;
   int fd_ = -1;
   std::string name_, path_;
   std::string buffer_;
@@ -627,13 +633,44 @@ std::string ImagesPath(const std::string& dataDir, const ImportEntry& entry) {
   return HistoryDir(dataDir) + "/" + entry.images;
 }
 
+// Drops the before-images the bounds no longer keep, newest entries first:
+// an entry past the newest `changes`, or whose images would pass `bytes`,
+// loses them, and its line is written again without them.
+Status KeepWithinBounds(const std::string& dataDir, const HistoryBounds& bounds) {
+  JournalFile journal;
+  Status s = LoadJournal(JournalPath(dataDir), &journal);
+  if (!s.ok()) return s;
+  std::uint64_t kept = 0;
+  bool dropped = false;
+  for (std::size_t i = journal.entries.size(); i-- > 0;) {
+    ImportEntry& e = journal.entries[i];
+    if (e.images.empty()) continue;
+    struct stat st {};
+    const std::string path = ImagesPath(dataDir, e);
+    const std::uint64_t size = ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    if (journal.entries.size() - i <= bounds.changes && kept + size <= bounds.bytes) {
+      kept += size;
+      continue;
+    }
+    ::unlink(path.c_str());
+    e.images.clear();
+    dropped = true;
+  }
+  if (!dropped) return Status::Ok();
+  std::vector<std::string> lines;
+  lines.reserve(journal.entries.size());
+  for (const ImportEntry& e : journal.entries) lines.push_back(EntryLine(e));
+  return WriteTextLines(JournalPath(dataDir), lines);
+}
+
 }  // namespace
 
-Status RecordChange(const std::string& dataDir, Table* table, std::string_view kind, std::string_view caption,
+Status RecordChange(const HistoryPlace& place, Table* table, std::string_view kind, std::string_view caption,
                     const RecordedChangeFn& change) {
+  const std::string& dataDir = place.dataDir;
   Status s = table->BeginChanges();
   if (!s.ok()) return s;
-  ImagesWriter images;
+  ImagesWriter images(place.bounds.changes > 0);
   s = images.Open(dataDir, table->RecordLength());
   const Table::ChangedRecordFn note = [&](std::uint32_t recno, std::string_view before, std::string_view after) {
     Status added = images.Add(recno, before, after);
@@ -654,9 +691,10 @@ Status RecordChange(const std::string& dataDir, Table* table, std::string_view k
     entry.count = images.records();
     entry.images = images.name();
     if (recorded.ok()) recorded = AppendEntry(JournalPath(dataDir), entry);
-    if (recorded.ok())
-      images.Keep();
-    else if (s.ok())
+    if (recorded.ok()) images.Keep();
+    // Tidying only: images it fails to drop go at the next change.
+    if (recorded.ok()) (void)KeepWithinBounds(dataDir, place.bounds);
+    if (!recorded.ok() && s.ok())
       s = Status::Error(recorded.kind(), std::to_string(images.records()) +
                                              " records changed; the history could not be written (" +
                                              recorded.message() + "), so the change cannot be taken back");

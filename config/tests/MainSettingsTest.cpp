@@ -145,6 +145,8 @@ const std::vector<std::array<std::string, 3>>& EveryKeyNonDefault() {
         {"Settings", "FillCodesTypesOnAddDetalization", "1"},
         {"Settings", "SaveAbonentNameInDetalizationFile", "0"},
         {"Settings", "ConfirmDelete", "0"},
+        {"Settings", "HistoryChanges", "3"},
+        {"Settings", "HistoryMegabytes", "64"},
         {"Settings", "ShowSplash", "0"},
         {"Settings", "SaveAddDetalizationDir", "0"},
         {"Settings", "SaveTypeCodeDecryption", "1"},

@@ -21,7 +21,7 @@ class HistoryTest : public testing::JournalTableTest {
   Status Fill(std::initializer_list<std::string_view> names, std::string_view note, bool rename = false,
               std::uint32_t* changed = nullptr) {
     std::uint32_t count = 0;
-    const Status s = RecordChange(dir_.path(), &table_, kChangeFillCodes, "", [&](const Table::ChangedRecordFn& n) {
+    const Status s = RecordChange({dir_.path(), bounds_}, &table_, kChangeFillCodes, "", [&](const Table::ChangedRecordFn& n) {
       return table_.RewriteFields(
           {0, 2},
           [&](FieldRewrite& r) {
@@ -66,6 +66,8 @@ class HistoryTest : public testing::JournalTableTest {
   }
 
   std::vector<ImportEntry> History() { return Journal(); }
+
+  HistoryBounds bounds_;
 };
 
 TEST_F(HistoryTest, ChangesAreTakenBackInOrderByteForByte) {
@@ -80,7 +82,7 @@ TEST_F(HistoryTest, ChangesAreTakenBackInOrderByteForByte) {
   ASSERT_TRUE(table_.SetActiveIndex("").ok());
   ASSERT_TRUE(table_.First().ok());
   ASSERT_TRUE(table_.Next().ok());  // bob
-  ASSERT_TRUE(RecordChange(dir_.path(), &table_, kChangeDelete, "", [&](const Table::ChangedRecordFn& n) {
+  ASSERT_TRUE(RecordChange({dir_.path(), bounds_}, &table_, kChangeDelete, "", [&](const Table::ChangedRecordFn& n) {
                 return table_.Delete(n);
               }).ok());
   EXPECT_EQ(4u, table_.RecordCount());
@@ -195,6 +197,40 @@ TEST_F(HistoryTest, OldJournalsAndDroppedImages) {
   EXPECT_NE(std::string::npos, refused.message().find("before-images were dropped")) << refused.message();
   EXPECT_EQ(2u, History().size());
   EXPECT_EQ(1u, table_.RecordCount());
+}
+
+// The history keeps the images of its newest changes only: an older
+// change is listed but refused, and a bound of 0 keeps none at all.
+TEST_F(HistoryTest, BeforeImagesBeyondTheBoundsAreDropped) {
+  Import("a.txt", {"ann", "bob", "cid"});
+  bounds_.changes = 2;  // the two newest fills
+  ASSERT_TRUE(Fill({"ann"}, "one").ok());
+  ASSERT_TRUE(Fill({"bob"}, "two").ok());
+  ASSERT_TRUE(Fill({"cid"}, "three").ok());
+  std::vector<ImportEntry> history = History();
+  ASSERT_EQ(4u, history.size());
+  EXPECT_EQ("", history[1].images);  // the fourth newest
+  EXPECT_NE("", history[2].images);
+  EXPECT_NE("", history[3].images);
+  EXPECT_EQ(2u, std::distance(std::filesystem::directory_iterator(dir_.File("history")),
+                              std::filesystem::directory_iterator()));
+  EXPECT_EQ(1u, Undo().undone);
+  EXPECT_EQ(1u, Undo().undone);
+  UndoOutcome refused;
+  EXPECT_EQ(StatusKind::InvalidInput, UndoLatest(dir_.path(), &table_, {}, &refused).kind());
+  EXPECT_EQ((std::vector<std::string>{"ann/one", "bob/a.txt", "cid/a.txt"}), Names());
+
+  // So few bytes that not even the newest change's images fit.
+  bounds_ = {10, 8};
+  ASSERT_TRUE(Fill({"bob"}, "four").ok());
+  history = History();
+  EXPECT_EQ("", history.back().images);
+  bounds_ = {0, 1u << 20};
+  ASSERT_TRUE(Fill({"cid"}, "five").ok());
+  history = History();
+  EXPECT_EQ(kChangeFillCodes, history.back().kind);
+  EXPECT_EQ("", history.back().images);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.File("history")));
 }
 
 }  // namespace
