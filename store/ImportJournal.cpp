@@ -407,49 +407,28 @@ Status LastImport(const std::string& dataDir, Table* table, std::optional<Import
                   std::uint32_t* undoable) {
   entry->reset();
   *undoable = 0;
-  JournalFile journal;
-  Status s = LoadJournal(JournalPath(dataDir), &journal);
-  if (!s.ok() || journal.entries.empty()) return s;
-  s = CountUnchanged(table, journal.entries.back(), undoable);
-  if (s.ok()) *entry = std::move(journal.entries.back());
+  UndoPreview preview;
+  const Status s = PreviewUndo(dataDir, table, &preview);
+  if (s.ok() && preview.entry && preview.entry->kind.empty()) {
+    *entry = std::move(preview.entry);
+    *undoable = preview.undoable;
+  }
   return s;
 }
 
 Status UndoLastImport(const std::string& dataDir, Table* table, ImportEntry* undone, std::uint32_t* removed) {
   *removed = 0;
-  const std::string path = JournalPath(dataDir);
-  Status s = table->BeginChanges();
+  std::optional<ImportEntry> last;
+  std::uint32_t undoable = 0;
+  Status s = LastImport(dataDir, table, &last, &undoable);
+  if (s.ok() && !last) s = Status::Error(StatusKind::NotFound, "no import to undo");
   if (!s.ok()) return s;
-  JournalFile journal;
-  s = LoadJournal(path, &journal);
-  if (s.ok() && journal.entries.empty()) s = Status::Error(StatusKind::NotFound, "no import to undo");
-  if (!s.ok()) {
-    (void)table->EndChanges();
-    return s;
-  }
-  *undone = journal.entries.back();
-  Status marked;
-  if (undone->last <= table->LastRecNo())  // an orphan's numbers belong to nothing of it
-    marked = table->DeleteRecords(
-        undone->first, undone->last,
-        [&](std::uint32_t recno, std::string_view record) { return Unchanged(*undone, recno, record); }, removed);
-  std::uint32_t rest = 0;
-  if (!marked.ok()) (void)CountUnchanged(table, *undone, &rest);
-  // Once none of its records is left the entry goes, even when the index
-  // file could not follow.
-  Status cut = rest == 0 ? ReplaceTail(path, journal.starts.back(), "") : Status::Ok();
-  const Status ended = table->EndChanges();
-  if (marked.ok() && cut.ok()) return ended;
-  const std::string done = std::to_string(*removed) + " records removed";
-  if (!marked.ok() && rest > 0)
-    return *removed == 0 ? marked
-                         : Status::Error(marked.kind(), done + "; then " + marked.message() +
-                                                            "; another undo removes the rest");
-  std::string message = marked.ok() ? done : marked.message();
-  if (!cut.ok()) message += "; the import journal could not be written (" + cut.message() + ")";
-  return Status::Error(marked.ok() ? cut.kind() : marked.kind(), message);
+  UndoOutcome done;
+  s = UndoLatest(dataDir, table, {}, &done);
+  *undone = std::move(done.entry);
+  *removed = done.undone;
+  return s;
 }
-
 
 // ---- Changes in place and undo -------------------------------------------
 //

@@ -108,20 +108,14 @@ Status CheckPreviousImport(const std::string& dataDir, Table* table, std::string
 Status EndJournaledAppend(const std::string& dataDir, Table* table, const std::string& file,
                           const std::string& fingerprint);
 
-// The journal's last entry and how many of its records an undo would
-// remove (live and unchanged); no entry when the journal is empty. An
-// orphan has none to remove.
+// The newest entry when it is an import, and how many of its records an
+// undo would remove (live and unchanged); no entry when the history is
+// empty or its newest change is not an import. An orphan has none to
+// remove.
 Status LastImport(const std::string& dataDir, Table* table, std::optional<ImportEntry>* entry, std::uint32_t* undoable);
 
-// Takes back the journal's last entry: marks its live, unchanged records
-// deleted, brings the index up to date and then removes the entry (by
-// cutting the journal before it, which needs no room on the disk). An
-// orphan's entry is removed with no record: the import before it stays.
-// NotFound when the journal is empty. When the marking fails half-way, the
-// entry stays, and another undo removes the rest. Once records are marked,
-// an error says what was done: "N records removed; the index file could
-// not be written (why); it is sorted again at the next open", or "N records
-// removed; the import journal could not be written (why)".
+// UndoLatest (History.h) when the newest change is an import: NotFound
+// when it is not, or the history is empty ("no import to undo").
 Status UndoLastImport(const std::string& dataDir, Table* table, ImportEntry* undone, std::uint32_t* removed);
 
 }  // namespace zvonar

@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/DiskSteps.h"
 #include "base/tests/TestSupport.h"
+#include "store/History.h"
 #include "store/ImportJournal.h"
 #include "store/tests/StoreTestSupport.h"
 
@@ -242,6 +244,70 @@ TEST_F(WriteOrderTest, AnImportStoppedAfterAnyStepLeavesNoUndoThatTakesTheImport
   }
   EXPECT_GT(stopAt, 4) << "the import takes several steps";
   EXPECT_LT(stopAt, 200) << "the import never finished";
+}
+
+// A fill of both records (an indexed field too), taken back by an undo that
+// is stopped after each of its steps: every record is as before the fill or
+// as after it, both orders hold exactly the records, and the history keeps
+// the fill until every record is back; another undo then finishes it.
+TEST_F(WriteOrderTest, AnUndoStoppedAfterAnyStepLeavesEachRecordBeforeOrAfter) {
+  const Lines before{"bob|2024.03.02 10:00:00|one", "alice|2024.03.03|two"};
+  const Lines filled{"zbob|2024.03.02 10:00:00|filled", "zalice|2024.03.03|filled"};
+  {
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    std::uint32_t changed = 0;
+    ASSERT_TRUE(RecordChange({dir_.path(), {}}, &table, kChangeFillCodes, "", [&](const Table::ChangedRecordFn& note) {
+                  return table.RewriteFields(
+                      {0, 2},
+                      [](FieldRewrite& r) {
+                        static std::string name;
+                        name = "z" + std::string(r.texts[0]).substr(0, 5);
+                        r.store[0] = name;
+                        r.store[1] = "filled";
+                      },
+                      {}, &changed, note);
+                }).ok());
+    ASSERT_EQ(filled, ReadAll(table));
+  }
+  std::vector<std::string> images;
+  for (const auto& file : std::filesystem::directory_iterator(dir_.File("history"))) images.push_back(file.path());
+  ASSERT_EQ(1u, images.size());
+  const std::vector<std::string> files{path_, dir_.File("t.MDX"), dir_.File(kImportJournalName), images[0]};
+  std::vector<std::string> saved;
+  for (const std::string& file : files) saved.push_back(testing::ReadOrEmpty(file));
+  int stopAt = 1;
+  for (; stopAt < 200; ++stopAt) {
+    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
+    for (std::size_t i = 0; i < files.size(); ++i) testing::WriteOrDie(files[i], saved[i]);
+    const bool finished = RunStoppedAfter(stopAt, [&] {
+      Table table;
+      UndoOutcome done;
+      if (!table.Open(path_).ok() || !UndoLatest(dir_.path(), &table, {}, &done).ok() || !table.Close().ok()) _exit(2);
+    });
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    const Lines got = ReadAll(table);
+    ASSERT_EQ(2u, got.size());
+    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(got[i] == before[i] || got[i] == filled[i]) << got[i];
+    Lines byName = got;
+    std::sort(byName.begin(), byName.end());
+    EXPECT_EQ(byName, ReadAll(table, "NAME"));
+    std::vector<ImportEntry> entries;
+    ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+    if (entries.empty()) {
+      EXPECT_EQ(before, got) << "the entry went before every record was back";
+    } else {
+      UndoOutcome done;
+      ASSERT_TRUE(UndoLatest(dir_.path(), &table, {}, &done).ok());
+      EXPECT_EQ(2u, done.undone);
+      EXPECT_EQ(0u, done.kept);
+      EXPECT_EQ(before, ReadAll(table));
+    }
+    if (finished) break;
+  }
+  EXPECT_GT(stopAt, 4) << "the undo takes several steps";
+  EXPECT_LT(stopAt, 200) << "the undo never finished";
 }
 
 }  // namespace
