@@ -42,9 +42,9 @@ Status OwnFileRefusal(const std::string& path, const std::string& ownName) {
 }  // namespace
 
 bool IsOwnDataFileName(std::string_view name) {
-  static constexpr std::array<std::string_view, 8> kNames = {"settings.ini",     "fields.dat",   "abonents.dat",
-                                                             "codetype.dat",     "opercode.dat", "imports.dat",
-                                                             "detalization.dat", ".table-gate"};
+  static constexpr std::array<std::string_view, 9> kNames = {
+      "settings.ini", "fields.dat",       "abonents.dat", "codetype.dat",  "opercode.dat",
+      "imports.dat",  "detalization.dat", ".table-gate",  ".table-window"};
   // The table of any file type, its index and owners list, and whatever
   // files the table keeps beside it under its own name (redo, set aside).
   static constexpr std::array<std::string_view, 3> kStarts = {"tellura.db", "tellura.mdx", "tellura.dat"};
@@ -74,6 +74,11 @@ Status CheckOutputPath(const std::string& path, const std::string& dataDir) {
   if (IsOwnDataFileName(BaseName(landing)) && ::stat(DirectoryOf(landing).c_str(), &folder) == 0 &&
       ::stat(dir.c_str(), &data) == 0 && SameFile(folder, data))
     return OwnFileRefusal(path, BaseName(landing));
+  // The before-images of the history of changes, in their own folder.
+  struct stat history {};
+  if (Lowered(BaseName(landing)).ends_with(".bef") && ::stat(DirectoryOf(landing).c_str(), &folder) == 0 &&
+      ::stat((dir + "history").c_str(), &history) == 0 && SameFile(folder, history))
+    return OwnFileRefusal(path, "history/" + BaseName(landing));
   if (!exists) return Status::Ok();
   DIR* d = ::opendir(dir.c_str());
   if (d == nullptr) return Status::Ok();

@@ -71,3 +71,14 @@ timed_cli fill_codes fill-codes
 sqlite_join_update fill_codes codetype "$work/codetype.tsv" \
   "code = coalesce((SELECT v FROM codetype WHERE k = detal.code), code),
    type = coalesce((SELECT v FROM codetype WHERE k = detal.type), type)"
+
+# The history: the fill above kept the before-images of every record it
+# changed. Undo puts them back; the same fill without before-images
+# (HistoryChanges=0) shows what keeping them costs.
+fill_with=$ours
+echo "history_images $(du -sk "$work/table/history" | awk '{ printf "%.1f", $1 / 1024 }') MB"
+timed_cli undo_fill_codes undo
+echo "undo_vs_fill $(ratio "$ours" "$fill_with") ratio"
+printf '[Settings]\r\nHistoryChanges=0\r\n' >"$work/table/settings.ini"
+timed_cli fill_codes_without_history fill-codes
+echo "history_cost $(ratio "$fill_with" "$ours") ratio"

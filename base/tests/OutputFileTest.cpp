@@ -17,7 +17,7 @@ TEST(IsOwnDataFileName, KnowsTheDataDirectorysFiles) {
   for (const char* own : {"Tellura.dbf", "Tellura.MDX", "tellura.mdx", "Tellura.dbf.redo", "Tellura.dat",
                           "settings.ini", "fields.dat", "abonents.dat", "codetype.dat", "opercode.dat", "imports.dat",
                           "english.lng", "zvonar.lock", "abonents.dat.lock", "Tellura.dbf.tmp-a1B2c3",
-                          "Tellura.dbf.redo.rejected-20240101", ".table-gate", "Tellura.db"})
+                          "Tellura.dbf.redo.rejected-20240101", ".table-gate", ".table-window", "Tellura.db"})
     EXPECT_TRUE(IsOwnDataFileName(own)) << own;
   for (const char* other : {"Ivanov.fil", "report.pdf", "list.csv", "bill.txt", "1234-[2008.May].sum", "Tellura",
                             "Tellura.fil", "Tellura.csv"})
@@ -45,7 +45,9 @@ TEST_F(CheckOutputPathTest, RefusesOwnFilesHoweverTheyAreNamed) {
       {dir_.File("hard.csv"), "abonents.dat"},                                                  // a hard link
       {data_ + "Tellura.MDX", "Tellura.MDX"},  // missing: rebuilt from the table, never an output
       {data_ + "settings.ini", "settings.ini"},
+      {data_ + "history/0a1b2c3d4e-1-0.bef", "history/0a1b2c3d4e-1-0.bef"},  // a change's before-images
   };
+  std::filesystem::create_directory(data_ + "history");
   for (const auto& [path, own] : refused)
     EXPECT_EQ("cannot write to " + path + ": it is the program's own file " + own,
               CheckOutputPath(path, data_).message());
