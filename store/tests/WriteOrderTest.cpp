@@ -310,5 +310,45 @@ TEST_F(WriteOrderTest, AnUndoStoppedAfterAnyStepLeavesEachRecordBeforeOrAfter) {
   EXPECT_LT(stopAt, 200) << "the undo never finished";
 }
 
+// The undo of an import whose records are the table's last cuts them off:
+// stopped after any step, the table holds the import whole or not at all,
+// its index agrees, and an entry left behind is taken back by the next
+// undo, with the records it still finds.
+TEST_F(WriteOrderTest, AnImportsUndoStoppedAfterAnyStepLeavesItWholeOrGone) {
+  ImportSecond(dir_.path(), path_);
+  const std::vector<std::string> files{path_, dir_.File("t.MDX"), dir_.File(kImportJournalName)};
+  std::vector<std::string> saved;
+  for (const std::string& file : files) saved.push_back(testing::ReadOrEmpty(file));
+  int stopAt = 1;
+  for (; stopAt < 200; ++stopAt) {
+    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
+    for (std::size_t i = 0; i < files.size(); ++i) testing::WriteOrDie(files[i], saved[i]);
+    const bool finished = RunStoppedAfter(stopAt, [&] {
+      Table table;
+      UndoOutcome done;
+      if (!table.Open(path_).ok() || !UndoLatest(dir_.path(), &table, {}, &done).ok() || !table.Close().ok()) _exit(2);
+    });
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    const std::uint32_t count = table.RecordCount();
+    ASSERT_TRUE(count == 2 || count == 4) << count;
+    EXPECT_EQ(count, ReadAll(table, "WHEN").size());
+    std::vector<ImportEntry> entries;
+    ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+    if (count == 4) {
+      ASSERT_EQ(1u, entries.size()) << "the entry went before its records";
+    }
+    if (!entries.empty()) {
+      UndoOutcome done;
+      ASSERT_TRUE(UndoLatest(dir_.path(), &table, {}, &done).ok());
+      EXPECT_EQ(count - 2, done.undone);
+    }
+    EXPECT_EQ(2u, table.RecordCount());
+    if (finished) break;
+  }
+  EXPECT_GT(stopAt, 2) << "the undo takes several steps";
+  EXPECT_LT(stopAt, 200) << "the undo never finished";
+}
+
 }  // namespace
 }  // namespace zvonar
