@@ -12,12 +12,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "base/tests/TestSupport.h"
 #include "store/DetalTable.h"
+#include "store/History.h"
 #include "store/ImportJournal.h"
 
 namespace zvonar {
@@ -313,6 +315,105 @@ TEST(KilledImporter, LeavesAJournalOfCommittedRecordsOnly) {
     std::uint32_t walked = 0;
     for (s = table.First(); s.ok() && !table.Eof(); s = table.Next()) ++walked;
     EXPECT_EQ(table.RecordCount(), walked);
+    ASSERT_TRUE(table.Close().ok());
+  }
+}
+
+// A fill over records spanning several write runs, recorded in the history,
+// then its undo, in a child killed at a random moment: every record is as
+// before the fill or as after it, and while the history holds the fill an
+// undo brings every record back.
+constexpr std::uint32_t kFilledRecords = 40000;
+
+std::string CodeBefore(std::uint32_t id) { return "c" + std::to_string(id % 40); }
+
+[[noreturn]] void RunFillUndoChild(const std::string& dir, int fd) {
+  Table table;
+  std::string warning;
+  if (!OpenDetalTable(dir, "dbf", kDefaultDetalWidths, &table, &warning).ok()) _exit(3);
+  const char started = 'S';
+  if (::write(fd, &started, 1) != 1) _exit(3);
+  std::uint32_t changed = 0;
+  const Status filled = RecordChange({dir, {}}, &table, kChangeFillCodes, "", [&](const Table::ChangedRecordFn& note) {
+    return table.RewriteFields(
+        {kCodeField},
+        [](FieldRewrite& r) {
+          static std::string text;
+          text = "filled " + std::string(r.texts[0]);
+          r.store[0] = text;
+        },
+        {}, &changed, note);
+  });
+  if (!filled.ok()) _exit(3);
+  UndoOutcome done;
+  if (!UndoLatest(dir, &table, {}, &done).ok() || done.undone != kFilledRecords) _exit(3);
+  _exit(0);
+}
+
+TEST(KilledUndo, LeavesEachRecordBeforeOrAfterAndTheFillUndoable) {
+  const std::uint32_t rounds = EnvNumber("ZVONAR_KILL_ROUNDS", 30) / 3 + 1;
+  const std::uint32_t seed = EnvNumber("ZVONAR_KILL_SEED", 20240317);
+  std::mt19937 rng(seed);
+  testing::TempDir made;
+  {
+    Table table;
+    std::string warning;
+    ASSERT_TRUE(OpenDetalTable(made.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+    ASSERT_TRUE(table.BeginBulkAppend(kFilledRecords).ok());
+    for (std::uint32_t id = 0; id < kFilledRecords; ++id) {
+      std::vector<std::string> texts = RecordTexts(id);
+      texts[kCodeField] = CodeBefore(id);
+      ASSERT_TRUE(table.BulkAppend(texts).ok());
+    }
+    ASSERT_TRUE(table.EndBulkAppend().ok());
+  }
+  for (std::uint32_t round = 0; round < rounds; ++round) {
+    SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
+    testing::TempDir dir;
+    for (const char* name : {"Tellura.dbf", "Tellura.MDX"})
+      std::filesystem::copy_file(made.File(name), dir.File(name));
+    int fds[2];
+    ASSERT_EQ(0, ::pipe(fds));
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::close(fds[0]);
+      RunFillUndoChild(dir.path(), fds[1]);
+    }
+    ::close(fds[1]);
+    char op = 0;
+    ASSERT_EQ(1, ::read(fds[0], &op, 1));
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 150000));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(fds[0]);
+    ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "child status " << status;
+
+    Table table;
+    std::string warning;
+    ASSERT_TRUE(OpenDetalTable(dir.path(), "dbf", kDefaultDetalWidths, &table, &warning).ok());
+    const auto check = [&](bool allBefore) {
+      std::uint32_t id = 0, wrong = 0;
+      ASSERT_TRUE(table.SetActiveIndex("").ok());
+      for (Status s = table.First(); s.ok() && !table.Eof(); s = table.Next(), ++id) {
+        const std::string code = table.FieldText(kCodeField);
+        if (code != CodeBefore(id) && (allBefore || code != "filled " + CodeBefore(id))) ++wrong;
+        if (table.RecNo() == table.LastRecNo()) break;
+      }
+      EXPECT_EQ(kFilledRecords - 1, id);
+      EXPECT_EQ(0u, wrong);
+    };
+    check(false);
+    std::vector<ImportEntry> entries;
+    ASSERT_TRUE(ReadImportJournal(dir.path(), &entries).ok());
+    if (!entries.empty()) {
+      UndoOutcome done;
+      const Status s = UndoLatest(dir.path(), &table, {}, &done);
+      ASSERT_TRUE(s.ok()) << s.message();
+      EXPECT_EQ(0u, done.kept);
+      check(true);
+    }
     ASSERT_TRUE(table.Close().ok());
   }
 }
