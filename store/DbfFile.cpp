@@ -1,9 +1,7 @@
 // The table file, dBase IV level:
 //   header, 32 bytes: 0 version 0x03; 1-3 last update (year-1900, month,
 //     day); 4-7 record count; 8-9 header length; 10-11 record length;
-//     16-19 change counter (dBase IV leaves 16-27 for multi-user use, and
-//     other readers skip them); 28 production index flag; 29 language
-//     driver 0xC9 (code page 1251).
+//     28 production index flag; 29 language driver 0xC9 (code page 1251).
 //   field descriptors, 32 bytes each: 0-10 name, NUL-padded; 11 type ('C'
 //     text, 'T' date-time); 16 width; 31 set when the production index has
 //     a tag on the field. One 0x0D ends them.
@@ -44,7 +42,6 @@ constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 constexpr std::uint32_t kBlockRecords = 128;
 constexpr std::size_t kCachedBlocks = 64;
-constexpr std::size_t kChangesOffset = 16;
 
 Status Damaged(const std::string& path, const std::string& what) {
   return Status::Error(StatusKind::Corrupt, path + " is not a readable table: " + what);
@@ -135,7 +132,7 @@ Status DbfFile::ReadHeader(std::uint64_t fileSize) {
   headerLength_ = GetU16(&head[8]);
   recordLength_ = GetU16(&head[10]);
   count_ = GetU32(&head[4]);
-  changes_ = GetU32(&head[kChangesOffset]);
+  changes_ = ReadChanges();
   productionIndex_ = head[28] != 0;
   if (headerLength_ < kFileHeaderSize + kDescriptorSize + 1 ||
       (headerLength_ - kFileHeaderSize - 1) % kDescriptorSize != 0 || headerLength_ > fileSize)
@@ -189,7 +186,7 @@ Status DbfFile::Reload(bool* changed) {
   Status s = PRead(0, sizeof head, head);
   if (!s.ok()) return s;
   const std::uint32_t count = GetU32(&head[4]);
-  const std::uint32_t changes = GetU32(&head[kChangesOffset]);
+  const std::uint32_t changes = ReadChanges();
   if (count == count_ && changes == changes_) return Status::Ok();
   *changed = true;
   struct stat st {};
@@ -203,14 +200,34 @@ Status DbfFile::Reload(bool* changed) {
   return Status::Ok();
 }
 
+std::string DbfFile::ChangesPath() const {
+  return path_ + ".changes";
+}
+
+std::uint32_t DbfFile::ReadChanges() const {
+  const int fd = ::open(ChangesPath().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return 0;  // no writer has counted a change yet
+  char bytes[4] = {};
+  const bool read = ::pread(fd, bytes, sizeof bytes, 0) == static_cast<ssize_t>(sizeof bytes);
+  ::close(fd);
+  return read ? GetU32(bytes) : 0;
+}
+
 Status DbfFile::BumpChanges() {
   if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
-  char bytes[4];
-  Status s = PRead(kChangesOffset, sizeof bytes, bytes);
-  if (!s.ok()) return s;
+  const std::string path = ChangesPath();
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return Status::IoError("cannot write " + path + ": " + ErrnoText(errno));
+  struct stat st {};
+  Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
+                                   : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  char bytes[4] = {};
+  if (s.ok() && ::pread(fd, bytes, sizeof bytes, 0) < 0) s = Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
   const std::uint32_t changes = GetU32(bytes) + 1;
   PutU32(changes, bytes);
-  s = PWrite(kChangesOffset, bytes, sizeof bytes);
+  if (s.ok() && ::pwrite(fd, bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes))
+    s = Status::IoError("cannot write " + path + ": " + ErrnoText(errno));
+  ::close(fd);
   if (s.ok()) changes_ = changes;
   return s;
 }

@@ -62,8 +62,11 @@ class DbfFile {
   Status Reload(bool* changed);
   // How many changes writers have made to the file; see BumpChanges.
   std::uint32_t Changes() const { return changes_; }
-  // Counts one more change in the header, so that a program that let the
-  // lock go sees the file changed even when the record count stayed. Under
+  // Counts one more change, so that a program that let the lock go sees
+  // the file changed even when the record count stayed. The counter, four
+  // bytes little-endian, lives in "<table>.changes" beside the table, so
+  // the table's own bytes stay those of its records (an undo leaves them
+  // exactly as before) and other dBase programs see a plain file. Under
   // the exclusive lock.
   Status BumpChanges();
   // Starts a writer's hold of the exclusive lock: the first record it
@@ -113,6 +116,8 @@ class DbfFile {
   Status ReadHeader(std::uint64_t fileSize);
   Status WriteCount(std::uint32_t count, const char* date = nullptr);
   Status CountChange();
+  std::string ChangesPath() const;
+  std::uint32_t ReadChanges() const;
   Status PRead(std::uint64_t offset, std::size_t size, char* out) const;
   Status PWrite(std::uint64_t offset, const char* data, std::size_t size) const;
   std::uint64_t RecordOffset(std::uint32_t recno) const { return headerLength_ + (recno - 1ULL) * recordLength_; }

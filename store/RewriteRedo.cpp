@@ -79,8 +79,8 @@ Status ReadShape(int fd, const std::string& path, TableShape* shape) {
 std::uint64_t Identity(int fd, const TableShape& shape, std::uint64_t offset, std::uint64_t length) {
   XXH3_state_t* state = XXH3_createState();
   XXH3_64bits_reset(state);
-  // The date of change (bytes 1 to 3) may differ, and so may the change
-  // counter (bytes 16 to 19), which the writer bumps before its first run.
+  // The date of change (bytes 1 to 3) may differ, and so may the bytes
+  // dBase leaves for multi-user use (16 to 19), which other programs write.
   XXH3_64bits_update(state, shape.header.data(), 1);
   XXH3_64bits_update(state, shape.header.data() + 4, 12);
   XXH3_64bits_update(state, shape.header.data() + 20, shape.header.size() - 20);

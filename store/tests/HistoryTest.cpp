@@ -42,9 +42,7 @@ class HistoryTest : public testing::JournalTableTest {
   };
   Files Snapshot() {
     EXPECT_TRUE(table_.Close().ok());
-    // The header's change counter counts an undo as one more change, so
-    // that other programs notice it; everything else is as before.
-    Files files{testing::WithoutChangeCounter(ReadOrEmpty(path_)), ReadOrEmpty(Table::IndexPathFor(path_))};
+    Files files{ReadOrEmpty(path_), ReadOrEmpty(Table::IndexPathFor(path_))};
     EXPECT_TRUE(table_.Open(path_).ok());
     return files;
   }

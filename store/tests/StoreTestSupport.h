@@ -42,13 +42,6 @@ inline void CreateSmallTable(const std::string& path, int count) {
   ASSERT_TRUE(table.Close().ok());
 }
 
-// A table file's bytes with its change counter (header bytes 16-19)
-// cleared, for comparing what the records and fields are.
-inline std::string WithoutChangeCounter(std::string bytes) {
-  if (bytes.size() >= 20) bytes.replace(16, 4, 4, '\0');
-  return bytes;
-}
-
 inline std::string RecordLine(const Table& table) {
   std::string line;
   for (int i = 0; i < table.FieldCount(); ++i) line += (i > 0 ? "|" : "") + table.FieldText(i);
