@@ -512,13 +512,9 @@ class ImagesWriter {
     return buffer_.size() >= kImagesBuffer ? Flush() : Status::Ok();
   }
 
-  // Writes what is buffered and flushes the file to the disk.
-  Status Finish() {
-    if (!keep_) return Status::Ok();
-    Status s = Flush();
-    if (s.ok() && FlushToDisk(fd_, path_, true) != 0) s = Status::IoError("cannot flush " + path_ + ": " + ErrnoText(errno));
-    return s;
-  }
+  // Writes what is buffered. Like the redo file, the images guard against a
+  // killed program, not a power loss: they are not flushed to the disk.
+  Status Finish() { return keep_ ? Flush() : Status::Ok(); }
   void Keep() { kept_ = true; }
 
   const std::string& name() const { return name_; }
