@@ -178,6 +178,32 @@ TEST_F(WriteOrderTest, AWriterStoppedAfterAnyStepLeavesTheTableBeforeOrAfter) {
   EXPECT_LT(stopAt, 200) << "the change never finished";
 }
 
+// Takes back the newest change in a child stopped after step 1, 2, ... of
+// the writers, putting `files` back as they are now before each run, and
+// lets `check` look at the table reopened after each stop. Returns the step
+// after which the undo had finished (200 when it never did).
+template <typename Check>
+int UndoStoppedAfterEachStep(const std::string& dir, const std::string& path, const std::vector<std::string>& files,
+                             const Check& check) {
+  std::vector<std::string> saved;
+  for (const std::string& file : files) saved.push_back(testing::ReadOrEmpty(file));
+  int stopAt = 1;
+  for (; stopAt < 200; ++stopAt) {
+    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
+    for (std::size_t i = 0; i < files.size(); ++i) testing::WriteOrDie(files[i], saved[i]);
+    const bool finished = RunStoppedAfter(stopAt, [&] {
+      Table table;
+      UndoOutcome done;
+      if (!table.Open(path).ok() || !UndoLatest(dir, &table, {}, &done).ok() || !table.Close().ok()) _exit(2);
+    });
+    Table table;
+    const Status opened = table.Open(path);
+    EXPECT_TRUE(opened.ok()) << opened.message();
+    if (!opened.ok() || (check(table), ::testing::Test::HasFatalFailure()) || finished) break;
+  }
+  return stopAt;
+}
+
 // An import of two records after one of two, ended with its journal entry.
 void ImportSecond(const std::string& dir, const std::string& path) {
   Table table;
@@ -274,19 +300,7 @@ TEST_F(WriteOrderTest, AnUndoStoppedAfterAnyStepLeavesEachRecordBeforeOrAfter) {
   for (const auto& file : std::filesystem::directory_iterator(dir_.File("history"))) images.push_back(file.path());
   ASSERT_EQ(1u, images.size());
   const std::vector<std::string> files{path_, dir_.File("t.MDX"), dir_.File(kImportJournalName), images[0]};
-  std::vector<std::string> saved;
-  for (const std::string& file : files) saved.push_back(testing::ReadOrEmpty(file));
-  int stopAt = 1;
-  for (; stopAt < 200; ++stopAt) {
-    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
-    for (std::size_t i = 0; i < files.size(); ++i) testing::WriteOrDie(files[i], saved[i]);
-    const bool finished = RunStoppedAfter(stopAt, [&] {
-      Table table;
-      UndoOutcome done;
-      if (!table.Open(path_).ok() || !UndoLatest(dir_.path(), &table, {}, &done).ok() || !table.Close().ok()) _exit(2);
-    });
-    Table table;
-    ASSERT_TRUE(table.Open(path_).ok());
+  const int stopAt = UndoStoppedAfterEachStep(dir_.path(), path_, files, [&](Table& table) {
     const Lines got = ReadAll(table);
     ASSERT_EQ(2u, got.size());
     for (std::size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(got[i] == before[i] || got[i] == filled[i]) << got[i];
@@ -304,8 +318,7 @@ TEST_F(WriteOrderTest, AnUndoStoppedAfterAnyStepLeavesEachRecordBeforeOrAfter) {
       EXPECT_EQ(0u, done.kept);
       EXPECT_EQ(before, ReadAll(table));
     }
-    if (finished) break;
-  }
+  });
   EXPECT_GT(stopAt, 4) << "the undo takes several steps";
   EXPECT_LT(stopAt, 200) << "the undo never finished";
 }
@@ -317,19 +330,7 @@ TEST_F(WriteOrderTest, AnUndoStoppedAfterAnyStepLeavesEachRecordBeforeOrAfter) {
 TEST_F(WriteOrderTest, AnImportsUndoStoppedAfterAnyStepLeavesItWholeOrGone) {
   ImportSecond(dir_.path(), path_);
   const std::vector<std::string> files{path_, dir_.File("t.MDX"), dir_.File(kImportJournalName)};
-  std::vector<std::string> saved;
-  for (const std::string& file : files) saved.push_back(testing::ReadOrEmpty(file));
-  int stopAt = 1;
-  for (; stopAt < 200; ++stopAt) {
-    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
-    for (std::size_t i = 0; i < files.size(); ++i) testing::WriteOrDie(files[i], saved[i]);
-    const bool finished = RunStoppedAfter(stopAt, [&] {
-      Table table;
-      UndoOutcome done;
-      if (!table.Open(path_).ok() || !UndoLatest(dir_.path(), &table, {}, &done).ok() || !table.Close().ok()) _exit(2);
-    });
-    Table table;
-    ASSERT_TRUE(table.Open(path_).ok());
+  const int stopAt = UndoStoppedAfterEachStep(dir_.path(), path_, files, [&](Table& table) {
     const std::uint32_t count = table.RecordCount();
     ASSERT_TRUE(count == 2 || count == 4) << count;
     EXPECT_EQ(count, ReadAll(table, "WHEN").size());
@@ -344,8 +345,7 @@ TEST_F(WriteOrderTest, AnImportsUndoStoppedAfterAnyStepLeavesItWholeOrGone) {
       EXPECT_EQ(count - 2, done.undone);
     }
     EXPECT_EQ(2u, table.RecordCount());
-    if (finished) break;
-  }
+  });
   EXPECT_GT(stopAt, 2) << "the undo takes several steps";
   EXPECT_LT(stopAt, 200) << "the undo never finished";
 }
