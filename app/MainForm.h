@@ -46,6 +46,8 @@ class TextRowsModel;
 class LanguageFile;
 class NameValueList;
 class SplashScope;
+class FindBar;
+class FindRows;
 struct ImportResult;
 struct ImportEntry;
 struct HistoryPlace;
@@ -264,6 +266,13 @@ class TMainForm : public QMainWindow {
   // Detalization imports chosen files; other URLs are passed over.
   void ImportDroppedFiles(const QList<QUrl>& urls);
 
+  // The find bars atop the result list and the grid (MainFormFind.cpp),
+  // and the Ctrl+F command that opens one of them.
+  zvonar::FindBar* lvFilterFind = nullptr;
+  zvonar::FindBar* dbgDetalizFind = nullptr;
+  QAction* mnFind = nullptr;
+  void mnFindClick();
+
   // Fills the owner box from the owners file and shows the first record's
   // owner and date.
   void LoadOwners(const std::string& path, bool showCounts, bool showSplash);
@@ -293,6 +302,11 @@ class TMainForm : public QMainWindow {
   void ConnectListCommands();
   void ApplyListTexts(const zvonar::LanguageFile& lang);
   void CreateWelcome();
+  void CreateFindBars();
+  void ApplyFindTexts(const zvonar::LanguageFile& lang);
+  // The grid's rows as the find bar searches them, read from the table with
+  // the splash when it is large; none while the grid is detached.
+  zvonar::Status ReadGridFindRows(zvonar::FindRows* rows);
   void ApplyWelcomeTexts(const zvonar::LanguageFile& lang);
   // Imports `paths` one by one as chosen in Add Detalization, asking before
   // a bill imported already; with `remember` their folder becomes the one

@@ -134,4 +134,5 @@ void TMainForm::ApplyLanguageGroups(const LanguageFile& lang) {
     btnSortFilterOwner->setText(line(112));
   }
   ApplyListTexts(lang);
+  ApplyFindTexts(lang);
 }

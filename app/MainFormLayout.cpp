@@ -105,7 +105,7 @@ void TMainForm::StoreSizes() {
   if (size.width() != appliedSize_.width()) settings_.mainWidth = size.width();
   if (size.height() != appliedSize_.height()) settings_.mainHeight = size.height();
   // The grid has its laid-out height only once the window was shown.
-  if (activated_) settings_.detalizHeight = dbgDetaliz->height();
+  if (activated_) settings_.detalizHeight = panSplitterMiddle->sizes().value(0);
   for (std::size_t c = 0; c < appliedFilterCols_.size(); ++c) {
     const int width = lvFilter->columnWidth(static_cast<int>(c));
     if (width != appliedFilterCols_[c]) settings_.listViewCols[c] = width;

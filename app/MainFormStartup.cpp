@@ -57,6 +57,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   CreateMenus();
   ConnectHandlers();
   ConnectListCommands();
+  CreateFindBars();
   CreateChartsCommand();
   CreateWelcome();
   if (!TakeInstanceLock()) return;

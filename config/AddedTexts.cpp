@@ -151,6 +151,16 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "A number cannot begin with \"[\" or \";\".",
     "The character \"%1\" (U+%2) has no code in code page 1251.",
     "The table is being read by the Zvonar window; try again in a moment.",
+    "Find...",
+    "Find:",
+    "%1 of %2",
+    "No matches",
+    "Continued from the top",
+    "Continued from the bottom",
+    "Next match (Enter)",
+    "Previous match (Shift+Enter)",
+    "Close (Escape)",
+    "Preparing the search",
 };
 
 }  // namespace

@@ -181,6 +181,19 @@ enum class AddedText : std::size_t {
   // A typed character the files cannot hold; %1: the character, %2: its code.
   CharacterNotInCodePage,
   TableReadByWindow,   // a writer kept out while the window reads
+  // The find bar over the result list and the record grid.
+  FindMenu,
+  FindCaption,
+  // %1: the match shown, %2: the matches
+  FindCount,
+  FindNone,
+  FindWrappedTop,
+  FindWrappedBottom,
+  FindNextTip,
+  FindPreviousTip,
+  FindCloseTip,
+  // The splash's state text while the grid's texts are read for a find.
+  FindPreparing,
   End
 };
 

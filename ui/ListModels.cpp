@@ -1,8 +1,18 @@
 #include "ui/ListModels.h"
 
+#include <QBrush>
+#include <QColor>
+
 #include "ui/QtText.h"
 
 namespace zvonar {
+
+QVariant RowMarks::Data(int row, int role) const {
+  if ((role != kFoundRowRole && role != Qt::BackgroundRole) || !marked_) return QVariant();
+  const bool marked = marked_(row);
+  if (role == kFoundRowRole) return marked;
+  return marked ? QVariant(QBrush(QColor(255, 232, 140))) : QVariant();
+}
 
 CellTableModel::CellTableModel(QStringList captions, QObject* parent)
     : QAbstractTableModel(parent),
@@ -22,7 +32,7 @@ QVariant CellTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return QVariant();
   if (role == Qt::DisplayRole) return ToQt(CellText(index.row(), index.column()));
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignments_[static_cast<std::size_t>(index.column())]);
-  return QVariant();
+  return marks_.Data(index.row(), role);
 }
 
 void CellTableModel::SetCaption(int column, const QString& caption) {

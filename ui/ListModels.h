@@ -4,12 +4,29 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "analysis/ResultRows.h"
 
 namespace zvonar {
+
+// The role that tells whether the find bar marks a row (a bool); a marked
+// row is also painted on a background of its own.
+inline constexpr int kFoundRowRole = Qt::UserRole + 1;
+
+// The rows a model shows marked: none until a test is set.
+class RowMarks {
+ public:
+  void Set(std::function<bool(int row)> marked) { marked_ = std::move(marked); }
+  // What `row` gives for `role` when it is one of the marking roles, else
+  // an invalid value.
+  QVariant Data(int row, int role) const;
+
+ private:
+  std::function<bool(int)> marked_;
+};
 
 // A report list: column captions and cells; the view asks only for the rows
 // it shows.
@@ -27,6 +44,7 @@ class CellTableModel : public QAbstractTableModel {
   QString Caption(int column) const { return captions_.value(column); }
   // Column alignment for display; left by default.
   void SetAlignment(int column, Qt::Alignment alignment);
+  void SetRowMarks(std::function<bool(int row)> marked) { marks_.Set(std::move(marked)); }
 
  protected:
   virtual std::string_view CellText(int row, int column) const = 0;
@@ -34,6 +52,7 @@ class CellTableModel : public QAbstractTableModel {
  private:
   QStringList captions_;
   std::vector<Qt::Alignment> alignments_;
+  RowMarks marks_;
 };
 
 // Rows of texts held by the model: lvStat and lvCounts.

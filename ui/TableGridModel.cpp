@@ -79,7 +79,7 @@ QVariant TableGridModel::data(const QModelIndex& index, int role) const {
     const bool right = c < rightAligned_.size() && rightAligned_[c];
     return QVariant::fromValue(Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
   }
-  if (role != Qt::DisplayRole) return QVariant();
+  if (role != Qt::DisplayRole) return marks_.Data(index.row(), role);
   const auto& texts = RowTexts(index.row());
   const auto c = static_cast<std::size_t>(index.column());
   return c < texts.size() ? ToQt(texts[c]) : QString();

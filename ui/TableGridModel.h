@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/ListModels.h"
+
 namespace zvonar {
 
 class Table;
@@ -32,6 +34,7 @@ class TableGridModel : public QAbstractTableModel {
 
   void SetCaptions(const QStringList& captions);
   void SetRightAligned(std::vector<bool> rightAligned);
+  void SetRowMarks(std::function<bool(int row)> marked) { marks_.Set(std::move(marked)); }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -47,6 +50,7 @@ class TableGridModel : public QAbstractTableModel {
   int columns_ = 0;
   QStringList captions_;
   std::vector<bool> rightAligned_;
+  RowMarks marks_;
   mutable int cachedFirst_ = -1;  // first row of the page read last
   mutable std::vector<std::vector<std::string>> cachedPage_;
   mutable bool retrying_ = false;
