@@ -3,10 +3,16 @@
 // it starts with, clicks "Filtering" with the criteria it starts with, and
 // times until the result list holds the rows and the window has painted
 // them; then Ctrl+End in the list to its last row and Ctrl+Home back to the
-// first, each until the list has painted. Prints "name value unit" lines.
+// first, each until the list has painted; last Ctrl+F over the list and the
+// last row's number typed into the find bar key by key, each key timed until
+// the list has painted its match, and Enter to the next match; the same over
+// the record grid. Prints "name
+// value unit" lines.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
 #include <QPushButton>
 #include <QTreeView>
 #include <chrono>
@@ -15,6 +21,7 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "ui/FindBar.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -58,6 +65,47 @@ void PressAndPaint(QTreeView* list, Qt::Key key) {
 bool RowShown(const QTreeView* list, int row) {
   const QRect cell = list->visualRect(list->model()->index(row, 0));
   return cell.isValid() && list->viewport()->rect().intersects(cell);
+}
+
+// Types `key` into the find box, as the keyboard would, and waits for the
+// view to be painted again; the seconds it took.
+double TypeAndPaint(QLineEdit* box, QAbstractItemView* view, Qt::Key key, const QString& text) {
+  const auto start = std::chrono::steady_clock::now();
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(box, &press);
+  QApplication::processEvents();
+  (void)view->grab();
+  return Seconds(start);
+}
+
+// Ctrl+F over `view` from its first row, then the Number of its last row
+// typed key by key and Enter; prints the times as PREFIX_open, _keystroke
+// (the slowest key) and _enter. True when the typing ended on a row holding
+// the number and the bar counted it.
+bool FindInView(TMainForm& form, QAbstractItemView* view, zvonar::FindBar* bar, const char* prefix) {
+  QAbstractItemModel* model = view->model();
+  const QString number = model->index(model->rowCount() - 1, 2).data().toString();
+  view->setFocus();
+  view->setCurrentIndex(model->index(0, 0));
+  auto start = std::chrono::steady_clock::now();
+  form.mnFind->trigger();
+  QApplication::processEvents();
+  (void)view->grab();
+  const double open = Seconds(start);
+  double slowest = 0;
+  for (const QChar c : number)
+    slowest = std::max(slowest, TypeAndPaint(bar->edFind, view, static_cast<Qt::Key>(c.unicode()), QString(c)));
+  const QModelIndex current = view->currentIndex();
+  const bool found = current.isValid() && model->index(current.row(), 2).data().toString().contains(number);
+  const double enter = TypeAndPaint(bar->edFind, view, Qt::Key_Return, "\r");
+  slowest = std::max(slowest, enter);
+  std::printf("%s_open_1m %.1f ms\n%s_keystroke_1m %.1f ms\n%s_enter_1m %.1f ms\n%s_keystroke_vs_0.1s %.3f ratio\n",
+              prefix, open * 1000, prefix, slowest * 1000, prefix, enter * 1000, prefix, slowest / 0.1);
+  std::fflush(stdout);
+  if (!found) std::cerr << prefix << ": the find bar did not reach a row holding " << number.toStdString() << '\n';
+  const bool counted = !bar->lFindCount->text().isEmpty();
+  bar->Close();
+  return found && counted;
 }
 
 }  // namespace
@@ -115,5 +163,9 @@ int main(int argc, char* argv[]) {
   }
   if (!endShown || !backShown)
     std::cerr << "the list did not scroll to its " << (endShown ? "first" : "last") << " row\n";
+  if (rows > 0) {
+    ok = FindInView(form, list, form.lvFilterFind, "find") && ok;
+    ok = FindInView(form, form.dbgDetaliz, form.dbgDetalizFind, "find_grid") && ok;
+  }
   return ok ? 0 : 1;
 }

@@ -5,9 +5,10 @@
 # then in both languages the codes/types dialog over examples/codetype.dat
 # (docs/codes-types.png, and with a row being added docs/codes-types-add.png),
 # the four configuration dialogs and the About box (docs/dialog-<name>.png),
-# a question box and a file chooser (docs/boxes-*.png) and the abonents
-# book. Russian pictures end in -ru; last the welcome of an empty table
-# (docs/welcome.png). Runs the window under Xvfb.
+# a question box and a file chooser (docs/boxes-*.png), the find bars
+# (docs/find.png) and the abonents book. Russian pictures end in -ru; last
+# the welcome of an empty table (docs/welcome.png). Runs the window under
+# Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -23,6 +24,12 @@ for lang in english russian; do
   out=docs/screenshot.png
   [ "$lang" = russian ] && out=docs/screenshot-ru.png
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot "$dir" "$out"
+  echo "saved $out"
+  # The find bars over the grid and the result list: docs/find.png and
+  # docs/find-ru.png.
+  out=docs/find.png
+  [ "$lang" = russian ] && out=docs/find-ru.png
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --find "$dir" "$out"
   echo "saved $out"
   cp examples/codetype.dat "$dir/codetype.dat"
   out=docs/codes-types.png

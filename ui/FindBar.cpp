@@ -9,10 +9,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
 
+#include "ui/ListModels.h"
 #include "ui/QtText.h"
 
 namespace zvonar {
@@ -25,6 +28,22 @@ QToolButton* ToolButton(const char* name, QWidget* parent) {
   button->setFocusPolicy(Qt::NoFocus);  // Enter and Escape stay with the box
   return button;
 }
+
+// Paints a marked row's background under the cell. A view whose items are
+// styled by a style sheet paints no BackgroundRole of its own; the sheet's
+// item then lies over this background, and a selected row keeps its colours.
+class MarkedRowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (index.data(kFoundRowRole).toBool()) {
+      const QVariant background = index.data(Qt::BackgroundRole);
+      if (background.canConvert<QBrush>()) painter->fillRect(option.rect, background.value<QBrush>());
+    }
+    QStyledItemDelegate::paint(painter, option, index);
+  }
+};
 
 }  // namespace
 
@@ -72,6 +91,7 @@ FindBar::FindBar(QAbstractItemView* view, ReadRowsFn readRows, QWidget* parent)
   connect(btnFindPrevious, &QToolButton::clicked, this, [this] { Step(&FindRows::Before); });
   connect(btnFindClose, &QToolButton::clicked, this, &FindBar::Close);
   edFind->installEventFilter(this);
+  view_->setItemDelegate(new MarkedRowDelegate(view_));
 
   QAbstractItemModel* model = view_->model();
   connect(model, &QAbstractItemModel::modelReset, this, &FindBar::RowsChanged);

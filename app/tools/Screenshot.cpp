@@ -16,9 +16,13 @@
 // file types open (PREFIX-chooser.png), as the user sees them.
 // zvonar-screenshot --splash DATADIR OUT.png: the splash in the language
 // settings.ini names.
+// zvonar-screenshot --find DATADIR OUT.png: the window with its find bars
+// open over the grid and the result list.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QScreen>
 #include <QMenu>
 #include <QPushButton>
@@ -33,6 +37,7 @@
 #include "books/AbonentForm.h"
 #include "books/AbonentsBookForm.h"
 #include "config/MainSettings.h"
+#include "ui/FindBar.h"
 #include "ui/Prompts.h"
 #include "ui/QtLanguage.h"
 #include "ui/SplashForm.h"
@@ -178,6 +183,35 @@ int ShootBoxes(const std::string& dir, const QString& prefix) {
   return QApplication::exec();
 }
 
+// Ctrl+F over `view`, `text` in the bar's box and Enter pressed `enters`
+// times, as the user would.
+void FindInView(TMainForm* form, QWidget* view, zvonar::FindBar* bar, const QString& text, int enters) {
+  view->setFocus();
+  form->mnFind->trigger();
+  bar->edFind->setText(text);
+  for (int i = 0; i < enters; ++i) {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(bar->edFind, &enter);
+  }
+}
+
+// The window with both find bars open: one over the grid, one over the
+// result list after two steps, so the count, the marked rows and the wrap
+// note are in the picture.
+int ShootFind(TMainForm* form, const QString& out) {
+  QTimer::singleShot(300, form, [form] {
+    form->btnCheckedDataFilter->click();
+    FindInView(form, form->dbgDetaliz, form->dbgDetalizFind, QString::fromUtf8("серв"), 1);
+    FindInView(form, form->lvFilter, form->lvFilterFind, QString::fromUtf8("иван"), 8);
+  });
+  QTimer::singleShot(800, form, [form, out] {
+    const bool ok = form->grab().save(out);
+    form->close();
+    QApplication::exit(ok ? 0 : 1);
+  });
+  return QApplication::exec();
+}
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (argc == 4 && (QString(argv[1]) == "--codes" || QString(argv[1]) == "--codes-add")) {
@@ -210,6 +244,14 @@ int main(int argc, char* argv[]) {
     std::string dir = argv[2];
     if (dir.back() != '/') dir.push_back('/');
     return ShootBoxes(dir, QString::fromLocal8Bit(argv[3]));
+  }
+  if (argc == 4 && QString(argv[1]) == "--find") {
+    std::string dir = argv[2];
+    if (dir.back() != '/') dir.push_back('/');
+    PrintingPrompts prompts;
+    TMainForm form(dir, &prompts);
+    form.show();
+    return ShootFind(&form, QString::fromLocal8Bit(argv[3]));
   }
   if (argc == 4 && QString(argv[1]) == "--file-menu") {
     // The File menu opened over the window, its list commands in sight.
