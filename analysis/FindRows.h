@@ -61,9 +61,9 @@ class FindRows {
   void ScanMatches();
   FindHit Hit(std::size_t index, bool wrapped) const;
 
-  std::string text_;                           // folded cells, each ended by '\0'
-  std::vector<std::size_t> rowStarts_ = {0};   // where each row begins, then the end
-  std::string needle_;                         // the folded text last searched
+  std::string text_;                          // folded cells, each ended by '\0'
+  std::vector<std::size_t> rowStarts_ = {0};  // where each row begins, then the end
+  std::string needle_;                        // the folded text last searched
   std::vector<std::uint32_t> matches_;
 };
 

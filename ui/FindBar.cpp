@@ -241,6 +241,8 @@ std::size_t FindBar::CurrentRow() const {
   return current.isValid() ? static_cast<std::size_t>(current.row()) : 0;
 }
 
-void FindBar::Repaint() { view_->viewport()->update(); }
+void FindBar::Repaint() {
+  view_->viewport()->update();
+}
 
 }  // namespace zvonar

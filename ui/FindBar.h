@@ -23,8 +23,8 @@ namespace zvonar {
 // The bar's words, as the language file gives them.
 struct FindBarTexts {
   QString caption;
-  QString count;  // %1: the match shown, %2: the matches
-  QString none;   // the text is in no row
+  QString count;                      // %1: the match shown, %2: the matches
+  QString none;                       // the text is in no row
   QString wrappedTop, wrappedBottom;  // a step went round the end, the start
   QString next, previous, close;      // the buttons' tips
 };

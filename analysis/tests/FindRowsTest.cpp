@@ -151,7 +151,8 @@ TEST(FindRowsOfTable, ReadsTheGridRowsInTheActiveOrderAndKeepsTheCurrentRecord) 
 
   FindRows rows;
   std::int64_t lastDone = -1;
-  ASSERT_TRUE(FindRowsOfTable(&table, [&](std::int64_t done, std::int64_t) { lastDone = done; }, &rows).ok());
+  const auto progress = [&](std::int64_t done, std::int64_t) { lastDone = done; };
+  ASSERT_TRUE(FindRowsOfTable(&table, progress, &rows).ok());
   ASSERT_EQ(3u, rows.RowCount());
   EXPECT_EQ(3, lastDone);
   EXPECT_EQ(recNo, table.RecNo());

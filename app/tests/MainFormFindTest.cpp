@@ -197,8 +197,7 @@ class MainFormFindTest : public QObject {
     // Sorted by Number descending, the rows change places under the marks.
     emit w.form->lvFilter->header()->sectionClicked(kNumberField);
     emit w.form->lvFilter->header()->sectionClicked(kNumberField);
-    QTRY_COMPARE(FindWindow::Marked(w.form->lvFilterModel),
-                 (QStringList{"79160000000", "79037778899", "79031112233"}));
+    QTRY_COMPARE(FindWindow::Marked(w.form->lvFilterModel), (QStringList{"79160000000", "79037778899", "79031112233"}));
     QTest::keyClick(bar->edFind, Qt::Key_Return);
     QCOMPARE(bar->lFindCount->text(), QString("1 of 3"));
     QCOMPARE(w.form->lvFilter->currentIndex().row(), w.ListRow("79160000000"));
