@@ -181,6 +181,28 @@ enum class AddedText : std::size_t {
   // A typed character the files cannot hold; %1: the character, %2: its code.
   CharacterNotInCodePage,
   TableReadByWindow,   // a writer kept out while the window reads
+  // The spreadsheet export.
+  ExportXlsxCaption,
+  XlsxFileType,        // the chooser's file type
+  XlsxWritten,         // %1: rows, %2: the file
+  XlsxTextCells,       // %1: cells
+  XlsxRowsSheet,       // the sheet names
+  XlsxStatSheet,
+  XlsxCriteriaSheet,
+  XlsxCriterion,       // the criteria sheet's column titles
+  XlsxValue,
+  XlsxFrom,            // the criteria, as the control panel ticks them
+  XlsxTo,
+  XlsxOperCode,
+  XlsxCallsOnly,
+  XlsxSmsOnly,
+  XlsxMmsOnly,
+  XlsxNoZeroCost,
+  XlsxExclude,
+  XlsxNoCriteria,
+  XlsxYes,
+  XlsxExportedOn,
+  XlsxNoStatistic,     // %1: why the statistic was not counted
   End
 };
 

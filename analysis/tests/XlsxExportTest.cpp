@@ -1,0 +1,254 @@
+#include "analysis/XlsxExport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "base/Cp1251.h"
+#include "base/tests/TestSupport.h"
+#include "config/LanguageFile.h"
+#include "config/ShippedFiles.h"
+
+namespace zvonar {
+namespace {
+
+using testing::ReadOrEmpty;
+using testing::TempDir;
+using testing::WriteOrDie;
+
+// What a spreadsheet program reads in the file, as the openpyxl script
+// prints it: "Sheet!B2" -> "n|0.00|-|1.5", "Sheet!freeze" -> "A2",
+// "Sheet!filter" -> "A1:L3", "Sheet!width C" -> "14", "sheets" -> "A,B,C".
+std::map<std::string, std::string> ReadBack(const std::string& path) {
+  const std::string command =
+      "/usr/bin/python3 " ZVONAR_SOURCE_DIR "/analysis/tests/xlsx_dump.py '" + path + "' 2>&1";
+  std::map<std::string, std::string> cells;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return cells;
+  std::string out;
+  char buffer[4096];
+  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  if (::pclose(pipe) != 0) ADD_FAILURE() << out;
+  std::string sheet;
+  for (const std::string& line : SplitLines(out)) {
+    const auto space = line.find(' ');
+    const auto bar = line.find('|');
+    if (line.starts_with("sheet ")) {
+      sheet = line.substr(6);
+      cells["sheets"] += (cells["sheets"].empty() ? "" : ",") + sheet;
+    } else if (line.starts_with("width ")) {
+      cells[sheet + "!width " + line.substr(6, 1)] = line.substr(8);
+    } else if (bar == std::string::npos && space != std::string::npos) {
+      cells[sheet + "!" + line.substr(0, space)] = line.substr(space + 1);
+    } else if (bar != std::string::npos) {
+      cells[sheet + "!" + line.substr(0, bar)] = line.substr(bar + 1);
+    }
+  }
+  return cells;
+}
+
+int Width(std::map<std::string, std::string>& cells, const std::string& key) {
+  return std::atoi(cells[key].c_str());
+}
+
+std::string Cp(std::string_view utf8) {
+  std::string bytes;
+  EXPECT_TRUE(Utf8ToCp1251(utf8, &bytes).ok());
+  return bytes;
+}
+
+class XlsxExportTest : public ::testing::Test {
+ protected:
+  XlsxExportTest() {
+    content_.rows = &rows_;
+    content_.titles = ResultColumnTitles(LanguageFile());
+    content_.words = XlsxWordsOf(LanguageFile());
+    content_.exportedAt = {JulianDayFromDate(2026, 12, 10), (8 * 3600 + 5 * 60 + 9) * 1000};
+  }
+
+  Status Export(XlsxOutcome* outcome = nullptr) {
+    XlsxOutcome ignored;
+    return ExportXlsx(path_, content_, outcome != nullptr ? outcome : &ignored);
+  }
+
+  TempDir dir_;
+  std::string path_ = dir_.File("calls.xlsx");
+  ResultRows rows_;
+  XlsxContent content_;
+};
+
+TEST_F(XlsxExportTest, RowsKeepNumbersDatesAndTexts) {
+  rows_.Append({"79001", "2008.03.01 10:00:00", "79161234567", Cp("Анна"), "1", "Call", "60", "1", "1.50", "",
+                "1.50", ""});
+  rows_.Append({"79001", "2008.03.02", "0612", "", "8", "SMS", "0", "0.25", "-2", "0.10", "3", "Beeline Net"});
+  // Cells of the number and date columns that hold no number or date.
+  rows_.Append({"79001", "soon", "790", "", "", "", "12a", "1,5", "1.50", "", "", ""});
+  XlsxOutcome outcome;
+  ASSERT_TRUE(Export(&outcome).ok());
+  EXPECT_EQ(3u, outcome.rows);
+  EXPECT_EQ(3u, outcome.textCells);
+
+  auto cells = ReadBack(path_);
+  EXPECT_EQ("Calls,Statistic,Criteria", cells["sheets"]);
+  // A bold title row, frozen, under an autofilter over every row.
+  EXPECT_EQ("A2", cells["Calls!freeze"]);
+  EXPECT_EQ("A1:L4", cells["Calls!filter"]);
+  EXPECT_EQ("s|General|bold|Owner", cells["Calls!A1"]);
+  EXPECT_EQ("s|General|bold|Date / Time", cells["Calls!B1"]);
+  EXPECT_EQ("s|General|bold|Roaming", cells["Calls!L1"]);
+
+  EXPECT_EQ("s|General|-|79001", cells["Calls!A2"]);
+  EXPECT_EQ("d|dd.mm.yyyy hh:mm:ss|-|2008-03-01 10:00:00", cells["Calls!B2"]);
+  EXPECT_EQ("s|General|-|79161234567", cells["Calls!C2"]);  // numbers of phones stay text
+  EXPECT_EQ("s|General|-|Анна", cells["Calls!D2"]);
+  EXPECT_EQ("s|General|-|1", cells["Calls!E2"]);
+  EXPECT_EQ("n|0|-|60", cells["Calls!G2"]);
+  EXPECT_EQ("n|0.00|-|1", cells["Calls!H2"]);
+  EXPECT_EQ("n|0.00|-|1.5", cells["Calls!I2"]);
+  EXPECT_EQ(0u, cells.count("Calls!J2"));  // an empty cell stays empty
+  EXPECT_EQ("n|0.00|-|1.5", cells["Calls!K2"]);
+
+  EXPECT_EQ("d|dd.mm.yyyy hh:mm:ss|-|2008-03-02 00:00:00", cells["Calls!B3"]);
+  EXPECT_EQ("n|0|-|0", cells["Calls!G3"]);
+  EXPECT_EQ("n|0.00|-|0.25", cells["Calls!H3"]);
+  EXPECT_EQ("n|0.00|-|-2", cells["Calls!I3"]);
+  EXPECT_EQ("s|General|-|Beeline Net", cells["Calls!L3"]);
+
+  EXPECT_EQ("s|General|-|soon", cells["Calls!B4"]);
+  EXPECT_EQ("s|General|-|12a", cells["Calls!G4"]);
+  EXPECT_EQ("s|General|-|1,5", cells["Calls!H4"]);
+
+  // Widths fit the widest text of each column, the title included.
+  EXPECT_GE(Width(cells, "Calls!width B"), 19);
+  EXPECT_GE(Width(cells, "Calls!width C"), 11);
+  EXPECT_LT(Width(cells, "Calls!width E"), Width(cells, "Calls!width C"));
+  EXPECT_GE(Width(cells, "Calls!width L"), 11);
+}
+
+TEST_F(XlsxExportTest, StatisticTotalIsASumFormula) {
+  rows_.Append({"79001", "2008.03.01 10:00:00", "790", "", "1", "Call", "60", "1", "1.50", "", "1.50", ""});
+  rows_.Append({"79001", "2008.03.01 11:00:00", "790", "", "1", "Call", "30", "0.5", "0.75", "", "0.75", ""});
+  rows_.Append({"79001", "2008.03.01 12:00:00", "790", "", "8", "SMS", "0", "0", "0.10", "", "0.10", ""});
+  content_.statistic = BuildStatRows({"SMS"}, "All");
+  ASSERT_TRUE(ComputeFilterStatistic(rows_, &content_.statistic).ok());
+  ASSERT_TRUE(Export().ok());
+
+  auto cells = ReadBack(path_);
+  EXPECT_EQ("s|General|bold|Type", cells["Statistic!A1"]);
+  EXPECT_EQ("s|General|bold|Cost", cells["Statistic!D1"]);
+  EXPECT_EQ("s|General|-|SMS", cells["Statistic!A2"]);
+  EXPECT_EQ("n|0.00|-|0.1", cells["Statistic!D2"]);
+  EXPECT_EQ("s|General|-|Call", cells["Statistic!A3"]);
+  EXPECT_EQ("n|0|-|90", cells["Statistic!B3"]);
+  EXPECT_EQ("n|0.00|-|1.5", cells["Statistic!C3"]);
+  EXPECT_EQ("n|0.00|-|2.25", cells["Statistic!D3"]);
+  EXPECT_EQ("s|General|bold|All", cells["Statistic!A4"]);
+  EXPECT_EQ("f|0|bold|=SUM(B2:B3)", cells["Statistic!B4"]);
+  EXPECT_EQ("f|0.00|bold|=SUM(C2:C3)", cells["Statistic!C4"]);
+  EXPECT_EQ("f|0.00|bold|=SUM(D2:D3)", cells["Statistic!D4"]);
+}
+
+TEST_F(XlsxExportTest, StatisticNotCountedSaysWhy) {
+  rows_.Append({"79001", "2008.03.01 10:00:00", "790", "", "1", "Call", "6x", "", "", "", "", ""});
+  content_.statisticError = "\"6x\" is not a valid floating point value";
+  ASSERT_TRUE(Export().ok());
+  auto cells = ReadBack(path_);
+  EXPECT_EQ("s|General|-|The statistic was not counted: \"6x\" is not a valid floating point value",
+            cells["Statistic!A2"]);
+  EXPECT_EQ(0u, cells.count("Statistic!A3"));
+}
+
+TEST_F(XlsxExportTest, CriteriaSheetListsTheTickedCriteriaAndTheDate) {
+  rows_.Append({"79001", "2008.03.01 10:00:00", "790", "", "1", "Call", "60", "1", "1.50", "", "1.50", ""});
+  FilterCriteria& c = content_.criteria;
+  c.owner = true;
+  c.ownerText = "79001";
+  c.date = true;
+  c.dateBegin = {2008, 3, 1};
+  c.dateEnd = {2008, 3, 31};
+  c.number = true;
+  c.numberText = "790";
+  c.type = true;
+  c.typeText = Cp("Звонок");
+  c.calls = true;
+  c.null = false;
+  c.exclude = true;
+  c.codeText = "ignored: not ticked";
+  ASSERT_TRUE(Export().ok());
+
+  auto cells = ReadBack(path_);
+  const std::vector<std::pair<std::string, std::string>> want = {
+      {"A1", "s|General|bold|Criterion"},    {"B1", "s|General|bold|Value"},
+      {"A2", "s|General|-|Owner"},           {"B2", "s|General|-|79001"},
+      {"A3", "s|General|-|From"},            {"B3", "d|dd.mm.yyyy|-|2008-03-01 00:00:00"},
+      {"A4", "s|General|-|To"},              {"B4", "d|dd.mm.yyyy|-|2008-03-31 00:00:00"},
+      {"A5", "s|General|-|Number"},          {"B5", "s|General|-|790"},
+      {"A6", "s|General|-|Type"},            {"B6", "s|General|-|Звонок"},
+      {"A7", "s|General|-|Calls only"},      {"B7", "s|General|-|yes"},
+      {"A8", "s|General|-|Without zero-cost records"},
+      {"A9", "s|General|-|Exclude: the criteria turned around"},
+      {"A11", "s|General|bold|Exported on"}, {"B11", "d|dd.mm.yyyy hh:mm:ss|-|2026-12-10 08:05:09"},
+  };
+  for (const auto& [cell, text] : want) EXPECT_EQ(text, cells["Criteria!" + cell]) << cell;
+  EXPECT_EQ(0u, cells.count("Criteria!A10"));
+  EXPECT_GE(Width(cells, "Criteria!width A"), 35);
+
+  content_.criteria = FilterCriteria();
+  ASSERT_TRUE(Export().ok());
+  cells = ReadBack(path_);
+  EXPECT_EQ("s|General|-|None: every record of the table", cells["Criteria!A2"]);
+  EXPECT_EQ("s|General|bold|Exported on", cells["Criteria!A4"]);
+}
+
+TEST_F(XlsxExportTest, WordsComeFromTheLanguageFile) {
+  rows_.Append({"79001", "2008.03.01 10:00:00", "790", "", "1", "Call", "60", "1", "1.50", "", "1.50", ""});
+  const LanguageFile russian = LanguageFileOf(dir_.path(), "russian");
+  content_.words = XlsxWordsOf(russian);
+  content_.titles = ResultColumnTitles(russian);
+  ASSERT_TRUE(Export().ok());
+  auto cells = ReadBack(path_);
+  EXPECT_EQ("Звонки,Статистика,Условия", cells["sheets"]);
+  EXPECT_EQ("s|General|bold|Условие", cells["Условия!A1"]);
+  EXPECT_EQ("s|General|bold|Дата экспорта", cells["Условия!A4"]);
+  EXPECT_EQ("s|General|-|Нет: все записи таблицы", cells["Условия!A2"]);
+
+  // A file without the lines keeps the English words.
+  const XlsxWords english = XlsxWordsOf(LanguageFile(std::vector<std::string>(119, "x")));
+  EXPECT_EQ("Calls", english.rowsSheet);
+  EXPECT_EQ("Exported on", english.exportedOn);
+}
+
+TEST_F(XlsxExportTest, FailureLeavesTheOldFileAlone) {
+  rows_.Append({"79001", "2008.03.01 10:00:00", "790", "", "1", "Call", "60", "1", "1.50", "", "1.50", ""});
+  WriteOrDie(path_, "old");
+  // Sheet names a spreadsheet refuses: a bracket, and a name used twice.
+  content_.words.statSheet = "Sums [all]";
+  Status s = Export();
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(std::string::npos, s.message().find("Sums [all]")) << s.message();
+  content_.words.statSheet = content_.words.rowsSheet;
+  s = Export();
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(std::string::npos, s.message().find("Calls")) << s.message();
+  EXPECT_EQ("old", ReadOrEmpty(path_));
+
+  // A folder that does not exist: told, nothing made.
+  content_.words = XlsxWordsOf(LanguageFile());
+  XlsxOutcome outcome;
+  s = ExportXlsx(dir_.File("no/such.xlsx"), content_, &outcome);
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(std::string::npos, s.message().find("no/such.xlsx")) << s.message();
+  EXPECT_EQ(0u, outcome.rows);
+
+  // A good export replaces the file whole and leaves nothing beside it.
+  ASSERT_TRUE(Export().ok());
+  EXPECT_TRUE(ReadOrEmpty(path_).starts_with("PK"));
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir_.path())) ++files;
+  EXPECT_EQ(1u, files);
+}
+
+}  // namespace
+}  // namespace zvonar
