@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 
+#include "analysis/tests/XlsxReadBack.h"
 #include "base/Cp1251.h"
 #include "base/tests/TestSupport.h"
 #include "config/LanguageFile.h"
@@ -15,39 +15,9 @@ namespace zvonar {
 namespace {
 
 using testing::ReadOrEmpty;
+using testing::ReadXlsxBack;
 using testing::TempDir;
 using testing::WriteOrDie;
-
-// What a spreadsheet program reads in the file, as the openpyxl script
-// prints it: "Sheet!B2" -> "n|0.00|-|1.5", "Sheet!freeze" -> "A2",
-// "Sheet!filter" -> "A1:L3", "Sheet!width C" -> "14", "sheets" -> "A,B,C".
-std::map<std::string, std::string> ReadBack(const std::string& path) {
-  const std::string command =
-      "/usr/bin/python3 " ZVONAR_SOURCE_DIR "/analysis/tests/xlsx_dump.py '" + path + "' 2>&1";
-  std::map<std::string, std::string> cells;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return cells;
-  std::string out;
-  char buffer[4096];
-  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  if (::pclose(pipe) != 0) ADD_FAILURE() << out;
-  std::string sheet;
-  for (const std::string& line : SplitLines(out)) {
-    const auto space = line.find(' ');
-    const auto bar = line.find('|');
-    if (line.starts_with("sheet ")) {
-      sheet = line.substr(6);
-      cells["sheets"] += (cells["sheets"].empty() ? "" : ",") + sheet;
-    } else if (line.starts_with("width ")) {
-      cells[sheet + "!width " + line.substr(6, 1)] = line.substr(8);
-    } else if (bar == std::string::npos && space != std::string::npos) {
-      cells[sheet + "!" + line.substr(0, space)] = line.substr(space + 1);
-    } else if (bar != std::string::npos) {
-      cells[sheet + "!" + line.substr(0, bar)] = line.substr(bar + 1);
-    }
-  }
-  return cells;
-}
 
 int Width(std::map<std::string, std::string>& cells, const std::string& key) {
   return std::atoi(cells[key].c_str());
@@ -90,7 +60,7 @@ TEST_F(XlsxExportTest, RowsKeepNumbersDatesAndTexts) {
   EXPECT_EQ(3u, outcome.rows);
   EXPECT_EQ(3u, outcome.textCells);
 
-  auto cells = ReadBack(path_);
+  auto cells = ReadXlsxBack(path_);
   EXPECT_EQ("Calls,Statistic,Criteria", cells["sheets"]);
   // A bold title row, frozen, under an autofilter over every row.
   EXPECT_EQ("A2", cells["Calls!freeze"]);
@@ -135,7 +105,7 @@ TEST_F(XlsxExportTest, StatisticTotalIsASumFormula) {
   ASSERT_TRUE(ComputeFilterStatistic(rows_, &content_.statistic).ok());
   ASSERT_TRUE(Export().ok());
 
-  auto cells = ReadBack(path_);
+  auto cells = ReadXlsxBack(path_);
   EXPECT_EQ("s|General|bold|Type", cells["Statistic!A1"]);
   EXPECT_EQ("s|General|bold|Cost", cells["Statistic!D1"]);
   EXPECT_EQ("s|General|-|SMS", cells["Statistic!A2"]);
@@ -154,7 +124,7 @@ TEST_F(XlsxExportTest, StatisticNotCountedSaysWhy) {
   rows_.Append({"79001", "2008.03.01 10:00:00", "790", "", "1", "Call", "6x", "", "", "", "", ""});
   content_.statisticError = "\"6x\" is not a valid floating point value";
   ASSERT_TRUE(Export().ok());
-  auto cells = ReadBack(path_);
+  auto cells = ReadXlsxBack(path_);
   EXPECT_EQ("s|General|-|The statistic was not counted: \"6x\" is not a valid floating point value",
             cells["Statistic!A2"]);
   EXPECT_EQ(0u, cells.count("Statistic!A3"));
@@ -178,7 +148,7 @@ TEST_F(XlsxExportTest, CriteriaSheetListsTheTickedCriteriaAndTheDate) {
   c.codeText = "ignored: not ticked";
   ASSERT_TRUE(Export().ok());
 
-  auto cells = ReadBack(path_);
+  auto cells = ReadXlsxBack(path_);
   const std::vector<std::pair<std::string, std::string>> want = {
       {"A1", "s|General|bold|Criterion"},    {"B1", "s|General|bold|Value"},
       {"A2", "s|General|-|Owner"},           {"B2", "s|General|-|79001"},
@@ -197,7 +167,7 @@ TEST_F(XlsxExportTest, CriteriaSheetListsTheTickedCriteriaAndTheDate) {
 
   content_.criteria = FilterCriteria();
   ASSERT_TRUE(Export().ok());
-  cells = ReadBack(path_);
+  cells = ReadXlsxBack(path_);
   EXPECT_EQ("s|General|-|None: every record of the table", cells["Criteria!A2"]);
   EXPECT_EQ("s|General|bold|Exported on", cells["Criteria!A4"]);
 }
@@ -208,7 +178,7 @@ TEST_F(XlsxExportTest, WordsComeFromTheLanguageFile) {
   content_.words = XlsxWordsOf(russian);
   content_.titles = ResultColumnTitles(russian);
   ASSERT_TRUE(Export().ok());
-  auto cells = ReadBack(path_);
+  auto cells = ReadXlsxBack(path_);
   EXPECT_EQ("Звонки,Статистика,Условия", cells["sheets"]);
   EXPECT_EQ("s|General|bold|Условие", cells["Условия!A1"]);
   EXPECT_EQ("s|General|bold|Дата экспорта", cells["Условия!A4"]);
