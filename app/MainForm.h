@@ -229,6 +229,10 @@ class TMainForm : public QMainWindow {
   void mnSaveFilteredClick();
   void mnLoadFilteredClick();
   void mnExportFilteredCsvClick();
+  // The result list, its statistic and the panel's criteria as an .xlsx
+  // file.
+  QAction* mnExportFilteredXlsx = nullptr;
+  void mnExportFilteredXlsxClick();
   void mnLoadOldDetalizationBaseClick();
   // Sorts lvFilter by the column last clicked.
   void lvFilterColumnClick();
@@ -330,6 +334,8 @@ class TMainForm : public QMainWindow {
   bool ReadFilterCriteria(zvonar::FilterCriteria* criteria);
   // Rebuilds lvStat from cbFilterCode and computes it over lvFilter.
   bool ComputeStatistic(QString* error = nullptr);
+  // The statistic of lvFilter's rows with the captions of cbFilterCode.
+  zvonar::Status StatisticOfList(std::vector<zvonar::StatRow>* stat) const;
   zvonar::NameValueList LoadAbonentsBookLines() const;
   // Writes the collected no-name lines into the book, refills the number
   // filter's list from it and says how many numbers were added.

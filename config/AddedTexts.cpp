@@ -152,7 +152,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "The character \"%1\" (U+%2) has no code in code page 1251.",
     "The table is being read by the Zvonar window; try again in a moment.",
     "Export Filtered to Spreadsheet...",
-    "Spreadsheet (*.xlsx)",
+    "Spreadsheet",
     "%1 rows written to %2.",
     "%1 cells that are not numbers kept as text",
     "Calls",

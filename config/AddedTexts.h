@@ -183,7 +183,7 @@ enum class AddedText : std::size_t {
   TableReadByWindow,   // a writer kept out while the window reads
   // The spreadsheet export.
   ExportXlsxCaption,
-  XlsxFileType,        // the chooser's file type
+  XlsxFileType,        // the chooser's name of .xlsx files
   XlsxWritten,         // %1: rows, %2: the file
   XlsxTextCells,       // %1: cells
   XlsxRowsSheet,       // the sheet names
