@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "analysis/ActivityCounts.h"
+#include "analysis/CsvExport.h"
 #include "analysis/FilterStatistic.h"
 #include "base/InstanceLock.h"
 #include "base/Progress.h"
@@ -233,6 +234,12 @@ class TMainForm : public QMainWindow {
   // file.
   QAction* mnExportFilteredXlsx = nullptr;
   void mnExportFilteredXlsxClick();
+  // The file an export of the result list writes, chosen with `typeFilter`
+  // first and given `extension` when it has none; empty when the user
+  // cancelled or the name was refused (after telling the user).
+  std::string ChooseExportFile(const QString& typeFilter, std::string_view extension);
+  // The result list's column titles as the list shows them.
+  zvonar::ColumnTitles ListTitles() const;
   void mnLoadOldDetalizationBaseClick();
   // Sorts lvFilter by the column last clicked.
   void lvFilterColumnClick();

@@ -182,20 +182,33 @@ void TMainForm::mnLoadFilteredClick() {
   stFilterRecCount->setText(QString::number(lvFilterModel->Rows().RowCount()));
 }
 
+std::string TMainForm::ChooseExportFile(const QString& typeFilter, std::string_view extension) {
+  QString selected = typeFilter;
+  const QString proposal =
+      BillDirectory() + "/" + ToQt(lvFilterModel->Rows().Cell(0, 0)) + "." + QString::fromUtf8(extension);
+  const QString chosen =
+      prompts_->ChooseSaveFile(typeFilter + ";;" + FileTypeFilter(AddedText::FileTypeAll, "*.*"), proposal, &selected);
+  if (chosen.isEmpty()) return {};
+  RememberChooserFolder(chosen);
+  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), extension);
+  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (refused.ok()) return path;
+  prompts_->ShowError(QString::fromStdString(refused.message()));
+  return {};
+}
+
+ColumnTitles TMainForm::ListTitles() const {
+  ColumnTitles titles;
+  for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
+  return titles;
+}
+
 void TMainForm::mnExportFilteredCsvClick() {
   const ResultRows& rows = lvFilterModel->Rows();
   if (rows.Empty()) return;
-  QString selected = kCsvFilter;
-  const QString proposal = BillDirectory() + "/" + ToQt(rows.Cell(0, 0)) + ".csv";
-  const QString chosen =
-      prompts_->ChooseSaveFile(kCsvFilter + ";;" + FileTypeFilter(AddedText::FileTypeAll, "*.*"), proposal, &selected);
-  if (chosen.isEmpty()) return;
-  RememberChooserFolder(chosen);
-  ColumnTitles titles;
-  for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
-  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), "csv");
-  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
-  if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
+  const std::string path = ChooseExportFile(kCsvFilter, "csv");
+  if (path.empty()) return;
+  const ColumnTitles titles = ListTitles();
   BusyCursorScope busy;
   const Status s = ExportCsv(path, rows, titles);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
@@ -206,20 +219,11 @@ void TMainForm::mnExportFilteredXlsxClick() {
   if (rows.Empty()) return;
   XlsxContent content;
   if (!ReadFilterCriteria(&content.criteria)) return;
-  const QString xlsxFilter = FileTypeFilter(AddedText::XlsxFileType, "*.xlsx");
-  QString selected = xlsxFilter;
-  const QString proposal = BillDirectory() + "/" + ToQt(rows.Cell(0, 0)) + ".xlsx";
-  const QString chosen =
-      prompts_->ChooseSaveFile(xlsxFilter + ";;" + FileTypeFilter(AddedText::FileTypeAll, "*.*"), proposal, &selected);
-  if (chosen.isEmpty()) return;
-  RememberChooserFolder(chosen);
-  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), "xlsx");
-  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
-  if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
+  const std::string path = ChooseExportFile(FileTypeFilter(AddedText::XlsxFileType, "*.xlsx"), "xlsx");
+  if (path.empty()) return;
   // The list's own titles and the window's language, as the list shows them.
   content.rows = &rows;
-  for (int c = 0; c < kResultColumns; ++c)
-    content.titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
+  content.titles = ListTitles();
   LanguageFile lang;
   if (!settings_.language.empty()) (void)LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang);
   content.words = XlsxWordsOf(lang);
