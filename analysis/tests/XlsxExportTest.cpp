@@ -204,8 +204,18 @@ TEST_F(XlsxExportTest, FailureLeavesTheOldFileAlone) {
   EXPECT_NE(std::string::npos, s.message().find("Calls")) << s.message();
   EXPECT_EQ("old", ReadOrEmpty(path_));
 
-  // A folder that does not exist: told, nothing made.
+  // More rows than a sheet holds: refused before anything is written.
   content_.words = XlsxWordsOf(LanguageFile());
+  ResultRows many;
+  many.Reserve(kXlsxMaxRows + 1, (kXlsxMaxRows + 1) * 12);
+  for (std::size_t r = 0; r <= kXlsxMaxRows; ++r) many.Append({"7", "", "", "", "", "", "", "", "", "", "", ""});
+  content_.rows = &many;
+  s = Export();
+  EXPECT_EQ("1048576 rows are more than a sheet holds (1048575 under its title row)", s.message());
+  EXPECT_EQ("old", ReadOrEmpty(path_));
+  content_.rows = &rows_;
+
+  // A folder that does not exist: told, nothing made.
   XlsxOutcome outcome;
   s = ExportXlsx(dir_.File("no/such.xlsx"), content_, &outcome);
   EXPECT_FALSE(s.ok());
