@@ -101,14 +101,14 @@ class Book {
     options.tmpdir = tmpdir_.data();
     book_ = workbook_new_opt(file.c_str(), &options);
     if (book_ == nullptr) return;
-    bold_ = workbook_add_format(book_);
-    format_set_bold(bold_);
-    whole_ = NumberFormat("0", false);
-    decimal_ = NumberFormat("0.00", false);
-    boldWhole_ = NumberFormat("0", true);
-    boldDecimal_ = NumberFormat("0.00", true);
-    dateTime_ = NumberFormat("dd.mm.yyyy hh:mm:ss", false);
-    date_ = NumberFormat("dd.mm.yyyy", false);
+    formats.bold = workbook_add_format(book_);
+    format_set_bold(formats.bold);
+    formats.whole = NumberFormat("0", false);
+    formats.decimal = NumberFormat("0.00", false);
+    formats.boldWhole = NumberFormat("0", true);
+    formats.boldDecimal = NumberFormat("0.00", true);
+    formats.dateTime = NumberFormat("dd.mm.yyyy hh:mm:ss", false);
+    formats.date = NumberFormat("dd.mm.yyyy", false);
   }
   ~Book() {
     if (book_ != nullptr) workbook_close(book_);
@@ -165,8 +165,11 @@ class Book {
     return Status::Ok();
   }
 
-  lxw_format *bold_ = nullptr, *whole_ = nullptr, *decimal_ = nullptr, *boldWhole_ = nullptr,
-             *boldDecimal_ = nullptr, *dateTime_ = nullptr, *date_ = nullptr;
+  // The cell formats: numbers plain and bold, and the dates.
+  struct Formats {
+    lxw_format *bold = nullptr, *whole = nullptr, *decimal = nullptr, *boldWhole = nullptr, *boldDecimal = nullptr,
+               *dateTime = nullptr, *date = nullptr;
+  } formats;
 
  private:
   lxw_format* NumberFormat(const char* pattern, bool bold) {
@@ -191,7 +194,7 @@ void WriteRowsSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& content
   for (int c = 0; c < kResultColumns; ++c) {
     const auto i = static_cast<std::size_t>(c);
     widths[i] = content.titles[i].size();
-    book->Text(sheet, 0, c, content.titles[i], book->bold_);
+    book->Text(sheet, 0, c, content.titles[i], book->formats.bold);
   }
   for (std::size_t r = 0; r < rows.RowCount(); ++r) {
     const auto cells = rows.Row(r);
@@ -204,11 +207,11 @@ void WriteRowsSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& content
       double number = 0;
       DateTimeValue when;
       if (kind == CellKind::Whole && ParseInt(text, &whole)) {
-        book->Number(sheet, r + 1, c, whole, book->whole_);
+        book->Number(sheet, r + 1, c, whole, book->formats.whole);
       } else if (kind == CellKind::Decimal && ParseFloat(text, &number)) {
-        book->Number(sheet, r + 1, c, number, book->decimal_);
+        book->Number(sheet, r + 1, c, number, book->formats.decimal);
       } else if (kind == CellKind::DateTime && ParseDateTimeText(text, &when) && Representable(when)) {
-        book->Date(sheet, r + 1, c, when, book->dateTime_);
+        book->Date(sheet, r + 1, c, when, book->formats.dateTime);
         widths[i] = std::max(widths[i], kDateTimeWidth);
         continue;
       } else {
@@ -233,7 +236,7 @@ void WriteStatisticSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& co
   for (int c = 0; c < 4; ++c) {
     const std::string& title = content.titles[static_cast<std::size_t>(kTypeColumn + c)];
     widths[static_cast<std::size_t>(c)] = title.size();
-    book->Text(sheet, 0, c, title, book->bold_);
+    book->Text(sheet, 0, c, title, book->formats.bold);
   }
   const std::vector<StatRow>& stat = content.statistic;
   if (stat.empty() && !content.statisticError.empty()) {
@@ -244,15 +247,15 @@ void WriteStatisticSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& co
   for (std::size_t r = 0; r < stat.size(); ++r) {
     const bool total = r + 1 == stat.size();
     const StatRow& row = stat[r];
-    book->Text(sheet, r + 1, 0, row.caption, total ? book->bold_ : nullptr);
+    book->Text(sheet, r + 1, 0, row.caption, total ? book->formats.bold : nullptr);
     widths[0] = std::max(widths[0], row.caption.size());
     const std::string* sums[] = {&row.sec, &row.min, &row.cost};
     for (std::size_t k = 0; k < 3; ++k) {
       const int col = static_cast<int>(k) + 1;
       double value = 0;
       const bool number = ParseFloat(*sums[k], &value);
-      lxw_format* format = k == 0 ? (total ? book->boldWhole_ : book->whole_)
-                                  : (total ? book->boldDecimal_ : book->decimal_);
+      lxw_format* format = k == 0 ? (total ? book->formats.boldWhole : book->formats.whole)
+                                  : (total ? book->formats.boldDecimal : book->formats.decimal);
       widths[k + 1] = std::max(widths[k + 1], sums[k]->size());
       if (total && r > 0) {
         const std::string range =
@@ -261,7 +264,7 @@ void WriteStatisticSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& co
       } else if (number) {
         book->Number(sheet, r + 1, col, value, format);
       } else {
-        book->Text(sheet, r + 1, col, *sums[k], total ? book->bold_ : nullptr);
+        book->Text(sheet, r + 1, col, *sums[k], total ? book->formats.bold : nullptr);
       }
     }
   }
@@ -275,8 +278,8 @@ void WriteCriteriaSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& con
   const XlsxWords& w = content.words;
   const FilterCriteria& c = content.criteria;
   std::size_t labelWidth = w.criterion.size(), valueWidth = std::max(w.value.size(), kDateTimeWidth);
-  book->Text(sheet, 0, 0, w.criterion, book->bold_);
-  book->Text(sheet, 0, 1, w.value, book->bold_);
+  book->Text(sheet, 0, 0, w.criterion, book->formats.bold);
+  book->Text(sheet, 0, 1, w.value, book->formats.bold);
   std::size_t row = 1;
   const auto line = [&](const std::string& label, std::string_view value) {
     book->Text(sheet, row, 0, label);
@@ -290,7 +293,7 @@ void WriteCriteriaSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& con
     labelWidth = std::max(labelWidth, label.size());
     const DateTimeValue value = DateValue(date);
     if (Representable(value))
-      book->Date(sheet, row, 1, value, book->date_);
+      book->Date(sheet, row, 1, value, book->formats.date);
     else
       book->Text(sheet, row, 1, FormatCalendarDate(date));
     ++row;
@@ -312,9 +315,9 @@ void WriteCriteriaSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& con
     if (ticked) line(*label, w.yes);
   if (row == 1) line(w.noCriteria, "");
   ++row;  // a blank row before the date
-  book->Text(sheet, row, 0, w.exportedOn, book->bold_);
+  book->Text(sheet, row, 0, w.exportedOn, book->formats.bold);
   labelWidth = std::max(labelWidth, w.exportedOn.size());
-  if (!content.exportedAt.blank()) book->Date(sheet, row, 1, content.exportedAt, book->dateTime_);
+  if (!content.exportedAt.blank()) book->Date(sheet, row, 1, content.exportedAt, book->formats.dateTime);
   book->Width(sheet, 0, labelWidth);
   book->Width(sheet, 1, valueWidth);
 }
