@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/TextFile.h"
 
@@ -42,6 +44,21 @@ inline std::map<std::string, std::string> ReadXlsxBack(const std::string& path) 
     }
   }
   return cells;
+}
+
+// The cells of `want` ("B2", its text as ReadXlsxBack gives it; an empty
+// text for a cell that must be empty) that `cells` holds otherwise in
+// `sheet`, one line each; empty when all agree.
+inline std::string CellsDiffer(std::map<std::string, std::string>& cells, const std::string& sheet,
+                               const std::vector<std::pair<std::string, std::string>>& want) {
+  std::string faults;
+  for (const auto& [cell, text] : want) {
+    const auto found = cells.find(sheet + "!" + cell);
+    const std::string got = found == cells.end() ? "" : found->second;
+    if (got != text) faults += sheet + "!" + cell + ": \"" + got + "\", not \"" + text + "\"\n";
+  }
+  if (!faults.empty() && cells.count("error") > 0) faults += cells["error"];
+  return faults;
 }
 
 }  // namespace zvonar::testing

@@ -8,6 +8,7 @@ namespace zvonar {
 namespace {
 
 using testing::ReadOrEmpty;
+using testing::CellsDiffer;
 using testing::ReadXlsxBack;
 using testing::WriteOrDie;
 
@@ -32,18 +33,19 @@ TEST_F(CliXlsxTest, WritesRowsStatisticAndCriteria) {
   EXPECT_EQ("", run.err);
   auto cells = ReadXlsxBack(file);
   EXPECT_EQ("Calls,Statistic,Criteria", cells["sheets"]);
-  EXPECT_EQ("A1:L3", cells["Calls!filter"]);
-  EXPECT_EQ("d|dd.mm.yyyy hh:mm:ss|-|2006-05-02 11:00:00", cells["Calls!B3"]);
-  EXPECT_EQ("n|0|-|90", cells["Calls!G3"]);
-  EXPECT_EQ("n|0.00|-|3", cells["Calls!I3"]);
-  // The statistic as stat counts it, the total a formula.
-  EXPECT_EQ("s|General|-|Call", cells["Statistic!A2"]);
-  EXPECT_EQ("n|0|-|120", cells["Statistic!B2"]);
-  EXPECT_EQ("f|0.00|bold|=SUM(D2:D2)", cells["Statistic!D3"]);
-  EXPECT_EQ("s|General|-|Owner", cells["Criteria!A2"]);
-  EXPECT_EQ("s|General|-|79001", cells["Criteria!B2"]);
-  EXPECT_EQ("s|General|-|Code", cells["Criteria!A3"]);
-  EXPECT_EQ("s|General|-|1", cells["Criteria!B3"]);
+  EXPECT_EQ("", CellsDiffer(cells, "Calls",
+                            {{"filter", "A1:L3"},
+                             {"B3", "d|dd.mm.yyyy hh:mm:ss|-|2006-05-02 11:00:00"},
+                             {"G3", "n|0|-|90"},
+                             {"I3", "n|0.00|-|3"}}));
+  // The statistic as stat counts it, the total a formula; the criteria given.
+  EXPECT_EQ("", CellsDiffer(cells, "Statistic",
+                            {{"A2", "s|General|-|Call"}, {"B2", "n|0|-|120"}, {"D3", "f|0.00|bold|=SUM(D2:D2)"}}));
+  EXPECT_EQ("", CellsDiffer(cells, "Criteria",
+                            {{"A2", "s|General|-|Owner"},
+                             {"B2", "s|General|-|79001"},
+                             {"A3", "s|General|-|Code"},
+                             {"B3", "s|General|-|1"}}));
 }
 
 TEST_F(CliXlsxTest, CellsThatAreNoNumbersAreCountedAndTheStatisticExplained) {
