@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "analysis/ActivityCounts.h"
+#include "analysis/CsvExport.h"
 #include "analysis/FilterStatistic.h"
 #include "base/InstanceLock.h"
 #include "base/Progress.h"
@@ -231,6 +232,16 @@ class TMainForm : public QMainWindow {
   void mnSaveFilteredClick();
   void mnLoadFilteredClick();
   void mnExportFilteredCsvClick();
+  // The result list, its statistic and the panel's criteria as an .xlsx
+  // file.
+  QAction* mnExportFilteredXlsx = nullptr;
+  void mnExportFilteredXlsxClick();
+  // The file an export of the result list writes, chosen with `typeFilter`
+  // first and given `extension` when it has none; empty when the user
+  // cancelled or the name was refused (after telling the user).
+  std::string ChooseExportFile(const QString& typeFilter, std::string_view extension);
+  // The result list's column titles as the list shows them.
+  zvonar::ColumnTitles ListTitles() const;
   void mnLoadOldDetalizationBaseClick();
   // Sorts lvFilter by the column last clicked.
   void lvFilterColumnClick();
@@ -344,6 +355,8 @@ class TMainForm : public QMainWindow {
   bool ReadFilterCriteria(zvonar::FilterCriteria* criteria);
   // Rebuilds lvStat from cbFilterCode and computes it over lvFilter.
   bool ComputeStatistic(QString* error = nullptr);
+  // The statistic of lvFilter's rows with the captions of cbFilterCode.
+  zvonar::Status StatisticOfList(std::vector<zvonar::StatRow>* stat) const;
   zvonar::NameValueList LoadAbonentsBookLines() const;
   // Writes the collected no-name lines into the book, refills the number
   // filter's list from it and says how many numbers were added.

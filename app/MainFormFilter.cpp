@@ -97,10 +97,14 @@ void TMainForm::btnCheckedDataFilterClick() {
   ShowRecNo();
 }
 
+Status TMainForm::StatisticOfList(std::vector<StatRow>* stat) const {
+  *stat = zvonar::BuildStatRows(ComboItems(cbFilterCode), FromQtLossy(AllText));
+  return ComputeFilterStatistic(lvFilterModel->Rows(), stat, FromQtLossy(AddedTextOf(AddedText::StatNoType)));
+}
+
 bool TMainForm::ComputeStatistic(QString* error) {
-  std::vector<StatRow> stat = zvonar::BuildStatRows(ComboItems(cbFilterCode), FromQtLossy(AllText));
-  const Status s =
-      ComputeFilterStatistic(lvFilterModel->Rows(), &stat, FromQtLossy(AddedTextOf(AddedText::StatNoType)));
+  std::vector<StatRow> stat;
+  const Status s = StatisticOfList(&stat);
   ShowStatRows(std::move(stat));
   if (!s.ok() && error != nullptr) *error = QString::fromStdString(s.message());
   return s.ok();

@@ -1,5 +1,6 @@
 // The main window's list commands: filtered-list files saved and loaded,
-// the result list exported for spreadsheets, the old base imported, the
+// the result list exported for spreadsheets as CSV or as an .xlsx file, the
+// old base imported, the
 // result list sorted by a column, the grid and the counts row following
 // the list's column widths, the phone number of the views' context menu,
 // and the record grid's record number and Delete key.
@@ -18,6 +19,7 @@
 #include "analysis/ListFiles.h"
 #include "analysis/OldBase.h"
 #include "analysis/ResultOrder.h"
+#include "analysis/XlsxExport.h"
 #include "app/MainForm.h"
 #include "base/OutputFile.h"
 #include "base/TextFile.h"
@@ -88,6 +90,9 @@ void TMainForm::ConnectListCommands() {
   const QList<QAction*> items = mnFile->actions();
   const qsizetype save = items.indexOf(mnSaveFiltered);
   mnFile->insertAction(items.value(save + 1), mnExportFilteredCsv);
+  mnExportFilteredXlsx = new QAction(QString::fromUtf8(EnglishText(AddedText::ExportXlsxCaption)), this);
+  mnExportFilteredXlsx->setObjectName("mnExportFilteredXlsx");
+  mnFile->insertAction(items.value(save + 1), mnExportFilteredXlsx);
 
   const auto on = [this](QAction* action, void (TMainForm::*handler)()) {
     connect(action, &QAction::triggered, this, Guarded(this, handler, prompts_));
@@ -95,6 +100,7 @@ void TMainForm::ConnectListCommands() {
   on(mnSaveFiltered, &TMainForm::mnSaveFilteredClick);
   on(mnLoadFiltered, &TMainForm::mnLoadFilteredClick);
   on(mnExportFilteredCsv, &TMainForm::mnExportFilteredCsvClick);
+  on(mnExportFilteredXlsx, &TMainForm::mnExportFilteredXlsxClick);
   on(mnLoadOldDetalizationBase, &TMainForm::mnLoadOldDetalizationBaseClick);
   on(mnAddPhoneNumberToFilterNumber, &TMainForm::mnAddPhoneNumberToFilterNumberClick);
   on(mnPhoneNumberToClipboard, &TMainForm::mnPhoneNumberToClipboardClick);
@@ -122,6 +128,7 @@ void TMainForm::ConnectListCommands() {
 
 void TMainForm::ApplyListTexts(const LanguageFile& lang) {
   mnExportFilteredCsv->setText(QtCaption(TextOf(lang, AddedText::ExportCsvCaption)));
+  mnExportFilteredXlsx->setText(QtCaption(TextOf(lang, AddedText::ExportXlsxCaption)));
 }
 
 void TMainForm::mnSaveFilteredClick() {
@@ -175,23 +182,68 @@ void TMainForm::mnLoadFilteredClick() {
   stFilterRecCount->setText(QString::number(lvFilterModel->Rows().RowCount()));
 }
 
+std::string TMainForm::ChooseExportFile(const QString& typeFilter, std::string_view extension) {
+  QString selected = typeFilter;
+  const QString proposal =
+      BillDirectory() + "/" + ToQt(lvFilterModel->Rows().Cell(0, 0)) + "." + QString::fromUtf8(extension);
+  const QString chosen =
+      prompts_->ChooseSaveFile(typeFilter + ";;" + FileTypeFilter(AddedText::FileTypeAll, "*.*"), proposal, &selected);
+  if (chosen.isEmpty()) return {};
+  RememberChooserFolder(chosen);
+  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), extension);
+  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
+  if (refused.ok()) return path;
+  prompts_->ShowError(QString::fromStdString(refused.message()));
+  return {};
+}
+
+ColumnTitles TMainForm::ListTitles() const {
+  ColumnTitles titles;
+  for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
+  return titles;
+}
+
 void TMainForm::mnExportFilteredCsvClick() {
   const ResultRows& rows = lvFilterModel->Rows();
   if (rows.Empty()) return;
-  QString selected = kCsvFilter;
-  const QString proposal = BillDirectory() + "/" + ToQt(rows.Cell(0, 0)) + ".csv";
-  const QString chosen =
-      prompts_->ChooseSaveFile(kCsvFilter + ";;" + FileTypeFilter(AddedText::FileTypeAll, "*.*"), proposal, &selected);
-  if (chosen.isEmpty()) return;
-  RememberChooserFolder(chosen);
-  ColumnTitles titles;
-  for (int c = 0; c < kResultColumns; ++c) titles[static_cast<std::size_t>(c)] = FromQtLossy(lvFilterModel->Caption(c));
-  const std::string path = WithDefaultExtension(NativePathFromQt(chosen), "csv");
-  const Status refused = CheckOutputPath(NativePathFromQt(chosen), path, programDir_);
-  if (!refused.ok()) return prompts_->ShowError(QString::fromStdString(refused.message()));
+  const std::string path = ChooseExportFile(kCsvFilter, "csv");
+  if (path.empty()) return;
+  const ColumnTitles titles = ListTitles();
   BusyCursorScope busy;
   const Status s = ExportCsv(path, rows, titles);
   if (!s.ok()) prompts_->ShowError(QString::fromStdString(s.message()));
+}
+
+void TMainForm::mnExportFilteredXlsxClick() {
+  const ResultRows& rows = lvFilterModel->Rows();
+  if (rows.Empty()) return;
+  XlsxContent content;
+  if (!ReadFilterCriteria(&content.criteria)) return;
+  const std::string path = ChooseExportFile(FileTypeFilter(AddedText::XlsxFileType, "*.xlsx"), "xlsx");
+  if (path.empty()) return;
+  // The list's own titles and the window's language, as the list shows them.
+  content.rows = &rows;
+  content.titles = ListTitles();
+  LanguageFile lang;
+  if (!settings_.language.empty()) (void)LanguageFile::Load(LanguageFilePath(programDir_, settings_.language), &lang);
+  content.words = XlsxWordsOf(lang);
+  const Status counted = StatisticOfList(&content.statistic);
+  if (!counted.ok()) {
+    content.statistic.clear();
+    content.statisticError = counted.message();
+  }
+  content.exportedAt = LocalDateTimeNow();
+  XlsxOutcome outcome;
+  Status s;
+  {
+    BusyCursorScope busy;
+    s = ExportXlsx(path, content, &outcome);
+  }
+  if (!s.ok()) return prompts_->ShowError(QString::fromStdString(s.message()));
+  QString said = AddedTextOf(AddedText::XlsxWritten).arg(outcome.rows).arg(QtPathFromNative(path));
+  if (outcome.textCells > 0) said += "\n" + AddedTextOf(AddedText::XlsxTextCells).arg(outcome.textCells);
+  if (!counted.ok()) said += "\n" + AddedTextOf(AddedText::XlsxNoStatistic).arg(QString::fromStdString(counted.message()));
+  prompts_->ShowInfo(said);
 }
 
 void TMainForm::mnLoadOldDetalizationBaseClick() {

@@ -45,6 +45,7 @@ const std::map<std::string, CommandFn>& Commands() {
       {"load-list", RunLoadList},
       {"load-old-base", RunLoadOldBase},
       {"export-csv", RunExportCsv},
+      {"export-xlsx", RunExportXlsx},
       {"report", RunReport},
   };
   return commands;

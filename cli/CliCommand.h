@@ -64,15 +64,20 @@ int RunSaveList(CliContext& c);
 int RunLoadList(CliContext& c);
 int RunLoadOldBase(CliContext& c);
 int RunExportCsv(CliContext& c);
+// The spreadsheet export (CliXlsx.cpp).
+int RunExportXlsx(CliContext& c);
 // Runs the filter of the criteria in `args` and computes its statistic as
 // stat does. Returns kExitOk with the settings and criteria read, the rows
 // and the statistic; or kExitOk with `*stopped` set when a ticked criterion has an
 // empty value (nothing done); or the exit code of the error it reported.
 // A `language` other than empty names the language file of the statistic's
 // captions in place of the one in settings.ini (returned in `settings`).
+// With `statisticFailure` given, a statistic that cannot be counted (a cell
+// that is no number) is returned there with an empty `stat` instead of
+// failing the command.
 int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, MainSettings* settings,
                        FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped,
-                       const std::string& language = {});
+                       const std::string& language = {}, Status* statisticFailure = nullptr);
 // The printed report as a PDF file (CliReport.cpp).
 int RunReport(CliContext& c);
 // The rows the filter finds with the criteria in `args` (as "filter" takes

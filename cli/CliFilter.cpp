@@ -203,13 +203,17 @@ int FilterRows(CliContext& c, const std::vector<std::string>& args, MainSettings
 
 int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, MainSettings* settings,
                        FilterCriteria* criteria, ResultRows* rows, std::vector<StatRow>* stat, bool* stopped,
-                       const std::string& language) {
+                       const std::string& language, Status* statisticFailure) {
   FilterRun run;
   const int code = RunCliFilter(c, args, &run, stopped, language);
   if (code != kExitOk || *stopped) return code;
   if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
   const Status s = ComputeCliStatistic(c, run, stat);
-  if (!s.ok()) return Fail(c, s.message());
+  if (!s.ok() && statisticFailure == nullptr) return Fail(c, s.message());
+  if (!s.ok()) {
+    *statisticFailure = s;
+    stat->clear();
+  }
   *settings = std::move(run.settings);
   *criteria = std::move(run.criteria);
   *rows = std::move(run.result.rows);

@@ -246,6 +246,21 @@ const std::vector<CommandHelp>& Helps() {
        "own files of the data directory, nor a device, FIFO or folder.",
        {},
        true},
+      {"export-xlsx",
+       "export-xlsx FILE [CRITERIA]",
+       "write the records the filter finds as a spreadsheet file (.xlsx)",
+       "Run the filter and write FILE as a spreadsheet in the .xlsx format. The first sheet holds the records "
+       "under a bold title row that stays in view and carries an autofilter: Sec as a whole number, Min, Cost, "
+       "MTP and All as numbers with two decimals, Date / Time as a date-time (dd.mm.yyyy hh:mm:ss), the other "
+       "columns as text; a cell of those columns that holds no number or date is kept as text, and their count "
+       "is printed as \"N cells that are not numbers kept as text\". The second sheet holds the filter "
+       "statistic as stat counts it, its total row summing the rows above by SUM formulas; when a cell is no "
+       "number the statistic is not counted, the sheet says why and so does standard error. The third sheet "
+       "lists the criteria given and the date of the export. Titles and sheet names come from the language "
+       "file settings.ini names. FILE is replaced whole or not at all; it may not be one of the program's own "
+       "files of the data directory, nor a device, FIFO or folder. A sheet holds at most 1048575 records.",
+       {},
+       true},
       {"datadir", "datadir", "print the data directory", "Print the data directory, making it when missing.", {}},
       {"help",
        "help [COMMAND]",

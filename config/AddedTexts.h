@@ -194,6 +194,28 @@ enum class AddedText : std::size_t {
   FindCloseTip,
   // The splash's state text while the grid's texts are read for a find.
   FindPreparing,
+  // The spreadsheet export.
+  ExportXlsxCaption,
+  XlsxFileType,        // the chooser's name of .xlsx files
+  XlsxWritten,         // %1: rows, %2: the file
+  XlsxTextCells,       // %1: cells
+  XlsxRowsSheet,       // the sheet names
+  XlsxStatSheet,
+  XlsxCriteriaSheet,
+  XlsxCriterion,       // the criteria sheet's column titles
+  XlsxValue,
+  XlsxFrom,            // the criteria, as the control panel ticks them
+  XlsxTo,
+  XlsxOperCode,
+  XlsxCallsOnly,
+  XlsxSmsOnly,
+  XlsxMmsOnly,
+  XlsxNoZeroCost,
+  XlsxExclude,
+  XlsxNoCriteria,
+  XlsxYes,
+  XlsxExportedOn,
+  XlsxNoStatistic,     // %1: why the statistic was not counted
   End
 };
 

@@ -1,12 +1,14 @@
 // The list commands of the main window: filtered-list files, the CSV
-// export, the old-base import, sorting the result list, the context menu's
+// and spreadsheet exports, the old-base import, sorting the result list, the context menu's
 // phone number and the grid's Delete key, through the prompt interface.
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTreeView>
@@ -14,6 +16,7 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "analysis/tests/XlsxReadBack.h"
 #include "app/MainForm.h"
 #include "base/TextFile.h"
 #include "base/tests/TestSupport.h"
@@ -25,6 +28,8 @@
 
 using namespace zvonar;
 using zvonar::testing::ReadOrEmpty;
+using zvonar::testing::CellsDiffer;
+using zvonar::testing::ReadXlsxBack;
 using zvonar::testing::ScriptedPrompts;
 using zvonar::testing::TempDir;
 using zvonar::testing::WriteOrDie;
@@ -162,6 +167,68 @@ class MainFormListsTest : public QObject {
     prompts.files = {QString::fromStdString(dir.File("no/such.csv"))};
     form.mnExportFilteredCsv->trigger();
     QCOMPARE(prompts.errors.size(), qsizetype(1));
+  }
+
+  void SpreadsheetExportWritesRowsStatisticAndCriteria() {
+    ListsWindow window;
+    const TempDir& dir = window.dir;
+    ScriptedPrompts& prompts = window.prompts;
+    TMainForm& form = window.Start();
+    QCOMPARE(form.mnExportFilteredXlsx->text(), QString("Export Filtered to Spreadsheet..."));
+    const QList<QAction*> items = form.mnFile->actions();
+    QCOMPARE(items.indexOf(form.mnExportFilteredXlsx), items.indexOf(form.mnExportFilteredCsv) + 1);
+    // An empty list asks nothing and writes nothing.
+    form.mnExportFilteredXlsx->trigger();
+    QVERIFY(prompts.infos.isEmpty() && prompts.errors.isEmpty());
+
+    form.chkbFilterOwner->setChecked(true);
+    form.edFilterOwner->setEditText("79001");
+    form.btnCheckedDataFilter->click();
+    prompts.files = {QString::fromStdString(dir.File("calls"))};
+    form.mnExportFilteredXlsx->trigger();
+    QCOMPARE(prompts.errors, QStringList());
+    QCOMPARE(prompts.infos, QStringList{QString::fromStdString("2 rows written to " + dir.File("calls.xlsx") + ".")});
+    auto cells = ReadXlsxBack(dir.File("calls.xlsx"));
+    QCOMPARE(cells["sheets"], std::string("Calls,Statistic,Criteria"));
+    QCOMPARE(CellsDiffer(cells, "Calls",
+                         {{"A1", "s|General|bold|Owner"},
+                          {"B3", "d|dd.mm.yyyy hh:mm:ss|-|2006-05-02 11:00:00"},
+                          {"G3", "n|0|-|10"},
+                          {"K3", "n|0.00|-|1.5"},
+                          {"freeze", "A2"},
+                          {"filter", "A1:L3"}}),
+             std::string());
+    QCOMPARE(CellsDiffer(cells, "Statistic",
+                         {{"A2", "s|General|-|Call"},
+                          {"B2", "n|0|-|15"},
+                          {"A3", "s|General|bold|All"},
+                          {"D3", "f|0.00|bold|=SUM(D2:D2)"}}),
+             std::string());
+    QCOMPARE(CellsDiffer(cells, "Criteria", {{"A2", "s|General|-|Owner"}, {"B2", "s|General|-|79001"}}),
+             std::string());
+
+    // A list with a cell that is no number: kept as text, counted, and the
+    // statistic left out with its reason.
+    ResultRows rows;
+    rows.Append({"79001", "2006.05.01 10:00:00", "790", "", "1", "Call", "x5", "1", "1.50", "", "1.50", ""});
+    form.lvFilterModel->SetRows(std::move(rows));
+    prompts.infos.clear();
+    prompts.files = {QString::fromStdString(dir.File("calls.xlsx"))};
+    form.mnExportFilteredXlsx->trigger();
+    QCOMPARE(prompts.infos.size(), qsizetype(1));
+    QVERIFY2(prompts.infos[0].startsWith(QString::fromStdString("1 rows written to " + dir.File("calls.xlsx") +
+                                                                 ".\n1 cells that are not numbers kept as text\n"
+                                                                 "The statistic was not counted: ")),
+             qPrintable(prompts.infos[0]));
+    cells = ReadXlsxBack(dir.File("calls.xlsx"));
+    QCOMPARE(cells["Calls!G2"], std::string("s|General|-|x5"));
+    QCOMPARE(cells.count("Calls!B3"), std::size_t(0));
+
+    // A folder that cannot be written is told, and nothing is made.
+    prompts.files = {QString::fromStdString(dir.File("no/such.xlsx"))};
+    form.mnExportFilteredXlsx->trigger();
+    QCOMPARE(prompts.errors.size(), qsizetype(1));
+    QVERIFY(!std::filesystem::exists(dir.File("no")));
   }
 
   void SaveAndExportRefuseTheProgramsFilesAndDevices() {

@@ -28,7 +28,7 @@ deb="$tmp/out/zvonar_${version}_$(dpkg --print-architecture).deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=$(tr ',' '\n' <<< "$depends" | sed -e 's/^ *//' -e 's/ .*//')
-wanted=(libc6 libstdc++6)
+wanted=(libc6 libstdc++6 libxlsxwriter4)
 [ "$gui" = 1 ] && wanted+=(libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins)
 for p in "${wanted[@]}"; do
   grep -qxF "$p" <<< "$names" || fail "Depends lacks $p"
