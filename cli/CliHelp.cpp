@@ -32,7 +32,7 @@ constexpr std::string_view kDirForm = "zvonar-cli [--dir DIR] ";
 const std::vector<CommandHelp>& Helps() {
   static const std::vector<CommandHelp> helps = {
       {"import",
-       "import [--again] FILE...",
+       "import [--again] [--keep-duplicates] FILE...",
        "add operator bills (text or HTML) to the table",
        "Add each FILE, an operator bill exported as text or HTML, as the window's Add Detalization does: every "
        "call and charge line becomes a record, and the bill's month summary is written beside the bill. A bill in "
@@ -45,8 +45,12 @@ const std::vector<CommandHelp>& Helps() {
        "operator?)\". The summary is never written through a link: a link or anything but a regular file in its "
        "place fails the bill before anything is stored. A settings file, book or owners list that is not a "
        "regular file, or is larger than any real one (4 MB for settings.ini, fields.dat and Tellura.dat, 64 MB for "
-       "the books), fails the command before anything is stored.",
-       {{"--again", "import bills noted in imports.dat all the same"}}},
+       "the books), fails the command before anything is stored. Calls the table holds already (same Owner, "
+       "DateTime, Number, Sec and Cost, and Code when both have one), as an overlapping or newer export of the "
+       "same period brings them, are skipped with \"FILE: N of M records already in the table skipped (DATE to "
+       "DATE)\"; calls repeated inside one bill are all kept.",
+       {{"--again", "import bills noted in imports.dat all the same"},
+        {"--keep-duplicates", "append calls the table holds already all the same"}}},
       {"undo",
        "undo",
        "take back the newest change of the table",
