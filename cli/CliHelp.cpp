@@ -199,6 +199,17 @@ const std::vector<CommandHelp>& Helps() {
        "regard to letter case. Texts are UTF-8; one with a character code page 1251 cannot hold is refused and "
        "nothing is written. set and delete print how many entries they changed.",
        {}},
+      {"duplicates",
+       "duplicates [--delete] [CRITERIA]",
+       "list groups of equal records in the table",
+       "Among the records the filter finds, print each group of records that are the same call: the same Owner, "
+       "DateTime, Number, Sec and Cost, and the same Code unless one of them has none. One line per record: the "
+       "group's number, the record number and the twelve cells as dump prints them, TAB between cells; groups in "
+       "date-time order, a group's records in the order they were added. Ends with \"N groups of equal records, K "
+       "records besides the first of their group\". With --delete those K records are deleted as one change of "
+       "the history, which undo takes back whole.",
+       {{"--delete", "delete all but the first record of each group"}},
+       true},
       {"add-nonames",
        "add-nonames [CRITERIA]",
        "add the numbers that have no name to the abonents book",

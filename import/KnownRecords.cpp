@@ -47,13 +47,6 @@ std::string DateTextOf(std::int64_t when) {
 
 }  // namespace
 
-bool SameCall(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {
-  for (int field : {kOwnerField, kDateTimeField, kNumberField, kSecField, kCostField})
-    if (a[static_cast<std::size_t>(field)] != b[static_cast<std::size_t>(field)]) return false;
-  const std::string_view codeA = a[kCodeField], codeB = b[kCodeField];
-  return codeA.empty() || codeB.empty() || codeA == codeB;
-}
-
 KnownRecords::KnownRecords(const Table& table) {
   for (int i = 0; i < table.FieldCount(); ++i) widths_.push_back(table.Field(i).width);
 }

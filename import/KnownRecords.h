@@ -21,10 +21,6 @@
 
 namespace zvonar {
 
-// Two records' texts in field order (as the table gives them back) are the
-// same call.
-bool SameCall(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b);
-
 // What the check found, for the question before the import.
 struct KnownRecordsFound {
   std::size_t records = 0;  // records the import would store
