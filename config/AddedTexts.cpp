@@ -151,6 +151,15 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "A number cannot begin with \"[\" or \";\".",
     "The character \"%1\" (U+%2) has no code in code page 1251.",
     "The table is being read by the Zvonar window; try again in a moment.",
+    "%1 of the %2 records of %3 are already in the table (%4 to %5). Skip them?",
+    "Find Duplicates...",
+    "Equal Records",
+    "%1 groups of equal records; %2 records besides the first of their group.",
+    "Delete All but the First of Each Group",
+    "Group",
+    "Record",
+    "No equal records were found.",
+    "%1 records deleted. Undo brings them back.",
 };
 
 }  // namespace

@@ -181,6 +181,15 @@ enum class AddedText : std::size_t {
   // A typed character the files cannot hold; %1: the character, %2: its code.
   CharacterNotInCodePage,
   TableReadByWindow,   // a writer kept out while the window reads
+  KnownRecordsQuestion,  // %1: known records, %2: records, %3: file, %4, %5: first and last date
+  FindDuplicatesMenu,
+  DuplicatesCaption,
+  DuplicatesSummary,  // %1: groups, %2: records
+  DuplicatesDelete,
+  DuplicatesGroup,
+  DuplicatesRecord,
+  NoDuplicates,
+  DuplicatesDeleted,  // %1: records
   End
 };
 
