@@ -144,6 +144,7 @@ class TMainForm : public QMainWindow {
   QAction* mnPrintFilter;
   QAction* mnPrintFilterStat;
   QAction* mnCharts;
+  QAction* mnFindDuplicates;
   QAction* mnExit;
   QMenu* mnAbonents;
   QAction* mnAbonentsBook;
@@ -247,6 +248,7 @@ class TMainForm : public QMainWindow {
   void mnPrintFilterStatClick();
   // Opens the chart window over the figures of lvFilter.
   void mnChartsClick();
+  void mnFindDuplicatesClick();
 
   // The welcome over the result list while the table has no records and
   // lvFilter no rows (MainFormWelcome.cpp): what the program does, Add
@@ -307,6 +309,8 @@ class TMainForm : public QMainWindow {
   bool PhoneNumberFromViews(QString* number);
   // The File menu's Charts command, enabled while lvFilter has rows.
   void CreateChartsCommand();
+  // Find Duplicates in the File menu (MainFormDuplicates.cpp).
+  void CreateDuplicatesCommand();
   void ReadSettings(bool fileExists);
   // Window size, grid height and column widths from the settings, and the
   // least sizes that keep the control panel and the lists readable in the

@@ -58,6 +58,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   ConnectHandlers();
   ConnectListCommands();
   CreateChartsCommand();
+  CreateDuplicatesCommand();
   CreateWelcome();
   if (!TakeInstanceLock()) return;
   ShareTableWithWriters();
