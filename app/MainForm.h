@@ -332,6 +332,12 @@ class TMainForm : public QMainWindow {
   // The control panel as filter criteria; false (after telling the user)
   // when a box holds a character the program cannot keep.
   bool ReadFilterCriteria(zvonar::FilterCriteria* criteria);
+  // ReadFilterCriteria, then whether a run may start: false, told to the
+  // user where it must be, when the criteria or the table refuse it.
+  bool ReadFilterRun(zvonar::FilterCriteria* criteria);
+  // Runs `scan` over the table with the splash, the hourglass and the grid
+  // detached; `scan` gets the splash's progress.
+  void ScanWithSplash(const std::function<void(const zvonar::ProgressFn&)>& scan);
   // Rebuilds lvStat from cbFilterCode and computes it over lvFilter.
   bool ComputeStatistic(QString* error = nullptr);
   zvonar::NameValueList LoadAbonentsBookLines() const;

@@ -11,7 +11,6 @@
 #include "store/DetalTable.h"
 #include "ui/Busy.h"
 #include "ui/ListModels.h"
-#include "ui/SplashForm.h"
 #include "ui/TableGridModel.h"
 
 using namespace zvonar;
@@ -27,21 +26,10 @@ void TMainForm::CreateDuplicatesCommand() {
 }
 
 void TMainForm::mnFindDuplicatesClick() {
-  if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
   FilterCriteria criteria;
-  if (!ReadFilterCriteria(&criteria)) return;
-  const FilterOutcome check = CheckFilterRun(*table_, criteria);
-  if (check == FilterOutcome::NoIndexes) prompts_->ShowError(kAnyIndexesNotPresentText);
-  if (check != FilterOutcome::Done) return;
+  if (!ReadFilterRun(&criteria)) return;
   DuplicateGroups groups;
-  {
-    SplashScope splash(settings_.showSplash);
-    splash.SetStage(1, 1);
-    BusyCursorScope busy;
-    gridModel_->Detach();
-    FindDuplicates(table_.get(), criteria, splash.Progress(), &groups);
-    gridModel_->Attach(table_.get());
-  }
+  ScanWithSplash([&](const ProgressFn& progress) { FindDuplicates(table_.get(), criteria, progress, &groups); });
   if (groups.outcome == FilterOutcome::Failed) return prompts_->ShowError(QString::fromStdString(groups.error));
   if (groups.GroupCount() == 0) return prompts_->ShowInfo(AddedTextOf(AddedText::NoDuplicates));
   QStringList captions;
