@@ -65,6 +65,9 @@ TDuplicatesForm::TDuplicatesForm(const DuplicateGroups& groups, const QStringLis
   lvDuplicates->verticalHeader()->hide();
   lvDuplicates->verticalHeader()->setDefaultSectionSize(lvDuplicates->fontMetrics().height() + 6);
   lvDuplicates->resizeColumnsToContents();
+  // A long name or roaming text does not push the numbers out of sight.
+  for (int column = 0; column < lvDuplicates->model()->columnCount(); ++column)
+    lvDuplicates->setColumnWidth(column, std::min(lvDuplicates->columnWidth(column), 220));
 
   auto* buttons = new QDialogButtonBox(this);
   btnDeleteDuplicates = buttons->addButton(text(AddedText::DuplicatesDelete), QDialogButtonBox::AcceptRole);
