@@ -83,7 +83,8 @@ const std::vector<CommandHelp>& Helps() {
        "dump prints. The input is read once and checked whole first: when a line is wrong, or a number does not "
        "fit its field, the line is reported and nothing is appended. Text cells longer than their field are cut "
        "and counted. Owners met for the first time join Tellura.dat. The records appended are noted in "
-       "imports.dat, so undo can take them back.",
+       "imports.dat, so undo can take them back. Records equal to ones in the table are appended all the same, so "
+       "that a dump loaded back is whole; duplicates finds them.",
        {}},
       {"dump",
        "dump [--index Owner|DateTime]",
@@ -250,7 +251,8 @@ const std::vector<CommandHelp>& Helps() {
        "abonents.dat when SaveAbonentNameInDetalizationFile is 0, and codes and types take their texts from "
        "codetype.dat when FillCodesTypesOnAddDetalization is 1. The load is noted in imports.dat; a base loaded "
        "before (the same files) is skipped unless --again is given. The base's owners lead Tellura.dat, those "
-       "known before follow. Prints how many records were added.",
+       "known before follow. Prints how many records were added. Calls the table holds already are appended all "
+       "the same, as the whole base moves over at once; duplicates finds them afterwards.",
        {{"--again", "load a base noted in imports.dat all the same"}}},
       {"export-csv",
        "export-csv FILE [CRITERIA]",
