@@ -174,7 +174,12 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   // The records the table holds already, found before anything is written
   // (a walk of the bill that stores nothing): skipped unless kept.
   std::optional<KnownRecords> known;
-  if (!request.keepKnown && !request.again && table->RecordCount() > 0) {
+  bool anyRecord = false;
+  if (!request.keepKnown && !request.again) {
+    const TableReadHold read(*table);  // what other programs appended counts too
+    anyRecord = read.status().ok() && table->RecordCount() > 0;
+  }
+  if (anyRecord) {
     known.emplace(*table);
     KnownSink noter(*table, &*known);
     DetalizationResult dryRun;

@@ -10,7 +10,8 @@
 // box (MergeOwners), shows the RejectedMessage of every rejected line in
 // one box and, when result.records.stop is set, an error box with
 // StopMessage. When result.previous is set it asks before importing the
-// bill again.
+// bill again. Calls the table holds already are asked about during the
+// import, through ImportRequest::skipKnown.
 #pragma once
 
 #include <cstddef>
