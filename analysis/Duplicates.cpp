@@ -37,8 +37,9 @@ void AddGroups(const ResultRows& rows, const std::vector<std::uint32_t>& recnos,
       codeless.push_back(row);
       continue;
     }
-    auto same = std::find_if(byCode.begin(), byCode.end(),
-                             [&](const std::vector<std::size_t>& g) { return rows.Cell(g.front(), kCodeField) == code; });
+    auto same = std::find_if(byCode.begin(), byCode.end(), [&](const std::vector<std::size_t>& g) {
+      return rows.Cell(g.front(), kCodeField) == code;
+    });
     if (same == byCode.end()) same = byCode.emplace(byCode.end());
     same->push_back(row);
   }

@@ -48,7 +48,6 @@ void FindDuplicates(Table* table, const FilterCriteria& criteria, const Progress
 // change of kind "delete" in the history of `place`. A record that no longer
 // holds the call it was found with is left alone. The table's active index
 // is restored. `deleted` counts the records deleted.
-Status DeleteDuplicates(const HistoryPlace& place, Table* table, const DuplicateGroups& groups,
-                        std::uint32_t* deleted);
+Status DeleteDuplicates(const HistoryPlace& place, Table* table, const DuplicateGroups& groups, std::uint32_t* deleted);
 
 }  // namespace zvonar

@@ -34,7 +34,8 @@ void TMainForm::mnFindDuplicatesClick() {
   if (groups.GroupCount() == 0) return prompts_->ShowInfo(AddedTextOf(AddedText::NoDuplicates));
   QStringList captions;
   for (int i = 0; i < kResultColumns; ++i) captions << lvFilterModel->Caption(i);
-  TDuplicatesForm form(groups, captions, [this](AddedText t) { return AddedTextOf(t); }, this);
+  TDuplicatesForm form(
+      groups, captions, [this](AddedText t) { return AddedTextOf(t); }, this);
   if (form.exec() != QDialog::Accepted || !form.DeleteChosen()) return;
   std::uint32_t deleted = 0;
   Status s;

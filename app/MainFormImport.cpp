@@ -169,11 +169,11 @@ Status TMainForm::RunBillImport(const std::string& path, bool again, SplashScope
     const auto date = [](const std::string& text) {
       return QDate::fromString(QString::fromStdString(text), "yyyy.MM.dd").toString("dd.MM.yyyy");
     };
-    const QString question = AddedTextOf(AddedText::KnownRecordsQuestion)
-                                 .arg(found.known)
-                                 .arg(found.records)
-                                 .arg(QtPathFromNative(path.substr(path.rfind('/') + 1)), date(found.firstDate),
-                                      date(found.lastDate));
+    const QString question =
+        AddedTextOf(AddedText::KnownRecordsQuestion)
+            .arg(found.known)
+            .arg(found.records)
+            .arg(QtPathFromNative(path.substr(path.rfind('/') + 1)), date(found.firstDate), date(found.lastDate));
     SetBusyCursor(false);
     const bool skip = prompts_->AskYesNo(question);
     SetBusyCursor(true);

@@ -347,9 +347,9 @@ int RunDuplicates(CliContext& c) {
         << " records besides the first of their group\n";
   if (!erase) return kExitOk;
   std::uint32_t deleted = 0;
-  const Status s = DeleteDuplicates({c.dataDir, HistoryBoundsOf(run.settings.historyChanges,
-                                                                run.settings.historyMegabytes)},
-                                    &run.table, groups, &deleted);
+  const Status s =
+      DeleteDuplicates({c.dataDir, HistoryBoundsOf(run.settings.historyChanges, run.settings.historyMegabytes)},
+                       &run.table, groups, &deleted);
   c.out << deleted << " records deleted\n";
   const Status closed = run.table.Close();
   if (!s.ok()) return Fail(c, s.message());

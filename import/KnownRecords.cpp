@@ -38,7 +38,9 @@ std::uint64_t CallHash(std::string_view owner, std::string_view number, std::str
 }
 
 // 0 stands for no code, so a code's hash is never 0.
-std::uint64_t CodeHash(std::string_view code) { return code.empty() ? 0 : XXH3_64bits(code.data(), code.size()) | 1; }
+std::uint64_t CodeHash(std::string_view code) {
+  return code.empty() ? 0 : XXH3_64bits(code.data(), code.size()) | 1;
+}
 
 std::string DateTextOf(std::int64_t when) {
   const DateTimeValue value{static_cast<std::int32_t>(when / kMsPerDay), static_cast<std::int32_t>(when % kMsPerDay)};
@@ -63,10 +65,10 @@ void KnownRecords::Add(const std::vector<std::string>& fields) {
     return WithoutTrailingBlanks(text.substr(0, static_cast<std::size_t>(widths_[static_cast<std::size_t>(field)])));
   };
   std::string buffer;
-  entries_.push_back(Entry{DateTimeOrdinal(when),
-                           CallHash(stored(kOwnerField), stored(kNumberField), stored(kSecField), stored(kCostField),
-                                    &buffer),
-                           CodeHash(stored(kCodeField)), ordinal});
+  entries_.push_back(
+      Entry{DateTimeOrdinal(when),
+            CallHash(stored(kOwnerField), stored(kNumberField), stored(kSecField), stored(kCostField), &buffer),
+            CodeHash(stored(kCodeField)), ordinal});
 }
 
 Status KnownRecords::Find(Table* table) {
@@ -113,9 +115,9 @@ Status KnownRecords::Walk(Table* table) {
     placed = true;
     if (table->Eof() && key() < target) break;  // every later date-time of the bill is past the table's last
     while (!table->Eof() && key() == target) {
-      const std::uint64_t call = CallHash(table->FieldView(kOwnerField, texts[0]), table->FieldView(kNumberField, texts[1]),
-                                          table->FieldView(kSecField, texts[2]), table->FieldView(kCostField, texts[3]),
-                                          &buffer);
+      const std::uint64_t call =
+          CallHash(table->FieldView(kOwnerField, texts[0]), table->FieldView(kNumberField, texts[1]),
+                   table->FieldView(kSecField, texts[2]), table->FieldView(kCostField, texts[3]), &buffer);
       if (Match(from, to, call, CodeHash(table->FieldView(kCodeField, texts[4])))) {
         if (found_.known == 1 || entries_[from].when < firstKnown) firstKnown = entries_[from].when;
         if (found_.known == 1 || entries_[from].when > lastKnown) lastKnown = entries_[from].when;

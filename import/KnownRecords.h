@@ -50,9 +50,9 @@ class KnownRecords {
 
  private:
   struct Entry {
-    std::int64_t when = 0;     // date-time ordinal
-    std::uint64_t call = 0;    // hash of Owner, Number, Sec and Cost as stored
-    std::uint64_t code = 0;    // hash of Code as stored; 0 when it has none
+    std::int64_t when = 0;   // date-time ordinal
+    std::uint64_t call = 0;  // hash of Owner, Number, Sec and Cost as stored
+    std::uint64_t code = 0;  // hash of Code as stored; 0 when it has none
     std::uint32_t ordinal = 0;
   };
   Status Walk(Table* table);

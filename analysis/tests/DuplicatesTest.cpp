@@ -13,8 +13,8 @@ namespace zvonar {
 namespace {
 
 struct Call {
-  std::string owner = "9161112233", dateTime = "2008.03.01 10:00:00", number = "4951234567", code = "M",
-              sec = "60", cost = "1.50", abonent = "";
+  std::string owner = "9161112233", dateTime = "2008.03.01 10:00:00", number = "4951234567", code = "M", sec = "60",
+              cost = "1.50", abonent = "";
 };
 
 class DuplicatesTest : public ::testing::Test {

@@ -24,8 +24,8 @@ namespace {
 // The example bill of March 2008 under `name` in `dir`, its lines ended by
 // `lineEnd`, so each copy has bytes of its own and the same calls.
 std::string CopyOfBill(const TempDir& dir, const std::string& name, const std::string& lineEnd) {
-  std::string bill = testing::ReadOrEmpty(
-      (std::filesystem::path(ZVONAR_SOURCE_DIR) / "examples" / "bill-2008-03.txt").string());
+  std::string bill =
+      testing::ReadOrEmpty((std::filesystem::path(ZVONAR_SOURCE_DIR) / "examples" / "bill-2008-03.txt").string());
   std::string out;
   for (std::size_t at = 0; at < bill.size();) {
     const std::size_t end = bill.find("\r\n", at);

@@ -43,17 +43,17 @@ TEST_F(CliDuplicatesTest, ImportSkipsTheCallsHeldAlreadyUnlessTheyAreToBeKept) {
   const std::string b = WriteBill("b.txt", {kFirst, kSecond, kThird});
   const CliRun overlap = Cli({"import", b});
   EXPECT_EQ(kExitOk, overlap.code);
-  EXPECT_EQ(b + ": 2 of 3 records already in the table skipped (2008.03.01 to 2008.03.02)\n" + b +
-                ": 1 records added\n",
-            overlap.out);
+  EXPECT_EQ(
+      b + ": 2 of 3 records already in the table skipped (2008.03.01 to 2008.03.02)\n" + b + ": 1 records added\n",
+      overlap.out);
   EXPECT_EQ(3, Records());
 
   const std::string c = WriteBill("c.txt", {kFirst, kSecond, kThird}, "\n");
   const CliRun all = Cli({"import", c});
   EXPECT_EQ(kExitOk, all.code);
-  EXPECT_EQ(c + ": 3 of 3 records already in the table skipped (2008.03.01 to 2008.03.03)\n" + c +
-                ": 0 records added\n",
-            all.out);
+  EXPECT_EQ(
+      c + ": 3 of 3 records already in the table skipped (2008.03.01 to 2008.03.03)\n" + c + ": 0 records added\n",
+      all.out);
   EXPECT_EQ("", all.err);
 
   const std::string kept = WriteBill("kept.txt", {kSecond, kThird});

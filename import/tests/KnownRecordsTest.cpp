@@ -168,8 +168,8 @@ TEST_F(KnownRecordsTest, RepeatsInsideOneBillAreKeptAndCountedAgainstTheTableOnc
 TEST_F(KnownRecordsTest, CodeCountsOnlyWhenBothRecordsHaveOne) {
   // A record stored without a code, as an older program left it.
   ASSERT_TRUE(table_.Append().ok());
-  const std::vector<std::string> cells = {"9161112233", "2008.06.01 08:00:00", "4953333333", "", "", "1", "60",
-                                          "1.00",       "3.00",                "0.00",       "3.00"};
+  const std::vector<std::string> cells = {
+      "9161112233", "2008.06.01 08:00:00", "4953333333", "", "", "1", "60", "1.00", "3.00", "0.00", "3.00"};
   for (std::size_t i = 0; i < cells.size(); ++i) ASSERT_TRUE(table_.SetFieldText(static_cast<int>(i), cells[i]).ok());
   ASSERT_TRUE(table_.Post().ok());
   Import("coded.txt", BillOf({Call("01.06.2008", "08:00:00", "4953333333", 300, "Г")}));
