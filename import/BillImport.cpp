@@ -18,12 +18,6 @@
 namespace zvonar {
 namespace {
 
-// Appends the parser's records to a table in bulk-append mode. A table with
-// more fields than a record gets them blank. A record whose number does not
-// fit its field is refused (InvalidInput: the parser reports the line as not
-// stored); a failed write is kept, since it is the table's fault, not the
-// bill's. ShowCounter reports the last stored record's number and the record
-// count, when they have changed.
 // A table of more fields than a record has gets blanks in the rest:
 // `fields` as the table stores them, in `padded` when they need it.
 const std::vector<std::string>& FieldsOfTable(const std::vector<std::string>& fields,
@@ -54,6 +48,12 @@ class KnownSink : public RecordSink {
   std::vector<std::string> texts_;
 };
 
+// Appends the parser's records to a table in bulk-append mode. A table with
+// more fields than a record gets them blank. A record whose number does not
+// fit its field is refused (InvalidInput: the parser reports the line as not
+// stored); a failed write is kept, since it is the table's fault, not the
+// bill's. ShowCounter reports the last stored record's number and the record
+// count, when they have changed.
 class TableSink : public RecordSink {
  public:
   // The records `known` tells, counted as KnownSink noted them, are passed
