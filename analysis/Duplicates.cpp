@@ -1,7 +1,8 @@
 // Equal records are found by sorting the filter's rows on the fields that
 // make a call (DateTime first, so the groups come in date-time order, then
 // the record number) and cutting the runs of equal calls into groups by
-// their codes. Deleting walks the DateTime index to each record to delete.
+// their codes. Deleting walks the DateTime index to each record to delete
+// to make sure it is still the one found, then marks them all at once.
 #include "analysis/Duplicates.h"
 
 #include <algorithm>
@@ -102,6 +103,8 @@ Status DeleteDuplicates(const HistoryPlace& place, Table* table, const Duplicate
   Status s = table->SetActiveIndex(kDateTimeIndex);
   if (!s.ok()) return s;
   s = RecordChange(place, table, kChangeDelete, {}, [&](const Table::ChangedRecordFn& note) {
+    // The records that still hold what was found, in record order.
+    std::vector<std::uint32_t> sure;
     char dateText[kDateTimeTextMax];
     for (std::size_t row : doomed) {
       const std::uint32_t recno = groups.recnos[row];
@@ -111,12 +114,27 @@ Status DeleteDuplicates(const HistoryPlace& place, Table* table, const Duplicate
              table->FieldView(kDateTimeField, dateText) == cells[kDateTimeField])
         moved = table->Next();
       if (!moved.ok()) return moved;
-      if (table->RecNo() != recno || !HoldsRow(*table, cells)) continue;
-      moved = table->Delete(note);
-      if (!moved.ok()) return moved;
-      ++*deleted;
+      if (table->RecNo() == recno && HoldsRow(*table, cells)) sure.push_back(recno);
     }
-    return Status::Ok();
+    if (sure.empty()) return Status::Ok();
+    // Each record's bytes go to the history before any is marked; then all
+    // are marked in one pass, the index sorted once.
+    Status noted;
+    std::vector<std::uint32_t> marked;
+    Status visited = table->VisitRecords(sure.front(), sure.back(), [&](std::uint32_t recno, std::string_view record) {
+      if (!noted.ok() || !std::binary_search(sure.begin(), sure.end(), recno)) return;
+      std::string after(record);
+      after[0] = kDeletedFlag;
+      noted = note(recno, record, after);
+      if (noted.ok()) marked.push_back(recno);
+    });
+    if (visited.ok()) visited = noted;
+    if (marked.empty()) return visited;
+    const Status marks = table->DeleteRecords(
+        marked.front(), marked.back(),
+        [&](std::uint32_t recno, std::string_view) { return std::binary_search(marked.begin(), marked.end(), recno); },
+        deleted);
+    return visited.ok() ? marks : visited;
   });
   const Status back = table->SetActiveIndex(before);
   return s.ok() ? back : s;
