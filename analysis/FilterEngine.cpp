@@ -138,8 +138,10 @@ FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c) {
   return FilterOutcome::Done;
 }
 
-void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result) {
+void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result,
+               std::vector<std::uint32_t>* recnos) {
   result->rows.Clear();
+  if (recnos != nullptr) recnos->clear();
   result->error.clear();
   result->baseNotCreated = table->FieldCount() < kDetalFieldCount;
   result->outcome = CheckFilterRun(*table, c);
@@ -211,6 +213,7 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
     if (pass) {
       result->rows.Append({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8),
                            r.Get(9), r.Get(10), r.Get(11)});
+      if (recnos != nullptr) recnos->push_back(table->RecNo());
     }
     s = table->Next();
     if (!s.ok()) return fail(s);

@@ -81,8 +81,10 @@ FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c);
 // Runs the filter over `table` in its active order. `progress` is called with
 // the current record number and the record count. The table is left at its
 // last record, as after a scan to the end. A SilentStop or NoIndexes outcome
-// leaves `result->rows` empty and the table untouched.
-void RunFilter(Table* table, const FilterCriteria& criteria, const ProgressFn& progress, FilterResult* result);
+// leaves `result->rows` empty and the table untouched. `recnos`, when given,
+// gets the record number of each row.
+void RunFilter(Table* table, const FilterCriteria& criteria, const ProgressFn& progress, FilterResult* result,
+               std::vector<std::uint32_t>* recnos = nullptr);
 
 // The text "yyyy.mm.dd" of a calendar date.
 std::string FormatCalendarDate(const CalendarDate& date);

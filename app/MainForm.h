@@ -147,6 +147,7 @@ class TMainForm : public QMainWindow {
   QAction* mnPrintFilter;
   QAction* mnPrintFilterStat;
   QAction* mnCharts;
+  QAction* mnFindDuplicates;
   QAction* mnExit;
   QMenu* mnAbonents;
   QAction* mnAbonentsBook;
@@ -260,6 +261,7 @@ class TMainForm : public QMainWindow {
   void mnPrintFilterStatClick();
   // Opens the chart window over the figures of lvFilter.
   void mnChartsClick();
+  void mnFindDuplicatesClick();
 
   // The welcome over the result list while the table has no records and
   // lvFilter no rows (MainFormWelcome.cpp): what the program does, Add
@@ -332,6 +334,8 @@ class TMainForm : public QMainWindow {
   bool PhoneNumberFromViews(QString* number);
   // The File menu's Charts command, enabled while lvFilter has rows.
   void CreateChartsCommand();
+  // Find Duplicates in the File menu (MainFormDuplicates.cpp).
+  void CreateDuplicatesCommand();
   void ReadSettings(bool fileExists);
   // Window size, grid height and column widths from the settings, and the
   // least sizes that keep the control panel and the lists readable in the
@@ -353,6 +357,12 @@ class TMainForm : public QMainWindow {
   // The control panel as filter criteria; false (after telling the user)
   // when a box holds a character the program cannot keep.
   bool ReadFilterCriteria(zvonar::FilterCriteria* criteria);
+  // ReadFilterCriteria, then whether a run may start: false, told to the
+  // user where it must be, when the criteria or the table refuse it.
+  bool ReadFilterRun(zvonar::FilterCriteria* criteria);
+  // Runs `scan` over the table with the splash, the hourglass and the grid
+  // detached; `scan` gets the splash's progress.
+  void ScanWithSplash(const std::function<void(const zvonar::ProgressFn&)>& scan);
   // Rebuilds lvStat from cbFilterCode and computes it over lvFilter.
   bool ComputeStatistic(QString* error = nullptr);
   // The statistic of lvFilter's rows with the captions of cbFilterCode.

@@ -66,23 +66,29 @@ bool TMainForm::ReadFilterCriteria(FilterCriteria* c) {
   return true;
 }
 
-void TMainForm::btnCheckedDataFilterClick() {
+bool TMainForm::ReadFilterRun(FilterCriteria* criteria) {
   if (table_->FieldCount() < kDetalFieldCount) prompts_->ShowInfo(BaseNotCreatedText);
-  FilterCriteria criteria;
-  if (!ReadFilterCriteria(&criteria)) return;
+  if (!ReadFilterCriteria(criteria)) return false;
   // A refused run stops before the splash, the cursor or the grid change.
-  const FilterOutcome check = CheckFilterRun(*table_, criteria);
+  const FilterOutcome check = CheckFilterRun(*table_, *criteria);
   if (check == FilterOutcome::NoIndexes) prompts_->ShowError(kAnyIndexesNotPresentText);
-  if (check != FilterOutcome::Done) return;
+  return check == FilterOutcome::Done;
+}
+
+void TMainForm::ScanWithSplash(const std::function<void(const ProgressFn&)>& scan) {
+  SplashScope splash(settings_.showSplash);
+  splash.SetStage(1, 1);
+  BusyCursorScope busy;
+  gridModel_->Detach();
+  scan(splash.Progress());
+  gridModel_->Attach(table_.get());
+}
+
+void TMainForm::btnCheckedDataFilterClick() {
+  FilterCriteria criteria;
+  if (!ReadFilterRun(&criteria)) return;
   FilterResult result;
-  {
-    SplashScope splash(settings_.showSplash);
-    splash.SetStage(1, 1);
-    BusyCursorScope busy;
-    gridModel_->Detach();
-    RunFilter(table_.get(), criteria, splash.Progress(), &result);
-    gridModel_->Attach(table_.get());
-  }
+  ScanWithSplash([&](const ProgressFn& progress) { RunFilter(table_.get(), criteria, progress, &result); });
   // The rows found stay, also those of a scan that failed; only a finished
   // scan gets its statistic, its count and the grid laid out after the list.
   const std::size_t count = result.rows.RowCount();

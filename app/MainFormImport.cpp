@@ -164,8 +164,22 @@ Status TMainForm::RunBillImport(const std::string& path, bool again, SplashScope
   const std::uint32_t position = table_->IsOpen() && table_->RecordCount() > 0 ? table_->Position() : 0;
   const QString ownerBefore = edFilterOwner->currentText();
   gridModel_->Detach();
-  const Status s =
-      ImportBill({path, programDir_, settings_, registerFields_, again}, table_.get(), splash.Progress(), result);
+  ImportRequest request{path, programDir_, settings_, registerFields_, again};
+  request.skipKnown = [this, &path](const KnownRecordsFound& found) {
+    const auto date = [](const std::string& text) {
+      return QDate::fromString(QString::fromStdString(text), "yyyy.MM.dd").toString("dd.MM.yyyy");
+    };
+    const QString question =
+        AddedTextOf(AddedText::KnownRecordsQuestion)
+            .arg(found.known)
+            .arg(found.records)
+            .arg(QtPathFromNative(path.substr(path.rfind('/') + 1)), date(found.firstDate), date(found.lastDate));
+    SetBusyCursor(false);
+    const bool skip = prompts_->AskYesNo(question);
+    SetBusyCursor(true);
+    return skip;
+  };
+  const Status s = ImportBill(request, table_.get(), splash.Progress(), result);
   const bool unchanged = result->records.recordsAdded == 0 && result->droppedUncommitted == 0;
   if (unchanged) {
     gridModel_->Attach(table_.get());

@@ -26,6 +26,7 @@ bool TMainForm::LoadLanguage(const std::string& path) {
   UseLanguageTexts(lang);
   ApplyLanguageGroups(lang);
   mnCharts->setText(QtCaption(TextOf(lang, AddedText::ChartsMenu)));
+  mnFindDuplicates->setText(QtCaption(TextOf(lang, AddedText::FindDuplicatesMenu)));
   ApplyWelcomeTexts(lang);
   UseLanguageLocale(std::filesystem::path(path).stem().string());
   return true;

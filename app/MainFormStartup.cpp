@@ -59,6 +59,7 @@ TMainForm::TMainForm(std::string programDir, Prompts* prompts, QWidget* parent)
   ConnectListCommands();
   CreateFindBars();
   CreateChartsCommand();
+  CreateDuplicatesCommand();
   CreateWelcome();
   if (!TakeInstanceLock()) return;
   ShareTableWithWriters();

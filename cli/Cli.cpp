@@ -33,6 +33,7 @@ const std::map<std::string, CommandFn>& Commands() {
       {"filter", RunFilterCommand},
       {"stat", RunStat},
       {"counts", RunCounts},
+      {"duplicates", RunDuplicates},
       {"summary", RunSummary},
       {"reindex", RunReindex},
       {"fill-names", RunFillNames},

@@ -57,6 +57,8 @@ int RunHistory(CliContext& c);
 int RunFilterCommand(CliContext& c);
 int RunStat(CliContext& c);
 int RunCounts(CliContext& c);
+// Groups of equal records, and with --delete all but the first of each.
+int RunDuplicates(CliContext& c);
 // One line of TAB-separated cells in the form of dump.
 void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells);
 // The filtered-list, old-base and CSV commands (CliLists.cpp).

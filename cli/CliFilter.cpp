@@ -1,8 +1,9 @@
-// The filter commands of zvonar-cli: filter, stat and counts. The criteria
+// The filter commands of zvonar-cli: filter, stat, counts and duplicates. The criteria
 // come from the command line only (the check states saved by the window are
 // not used); the settings the filter reads come from settings.ini. Rows are
 // printed as dump prints records.
 #include "analysis/ActivityCounts.h"
+#include "analysis/Duplicates.h"
 #include "analysis/FilterEngine.h"
 #include "analysis/FilterStatistic.h"
 #include "base/Cp1251.h"
@@ -116,13 +117,10 @@ struct FilterRun {
   FilterResult result;
 };
 
-// Opens the table and runs the filter. Returns kExitOk when the rows (maybe
-// none) are ready to print, or the exit code to end with. A silent stop
-// sets `stopped` and exits 0 without output.
-// A `language` other than empty takes the place of the one in settings.ini.
-int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped,
-                 const std::string& language = {}) {
-  *stopped = false;
+// Opens the table for `access` and makes ready the filter of the criteria in
+// `args`. Returns kExitOk, or the exit code to end with.
+int PrepareCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, const std::string& language,
+                     TableAccess access) {
   FilterCriteria& criteria = run->criteria;
   int code = ParseCriteria(c, args, &criteria);
   if (code != kExitOk) return code;
@@ -135,13 +133,18 @@ int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun*
   criteria.mmsId = run->settings.mmsId;
   criteria.phoneCodeTown = run->settings.phoneCodeTown;
   criteria.simpleDbf = run->settings.simpleDbf;
-  s = OpenTable(c, run->settings, TableAccess::Read, &run->table);
+  s = OpenTable(c, run->settings, access, &run->table);
   if (!s.ok()) return Fail(c, s.message());
   if (run->table.FieldCount() < 12) c.err << "zvonar-cli: " << Cp1251ToUtf8(run->texts.baseNotCreated) << '\n';
   s = ApplyFilterIndexRule(&run->table, run->settings.forceDateIndex, criteria.date);
   if (!s.ok()) return Fail(c, s.message());
-  RunFilter(&run->table, criteria, nullptr, &run->result);
-  switch (run->result.outcome) {
+  return kExitOk;
+}
+
+// The exit code of a filter run's `outcome`: a silent stop sets `stopped`
+// and exits 0 without output.
+int FilterOutcomeCode(CliContext& c, FilterOutcome outcome, bool* stopped) {
+  switch (outcome) {
     case FilterOutcome::NoIndexes:
       return Fail(c, kAnyIndexesNotPresentText);
     case FilterOutcome::SilentStop:
@@ -150,6 +153,19 @@ int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun*
     default:
       return kExitOk;
   }
+}
+
+// Opens the table and runs the filter. Returns kExitOk when the rows (maybe
+// none) are ready to print, or the exit code to end with. A silent stop
+// sets `stopped` and exits 0 without output.
+// A `language` other than empty takes the place of the one in settings.ini.
+int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped,
+                 const std::string& language = {}) {
+  *stopped = false;
+  const int code = PrepareCliFilter(c, args, run, language, TableAccess::Read);
+  if (code != kExitOk) return code;
+  RunFilter(&run->table, run->criteria, nullptr, &run->result);
+  return FilterOutcomeCode(c, run->result.outcome, stopped);
 }
 
 // The end of a run whose scan failed: the rows found so far were printed.
@@ -303,6 +319,45 @@ int RunAddNoNames(CliContext& c) {
   if (!s.ok()) return Fail(c, s.message());
   c.out << added << (added == 1 ? " number" : " numbers") << " added to abonents.dat\n";
   return kExitOk;
+}
+
+}  // namespace zvonar
+
+namespace zvonar {
+
+int RunDuplicates(CliContext& c) {
+  std::vector<std::string> args = c.args;
+  const bool erase = !args.empty() && args.front() == "--delete";
+  if (erase) args.erase(args.begin());
+  FilterRun run;
+  int code = PrepareCliFilter(c, args, &run, {}, erase ? TableAccess::Write : TableAccess::Read);
+  if (code != kExitOk) return code;
+  DuplicateGroups groups;
+  FindDuplicates(&run.table, run.criteria, nullptr, &groups);
+  bool stopped = false;
+  code = FilterOutcomeCode(c, groups.outcome, &stopped);
+  if (code != kExitOk || stopped) return code;
+  if (groups.outcome == FilterOutcome::Failed) return Fail(c, groups.error);
+  for (std::size_t g = 0; g < groups.GroupCount(); ++g) {
+    for (std::size_t row = groups.starts[g]; row < groups.GroupEnd(g); ++row) {
+      const std::string group = std::to_string(g + 1), recno = std::to_string(groups.recnos[row]);
+      const auto cells = groups.rows.Row(row);
+      std::vector<std::string_view> line = {group, recno};
+      line.insert(line.end(), cells.begin(), cells.end());
+      PrintCells(c.out, line);
+    }
+  }
+  c.out << groups.GroupCount() << " groups of equal records, " << groups.Extra()
+        << " records besides the first of their group\n";
+  if (!erase) return kExitOk;
+  std::uint32_t deleted = 0;
+  const Status s =
+      DeleteDuplicates({c.dataDir, HistoryBoundsOf(run.settings.historyChanges, run.settings.historyMegabytes)},
+                       &run.table, groups, &deleted);
+  c.out << deleted << " records deleted\n";
+  const Status closed = run.table.Close();
+  if (!s.ok()) return Fail(c, s.message());
+  return closed.ok() ? kExitOk : Fail(c, closed.message());
 }
 
 }  // namespace zvonar

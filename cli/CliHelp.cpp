@@ -32,7 +32,7 @@ constexpr std::string_view kDirForm = "zvonar-cli [--dir DIR] ";
 const std::vector<CommandHelp>& Helps() {
   static const std::vector<CommandHelp> helps = {
       {"import",
-       "import [--again] FILE...",
+       "import [--again] [--keep-duplicates] FILE...",
        "add operator bills (text or HTML) to the table",
        "Add each FILE, an operator bill exported as text or HTML, as the window's Add Detalization does: every "
        "call and charge line becomes a record, and the bill's month summary is written beside the bill. A bill in "
@@ -45,8 +45,12 @@ const std::vector<CommandHelp>& Helps() {
        "operator?)\". The summary is never written through a link: a link or anything but a regular file in its "
        "place fails the bill before anything is stored. A settings file, book or owners list that is not a "
        "regular file, or is larger than any real one (4 MB for settings.ini, fields.dat and Tellura.dat, 64 MB for "
-       "the books), fails the command before anything is stored.",
-       {{"--again", "import bills noted in imports.dat all the same"}}},
+       "the books), fails the command before anything is stored. Calls the table holds already (same Owner, "
+       "DateTime, Number, Sec and Cost, and Code when both have one), as an overlapping or newer export of the "
+       "same period brings them, are skipped with \"FILE: N of M records already in the table skipped (DATE to "
+       "DATE)\"; calls repeated inside one bill are all kept.",
+       {{"--again", "import bills noted in imports.dat all the same"},
+        {"--keep-duplicates", "append calls the table holds already all the same"}}},
       {"undo",
        "undo",
        "take back the newest change of the table",
@@ -79,7 +83,8 @@ const std::vector<CommandHelp>& Helps() {
        "dump prints. The input is read once and checked whole first: when a line is wrong, or a number does not "
        "fit its field, the line is reported and nothing is appended. Text cells longer than their field are cut "
        "and counted. Owners met for the first time join Tellura.dat. The records appended are noted in "
-       "imports.dat, so undo can take them back.",
+       "imports.dat, so undo can take them back. Records equal to ones in the table are appended all the same, so "
+       "that a dump loaded back is whole; duplicates finds them.",
        {}},
       {"dump",
        "dump [--index Owner|DateTime]",
@@ -195,6 +200,17 @@ const std::vector<CommandHelp>& Helps() {
        "regard to letter case. Texts are UTF-8; one with a character code page 1251 cannot hold is refused and "
        "nothing is written. set and delete print how many entries they changed.",
        {}},
+      {"duplicates",
+       "duplicates [--delete] [CRITERIA]",
+       "list groups of equal records in the table",
+       "Among the records the filter finds, print each group of records that are the same call: the same Owner, "
+       "DateTime, Number, Sec and Cost, and the same Code unless one of them has none. One line per record: the "
+       "group's number, the record number and the twelve cells as dump prints them, TAB between cells; groups in "
+       "date-time order, a group's records in the order they were added. Ends with \"N groups of equal records, K "
+       "records besides the first of their group\". With --delete those K records are deleted as one change of "
+       "the history, which undo takes back whole.",
+       {{"--delete", "delete all but the first record of each group"}},
+       true},
       {"add-nonames",
        "add-nonames [CRITERIA]",
        "add the numbers that have no name to the abonents book",
@@ -235,7 +251,8 @@ const std::vector<CommandHelp>& Helps() {
        "abonents.dat when SaveAbonentNameInDetalizationFile is 0, and codes and types take their texts from "
        "codetype.dat when FillCodesTypesOnAddDetalization is 1. The load is noted in imports.dat; a base loaded "
        "before (the same files) is skipped unless --again is given. The base's owners lead Tellura.dat, those "
-       "known before follow. Prints how many records were added.",
+       "known before follow. Prints how many records were added. Calls the table holds already are appended all "
+       "the same, as the whole base moves over at once; duplicates finds them afterwards.",
        {{"--again", "load a base noted in imports.dat all the same"}}},
       {"export-csv",
        "export-csv FILE [CRITERIA]",

@@ -3,8 +3,9 @@
 // file: the month summary beside the bill, then the records; the owners met
 // join Tellura.dat as the window's owner box would learn them. Settings,
 // register fields and books come from the data directory. A bill the import
-// journal holds is skipped unless --again is given; undo-import takes the
-// last import back.
+// journal holds is skipped unless --again is given; calls the table holds
+// already are skipped unless --keep-duplicates is given; undo-import takes
+// the last import back.
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
 #include "cli/Cli.h"
@@ -41,8 +42,11 @@ std::string CutCellsText(const std::string& file, const ImportResult& result) {
 }  // namespace
 
 int RunImport(CliContext& c) {
-  const bool again = !c.args.empty() && c.args[0] == "--again";
-  if (again) c.args.erase(c.args.begin());
+  bool again = false, keepKnown = false;
+  while (!c.args.empty() && (c.args[0] == "--again" || c.args[0] == "--keep-duplicates")) {
+    (c.args[0] == "--again" ? again : keepKnown) = true;
+    c.args.erase(c.args.begin());
+  }
   if (c.args.empty()) return kExitUsage;
   MainSettings settings;
   RegisterFields fields;
@@ -63,7 +67,7 @@ int RunImport(CliContext& c) {
   std::size_t newOwners = 0;
   for (const std::string& file : c.args) {
     ImportResult result;
-    s = ImportBill(ImportRequest{file, c.dataDir, settings, fields, again}, &table, nullptr, &result);
+    s = ImportBill(ImportRequest{file, c.dataDir, settings, fields, again, keepKnown}, &table, nullptr, &result);
     if (s.ok() && result.previous) {
       c.out << file << ": already imported on " << result.previous->when << ", skipped\n";
       continue;
@@ -89,6 +93,10 @@ int RunImport(CliContext& c) {
       if (s.kind() == StatusKind::InUse) break;  // so would every other bill be
       continue;
     }
+    if (result.skipped > 0)
+      c.out << file << ": " << result.skipped << " of " << result.known.records
+            << " records already in the table skipped (" << result.known.firstDate << " to " << result.known.lastDate
+            << ")\n";
     c.out << file << ": " << result.records.recordsAdded << " records added\n";
     if (result.records.stop) {
       c.err << StopMessage(*result.records.stop) << '\n';

@@ -182,6 +182,15 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "yes",
     "Exported on",
     "The statistic was not counted: %1",
+    "%1 of the %2 records of %3 are already in the table (%4 to %5). Skip them?",
+    "Find Duplicates...",
+    "Equal Records",
+    "%1 groups of equal records; %2 records besides the first of their group.",
+    "Delete All but the First of Each Group",
+    "Group",
+    "Record",
+    "No equal records were found.",
+    "%1 records deleted. Undo brings them back.",
 };
 
 }  // namespace

@@ -216,6 +216,15 @@ enum class AddedText : std::size_t {
   XlsxYes,
   XlsxExportedOn,
   XlsxNoStatistic,     // %1: why the statistic was not counted
+  KnownRecordsQuestion,  // %1: known records, %2: records, %3: file, %4, %5: first and last date
+  FindDuplicatesMenu,
+  DuplicatesCaption,
+  DuplicatesSummary,  // %1: groups, %2: records
+  DuplicatesDelete,
+  DuplicatesGroup,
+  DuplicatesRecord,
+  NoDuplicates,
+  DuplicatesDeleted,  // %1: records
   End
 };
 

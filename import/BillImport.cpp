@@ -9,6 +9,7 @@
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
 #include "config/AddedTexts.h"
+#include "import/KnownRecords.h"
 #include "import/MonthSummary.h"
 #include "import/NameValueList.h"
 #include "import/TextUtils.h"
@@ -16,6 +17,36 @@
 
 namespace zvonar {
 namespace {
+
+// A table of more fields than a record has gets blanks in the rest:
+// `fields` as the table stores them, in `padded` when they need it.
+const std::vector<std::string>& FieldsOfTable(const std::vector<std::string>& fields,
+                                              std::vector<std::string>* padded) {
+  if (fields.size() == padded->size()) return fields;
+  std::copy_n(fields.begin(), std::min(fields.size(), padded->size()), padded->begin());
+  return *padded;
+}
+
+// Notes the records an import would store, for the look-up of those the
+// table holds already; stores nothing.
+class KnownSink : public RecordSink {
+ public:
+  KnownSink(const Table& table, KnownRecords* known)
+      : table_(table), known_(known), texts_(static_cast<std::size_t>(table.FieldCount())) {}
+
+  Status Store(const std::vector<std::string>& fields, std::size_t) override {
+    const std::vector<std::string>& texts = FieldsOfTable(fields, &texts_);
+    std::size_t cut = 0;
+    const Status s = CheckDetalCells(table_, texts, &cut);
+    if (s.ok()) known_->Add(texts);
+    return s;
+  }
+
+ private:
+  const Table& table_;
+  KnownRecords* known_;
+  std::vector<std::string> texts_;
+};
 
 // Appends the parser's records to a table in bulk-append mode. A table with
 // more fields than a record gets them blank. A record whose number does not
@@ -25,24 +56,26 @@ namespace {
 // count, when they have changed.
 class TableSink : public RecordSink {
  public:
-  TableSink(Table* table, const ProgressFn& progress)
+  // The records `known` tells, counted as KnownSink noted them, are passed
+  // over (may be null: every record is stored).
+  TableSink(Table* table, const ProgressFn& progress, const KnownRecords* known)
       : table_(table),
         progress_(progress),
+        known_(known),
         texts_(static_cast<std::size_t>(table->FieldCount())),
         count_(table->RecordCount()),
         shown_(count_) {}
 
   Status Store(const std::vector<std::string>& fields, std::size_t lineNo) override {
-    // A table of more fields than a record has gets blanks in the rest.
-    const std::vector<std::string>* texts = &fields;
-    if (fields.size() != texts_.size()) {
-      std::copy_n(fields.begin(), std::min(fields.size(), texts_.size()), texts_.begin());
-      texts = &texts_;
-    }
+    const std::vector<std::string>* texts = &FieldsOfTable(fields, &texts_);
     std::size_t cut = 0;
     cutFields_.clear();
     Status s = CheckDetalCells(*table_, *texts, &cut, &cutFields_);
     if (!s.ok()) return s;
+    if (known_ != nullptr && known_->IsKnown(ordinal_++)) {
+      ++skipped_;
+      return Status::Ok();
+    }
     s = table_->BulkAppend(*texts);
     if (s.ok()) {
       cut_ += cut;
@@ -62,12 +95,16 @@ class TableSink : public RecordSink {
   }
 
   std::size_t Cut() const { return cut_; }
+  std::size_t Skipped() const { return skipped_; }
   const std::vector<CutCell>& CutAt() const { return cutAt_; }
   const Status& WriteError() const { return writeError_; }
 
  private:
   Table* table_;
   const ProgressFn& progress_;
+  const KnownRecords* known_;
+  std::size_t ordinal_ = 0;  // of the next record that fits the table
+  std::size_t skipped_ = 0;
   std::vector<std::string> texts_;
   int64_t count_;  // records of the table, the last appended included
   int64_t shown_;  // the count last reported
@@ -133,6 +170,25 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   if (table == nullptr || !table->IsOpen() || table->FieldCount() < kDetalFieldCount)
     return Status::Invalid("the detalization table is not open or has fewer than " + std::to_string(kDetalFieldCount) +
                            " fields");
+  const BillContext context{request.fields, request.settings, abonents, codeTypes};
+  // The records the table holds already, found before anything is written
+  // (a walk of the bill that stores nothing): skipped unless kept.
+  std::optional<KnownRecords> known;
+  bool anyRecord = false;
+  if (!request.keepKnown && !request.again) {
+    const TableReadHold read(*table);  // what other programs appended counts too
+    anyRecord = read.status().ok() && table->RecordCount() > 0;
+  }
+  if (anyRecord) {
+    known.emplace(*table);
+    KnownSink noter(*table, &*known);
+    DetalizationResult dryRun;
+    ParseDetalizationFile(request.billPath, content, context, &noter, nullptr, &dryRun);
+    s = known->Find(table);
+    if (!s.ok()) return s;
+    result->known = known->Found();
+    if (result->known.known == 0 || (request.skipKnown && !request.skipKnown(result->known))) known.reset();
+  }
   // The write lock first: a table another program keeps changes nothing,
   // the summary included.
   // A call line is some 60 to 80 bytes: a hint for the index's room.
@@ -148,20 +204,20 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
       result->summaryError = summary.message();
   }
 
-  TableSink sink(table, progress);
-  const BillContext context{request.fields, request.settings, abonents, codeTypes};
+  TableSink sink(table, progress, known ? &*known : nullptr);
   // The walk reports now and then and at its end; each report shows the
   // record counter, so a large bill does not repaint the splash per record.
   const ProgressFn counter = [&sink](int64_t, int64_t) { sink.ShowCounter(); };
   ParseDetalizationFile(request.billPath, content, context, &sink, counter, &result->records);
   s = EndJournaledAppend(request.dataDir, table, request.billPath, fingerprint);
   result->records.recordsAdded = table->LastAppended();
+  result->skipped = sink.Skipped();
   if (result->records.recordsAdded > 0) {
     result->cutCells = sink.Cut();
     result->cutAt = sink.CutAt();
   }
   const DetalizationResult& found = result->records;
-  if (s.ok() && found.recordsAdded == 0 && found.rejected.empty() && !found.stop)
+  if (s.ok() && found.recordsAdded == 0 && result->skipped == 0 && found.rejected.empty() && !found.stop)
     s = Status::Invalid(kNoRecordLineText);  // nothing was appended, so nothing is noted either
   // A failed write stopped the walk; it is told once, as the error.
   if (!sink.WriteError().ok()) result->records.stop.reset();

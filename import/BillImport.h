@@ -10,7 +10,8 @@
 // box (MergeOwners), shows the RejectedMessage of every rejected line in
 // one box and, when result.records.stop is set, an error box with
 // StopMessage. When result.previous is set it asks before importing the
-// bill again.
+// bill again. Calls the table holds already are asked about during the
+// import, through ImportRequest::skipKnown.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +28,7 @@
 #include "config/RegisterFields.h"
 #include "import/BillEncoding.h"
 #include "import/DetalizationParser.h"
+#include "import/KnownRecords.h"
 #include "store/ImportJournal.h"
 #include "store/Table.h"
 
@@ -59,6 +61,12 @@ struct ImportRequest {
   // Import a bill the import journal already holds; otherwise it is left
   // alone and reported in ImportResult::previous.
   bool again = false;
+  // Records of the bill that the table holds already (see KnownRecords.h)
+  // are skipped, unless `keepKnown` or `again` is set (then nothing is
+  // looked up: a bill imported again is meant to double its calls) or
+  // `skipKnown`, asked with what was found, says false.
+  bool keepKnown = false;
+  std::function<bool(const KnownRecordsFound&)> skipKnown = nullptr;
 };
 
 struct ImportResult {
@@ -84,6 +92,10 @@ struct ImportResult {
   std::optional<ImportEntry> vanished;
   // What the bill was written in, and how many of its characters code page
   // 1251 has no place for (read as "?").
+  // The bill's records that the table held before the import, and how many
+  // of them were skipped (none when they were kept).
+  KnownRecordsFound known;
+  std::size_t skipped = 0;
   BillEncoding encoding = BillEncoding::Cp1251;
   std::size_t replacedChars = 0;
 };
@@ -116,7 +128,11 @@ struct ImportResult {
 // while its records are still in the table; otherwise it is imported again
 // and `result->vanished` tells so. Records are committed together with
 // their journal entry (EndJournaledAppend): when it cannot be written
-// nothing is added.
+// nothing is added. Before anything is written, the records of a table that
+// is not empty are looked up (KnownRecords); those it holds already are
+// passed over as `request` says, the others appended in one run, so the
+// journal entry names exactly what was added. A bill whose records were all
+// passed over adds nothing and is no error.
 Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result);
 
 // "Data not Corrected, so not Stored:\r\n" + date and time + " " + number,

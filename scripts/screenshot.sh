@@ -110,3 +110,23 @@ for lang in english russian; do
   rm -rf "$dir"
   echo "saved $out"
 done
+
+# The question before calls the table holds already are skipped, and the
+# Find Duplicates dialog over a bill imported twice, in both languages:
+# docs/duplicates-question.png, docs/duplicates-dialog.png and their -ru
+# pictures.
+for lang in english russian; do
+  dir=$(mktemp -d)
+  cp lang/*.lng "$dir/"
+  printf '[Settings]\r\nLanguage=%s\r\n' "$lang" > "$dir/settings.ini"
+  mkdir "$dir/bills"
+  cp examples/bill-2008-03.txt "$dir/bills/a.txt"
+  sed 's/\r$//' examples/bill-2008-03.txt > "$dir/bills/b.txt"
+  build/cli/zvonar-cli --dir "$dir" import "$dir/bills/a.txt" > /dev/null 2>&1
+  build/cli/zvonar-cli --dir "$dir" import --keep-duplicates "$dir/bills/b.txt" > /dev/null 2>&1
+  suffix=""
+  [ "$lang" = russian ] && suffix=-ru
+  xvfb-run -a -s "-screen 0 1280x800x24" build/app/zvonar-screenshot --duplicates "$dir" "docs/duplicates$suffix"
+  rm -rf "$dir"
+  echo "saved docs/duplicates$suffix-question.png and docs/duplicates$suffix-dialog.png"
+done

@@ -18,6 +18,9 @@
 // settings.ini names.
 // zvonar-screenshot --find DATADIR OUT.png: the window with its find bars
 // open over the grid and the result list.
+// zvonar-screenshot --duplicates DATADIR PREFIX: the question before calls
+// the table holds already are skipped (PREFIX-question.png) and the Find
+// Duplicates dialog over the table (PREFIX-dialog.png).
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -32,6 +35,7 @@
 #include <QTreeView>
 
 #include "app/ChartsForm.h"
+#include "app/DuplicatesForm.h"
 #include "app/MainForm.h"
 #include "books/CodesTypesForm.h"
 #include "books/AbonentForm.h"
@@ -212,6 +216,37 @@ int ShootFind(TMainForm* form, const QString& out) {
   return QApplication::exec();
 }
 
+// The question of an import over calls held already, then the Find
+// Duplicates dialog, each as the user sees it.
+int ShootDuplicates(const std::string& dir, const QString& prefix) {
+  zvonar::QtPrompts prompts(nullptr);
+  TMainForm form(dir, &prompts);
+  form.show();
+  bool ok = true;
+  QTimer::singleShot(500, &form, [&] {
+    QTimer::singleShot(300, &form, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box == nullptr) return void(ok = false);
+      ok = box->grab().save(prefix + "-question.png") && ok;
+      box->close();
+    });
+    (void)prompts.AskYesNo(zvonar::LanguageText(zvonar::AddedText::KnownRecordsQuestion)
+                               .arg(24)
+                               .arg(31)
+                               .arg("bill-2008-03.txt", "01.03.2008", "31.03.2008"));
+    QTimer::singleShot(500, &form, [&] {
+      auto* dialog = qobject_cast<TDuplicatesForm*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return void(ok = false);
+      ok = dialog->grab().save(prefix + "-dialog.png") && ok;
+      dialog->close();
+    });
+    form.mnFindDuplicates->trigger();
+    form.close();
+    QApplication::exit(ok ? 0 : 1);
+  });
+  return QApplication::exec();
+}
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (argc == 4 && (QString(argv[1]) == "--codes" || QString(argv[1]) == "--codes-add")) {
@@ -252,6 +287,11 @@ int main(int argc, char* argv[]) {
     TMainForm form(dir, &prompts);
     form.show();
     return ShootFind(&form, QString::fromLocal8Bit(argv[3]));
+  }
+  if (argc == 4 && QString(argv[1]) == "--duplicates") {
+    std::string dir = argv[2];
+    if (dir.back() != '/') dir.push_back('/');
+    return ShootDuplicates(dir, QString::fromLocal8Bit(argv[3]));
   }
   if (argc == 4 && QString(argv[1]) == "--file-menu") {
     // The File menu opened over the window, its list commands in sight.

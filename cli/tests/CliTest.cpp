@@ -81,7 +81,7 @@ TEST(RunCliHelp, ShowsEachCommandsOptions) {
       {"counts", {"counts [CRITERIA | --table]", "--table ", "--owner TEXT"}},
       {"filter", {"--owner TEXT", "--from YYYY.MM.DD", "--to YYYY.MM.DD", "--exclude", "--no-null"}},
       {"stat", {"--calls", "--sms", "--mms"}},
-      {"import", {"import [--again] FILE...", "--again "}},
+      {"import", {"import [--again] [--keep-duplicates] FILE...", "--again ", "--keep-duplicates "}},
       {"undo-import", {"undo-import"}},
       {"load-tsv", {"load-tsv FILE"}},
   };
