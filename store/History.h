@@ -34,23 +34,11 @@ inline constexpr char kChangeCodeType[] = "change-code";
 inline constexpr char kChangeDelete[] = "delete";
 
 // Where a change is recorded, and how much of the history keeps its
-// before-images: the newest `changes` entries (imports count too) within
-// `bytes` of image files. Older changes lose their images and can no longer
-// be taken back; with `changes` 0 a change is listed but keeps no images.
-struct HistoryBounds {
-  std::uint32_t changes = 10;
-  std::uint64_t bytes = std::uint64_t{500} << 20;
-};
+// before-images (see HistoryBounds).
 struct HistoryPlace {
   std::string dataDir;  // ending with "/"; empty: the change is not recorded
   HistoryBounds bounds;
 };
-// The bounds of the settings' HistoryChanges and HistoryMegabytes.
-inline HistoryBounds HistoryBoundsOf(std::int32_t changes, std::int32_t megabytes) {
-  return {static_cast<std::uint32_t>(std::max(changes, 0)),
-          static_cast<std::uint64_t>(std::max(megabytes, 0)) << 20};
-}
-
 // Runs `change` on `table` under one exclusive hold: `change` passes the
 // note it is given to the table's rewrite (or Delete), which tells it each
 // record's bytes before and after; when records changed, their entry is
@@ -62,6 +50,10 @@ using RecordedChangeFn = std::function<Status(const Table::ChangedRecordFn& note
 // Older entries then lose their images as `place`'s bounds say.
 Status RecordChange(const HistoryPlace& place, Table* table, std::string_view kind, std::string_view caption,
                     const RecordedChangeFn& change);
+
+// Whether the history still holds what taking `entry` back needs: an
+// import's hashes, a change's before-images.
+bool EntryUndoable(const ImportEntry& entry);
 
 // What an undo of the newest entry would do.
 struct UndoPreview {
