@@ -76,7 +76,8 @@ sqlite_join_update fill_codes codetype "$work/codetype.tsv" \
 # changed. Undo puts them back; the same fill without before-images
 # (HistoryChanges=0) shows what keeping them costs.
 fill_with=$ours
-echo "history_images $(du -sk "$work/table/history" | awk '{ printf "%.1f", $1 / 1024 }') MB"
+echo "history_images $(du -ck "$work/table/history"/*.bef | awk 'END { printf "%.1f", $1 / 1024 }') MB"
+echo "history_load_hashes $(du -ck "$work/table/history"/*.sums | awk 'END { printf "%.1f", $1 / 1024 }') MB"
 timed_cli undo_fill_codes undo
 echo "undo_vs_fill $(ratio "$ours" "$fill_with") ratio"
 printf '[Settings]\r\nHistoryChanges=0\r\n' >"$work/table/settings.ini"

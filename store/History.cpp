@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "base/DiskSteps.h"
 #include "base/TextFile.h"
@@ -44,6 +45,23 @@ std::uint64_t GetU64(const char* p) {
 
 std::uint64_t RecordHash(std::string_view record) {
   return XXH3_64bits(record.data(), record.size());
+}
+
+// Where `before` and `after` (of one length) differ: from the first byte
+// that does to past the last one. Compared a word at a time, as a fill
+// passes every record through here.
+std::pair<std::size_t, std::size_t> ChangedSpan(std::string_view before, std::string_view after) {
+  const auto word = [](std::string_view bytes, std::size_t at) {
+    std::uint64_t w;
+    std::memcpy(&w, bytes.data() + at, 8);
+    return w;
+  };
+  std::size_t from = 0, to = before.size();
+  while (from + 8 <= to && word(before, from) == word(after, from)) from += 8;
+  while (from < to && before[from] == after[from]) ++from;
+  while (to >= from + 8 && word(before, to - 8) == word(after, to - 8)) to -= 8;
+  while (to > from && before[to - 1] == after[to - 1]) --to;
+  return {from, to};
 }
 
 // The before-images of one change as it runs, written to a new file of the
@@ -75,9 +93,7 @@ class ImagesWriter {
     last_ = std::max(last_, recno);
     ++records_;
     if (!keep_) return Status::Ok();
-    std::size_t from = 0, to = before.size();
-    while (from < to && before[from] == after[from]) ++from;
-    while (to > from && before[to - 1] == after[to - 1]) --to;
+    const auto [from, to] = ChangedSpan(before, after);
     const std::size_t at = buffer_.size();
     buffer_.resize(at + kImageHead + (to - from));
     char* p = &buffer_[at];

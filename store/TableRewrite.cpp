@@ -119,6 +119,7 @@ Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, co
   const std::size_t length = dbf_.RecordLength();
   const std::uint32_t perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kRewriteBlockBytes / length));
   std::vector<char> block, before(length);
+  std::vector<char> moves(tags_.size());  // per tag: the record's key moves
   bool deletionsMoved = false;
   std::uint32_t done = 0;
   for (std::uint32_t pending = next(); pending != 0 && s.ok();) {
@@ -137,15 +138,23 @@ Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, co
       std::memcpy(before.data(), bytes, length);
       if (!patch(recno, bytes) || std::memcmp(before.data(), bytes, length) == 0) continue;
       const bool wasLive = before[0] != kDeletedFlag, isLive = bytes[0] != kDeletedFlag;
-      // Only a key that moves puts the index file behind.
-      bool keyMoved = wasLive != isLive;
-      for (TagIndex& tag : tags_) keyMoved = keyMoved || (isLive && tag.KeyDiffers(recno, bytes));
+      // A live record's key moves only when its field's bytes do; only a
+      // key that moves puts the index file behind.
+      bool keyMoved = false;
+      for (std::size_t t = 0; t < tags_.size(); ++t) {
+        const std::size_t at = dbf_.FieldOffset(tags_[t].field());
+        moves[t] = wasLive != isLive ||
+                   (wasLive &&
+                    std::memcmp(&before[at], bytes + at, static_cast<std::size_t>(Field(tags_[t].field()).width)) != 0);
+        keyMoved = keyMoved || moves[t];
+      }
       if (keyMoved) s = MarkIndexBehind();
-      for (TagIndex& tag : tags_) {
-        if (wasLive && (!isLive || tag.KeyDiffers(recno, bytes))) tag.Remove(recno);
-        if (isLive && (!wasLive || tag.KeyDiffers(recno, bytes))) {
-          tag.SetKey(recno, bytes);
-          tag.Insert(recno);
+      for (std::size_t t = 0; t < tags_.size(); ++t) {
+        if (!moves[t]) continue;
+        if (wasLive) tags_[t].Remove(recno);
+        if (isLive) {
+          tags_[t].SetKey(recno, bytes);
+          tags_[t].Insert(recno);
         }
       }
       if (wasLive != isLive) {
