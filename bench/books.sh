@@ -22,6 +22,9 @@ load_generated "$records"
 timed_cli() {
   local name=$1 start
   shift
+  # What earlier steps (SQLite's updates above all) left to write back is
+  # written first, so that it does not land in this command's time.
+  sync
   start=$(now)
   if command -v /usr/bin/time >/dev/null; then
     /usr/bin/time -f '%M' -o "$work/rss" "$bin/cli/zvonar-cli" --dir "$work/table" "$@" >/dev/null
