@@ -10,6 +10,7 @@
 // at a time beside the records, however many there are.
 #include "store/History.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <unordered_set>
 #include <utility>
 
 #include "base/DiskSteps.h"
@@ -358,8 +360,28 @@ bool EntryUndoable(const ImportEntry& entry) {
   return entry.kind.empty() ? !entry.sumsApart || !entry.images.empty() : !entry.images.empty();
 }
 
+// The files of the history folder that no line of `journal` names and that
+// are not `pending`: left by a change or an import killed before its line
+// was written, or named only by orphans. Only the folder's own kinds of
+// file count.
+std::vector<std::string> UnnamedHistoryFiles(const std::string& dataDir, const JournalFile& journal,
+                                             std::string_view pending) {
+  std::vector<std::string> unnamed;
+  DIR* dir = ::opendir(HistoryDir(dataDir).c_str());
+  if (dir == nullptr) return unnamed;
+  std::unordered_set<std::string_view> named;
+  for (const JournalLine& line : journal.lines) named.insert(line.entry.images);
+  while (const dirent* file = ::readdir(dir)) {
+    const std::string_view name = file->d_name;
+    if ((name.ends_with(".bef") || name.ends_with(".sums")) && name != pending && !named.contains(name))
+      unnamed.push_back(HistoryFilePath(dataDir, std::string(name)));
+  }
+  ::closedir(dir);
+  return unnamed;
+}
+
 Status KeepWithinBounds(const std::string& dataDir, const HistoryBounds& bounds,
-                        std::optional<std::uint64_t> pendingBytes) {
+                        std::optional<std::uint64_t> pendingBytes, std::string_view pendingFile) {
   JournalFile journal;
   Status s = LoadJournal(JournalPath(dataDir), &journal);
   if (!s.ok()) return s;
@@ -384,6 +406,7 @@ Status KeepWithinBounds(const std::string& dataDir, const HistoryBounds& bounds,
     e.images.clear();
     journal.lines[i].changed = true;
   }
+  for (const std::string& path : UnnamedHistoryFiles(dataDir, journal, pendingFile)) ::unlink(path.c_str());
   if (dropped.empty()) return Status::Ok();
   // The journal first: it never names a file that is gone. When it cannot
   // be written, the files stay until the next change drops them.

@@ -130,7 +130,7 @@ Status EndJournaledAppend(const std::string& dataDir, Table* table, const std::s
     if (s.ok() && entry.sumsApart && apartBytes > 0 && apartBytes <= bounds.bytes) entry.images = apart.name();
     const std::uint64_t pending = entry.sumsApart ? (entry.images.empty() ? 0 : apartBytes) : sums.size() * 8;
     // Reads the journal too: a damaged one is not appended to.
-    if (s.ok()) s = KeepWithinBounds(dataDir, bounds, pending);
+    if (s.ok()) s = KeepWithinBounds(dataDir, bounds, pending, apart.name());
     if (s.ok()) s = AppendJournalLine(JournalPath(dataDir), EntryLine(entry, sums));
     if (s.ok() && !entry.images.empty()) apart.Keep();
     if (s.ok()) return s;

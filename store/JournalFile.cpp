@@ -489,8 +489,13 @@ bool SumsWriter::Write() {
   while (!rest.empty() && error_ == 0) {
     const ssize_t n = ::write(fd_, rest.data(), rest.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) error_ = n < 0 ? errno : ENOSPC;
-    else rest.remove_prefix(static_cast<std::size_t>(n));
+    if (n <= 0) {
+      error_ = n < 0 ? errno : ENOSPC;
+    } else {
+      NoteDiskStep(DiskStep::Write, path_, written_);
+      written_ += static_cast<std::uint64_t>(n);
+      rest.remove_prefix(static_cast<std::size_t>(n));
+    }
   }
   buffer_.clear();
   return error_ == 0;

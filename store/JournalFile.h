@@ -101,16 +101,18 @@ class SumsWriter {
   bool Write();
   int fd_ = -1;
   int error_ = 0;
+  std::uint64_t written_ = 0;
   bool kept_ = false;
   std::string name_, path_, buffer_;
 };
 
 // Drops the history files the bounds no longer keep, newest entries first;
 // `pendingBytes`, when given, is an entry about to be appended, counted as
-// the newest. The journal is written anew only when something was dropped,
+// the newest, whose file (if any) is `pendingFile`. Files of the history
+// folder that no line names go too. The journal is written anew only when something was dropped,
 // and a failure to write it only keeps the files; the error is the
 // journal's when it cannot be read.
 Status KeepWithinBounds(const std::string& dataDir, const HistoryBounds& bounds,
-                        std::optional<std::uint64_t> pendingBytes = std::nullopt);
+                        std::optional<std::uint64_t> pendingBytes = std::nullopt, std::string_view pendingFile = {});
 
 }  // namespace zvonar

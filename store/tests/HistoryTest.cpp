@@ -229,6 +229,22 @@ TEST_F(HistoryTest, BeforeImagesBeyondTheBoundsAreDropped) {
   EXPECT_TRUE(std::filesystem::is_empty(dir_.File("history")));
 }
 
+// Image and hash files that no line of the history names, as a change or
+// an import killed before its line leaves them, go with the next change;
+// other files of the folder stay.
+TEST_F(HistoryTest, FilesNoLineNamesGoWithTheNextChange) {
+  Import("a.txt", {"ann", "bob"});
+  std::filesystem::create_directory(dir_.File("history"));
+  for (const char* name : {"history/00000001-1-0.bef", "history/00000001-1-0.sums", "history/notes.txt"})
+    testing::WriteOrDie(dir_.File(name), "left");
+  ASSERT_TRUE(Fill({"ann"}, "filled").ok());
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("history/00000001-1-0.bef")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("history/00000001-1-0.sums")));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("history/notes.txt")));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("history/" + History().back().images)));
+  EXPECT_EQ(1u, Undo().undone);
+}
+
 // A change of more records than the undo reads at once: its images are
 // read a block at a time beside the records and the table comes back byte
 // for byte. An image file cut short stops the undo with the reason, and

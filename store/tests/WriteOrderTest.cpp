@@ -225,6 +225,24 @@ TEST_F(WriteOrderTest, AnImportsJournalEntryReachesTheDiskBeforeTheCountThatComm
   EXPECT_LT(flushed, count) << "then the entry, flushed before the count";
 }
 
+// A large import's hashes go to their side file, flushed, before its
+// journal line names the file; the line before the count.
+TEST_F(WriteOrderTest, ALargeImportsHashesReachTheDiskBeforeTheLineThatNamesThem) {
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  ASSERT_TRUE(table.BeginBulkAppend().ok());
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(table.BulkAppend({"n" + std::to_string(i), "2024.04.01", ""}).ok());
+  StepLog log;
+  ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table, "big.txt", FileFingerprint("big")).ok());
+  const std::size_t sums = StepLog::Find(0, DiskStep::Write, ".sums", 0, true);
+  const std::size_t flushed = StepLog::Find(sums, DiskStep::Flush, ".sums");
+  const std::size_t entry = StepLog::Find(0, DiskStep::Write, kImportJournalName, 0, true);
+  const std::size_t count = StepLog::Find(0, DiskStep::Write, ".dbf", kCountOffset);
+  ASSERT_LT(count, steps.size());
+  EXPECT_LT(flushed, entry) << "the hashes are flushed before the line";
+  EXPECT_LT(entry, count) << "the line before the count";
+}
+
 TEST_F(WriteOrderTest, AnImportStoppedAfterAnyStepLeavesNoUndoThatTakesTheImportBefore) {
   {
     Table table;
