@@ -52,6 +52,7 @@ constexpr std::size_t kMaxLeadCell = 32;    // when, fingerprint
 constexpr std::size_t kMaxNumberCell = 10;  // first, last, count
 constexpr std::size_t kMaxFileCell = 16384;
 constexpr char kApartMark = '=';  // an import's hashes lie in a side file
+constexpr std::size_t kKeptSumDigits = 4096;  // inline hashes held while a line is read without them
 constexpr char kSumsMagic[] = "ZVSUM1\r\n";
 constexpr std::size_t kSumsHead = 8 + 4;
 constexpr char kHex[] = "0123456789abcdef";
@@ -90,7 +91,8 @@ bool ParseApartSums(std::string_view cell, ImportEntry* e) {
 }
 
 // Reads a line's entry; with `sums` an import's inline hashes go there too.
-bool ParseEntry(std::string_view line, ImportEntry* e, std::vector<std::uint32_t>* sums) {
+// `skipped` digits of the inline hashes were left out of `line` as read.
+bool ParseEntry(std::string_view line, ImportEntry* e, std::vector<std::uint32_t>* sums, std::uint64_t skipped = 0) {
   std::vector<std::string_view> cells;
   while (cells.size() + 1 < kCells) {
     const std::size_t tab = line.find('\t');
@@ -121,10 +123,10 @@ bool ParseEntry(std::string_view line, ImportEntry* e, std::vector<std::uint32_t
   if (e->first == 0 || e->last < e->first || e->last - e->first + 1 != e->count) return false;
   const std::string_view cell = cells[5];
   if (!cell.empty() && cell[0] == kApartMark) return ParseApartSums(cell, e);
-  if (cell.size() != e->count * 8ULL || !ReadNumber(cell.substr(0, 8), 16, &e->firstSum) ||
+  if (cell.size() + skipped != e->count * 8ULL || cell.size() < 8 || !ReadNumber(cell.substr(0, 8), 16, &e->firstSum) ||
       !ReadNumber(cell.substr(cell.size() - 8), 16, &e->lastSum))
     return false;
-  if (sums == nullptr) return true;  // checked digit by digit as the line was read
+  if (sums == nullptr || skipped > 0) return sums == nullptr;  // checked digit by digit as the line was read
   sums->resize(e->count);
   for (std::size_t i = 0; i < e->count; ++i)
     if (!ReadNumber(cell.substr(i * 8, 8), 16, &(*sums)[i])) return false;
@@ -134,8 +136,12 @@ bool ParseEntry(std::string_view line, ImportEntry* e, std::vector<std::uint32_t
 // Whether `partial`, the start of a line not yet ended, can still become an
 // entry of a file of `fileSize` bytes: its cells are short, its numbers
 // digits, its sums hexadecimal and no longer than its count says and the
-// file holds. `*checked` tells how far the sums were checked already.
-bool CanBeEntryStart(std::string_view partial, std::uint64_t fileSize, std::size_t* checked) {
+// file holds. `*checked` tells how far the sums were checked already,
+// `skipped` how many of their digits were left out of `partial`, and
+// `*sumsAt` gets where inline sums start (npos for none).
+bool CanBeEntryStart(std::string_view partial, std::uint64_t fileSize, std::uint64_t skipped, std::size_t* checked,
+                     std::size_t* sumsAt) {
+  *sumsAt = std::string_view::npos;
   std::size_t at = 0;
   std::uint32_t count = 0;
   bool change = false;
@@ -143,22 +149,24 @@ bool CanBeEntryStart(std::string_view partial, std::uint64_t fileSize, std::size
     const std::size_t tab = partial.find('\t', at);
     const std::size_t end = tab == std::string_view::npos ? partial.size() : tab;
     if (end - at > (cell < 2 ? kMaxLeadCell : kMaxNumberCell)) return false;
-    if (cell >= 2 && !std::all_of(partial.begin() + at, partial.begin() + end, [](char c) { return c >= '0' && c <= '9'; }))
+    if (cell >= 2 &&
+        !std::all_of(partial.begin() + at, partial.begin() + end, [](char c) { return c >= '0' && c <= '9'; }))
       return false;
     if (tab == std::string_view::npos) return true;
     if (cell == 1) change = IsKind(partial.substr(at, end - at));
     if (cell == 4 && !ReadNumber(partial.substr(at, end - at), 10, &count)) return false;
     at = tab + 1;
   }
-  if (at == partial.size()) return true;  // which form its sums take shows with their first byte
+  if (at == partial.size()) return true;      // which form its sums take shows with their first byte
   if (change || partial[at] == kApartMark) {  // a file's name, then the caption
     const std::size_t tab = partial.find('\t', at);
     const std::size_t end = tab == std::string_view::npos ? partial.size() : tab;
     return end - at <= (change ? 0 : 18) + kMaxImagesCell &&
            (tab == std::string_view::npos || partial.size() - tab <= kMaxFileCell + 2);
   }
-  const std::uint64_t sumsEnd = at + std::uint64_t{count} * 8;
-  if (sumsEnd > fileSize) return false;
+  if (at + std::uint64_t{count} * 8 > fileSize || std::uint64_t{count} * 8 < skipped) return false;
+  const std::uint64_t sumsEnd = at + std::uint64_t{count} * 8 - skipped;
+  *sumsAt = at;
   const std::size_t hexEnd = static_cast<std::size_t>(std::min<std::uint64_t>(partial.size(), sumsEnd));
   for (std::size_t i = std::max(at, *checked); i < hexEnd; ++i)
     if (!std::isxdigit(static_cast<unsigned char>(partial[i]))) return false;
@@ -288,8 +296,8 @@ Status ScanJournal(const std::string& path, bool keepSums, const std::function<v
   std::vector<char> block(kReadBlock);
   std::string line;
   std::vector<std::uint32_t> sums;
-  std::size_t checked = 0, lineNo = 1;
-  std::uint64_t offset = 0, lineStart = 0;
+  std::size_t checked = 0, lineNo = 1, sumsAt = 0;
+  std::uint64_t offset = 0, lineStart = 0, skipped = 0;
   const auto damaged = [&] {
     return Status::Error(StatusKind::Corrupt,
                          path + ":" + std::to_string(lineNo) + ": not an entry of the import journal");
@@ -306,21 +314,29 @@ Status ScanJournal(const std::string& path, bool keepSums, const std::function<v
       line.append(data.substr(0, take));
       offset += take;
       data.remove_prefix(take);
-      if (!CanBeEntryStart(line, fileSize, &checked)) return damaged();
+      if (!CanBeEntryStart(line, fileSize, skipped, &checked, &sumsAt)) return damaged();
+      // Without the hashes, those checked are let go but for the first and
+      // the last checked, so that a line of a million of them takes no room.
+      if (!keepSums && sumsAt != std::string::npos && checked > sumsAt + kKeptSumDigits) {
+        const std::size_t from = sumsAt + 8, to = checked - 8;
+        line.erase(from, to - from);
+        skipped += to - from;
+        checked = from + 8;
+      }
       if (data.empty()) break;
       data.remove_prefix(1);
       ++offset;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       if (!line.empty()) {
         JournalLine entry;
-        if (!ParseEntry(line, &entry.entry, keepSums ? &sums : nullptr)) return damaged();
+        if (!ParseEntry(line, &entry.entry, keepSums ? &sums : nullptr, skipped)) return damaged();
         entry.start = lineStart;
         entry.end = offset;
         visit(std::move(entry));
       }
       lineStart = offset;
       line.clear();
-      checked = 0;
+      checked = skipped = 0;
       ++lineNo;
     }
   }

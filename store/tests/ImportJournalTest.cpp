@@ -3,9 +3,11 @@
 // the index after an undo.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "base/tests/TestSupport.h"
+#include "store/Bytes.h"
 #include "store/History.h"
 #include "store/ImportJournal.h"
 #include "store/tests/JournalTestSupport.h"
@@ -248,6 +250,41 @@ TEST_F(ImportJournalTest, ALargeImportKeepsItsHashesApartForItsUndoOnly) {
   EXPECT_EQ(2u, table_.RecordCount());
   EXPECT_FALSE(std::filesystem::exists(sums));
   EXPECT_EQ(before, testing::ReadOrEmpty(journal));
+}
+
+// A line written before hashes went to side files, with ten thousand of
+// them inside it (longer than a block of the reader): the re-import guard
+// reads it and its undo finds every hash.
+TEST_F(ImportJournalTest, AnOldLineWithManyHashesInsideReadsAsItStands) {
+  Import("a.txt", {"ann"});
+  const std::string journal = dir_.File(kImportJournalName);
+  const std::string first = testing::ReadOrEmpty(journal);
+  ImportCount("big.txt", 10000);
+  const ImportEntry big = Journal().back();
+  const std::string side = testing::ReadOrEmpty(dir_.File("history/" + big.images));
+  ASSERT_EQ(12u + 40000u, side.size());
+  std::string hex;
+  for (std::size_t at = 12; at < side.size(); at += 4) {
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08x", GetU32(side.data() + at));
+    hex += digits;
+  }
+  std::filesystem::remove(dir_.File("history/" + big.images));
+  testing::WriteOrDie(journal, first + big.when + "\t" + big.fingerprint + "\t2\t10001\t10000\t" + hex + "\tbig.txt\r\n");
+
+  const std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_FALSE(entries[1].sumsApart);
+  EXPECT_EQ(big.firstSum, entries[1].firstSum);
+  EXPECT_EQ(big.lastSum, entries[1].lastSum);
+  PreviousImport previous;
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("big.txt"), &previous).ok());
+  EXPECT_TRUE(previous.live);
+  ImportEntry undone;
+  std::uint32_t removed = 0;
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  EXPECT_EQ(10000u, removed);
+  EXPECT_EQ(first, testing::ReadOrEmpty(journal));
 }
 
 // A journal of 100 imports of a million records each (their lines only;
