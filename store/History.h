@@ -5,11 +5,11 @@
 // change's entry names a before-image file in the folder "history" of the
 // data directory, holding for each record it rewrote the record's number,
 // a hash of the record as the change left it and the bytes it changed, as
-// they were before. Undo takes back the newest entry, so a change and the
-// import under it are taken back in the order they were made.
+// they were before; a large import's entry names the side file of its
+// records' hashes there. Undo takes back the newest entry, so a change and
+// the import under it are taken back in the order they were made.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -60,7 +60,7 @@ struct UndoPreview {
   std::optional<ImportEntry> entry;  // none when the history is empty
   std::uint32_t undoable = 0;        // records it would take back
   std::uint32_t kept = 0;            // its records changed since by others: left alone
-  bool possible = false;             // false when its before-images were dropped
+  bool possible = false;             // false when its before-images (an import's hashes) were dropped
 };
 // Without `countRecords` nothing is read but the history and, for an
 // import, its first and last record: `undoable` then is the entry's count
@@ -80,8 +80,10 @@ struct UndoOutcome {
 // records that still hold what it wrote get their earlier bytes back,
 // through the redo file, so a kill leaves each record as before or as
 // after; the entry and its images go only when every record is done.
-// NotFound on an empty history; Invalid when the newest change's images
-// were dropped.
+// A change's images are read a block at a time beside the records, so
+// the memory an undo takes does not grow with the change. NotFound on an
+// empty history; Invalid when the newest change's images (an import's
+// hashes) were dropped.
 Status UndoLatest(const std::string& dataDir, Table* table, const ProgressFn& progress, UndoOutcome* outcome);
 
 }  // namespace zvonar
