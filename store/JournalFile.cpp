@@ -345,10 +345,7 @@ Status ScanJournal(const std::string& path, bool keepSums, const std::function<v
 
 Status LoadJournal(const std::string& path, JournalFile* journal) {
   *journal = JournalFile{};
-  Status s = ScanJournal(path, false, [&](JournalLine&& line) {
-    journal->end = line.end;
-    journal->lines.push_back(std::move(line));
-  });
+  Status s = ScanJournal(path, false, [&](JournalLine&& line) { journal->lines.push_back(std::move(line)); });
   if (!s.ok()) return s;
   // Newest first: an import's line is left out once a later import's
   // records begin at or before its last.

@@ -51,7 +51,6 @@ struct JournalFile {
   std::vector<JournalLine> lines;
   // Whether lines were left out, and where the first of them starts.
   std::optional<std::uint64_t> firstLeftOut;
-  std::uint64_t end = 0;  // the end of the last whole line
 };
 Status LoadJournal(const std::string& path, JournalFile* journal);
 
