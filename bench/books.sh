@@ -22,6 +22,9 @@ load_generated "$records"
 timed_cli() {
   local name=$1 start
   shift
+  # What earlier steps (SQLite's updates above all) left to write back is
+  # written first, so that it does not land in this command's time.
+  sync
   start=$(now)
   if command -v /usr/bin/time >/dev/null; then
     /usr/bin/time -f '%M' -o "$work/rss" "$bin/cli/zvonar-cli" --dir "$work/table" "$@" >/dev/null
@@ -76,7 +79,8 @@ sqlite_join_update fill_codes codetype "$work/codetype.tsv" \
 # changed. Undo puts them back; the same fill without before-images
 # (HistoryChanges=0) shows what keeping them costs.
 fill_with=$ours
-echo "history_images $(du -sk "$work/table/history" | awk '{ printf "%.1f", $1 / 1024 }') MB"
+echo "history_images $(du -ck "$work/table/history"/*.bef | awk 'END { printf "%.1f", $1 / 1024 }') MB"
+echo "history_load_hashes $(du -ck "$work/table/history"/*.sums | awk 'END { printf "%.1f", $1 / 1024 }') MB"
 timed_cli undo_fill_codes undo
 echo "undo_vs_fill $(ratio "$ours" "$fill_with") ratio"
 printf '[Settings]\r\nHistoryChanges=0\r\n' >"$work/table/settings.ini"

@@ -42,8 +42,9 @@ int WithTable(CliContext& c, const std::function<Status(Table*)>& work) {
 int Undo(CliContext& c, bool importsOnly) {
   if (!c.args.empty()) return kExitUsage;
   return WithTable(c, [&](Table* table) {
+    // The entry only: the undo counts its records as it goes.
     UndoPreview preview;
-    Status s = PreviewUndo(c.dataDir, table, &preview);
+    Status s = PreviewUndo(c.dataDir, table, &preview, false);
     if (!s.ok()) return s;
     if (!preview.entry)
       return Status::Error(StatusKind::NotFound,
@@ -86,9 +87,10 @@ int RunHistory(CliContext& c) {
   if (!s.ok()) return Fail(c, s.message());
   std::string text;
   for (auto e = entries.rbegin(); e != entries.rend(); ++e) {
-    const bool undoable = e->kind.empty() || !e->images.empty();
-    text += e->when + '\t' + ChangeName(*e) + '\t' + std::to_string(e->count) + " records\t" +
-            (undoable ? "can be undone" : "cannot be undone: its before-images were dropped") + '\n';
+    const char* undoable = EntryUndoable(*e)   ? "can be undone"
+                           : e->kind.empty() ? "cannot be undone: its record hashes were dropped"
+                                             : "cannot be undone: its before-images were dropped";
+    text += e->when + '\t' + ChangeName(*e) + '\t' + std::to_string(e->count) + " records\t" + undoable + '\n';
   }
   c.out << text;
   return kExitOk;

@@ -351,7 +351,8 @@ int RunLoadTsv(CliContext& c) {
     const Status cancelled = table.CancelBulkAppend();
     return Fail(c, cancelled.ok() ? s.message() : s.message() + "; " + cancelled.message());
   }
-  s = EndJournaledAppend(c.dataDir, &table, name, input.Fingerprint());
+  s = EndJournaledAppend(c.dataDir, &table, name, input.Fingerprint(),
+                         HistoryBoundsOf(settings.historyChanges, settings.historyMegabytes));
   if (table.LastAppended() > 0) {
     ReportCut(c, name, cut);
     std::vector<std::string> known;

@@ -209,7 +209,8 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   // record counter, so a large bill does not repaint the splash per record.
   const ProgressFn counter = [&sink](int64_t, int64_t) { sink.ShowCounter(); };
   ParseDetalizationFile(request.billPath, content, context, &sink, counter, &result->records);
-  s = EndJournaledAppend(request.dataDir, table, request.billPath, fingerprint);
+  s = EndJournaledAppend(request.dataDir, table, request.billPath, fingerprint,
+                         HistoryBoundsOf(request.settings.historyChanges, request.settings.historyMegabytes));
   result->records.recordsAdded = table->LastAppended();
   result->skipped = sink.Skipped();
   if (result->records.recordsAdded > 0) {

@@ -5,11 +5,11 @@
 // change's entry names a before-image file in the folder "history" of the
 // data directory, holding for each record it rewrote the record's number,
 // a hash of the record as the change left it and the bytes it changed, as
-// they were before. Undo takes back the newest entry, so a change and the
-// import under it are taken back in the order they were made.
+// they were before; a large import's entry names the side file of its
+// records' hashes there. Undo takes back the newest entry, so a change and
+// the import under it are taken back in the order they were made.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -34,23 +34,11 @@ inline constexpr char kChangeCodeType[] = "change-code";
 inline constexpr char kChangeDelete[] = "delete";
 
 // Where a change is recorded, and how much of the history keeps its
-// before-images: the newest `changes` entries (imports count too) within
-// `bytes` of image files. Older changes lose their images and can no longer
-// be taken back; with `changes` 0 a change is listed but keeps no images.
-struct HistoryBounds {
-  std::uint32_t changes = 10;
-  std::uint64_t bytes = std::uint64_t{500} << 20;
-};
+// before-images (see HistoryBounds).
 struct HistoryPlace {
   std::string dataDir;  // ending with "/"; empty: the change is not recorded
   HistoryBounds bounds;
 };
-// The bounds of the settings' HistoryChanges and HistoryMegabytes.
-inline HistoryBounds HistoryBoundsOf(std::int32_t changes, std::int32_t megabytes) {
-  return {static_cast<std::uint32_t>(std::max(changes, 0)),
-          static_cast<std::uint64_t>(std::max(megabytes, 0)) << 20};
-}
-
 // Runs `change` on `table` under one exclusive hold: `change` passes the
 // note it is given to the table's rewrite (or Delete), which tells it each
 // record's bytes before and after; when records changed, their entry is
@@ -63,12 +51,16 @@ using RecordedChangeFn = std::function<Status(const Table::ChangedRecordFn& note
 Status RecordChange(const HistoryPlace& place, Table* table, std::string_view kind, std::string_view caption,
                     const RecordedChangeFn& change);
 
+// Whether the history still holds what taking `entry` back needs: an
+// import's hashes, a change's before-images.
+bool EntryUndoable(const ImportEntry& entry);
+
 // What an undo of the newest entry would do.
 struct UndoPreview {
   std::optional<ImportEntry> entry;  // none when the history is empty
   std::uint32_t undoable = 0;        // records it would take back
   std::uint32_t kept = 0;            // its records changed since by others: left alone
-  bool possible = false;             // false when its before-images were dropped
+  bool possible = false;             // false when its before-images (an import's hashes) were dropped
 };
 // Without `countRecords` nothing is read but the history and, for an
 // import, its first and last record: `undoable` then is the entry's count
@@ -88,8 +80,10 @@ struct UndoOutcome {
 // records that still hold what it wrote get their earlier bytes back,
 // through the redo file, so a kill leaves each record as before or as
 // after; the entry and its images go only when every record is done.
-// NotFound on an empty history; Invalid when the newest change's images
-// were dropped.
+// A change's images are read a block at a time beside the records, so
+// the memory an undo takes does not grow with the change. NotFound on an
+// empty history; Invalid when the newest change's images (an import's
+// hashes) were dropped.
 Status UndoLatest(const std::string& dataDir, Table* table, const ProgressFn& progress, UndoOutcome* outcome);
 
 }  // namespace zvonar

@@ -288,6 +288,12 @@ class Table {
   using RecordPatchFn = std::function<bool(std::uint32_t recno, char* record)>;
   Status PatchRecords(const std::vector<std::uint32_t>& recnos, const RecordPatchFn& patch,
                       const ProgressFn& progress, std::uint32_t* patched);
+  // The same over the numbers `next` gives, ascending, then 0: each is asked
+  // for before its record is patched, at most one record ahead, so that a
+  // long list is read as it goes. `expected` is how many to tell `progress`.
+  using RecnoSourceFn = std::function<std::uint32_t()>;
+  Status PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, const RecordPatchFn& patch,
+                      const ProgressFn& progress, std::uint32_t* patched);
   // Takes the records from `first` on out of the file, as if they had never
   // been appended, with `date` (3 bytes, or null for today) as the header's
   // date of change; the index is sorted again and written. What taking back

@@ -103,6 +103,13 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
 
 Status Table::PatchRecords(const std::vector<std::uint32_t>& recnos, const RecordPatchFn& patch,
                            const ProgressFn& progress, std::uint32_t* patched) {
+  std::size_t at = 0;
+  return PatchRecords([&] { return at < recnos.size() ? recnos[at++] : 0; },
+                      static_cast<std::uint32_t>(recnos.size()), patch, progress, patched);
+}
+
+Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, const RecordPatchFn& patch,
+                           const ProgressFn& progress, std::uint32_t* patched) {
   *patched = 0;
   Status s = Post();
   if (s.ok()) s = RequireBrowse();
@@ -112,9 +119,11 @@ Status Table::PatchRecords(const std::vector<std::uint32_t>& recnos, const Recor
   const std::size_t length = dbf_.RecordLength();
   const std::uint32_t perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kRewriteBlockBytes / length));
   std::vector<char> block, before(length);
+  std::vector<char> moves(tags_.size());  // per tag: the record's key moves
   bool deletionsMoved = false;
-  for (std::size_t at = 0; at < recnos.size() && s.ok();) {
-    const std::uint32_t first = recnos[at];
+  std::uint32_t done = 0;
+  for (std::uint32_t pending = next(); pending != 0 && s.ok();) {
+    const std::uint32_t first = pending;
     if (first == 0 || first > count) {
       s = Status::Invalid("record " + std::to_string(first) + " is not in the table");
       break;
@@ -123,18 +132,29 @@ Status Table::PatchRecords(const std::vector<std::uint32_t>& recnos, const Recor
     block.resize(std::size_t{n} * length);
     s = dbf_.ReadRecords(first, n, block.data());
     std::uint32_t dirtyFirst = n, dirtyLast = 0;
-    for (; at < recnos.size() && recnos[at] < first + n && s.ok(); ++at) {
-      const std::uint32_t recno = recnos[at];
+    for (; pending >= first && pending < first + n && s.ok(); pending = next(), ++done) {
+      const std::uint32_t recno = pending;
       char* bytes = &block[std::size_t{recno - first} * length];
       std::memcpy(before.data(), bytes, length);
       if (!patch(recno, bytes) || std::memcmp(before.data(), bytes, length) == 0) continue;
-      s = MarkIndexBehind();
       const bool wasLive = before[0] != kDeletedFlag, isLive = bytes[0] != kDeletedFlag;
-      for (TagIndex& tag : tags_) {
-        if (wasLive && (!isLive || tag.KeyDiffers(recno, bytes))) tag.Remove(recno);
-        if (isLive && (!wasLive || tag.KeyDiffers(recno, bytes))) {
-          tag.SetKey(recno, bytes);
-          tag.Insert(recno);
+      // A live record's key moves only when its field's bytes do; only a
+      // key that moves puts the index file behind.
+      bool keyMoved = false;
+      for (std::size_t t = 0; t < tags_.size(); ++t) {
+        const std::size_t at = dbf_.FieldOffset(tags_[t].field());
+        moves[t] = wasLive != isLive ||
+                   (wasLive &&
+                    std::memcmp(&before[at], bytes + at, static_cast<std::size_t>(Field(tags_[t].field()).width)) != 0);
+        keyMoved = keyMoved || moves[t];
+      }
+      if (keyMoved) s = MarkIndexBehind();
+      for (std::size_t t = 0; t < tags_.size(); ++t) {
+        if (!moves[t]) continue;
+        if (wasLive) tags_[t].Remove(recno);
+        if (isLive) {
+          tags_[t].SetKey(recno, bytes);
+          tags_[t].Insert(recno);
         }
       }
       if (wasLive != isLive) {
@@ -159,7 +179,7 @@ Status Table::PatchRecords(const std::vector<std::uint32_t>& recnos, const Recor
       if (s.ok()) s = dbf_.WriteRecords(first + dirtyFirst, runCount, run);
       if (s.ok()) s = RemoveRedo(dbf_.path());
     }
-    if (s.ok() && progress) progress(static_cast<std::int64_t>(at), static_cast<std::int64_t>(recnos.size()));
+    if (s.ok() && progress) progress(done, std::max(done, expected));
   }
   const Status index = *patched > 0 ? WriteIndex() : Status::Ok();
   EndWrite();

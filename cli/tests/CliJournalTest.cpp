@@ -87,6 +87,35 @@ TEST_F(CliJournalTest, UndoImportTakesBackTheLastImportsOneByOne) {
   EXPECT_EQ(kExitUsage, Cli({"undo-import", "extra"}).code);
 }
 
+// A large load keeps its hashes in the history folder, and they count
+// toward its bounds: past HistoryChanges the load is listed as one that
+// cannot be undone, and undo stops before it.
+TEST_F(CliJournalTest, ALargeLoadPastTheBoundsIsListedAndRefused) {
+  std::string tsv;
+  for (int id = 0; id < 300; ++id)
+    tsv += "9161112233\t2008.03.05 1" + std::to_string(id / 60) + ":" + std::to_string(10 + id % 50) + ":00\t" +
+           std::to_string(4950000 + id) + "\t\t1\t\t60\t1\t1.00\t\t1.00\t\n";
+  testing::WriteOrDie(dir_.File("big.tsv"), tsv);
+  testing::WriteOrDie(dir_.File("settings.ini"), "[Settings]\r\nHistoryChanges=1\r\n");
+  ASSERT_EQ(kExitOk, Cli({"load-tsv", dir_.File("big.tsv")}).code);
+  EXPECT_NE(std::string::npos, Cli({"history"}).out.find("\t300 records\tcan be undone\n"));
+  testing::WriteOrDie(dir_.File("codetype.dat"), "1=Outgoing\r\n");
+  EXPECT_EQ("300 records changed\n", Cli({"fill-codes"}).out);
+
+  const std::string history = Cli({"history"}).out;
+  EXPECT_NE(std::string::npos, history.find("\tFill Codes / Types\t300 records\tcan be undone\n")) << history;
+  EXPECT_NE(std::string::npos,
+            history.find("\tImport " + dir_.File("big.tsv") +
+                         "\t300 records\tcannot be undone: its record hashes were dropped\n"))
+      << history;
+  EXPECT_NE(std::string::npos, Cli({"undo"}).out.find(": 300 records put back\n"));
+  const CliRun refused = Cli({"undo"});
+  EXPECT_EQ(kExitFailure, refused.code);
+  EXPECT_NE(std::string::npos, refused.err.find("can no longer be undone: its record hashes were dropped"))
+      << refused.err;
+  EXPECT_EQ(300, Records());
+}
+
 // Import, fill the codes, fill the names: three undos leave the table and
 // its index as they were before the import, byte for byte. The fill is
 // taken back before the import, so every record of the import goes.

@@ -64,8 +64,6 @@ class HistoryTest : public testing::JournalTableTest {
   }
 
   std::vector<ImportEntry> History() { return Journal(); }
-
-  HistoryBounds bounds_;
 };
 
 TEST_F(HistoryTest, ChangesAreTakenBackInOrderByteForByte) {
@@ -228,6 +226,102 @@ TEST_F(HistoryTest, BeforeImagesBeyondTheBoundsAreDropped) {
   history = History();
   EXPECT_EQ(kChangeFillCodes, history.back().kind);
   EXPECT_EQ("", history.back().images);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.File("history")));
+}
+
+// Image and hash files that no line of the history names, as a change or
+// an import killed before its line leaves them, go with the next change;
+// other files of the folder stay.
+TEST_F(HistoryTest, FilesNoLineNamesGoWithTheNextChange) {
+  Import("a.txt", {"ann", "bob"});
+  std::filesystem::create_directory(dir_.File("history"));
+  for (const char* name : {"history/00000001-1-0.bef", "history/00000001-1-0.sums", "history/notes.txt"})
+    testing::WriteOrDie(dir_.File(name), "left");
+  ASSERT_TRUE(Fill({"ann"}, "filled").ok());
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("history/00000001-1-0.bef")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("history/00000001-1-0.sums")));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("history/notes.txt")));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("history/" + History().back().images)));
+  EXPECT_EQ(1u, Undo().undone);
+}
+
+// A change of more records than the undo reads at once: its images are
+// read a block at a time beside the records and the table comes back byte
+// for byte. An image file cut short stops the undo with the reason, and
+// the history keeps the change.
+TEST_F(HistoryTest, ALargeChangeComesBackAsItsImagesAreRead) {
+  constexpr std::uint32_t kRecords = 60000;
+  ImportCount("big.txt", kRecords);
+  const Files before = Snapshot();
+  const auto fillAll = [&] {
+    std::uint32_t changed = 0;
+    const Status s = RecordChange({dir_.path(), bounds_}, &table_, kChangeFillCodes, "", [&](const Table::ChangedRecordFn& n) {
+      return table_.RewriteFields(
+          {0, 2},
+          [](FieldRewrite& r) {
+            static std::string name;
+            name = "x" + std::string(r.texts[0]).substr(0, 5);
+            r.store[0] = name;
+            r.store[1] = "filled";
+          },
+          {}, &changed, n);
+    });
+    EXPECT_TRUE(s.ok()) << s.message();
+    EXPECT_EQ(kRecords, changed);
+  };
+  fillAll();
+  const std::string images = dir_.File("history/" + History().back().images);
+  EXPECT_GT(std::filesystem::file_size(images), 2u << 20);
+  UndoPreview preview;
+  ASSERT_TRUE(PreviewUndo(dir_.path(), &table_, &preview).ok());
+  EXPECT_EQ(kRecords, preview.undoable);
+  EXPECT_EQ(0u, preview.kept);
+  const UndoOutcome undone = Undo();
+  EXPECT_EQ(kRecords, undone.undone);
+  EXPECT_EQ(0u, undone.kept);
+  EXPECT_TRUE(Snapshot() == before);
+  EXPECT_FALSE(std::filesystem::exists(images));
+
+  fillAll();
+  const std::string cut = dir_.File("history/" + History().back().images);
+  std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2 + 5);
+  UndoOutcome stopped;
+  const Status s = UndoLatest(dir_.path(), &table_, {}, &stopped);
+  EXPECT_EQ(StatusKind::Corrupt, s.kind());
+  EXPECT_NE(std::string::npos, s.message().find("is not a before-image file")) << s.message();
+  EXPECT_GT(stopped.undone, 0u);
+  EXPECT_LT(stopped.undone, kRecords);
+  EXPECT_EQ(2u, History().size());
+}
+
+// An import counts toward the bounds as a change does; a large one's hashes
+// lie apart and are dropped past the bounds, and it can no longer be taken
+// back. Hashes that pass the bytes alone are not kept at all.
+TEST_F(HistoryTest, ImportsCountTowardTheBounds) {
+  bounds_.changes = 2;
+  ImportCount("a.txt", 300);
+  ImportCount("b.txt", 400);
+  EXPECT_TRUE(EntryUndoable(History()[0]));
+  ASSERT_TRUE(Fill({"n1"}, "filled").ok());
+  std::vector<ImportEntry> history = History();
+  ASSERT_EQ(3u, history.size());
+  EXPECT_TRUE(history[0].sumsApart);
+  EXPECT_FALSE(EntryUndoable(history[0]));
+  EXPECT_TRUE(EntryUndoable(history[1]));
+  EXPECT_EQ(2u, std::distance(std::filesystem::directory_iterator(dir_.File("history")),
+                              std::filesystem::directory_iterator()));
+  EXPECT_EQ(2u, Undo().undone);  // n1 of each import
+  EXPECT_EQ(400u, Undo().undone);
+  UndoOutcome refused;
+  const Status s = UndoLatest(dir_.path(), &table_, {}, &refused);
+  EXPECT_EQ(StatusKind::InvalidInput, s.kind());
+  EXPECT_NE(std::string::npos, s.message().find("the import of a.txt of ")) << s.message();
+  EXPECT_NE(std::string::npos, s.message().find("its record hashes were dropped")) << s.message();
+  EXPECT_EQ(300u, table_.RecordCount());
+
+  bounds_ = {10, 1000};  // less than 300 hashes take
+  ImportCount("c.txt", 300);
+  EXPECT_FALSE(EntryUndoable(History().back()));
   EXPECT_TRUE(std::filesystem::is_empty(dir_.File("history")));
 }
 

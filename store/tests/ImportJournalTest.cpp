@@ -3,7 +3,12 @@
 // the index after an undo.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "base/tests/TestSupport.h"
+#include "store/Bytes.h"
+#include "store/History.h"
 #include "store/ImportJournal.h"
 #include "store/tests/JournalTestSupport.h"
 #include "store/tests/StoreTestSupport.h"
@@ -203,6 +208,125 @@ TEST_F(ImportJournalTest, AFileCountsAsImportedWhileItsFirstAndLastRecordsAreAsI
     ASSERT_TRUE(previous.gone) << file;
     EXPECT_EQ(file, previous.gone->file);
   }
+}
+
+// A large import's hashes lie in a side file of the history folder and its
+// line, appended behind the lines before it, holds only those of its first
+// and last record: the re-import guard and the listing never read the side
+// file; only its undo does, and refuses without it.
+TEST_F(ImportJournalTest, ALargeImportKeepsItsHashesApartForItsUndoOnly) {
+  Import("a.txt", {"ann"});
+  const std::string journal = dir_.File(kImportJournalName);
+  const std::string before = testing::ReadOrEmpty(journal);
+  ImportCount("big.txt", 1000);
+  const std::string after = testing::ReadOrEmpty(journal);
+  EXPECT_EQ(0u, after.find(before));
+  EXPECT_LT(after.size() - before.size(), 200u);
+  const std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_TRUE(entries[1].sumsApart);
+  const std::string sums = dir_.File("history/" + entries[1].images);
+  ASSERT_TRUE(std::filesystem::exists(sums));
+
+  std::filesystem::rename(sums, sums + ".away");
+  PreviousImport previous;
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("big.txt"), &previous).ok());
+  ASSERT_TRUE(previous.live);
+  EXPECT_EQ(1001u, previous.live->last);
+  UndoOutcome refused;
+  EXPECT_FALSE(UndoLatest(dir_.path(), &table_, {}, &refused).ok());
+  EXPECT_EQ(1001u, table_.RecordCount());
+  EXPECT_EQ(2u, Journal().size());
+
+  std::filesystem::rename(sums + ".away", sums);
+  ASSERT_TRUE(table_.GoToPosition(500).ok());
+  ASSERT_TRUE(table_.Edit().ok());
+  ASSERT_TRUE(table_.SetFieldText(2, "mine").ok());
+  ASSERT_TRUE(table_.Post().ok());
+  UndoOutcome done;
+  ASSERT_TRUE(UndoLatest(dir_.path(), &table_, {}, &done).ok());
+  EXPECT_EQ(999u, done.undone);
+  EXPECT_EQ(1u, done.kept);
+  EXPECT_EQ(2u, table_.RecordCount());
+  EXPECT_FALSE(std::filesystem::exists(sums));
+  EXPECT_EQ(before, testing::ReadOrEmpty(journal));
+}
+
+// A line written before hashes went to side files, with ten thousand of
+// them inside it (longer than a block of the reader): the re-import guard
+// reads it and its undo finds every hash.
+TEST_F(ImportJournalTest, AnOldLineWithManyHashesInsideReadsAsItStands) {
+  Import("a.txt", {"ann"});
+  const std::string journal = dir_.File(kImportJournalName);
+  const std::string first = testing::ReadOrEmpty(journal);
+  ImportCount("big.txt", 10000);
+  const ImportEntry big = Journal().back();
+  const std::string side = testing::ReadOrEmpty(dir_.File("history/" + big.images));
+  ASSERT_EQ(12u + 40000u, side.size());
+  std::string hex;
+  for (std::size_t at = 12; at < side.size(); at += 4) {
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08x", GetU32(side.data() + at));
+    hex += digits;
+  }
+  std::filesystem::remove(dir_.File("history/" + big.images));
+  testing::WriteOrDie(journal, first + big.when + "\t" + big.fingerprint + "\t2\t10001\t10000\t" + hex + "\tbig.txt\r\n");
+
+  const std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_FALSE(entries[1].sumsApart);
+  EXPECT_EQ(big.firstSum, entries[1].firstSum);
+  EXPECT_EQ(big.lastSum, entries[1].lastSum);
+  PreviousImport previous;
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("big.txt"), &previous).ok());
+  EXPECT_TRUE(previous.live);
+  ImportEntry undone;
+  std::uint32_t removed = 0;
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  EXPECT_EQ(10000u, removed);
+  EXPECT_EQ(first, testing::ReadOrEmpty(journal));
+}
+
+// A journal of 100 imports of a million records each (their lines only;
+// the side files they name are not there) is read for a fingerprint
+// without them, and the next import appends its line behind them: the
+// imports its records overlap are orphans from then on, as read.
+TEST_F(ImportJournalTest, AHundredLargeImportsBeforeDoNotBurdenTheNext) {
+  bounds_.changes = 200;  // the history keeps them all
+  Import("a.txt", {"ann", "bob"});
+  std::string lines;
+  for (std::uint32_t i = 0; i < 100; ++i) {
+    const std::uint32_t first = 3 + i * 1000000;
+    lines += "2024.01.01 10:00:00\t" + FileFingerprint("old" + std::to_string(i)) + "\t" + std::to_string(first) +
+             "\t" + std::to_string(first + 999999) + "\t1000000\t=0000000100000002:1700000000-1-" +
+             std::to_string(i) + ".sums\told" + std::to_string(i) + ".txt\r\n";
+  }
+  const std::string journal = dir_.File(kImportJournalName);
+  testing::WriteOrDie(journal, testing::ReadOrEmpty(journal) + lines);
+  EXPECT_EQ(101u, Journal().size());
+  PreviousImport previous;
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("old57"), &previous).ok());
+  EXPECT_FALSE(previous.live);
+  ASSERT_TRUE(previous.gone);
+  EXPECT_EQ("old57.txt", previous.gone->file);
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("a.txt"), &previous).ok());
+  EXPECT_TRUE(previous.live);
+
+  const std::string before = testing::ReadOrEmpty(journal);
+  Import("b.txt", {"cid"});
+  EXPECT_EQ(0u, testing::ReadOrEmpty(journal).find(before));
+  const std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_EQ("b.txt", entries[1].file);
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("old57"), &previous).ok());
+  EXPECT_FALSE(previous.live || previous.gone);
+  // Taking b.txt back takes the orphans with it.
+  ImportEntry undone;
+  std::uint32_t removed = 0;
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  EXPECT_EQ(1u, removed);
+  EXPECT_EQ(std::string::npos, testing::ReadOrEmpty(journal).find("old"));
+  EXPECT_EQ(1u, Journal().size());
 }
 
 }  // namespace

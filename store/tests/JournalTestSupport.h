@@ -26,7 +26,18 @@ class JournalTableTest : public ::testing::Test {
     int minute = 10;
     for (const std::string& name : names)
       ASSERT_TRUE(table_.BulkAppend({name, "2024.05.01 12:" + std::to_string(minute++) + ":00", file}).ok());
-    ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table_, file, FileFingerprint(file)).ok());
+    const Status s = EndJournaledAppend(dir_.path(), &table_, file, FileFingerprint(file), bounds_);
+    ASSERT_TRUE(s.ok()) << s.message();
+  }
+
+  // Appends `count` records named n0, n1, ... in one bulk append and notes
+  // it.
+  void ImportCount(const std::string& file, std::uint32_t count) {
+    ASSERT_TRUE(table_.BeginBulkAppend(count).ok());
+    for (std::uint32_t i = 0; i < count; ++i)
+      ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i), "2024.05.01", "note " + std::to_string(i)}).ok());
+    const Status s = EndJournaledAppend(dir_.path(), &table_, file, FileFingerprint(file), bounds_);
+    ASSERT_TRUE(s.ok()) << s.message();
   }
 
   std::vector<ImportEntry> Journal() {
@@ -35,6 +46,7 @@ class JournalTableTest : public ::testing::Test {
     return entries;
   }
 
+  HistoryBounds bounds_;
   TempDir dir_;
   std::string path_ = dir_.File("t.dbf");
   Table table_;

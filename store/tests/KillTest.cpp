@@ -197,11 +197,12 @@ TEST(KilledWriter, LeavesATableThatOpensWithEveryCompletedChange) {
   }
 }
 
-// A child that imports batches of records, noting each in the import
-// journal, and takes imports back, killed the same way: no entry but the
-// newest may name records that were never committed, every entry's
-// records must be deleted or whole, and the entries must match what the
-// child saw completed.
+// A child that imports batches of records, appending each one's line to
+// the import journal (a large one's hashes to a side file first), and
+// takes imports back, killed the same way: the journal reads whole, no
+// entry but the newest may name records that were never committed, every
+// entry's records must be deleted or whole and its undo must find its
+// hashes, and the entries must match what the child saw completed.
 std::vector<std::string> ImportedTexts(std::uint32_t id) {
   std::vector<std::string> t(kDetalFieldCount);
   t[kOwnerField] = "own" + std::to_string(id % 5);
@@ -223,7 +224,7 @@ std::vector<std::string> ImportedTexts(std::uint32_t id) {
   std::uint32_t id = 1;
   for (int op = 0; op < 40; ++op) {
     if (rng() % 3 != 0) {
-      const auto count = static_cast<std::uint32_t>(20 + rng() % 200);
+      const auto count = static_cast<std::uint32_t>(20 + rng() % 500);  // hashes apart past 256
       bool ok = table.BeginBulkAppend().ok();
       for (std::uint32_t i = 0; ok && i < count; ++i) ok = table.BulkAppend(ImportedTexts(id++)).ok();
       const std::string file = "bill" + std::to_string(op) + ".txt";
@@ -307,7 +308,8 @@ TEST(KilledImporter, LeavesAJournalOfCommittedRecordsOnly) {
       const std::uint32_t before = table.RecordCount();
       ImportEntry taken;
       std::uint32_t removed = 0;
-      ASSERT_TRUE(UndoLastImport(dir.path(), &table, &taken, &removed).ok());
+      const Status taking = UndoLastImport(dir.path(), &table, &taken, &removed);
+      ASSERT_TRUE(taking.ok()) << taking.message();
       EXPECT_EQ(before - live, table.RecordCount());
       entries.pop_back();
     }

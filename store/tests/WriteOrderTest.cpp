@@ -204,12 +204,14 @@ int UndoStoppedAfterEachStep(const std::string& dir, const std::string& path, co
   return stopAt;
 }
 
-// An import of two records after one of two, ended with its journal entry.
-void ImportSecond(const std::string& dir, const std::string& path) {
+// An import of two records (or `more`) after one of two, ended with its
+// journal entry; past 256 records its hashes go to a side file.
+void ImportSecond(const std::string& dir, const std::string& path, int more = 0) {
   Table table;
-  if (!table.Open(path).ok() || !table.BeginBulkAppend().ok() ||
-      !table.BulkAppend({"dan", "2024.04.01", "four"}).ok() || !table.BulkAppend({"eve", "2024.04.02", "five"}).ok() ||
-      !EndJournaledAppend(dir, &table, "second.txt", FileFingerprint("second")).ok() || !table.Close().ok())
+  bool ok = table.Open(path).ok() && table.BeginBulkAppend().ok() &&
+            table.BulkAppend({"dan", "2024.04.01", "four"}).ok() && table.BulkAppend({"eve", "2024.04.02", "five"}).ok();
+  for (int i = 0; ok && i < more; ++i) ok = table.BulkAppend({"m" + std::to_string(i), "2024.04.03", ""}).ok();
+  if (!ok || !EndJournaledAppend(dir, &table, "second.txt", FileFingerprint("second")).ok() || !table.Close().ok())
     _exit(2);
 }
 
@@ -225,6 +227,24 @@ TEST_F(WriteOrderTest, AnImportsJournalEntryReachesTheDiskBeforeTheCountThatComm
   EXPECT_LT(flushed, count) << "then the entry, flushed before the count";
 }
 
+// A large import's hashes go to their side file, flushed, before its
+// journal line names the file; the line before the count.
+TEST_F(WriteOrderTest, ALargeImportsHashesReachTheDiskBeforeTheLineThatNamesThem) {
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  ASSERT_TRUE(table.BeginBulkAppend().ok());
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(table.BulkAppend({"n" + std::to_string(i), "2024.04.01", ""}).ok());
+  StepLog log;
+  ASSERT_TRUE(EndJournaledAppend(dir_.path(), &table, "big.txt", FileFingerprint("big")).ok());
+  const std::size_t sums = StepLog::Find(0, DiskStep::Write, ".sums", 0, true);
+  const std::size_t flushed = StepLog::Find(sums, DiskStep::Flush, ".sums");
+  const std::size_t entry = StepLog::Find(0, DiskStep::Write, kImportJournalName, 0, true);
+  const std::size_t count = StepLog::Find(0, DiskStep::Write, ".dbf", kCountOffset);
+  ASSERT_LT(count, steps.size());
+  EXPECT_LT(flushed, entry) << "the hashes are flushed before the line";
+  EXPECT_LT(entry, count) << "the line before the count";
+}
+
 TEST_F(WriteOrderTest, AnImportStoppedAfterAnyStepLeavesNoUndoThatTakesTheImportBefore) {
   {
     Table table;
@@ -236,40 +256,43 @@ TEST_F(WriteOrderTest, AnImportStoppedAfterAnyStepLeavesNoUndoThatTakesTheImport
   const std::string saved = testing::ReadOrEmpty(path_);
   const std::string savedIndex = testing::ReadOrEmpty(dir_.File("t.MDX"));
   const std::string savedJournal = testing::ReadOrEmpty(dir_.File(kImportJournalName));
-  int stopAt = 1;
-  for (; stopAt < 200; ++stopAt) {
-    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
-    testing::WriteOrDie(path_, saved);
-    testing::WriteOrDie(dir_.File("t.MDX"), savedIndex);
-    testing::WriteOrDie(dir_.File(kImportJournalName), savedJournal);
-    const bool finished = RunStoppedAfter(stopAt, [&] { ImportSecond(dir_.path(), path_); });
-    Table table;
-    ASSERT_TRUE(table.Open(path_).ok());
-    const std::uint32_t count = table.RecordCount();
-    std::vector<ImportEntry> entries;
-    ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
-    ASSERT_FALSE(entries.empty());
-    const bool noted = entries.back().file == "second.txt";
-    // Never records without their entry; an entry without its records is
-    // an orphan.
-    ASSERT_TRUE(count == 3 || (count == 5 && noted)) << count;
-    ImportEntry undone;
-    std::uint32_t removed = 0;
-    if (noted) {
-      const Status s = UndoLastImport(dir_.path(), &table, &undone, &removed);
-      ASSERT_TRUE(s.ok()) << s.message();
-      EXPECT_EQ("second.txt", undone.file);
-      EXPECT_EQ(count - 3, removed);
+  // Two records with their hashes in the line, then 300 with a side file.
+  for (const int more : {0, 298}) {
+    int stopAt = 1;
+    for (; stopAt < 200; ++stopAt) {
+      SCOPED_TRACE("stopped after step " + std::to_string(stopAt) + " of an import of " + std::to_string(more + 2));
+      testing::WriteOrDie(path_, saved);
+      testing::WriteOrDie(dir_.File("t.MDX"), savedIndex);
+      testing::WriteOrDie(dir_.File(kImportJournalName), savedJournal);
+      const bool finished = RunStoppedAfter(stopAt, [&] { ImportSecond(dir_.path(), path_, more); });
+      Table table;
+      ASSERT_TRUE(table.Open(path_).ok());
+      const std::uint32_t count = table.RecordCount();
+      std::vector<ImportEntry> entries;
+      ASSERT_TRUE(ReadImportJournal(dir_.path(), &entries).ok());
+      ASSERT_FALSE(entries.empty());
+      const bool noted = entries.back().file == "second.txt";
+      // Never records without their entry; an entry without its records is
+      // an orphan.
+      ASSERT_TRUE(count == 3 || (count == 5u + more && noted)) << count;
+      ImportEntry undone;
+      std::uint32_t removed = 0;
+      if (noted) {
+        const Status s = UndoLastImport(dir_.path(), &table, &undone, &removed);
+        ASSERT_TRUE(s.ok()) << s.message();
+        EXPECT_EQ("second.txt", undone.file);
+        EXPECT_EQ(count - 3, removed);
+      }
+      // The first import is whole, and the next undo takes exactly it.
+      EXPECT_EQ(3u, table.RecordCount());
+      ASSERT_TRUE(UndoLastImport(dir_.path(), &table, &undone, &removed).ok());
+      EXPECT_EQ("first.txt", undone.file);
+      EXPECT_EQ(1u, removed);
+      if (finished) break;
     }
-    // The first import is whole, and the next undo takes exactly it.
-    EXPECT_EQ(3u, table.RecordCount());
-    ASSERT_TRUE(UndoLastImport(dir_.path(), &table, &undone, &removed).ok());
-    EXPECT_EQ("first.txt", undone.file);
-    EXPECT_EQ(1u, removed);
-    if (finished) break;
+    EXPECT_GT(stopAt, 4) << "the import takes several steps";
+    EXPECT_LT(stopAt, 200) << "the import never finished";
   }
-  EXPECT_GT(stopAt, 4) << "the import takes several steps";
-  EXPECT_LT(stopAt, 200) << "the import never finished";
 }
 
 // A fill of both records (an indexed field too), taken back by an undo that
