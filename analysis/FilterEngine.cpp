@@ -138,7 +138,11 @@ FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c) {
   return FilterOutcome::Done;
 }
 
-void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result) {
+namespace {
+
+// The scan of RunFilter, each kept row given to `sink`.
+void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, const FilterRowSink& sink,
+          FilterResult* result) {
   result->rows.Clear();
   result->error.clear();
   result->baseNotCreated = table->FieldCount() < kDetalFieldCount;
@@ -208,10 +212,9 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
     }
     if (pass && c.sms) pass = (sms.Holds(r.Get(kTypeField)) && sms.Holds(r.Get(kCodeField))) != c.exclude;
     if (pass && c.mms) pass = mms.Holds(r.Get(kTypeField)) != c.exclude;
-    if (pass) {
-      result->rows.Append({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8),
-                           r.Get(9), r.Get(10), r.Get(11)});
-    }
+    if (pass)
+      sink({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8), r.Get(9),
+            r.Get(10), r.Get(11)});
     s = table->Next();
     if (!s.ok()) return fail(s);
   }
@@ -220,6 +223,17 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
     if (!s.ok()) return fail(s);
   }
   result->outcome = FilterOutcome::Done;
+}
+
+}  // namespace
+
+void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result) {
+  Scan(
+      table, c, progress, [result](const FilterRow& row) { result->rows.Append(row); }, result);
+}
+
+void RunFilterInto(Table* table, const FilterCriteria& c, const FilterRowSink& sink, FilterResult* result) {
+  Scan(table, c, nullptr, sink, result);
 }
 
 }  // namespace zvonar

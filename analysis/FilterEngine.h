@@ -3,8 +3,11 @@
 // result list. The window and zvonar-cli both run it.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/ResultRows.h"
@@ -83,6 +86,17 @@ FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c);
 // last record, as after a scan to the end. A SilentStop or NoIndexes outcome
 // leaves `result->rows` empty and the table untouched.
 void RunFilter(Table* table, const FilterCriteria& criteria, const ProgressFn& progress, FilterResult* result);
+
+// The cells of a row the filter keeps, in the columns of the result list.
+using FilterRow = std::array<std::string_view, kResultColumns>;
+// Takes each row the filter keeps, in scan order; the views last until it
+// returns.
+using FilterRowSink = std::function<void(const FilterRow&)>;
+
+// As RunFilter, but each row kept goes to `sink` as it is found and
+// `result->rows` stays empty, so a run that prints its rows holds none of
+// them.
+void RunFilterInto(Table* table, const FilterCriteria& criteria, const FilterRowSink& sink, FilterResult* result);
 
 // The text "yyyy.mm.dd" of a calendar date.
 std::string FormatCalendarDate(const CalendarDate& date);

@@ -120,8 +120,9 @@ struct FilterRun {
 // none) are ready to print, or the exit code to end with. A silent stop
 // sets `stopped` and exits 0 without output.
 // A `language` other than empty takes the place of the one in settings.ini.
+// A `sink` takes the rows as the scan finds them, and none are kept.
 int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped,
-                 const std::string& language = {}) {
+                 const std::string& language = {}, const FilterRowSink& sink = {}) {
   *stopped = false;
   FilterCriteria& criteria = run->criteria;
   int code = ParseCriteria(c, args, &criteria);
@@ -140,7 +141,10 @@ int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun*
   if (run->table.FieldCount() < 12) c.err << "zvonar-cli: " << Cp1251ToUtf8(run->texts.baseNotCreated) << '\n';
   s = ApplyFilterIndexRule(&run->table, run->settings.forceDateIndex, criteria.date);
   if (!s.ok()) return Fail(c, s.message());
-  RunFilter(&run->table, criteria, nullptr, &run->result);
+  if (sink)
+    RunFilterInto(&run->table, criteria, sink, &run->result);
+  else
+    RunFilter(&run->table, criteria, nullptr, &run->result);
   switch (run->result.outcome) {
     case FilterOutcome::NoIndexes:
       return Fail(c, kAnyIndexesNotPresentText);
@@ -160,7 +164,7 @@ int Finish(CliContext& c, const FilterRun& run, const Status& after = Status::Ok
 
 }  // namespace
 
-void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells) {
+void PrintCells(std::ostream& out, std::span<const std::string_view> cells) {
   std::string line;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) line += '\t';
@@ -174,12 +178,13 @@ namespace {
 
 // The statistic's rows are the texts of the code/type table, as the code
 // box of the window holds them.
-Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, std::vector<StatRow>* stat) {
+Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, const ResultRows& rows,
+                           std::vector<StatRow>* stat) {
   std::vector<std::string> lines, types;
   (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines, kBookFileLimit);
   for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
   *stat = BuildStatRows(types, run.texts.all);
-  return ComputeFilterStatistic(run.result.rows, stat, run.texts.noType);
+  return ComputeFilterStatistic(rows, stat, run.texts.noType);
 }
 
 }  // namespace
@@ -208,7 +213,7 @@ int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, Main
   const int code = RunCliFilter(c, args, &run, stopped, language);
   if (code != kExitOk || *stopped) return code;
   if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
-  const Status s = ComputeCliStatistic(c, run, stat);
+  const Status s = ComputeCliStatistic(c, run, run.result.rows, stat);
   if (!s.ok()) return Fail(c, s.message());
   *settings = std::move(run.settings);
   *criteria = std::move(run.criteria);
@@ -219,23 +224,29 @@ int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, Main
 int RunFilterCommand(CliContext& c) {
   FilterRun run;
   bool stopped = false;
-  const int code = RunCliFilter(c, c.args, &run, &stopped);
+  // The rows are printed as the scan finds them: a large result is never
+  // held whole.
+  const int code = RunCliFilter(c, c.args, &run, &stopped, {}, [&c](const FilterRow& row) { PrintCells(c.out, row); });
   if (code != kExitOk || stopped) return code;
-  for (std::size_t r = 0; r < run.result.rows.RowCount(); ++r) {
-    const auto row = run.result.rows.Row(r);
-    PrintCells(c.out, std::vector<std::string_view>(row.begin(), row.end()));
-  }
   return Finish(c, run);
 }
 
 int RunStat(CliContext& c) {
   FilterRun run;
   bool stopped = false;
-  const int code = RunCliFilter(c, c.args, &run, &stopped);
+  // The statistic reads Type, Sec, Min and Cost: only they are kept of the
+  // rows found, so a large result takes a fraction of its size.
+  ResultRows kept;
+  const int code = RunCliFilter(c, c.args, &run, &stopped, {}, [&kept](const FilterRow& row) {
+    FilterRow cells{};
+    for (int field : {kTypeField, kSecField, kMinField, kCostField}) cells[field] = row[field];
+    kept.Append(cells);
+  });
   if (code != kExitOk || stopped) return code;
   std::vector<StatRow> stat;
-  const Status s = ComputeCliStatistic(c, run, &stat);
-  for (const StatRow& row : stat) PrintCells(c.out, {row.caption, row.sec, row.min, row.cost});
+  const Status s = ComputeCliStatistic(c, run, kept, &stat);
+  for (const StatRow& row : stat)
+    PrintCells(c.out, std::array<std::string_view, 4>{row.caption, row.sec, row.min, row.cost});
   return Finish(c, run, s);
 }
 
