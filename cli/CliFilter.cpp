@@ -176,15 +176,13 @@ void PrintCells(std::ostream& out, std::span<const std::string_view> cells) {
 
 namespace {
 
-// The statistic's rows are the texts of the code/type table, as the code
-// box of the window holds them.
-Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, const ResultRows& rows,
-                           std::vector<StatRow>* stat) {
+// The statistic's rows before any sum: the texts of the code/type table, as
+// the code box of the window holds them.
+std::vector<StatRow> CliStatRows(const CliContext& c, const FilterRun& run) {
   std::vector<std::string> lines, types;
   (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines, kBookFileLimit);
   for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
-  *stat = BuildStatRows(types, run.texts.all);
-  return ComputeFilterStatistic(rows, stat, run.texts.noType);
+  return BuildStatRows(types, run.texts.all);
 }
 
 }  // namespace
@@ -213,7 +211,8 @@ int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, Main
   const int code = RunCliFilter(c, args, &run, stopped, language);
   if (code != kExitOk || *stopped) return code;
   if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
-  const Status s = ComputeCliStatistic(c, run, run.result.rows, stat);
+  *stat = CliStatRows(c, run);
+  const Status s = ComputeFilterStatistic(run.result.rows, stat, run.texts.noType);
   if (!s.ok()) return Fail(c, s.message());
   *settings = std::move(run.settings);
   *criteria = std::move(run.criteria);
@@ -234,17 +233,15 @@ int RunFilterCommand(CliContext& c) {
 int RunStat(CliContext& c) {
   FilterRun run;
   bool stopped = false;
-  // The statistic reads Type, Sec, Min and Cost: only they are kept of the
-  // rows found, so a large result takes a fraction of its size.
-  ResultRows kept;
-  const int code = RunCliFilter(c, c.args, &run, &stopped, {}, [&kept](const FilterRow& row) {
-    FilterRow cells{};
-    for (int field : {kTypeField, kSecField, kMinField, kCostField}) cells[field] = row[field];
-    kept.Append(cells);
+  // The rows are summed as the scan finds them: a large result is never
+  // held.
+  FilterStatisticSums sums;
+  const int code = RunCliFilter(c, c.args, &run, &stopped, {}, [&sums](const FilterRow& row) {
+    sums.Add(row[kTypeField], row[kSecField], row[kMinField], row[kCostField]);
   });
   if (code != kExitOk || stopped) return code;
-  std::vector<StatRow> stat;
-  const Status s = ComputeCliStatistic(c, run, kept, &stat);
+  std::vector<StatRow> stat = CliStatRows(c, run);
+  const Status s = sums.Finish(&stat, run.texts.noType);
   for (const StatRow& row : stat)
     PrintCells(c.out, std::array<std::string_view, 4>{row.caption, row.sec, row.min, row.cost});
   return Finish(c, run, s);
