@@ -228,8 +228,8 @@ void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, con
 }  // namespace
 
 void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result) {
-  Scan(
-      table, c, progress, [result](const FilterRow& row) { result->rows.Append(row); }, result);
+  const FilterRowSink keep = [result](const FilterRow& row) { result->rows.Append(row); };
+  Scan(table, c, progress, keep, result);
 }
 
 void RunFilterInto(Table* table, const FilterCriteria& c, const FilterRowSink& sink, FilterResult* result) {
