@@ -104,8 +104,17 @@ bool CodePointToCp1251(char32_t cp, char* byte) {
 std::string Cp1251ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
-  for (char c : bytes) AppendUtf8(Cp1251ToCodePoint(c), &out);
+  AppendCp1251AsUtf8(bytes, &out);
   return out;
+}
+
+void AppendCp1251AsUtf8(std::string_view bytes, std::string* out) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) < 0x80)
+      out->push_back(c);  // ASCII is the same in both
+    else
+      AppendUtf8(Cp1251ToCodePoint(c), out);
+  }
 }
 
 Status Utf8ToCp1251(std::string_view utf8, std::string* out) {

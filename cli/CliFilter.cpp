@@ -165,10 +165,12 @@ int Finish(CliContext& c, const FilterRun& run, const Status& after = Status::Ok
 }  // namespace
 
 void PrintCells(std::ostream& out, std::span<const std::string_view> cells) {
-  std::string line;
+  // One buffer for every line: printing a large result allocates nothing.
+  static thread_local std::string line;
+  line.clear();
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) line += '\t';
-    line += EscapeCell(Cp1251ToUtf8(cells[i]));
+    AppendCell(cells[i], &line);
   }
   line += '\n';
   out << line;

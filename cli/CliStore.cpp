@@ -287,6 +287,7 @@ int RunDump(CliContext& c) {
   if (indexMissing && !index.empty()) return kExitFailure;  // the warning said why
   s = table.SetActiveIndex(index);
   std::string line;
+  char dateText[kDateTimeTextMax];
   bool damaged = false;
   for (s = s.ok() ? table.First() : s; s.ok() && !table.Eof(); s = table.Next()) {
     line.clear();
@@ -298,7 +299,7 @@ int RunDump(CliContext& c) {
         c.err << "zvonar-cli: record " << table.RecNo() << ": damaged date-time\n";
         damaged = true;
       }
-      line += EscapeCell(Cp1251ToUtf8(table.FieldText(i)));
+      AppendCell(table.FieldView(i, dateText), &line);
     }
     line += '\n';
     c.out << line;
