@@ -109,12 +109,15 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
 }
 
 void AppendCp1251AsUtf8(std::string_view bytes, std::string* out) {
-  for (char c : bytes) {
-    if (static_cast<unsigned char>(c) < 0x80)
-      out->push_back(c);  // ASCII is the same in both
-    else
-      AppendUtf8(Cp1251ToCodePoint(c), out);
+  // Runs of ASCII, the same in both, are copied whole.
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) continue;
+    out->append(bytes.substr(from, i - from));
+    AppendUtf8(Cp1251ToCodePoint(bytes[i]), out);
+    from = i + 1;
   }
+  out->append(bytes.substr(from));
 }
 
 Status Utf8ToCp1251(std::string_view utf8, std::string* out) {
