@@ -138,10 +138,12 @@ FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c) {
   return FilterOutcome::Done;
 }
 
-void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result,
-               std::vector<std::uint32_t>* recnos) {
+namespace {
+
+// The scan of RunFilter, each kept row given to `sink`.
+void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, const FilterRowSink& sink,
+          FilterResult* result) {
   result->rows.Clear();
-  if (recnos != nullptr) recnos->clear();
   result->error.clear();
   result->baseNotCreated = table->FieldCount() < kDetalFieldCount;
   result->outcome = CheckFilterRun(*table, c);
@@ -210,11 +212,9 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
     }
     if (pass && c.sms) pass = (sms.Holds(r.Get(kTypeField)) && sms.Holds(r.Get(kCodeField))) != c.exclude;
     if (pass && c.mms) pass = mms.Holds(r.Get(kTypeField)) != c.exclude;
-    if (pass) {
-      result->rows.Append({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8),
-                           r.Get(9), r.Get(10), r.Get(11)});
-      if (recnos != nullptr) recnos->push_back(table->RecNo());
-    }
+    if (pass)
+      sink({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8), r.Get(9),
+            r.Get(10), r.Get(11)});
     s = table->Next();
     if (!s.ok()) return fail(s);
   }
@@ -223,6 +223,22 @@ void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress
     if (!s.ok()) return fail(s);
   }
   result->outcome = FilterOutcome::Done;
+}
+
+}  // namespace
+
+void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result,
+               std::vector<std::uint32_t>* recnos) {
+  if (recnos != nullptr) recnos->clear();
+  const FilterRowSink keep = [table, result, recnos](const FilterRow& row) {
+    result->rows.Append(row);
+    if (recnos != nullptr) recnos->push_back(table->RecNo());
+  };
+  Scan(table, c, progress, keep, result);
+}
+
+void RunFilterInto(Table* table, const FilterCriteria& c, const FilterRowSink& sink, FilterResult* result) {
+  Scan(table, c, nullptr, sink, result);
 }
 
 }  // namespace zvonar

@@ -3,8 +3,11 @@
 // result list. The window and zvonar-cli both run it.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/ResultRows.h"
@@ -85,6 +88,17 @@ FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c);
 // gets the record number of each row.
 void RunFilter(Table* table, const FilterCriteria& criteria, const ProgressFn& progress, FilterResult* result,
                std::vector<std::uint32_t>* recnos = nullptr);
+
+// The cells of a row the filter keeps, in the columns of the result list.
+using FilterRow = std::array<std::string_view, kResultColumns>;
+// Takes each row the filter keeps, in scan order; the views last until it
+// returns.
+using FilterRowSink = std::function<void(const FilterRow&)>;
+
+// As RunFilter, but each row kept goes to `sink` as it is found and
+// `result->rows` stays empty, so a run that prints its rows holds none of
+// them.
+void RunFilterInto(Table* table, const FilterCriteria& criteria, const FilterRowSink& sink, FilterResult* result);
 
 // The text "yyyy.mm.dd" of a calendar date.
 std::string FormatCalendarDate(const CalendarDate& date);

@@ -113,94 +113,66 @@ Status FillStatistic(std::vector<StatRow>* stat, const std::vector<std::string>&
   return Status::Ok();
 }
 
-// The statistic as it is defined: the rows of each caption's type summed in
-// row order, caption after caption, a caption without sums dropped. Also
-// the way that tells which cell fails first when one is no number.
-Status StatisticByCaption(const ResultRows& rows, const std::vector<std::string>& keys,
-                          std::vector<StatRow>* stat) {
-  std::unordered_map<std::string_view, std::vector<std::size_t>> rowsOfType;
-  for (std::size_t i = 0; i < rows.RowCount(); ++i) rowsOfType[rows.Cell(i, kType)].push_back(i);
-  return FillStatistic(stat, keys, [&](std::string_view caption, double* sums) {
-    const auto found = rowsOfType.find(caption);
-    if (found == rowsOfType.end()) return Status::Ok();
-    for (std::size_t row : found->second) {
-      for (int k = 0; k < 3; ++k) {
-        const Status s = AddAmount(rows.Cell(row, kSec + k), &sums[k]);
-        if (!s.ok()) return s;
-      }
-    }
-    return Status::Ok();
-  });
-}
-
 }  // namespace
 
-Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat, std::string_view noTypeText) {
-  if (stat->empty()) return Status::Ok();
-  // One pass over the rows adds each to its caption's sums. The sums of a
-  // caption take its rows in row order, as the definition above does, so
-  // every figure is the same to the last bit; only a cell that is no number
-  // sends the work to the definition, to report the same cell.
-  // The Type text each row counts (copies: dropping a stat row moves the
-  // others); the box's captions first.
-  std::vector<std::string> captions;
-  captions.reserve(stat->size() - 1);
-  for (std::size_t r = 0; r + 1 < stat->size(); ++r) captions.push_back((*stat)[r].caption);
-  // Each caption text to its first row: the sums of a caption that stands
-  // twice are those of its first row.
-  std::unordered_map<std::string_view, std::size_t> firstOf;
-  firstOf.reserve(captions.size());
-  for (std::size_t r = 0; r < captions.size(); ++r) firstOf.try_emplace(captions[r], r);
-  // Then a row for each Type text of the list that no caption names, in the
-  // order the texts first appear, before the total row. Their keys are views
-  // of the rows' cells until the captions below own them.
-  std::vector<std::string_view> others;
-  {
-    std::unordered_set<std::string_view> seen;
-    std::string_view lastSeen;
-    bool any = false;
-    for (std::size_t i = 0; i < rows.RowCount(); ++i) {
-      const std::string_view type = rows.Cell(i, kType);
-      if (any && type == lastSeen) continue;
-      any = true;
-      lastSeen = type;
-      if (firstOf.count(type) == 0 && seen.insert(type).second) others.push_back(type);
+void FilterStatisticSums::Add(std::string_view type, std::string_view sec, std::string_view min,
+                              std::string_view cost) {
+  if (types_.empty() || types_[last_] != type) {
+    const auto found = indexOf_.find(type);
+    if (found != indexOf_.end()) {
+      last_ = found->second;
+    } else {
+      last_ = types_.size();
+      types_.emplace_back(type);
+      indexOf_.emplace(types_.back(), last_);
+      sums_.emplace_back();
     }
+  }
+  TypeSums& t = sums_[last_];
+  const std::string_view cells[3] = {sec, min, cost};
+  for (int k = 0; k < 3 && t.error.ok(); ++k) t.error = AddAmount(cells[k], &t.sums[static_cast<std::size_t>(k)]);
+}
+
+// The sums of a caption are those of the rows whose Type equals it, added in
+// row order, which is the statistic's definition; a caption whose rows hold
+// a cell that is no number stops the statistic there, with that cell.
+Status FilterStatisticSums::Finish(std::vector<StatRow>* stat, std::string_view noTypeText) const {
+  if (stat->empty()) return Status::Ok();
+  // The Type text each row counts (copies: dropping a stat row moves the
+  // others); the box's captions first, then one for each Type text no
+  // caption names, in the order the texts were first met, before the total.
+  std::vector<std::string> captions;
+  for (std::size_t r = 0; r + 1 < stat->size(); ++r) captions.push_back((*stat)[r].caption);
+  std::vector<const std::string*> others;
+  {
+    const std::unordered_set<std::string_view> named(captions.begin(), captions.end());
+    for (const std::string& type : types_)
+      if (named.count(type) == 0) others.push_back(&type);
   }
   if (!others.empty()) {
     StatRow all = std::move(stat->back());
     stat->pop_back();
-    for (std::string_view type : others) {
-      captions.emplace_back(type);
-      stat->push_back({type.empty() ? std::string(noTypeText) : std::string(type), "", "", ""});
+    for (const std::string* type : others) {
+      captions.push_back(*type);
+      stat->push_back({type->empty() ? std::string(noTypeText) : *type, "", "", ""});
     }
     stat->push_back(std::move(all));
-    // The captions grew, so their texts may have moved: look them up anew.
-    firstOf.clear();
-    for (std::size_t r = 0; r < captions.size(); ++r) firstOf.try_emplace(captions[r], r);
-  }
-  std::vector<std::array<double, 3>> sums(captions.size(), {0, 0, 0});
-  std::string_view lastType;
-  int lastCaption = -1;
-  bool lastKnown = false;
-  for (std::size_t i = 0; i < rows.RowCount(); ++i) {
-    const std::string_view type = rows.Cell(i, kType);
-    if (!lastKnown || type != lastType) {
-      const auto at = firstOf.find(type);
-      lastCaption = at == firstOf.end() ? -1 : static_cast<int>(at->second);
-      lastType = type;
-      lastKnown = true;
-    }
-    if (lastCaption < 0) continue;
-    for (int k = 0; k < 3; ++k)
-      if (!AddAmount(rows.Cell(i, kSec + k), &sums[static_cast<std::size_t>(lastCaption)][k]).ok())
-        return StatisticByCaption(rows, captions, stat);
   }
   return FillStatistic(stat, captions, [&](std::string_view caption, double* out) {
-    const std::size_t at = firstOf.at(caption);
-    for (int k = 0; k < 3; ++k) out[k] = sums[at][k];
+    const auto found = indexOf_.find(caption);
+    if (found == indexOf_.end()) return Status::Ok();
+    const TypeSums& t = sums_[found->second];
+    if (!t.error.ok()) return t.error;
+    for (std::size_t k = 0; k < 3; ++k) out[k] = t.sums[k];
     return Status::Ok();
   });
+}
+
+Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat, std::string_view noTypeText) {
+  FilterStatisticSums sums;
+  for (std::size_t i = 0; i < rows.RowCount(); ++i)
+    sums.Add(rows.Cell(i, kType), rows.Cell(i, kSec), rows.Cell(i, kSec + 1), rows.Cell(i, kSec + 2));
+  return sums.Finish(stat, noTypeText);
 }
 
 }  // namespace zvonar

@@ -3,8 +3,11 @@
 // the number format every sum of the program is shown in.
 #pragma once
 
+#include <array>
+#include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/ResultRows.h"
@@ -46,5 +49,27 @@ inline constexpr char kNoTypeText[] = "(no type)";
 // an error and the rows written before stay.
 Status ComputeFilterStatistic(const ResultRows& rows, std::vector<StatRow>* stat,
                               std::string_view noTypeText = kNoTypeText);
+
+// The statistic summed as the rows come, none of them kept: each Type text
+// met gets its Sec, Min and Cost sums, added in row order, so that Finish
+// gives what ComputeFilterStatistic gives for the same rows, to the last
+// bit and with the same error.
+class FilterStatisticSums {
+ public:
+  // Adds the Type, Sec, Min and Cost texts of the next row.
+  void Add(std::string_view type, std::string_view sec, std::string_view min, std::string_view cost);
+  // The statistic of the rows added into `stat`, as ComputeFilterStatistic.
+  Status Finish(std::vector<StatRow>* stat, std::string_view noTypeText = kNoTypeText) const;
+
+ private:
+  struct TypeSums {
+    std::array<double, 3> sums{};
+    Status error;  // the first cell of the type that could not be added
+  };
+  std::deque<std::string> types_;  // in the order first met; the views below point into it
+  std::unordered_map<std::string_view, std::size_t> indexOf_;
+  std::vector<TypeSums> sums_;
+  std::size_t last_ = 0;  // the type of the row before, when any
+};
 
 }  // namespace zvonar

@@ -104,8 +104,20 @@ bool CodePointToCp1251(char32_t cp, char* byte) {
 std::string Cp1251ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
-  for (char c : bytes) AppendUtf8(Cp1251ToCodePoint(c), &out);
+  AppendCp1251AsUtf8(bytes, &out);
   return out;
+}
+
+void AppendCp1251AsUtf8(std::string_view bytes, std::string* out) {
+  // Runs of ASCII, the same in both, are copied whole.
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) continue;
+    out->append(bytes.substr(from, i - from));
+    AppendUtf8(Cp1251ToCodePoint(bytes[i]), out);
+    from = i + 1;
+  }
+  out->append(bytes.substr(from));
 }
 
 Status Utf8ToCp1251(std::string_view utf8, std::string* out) {

@@ -12,6 +12,8 @@ namespace zvonar {
 // UTF-8 text of code page 1251 bytes. Every byte has a character; the
 // unassigned byte 0x98 becomes U+0098.
 std::string Cp1251ToUtf8(std::string_view bytes);
+// Cp1251ToUtf8 of `bytes` appended to `out`.
+void AppendCp1251AsUtf8(std::string_view bytes, std::string* out);
 
 // Code page 1251 bytes of UTF-8 text. Fails, naming the first character that
 // code page 1251 cannot hold (or the offset of malformed UTF-8), and leaves

@@ -7,7 +7,11 @@
 // "8" + ten digits spelling, so names are found both directly and through the
 // number variants.
 //
-// Usage: bill_gen CALL_LINES BILL_FILE [BOOK_FILE [BOOK_ENTRIES]] [--seed N]
+// Each phone adds two charge lines to its calls; --phones sets how many
+// phones share the call lines (20 unless given).
+//
+// Usage: bill_gen CALL_LINES BILL_FILE [BOOK_FILE [BOOK_ENTRIES]] [--seed N] [--phones N]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,7 +25,6 @@ namespace {
 
 using zvonar::RegisterField;
 
-constexpr int kPhones = 20;
 constexpr int kLinesPerPage = 60;
 constexpr const char* kCodes[] = {"\xCC", "\xC3", "\xCC\xC3"};  // М, Г, МГ
 constexpr const char* kTypes[] = {"1", "2", "8", "9"};
@@ -111,15 +114,18 @@ class Writer {
 int main(int argc, char** argv) {
   std::vector<std::string> args;
   unsigned seed = 1;
+  int phones = 20;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--seed" && i + 1 < argc)
       seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+    else if (a == "--phones" && i + 1 < argc)
+      phones = std::max(1, std::atoi(argv[++i]));
     else
       args.push_back(a);
   }
   if (args.size() < 2 || args.size() > 4) {
-    std::fprintf(stderr, "usage: bill_gen CALL_LINES BILL_FILE [BOOK_FILE [BOOK_ENTRIES]] [--seed N]\n");
+    std::fprintf(stderr, "usage: bill_gen CALL_LINES BILL_FILE [BOOK_FILE [BOOK_ENTRIES]] [--seed N] [--phones N]\n");
     return 2;
   }
   const long lines = std::strtol(args[0].c_str(), nullptr, 10);
@@ -129,8 +135,8 @@ int main(int argc, char** argv) {
   const zvonar::RegisterFields fields;
   Writer bill(args[1], seed);
   bill.Header(fields);
-  for (int phone = 0; phone < kPhones; ++phone) {
-    const long share = lines / kPhones + (phone < lines % kPhones ? 1 : 0);
+  for (int phone = 0; phone < phones; ++phone) {
+    const long share = lines / phones + (phone < lines % phones ? 1 : 0);
     const long roaming = phone % 4 == 3 ? share / 10 : 0;
     bill.Charges(fields, phone);
     bill.Calls(fields, phone, share - roaming, false, pool);

@@ -22,8 +22,15 @@ int BookList(CliContext& c, const std::string& path) {
   std::vector<AbonentEntry> entries;
   const Status s = LoadAbonentsBook(path, &entries);
   if (!s.ok()) return Fail(c, s.message());
-  for (const AbonentEntry& e : entries)
-    c.out << EscapeCell(Cp1251ToUtf8(e.number)) << '\t' << EscapeCell(Cp1251ToUtf8(e.name)) << '\n';
+  std::string line;
+  for (const AbonentEntry& e : entries) {
+    line.clear();
+    AppendCell(e.number, &line);
+    line += '\t';
+    AppendCell(e.name, &line);
+    line += '\n';
+    c.out << line;
+  }
   return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,7 +61,7 @@ int RunCounts(CliContext& c);
 // Groups of equal records, and with --delete all but the first of each.
 int RunDuplicates(CliContext& c);
 // One line of TAB-separated cells in the form of dump.
-void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells);
+void PrintCells(std::ostream& out, std::span<const std::string_view> cells);
 // The filtered-list, old-base and CSV commands (CliLists.cpp).
 int RunSaveList(CliContext& c);
 int RunLoadList(CliContext& c);

@@ -159,12 +159,16 @@ int FilterOutcomeCode(CliContext& c, FilterOutcome outcome, bool* stopped) {
 // none) are ready to print, or the exit code to end with. A silent stop
 // sets `stopped` and exits 0 without output.
 // A `language` other than empty takes the place of the one in settings.ini.
+// A `sink` takes the rows as the scan finds them, and none are kept.
 int RunCliFilter(CliContext& c, const std::vector<std::string>& args, FilterRun* run, bool* stopped,
-                 const std::string& language = {}) {
+                 const std::string& language = {}, const FilterRowSink& sink = {}) {
   *stopped = false;
   const int code = PrepareCliFilter(c, args, run, language, TableAccess::Read);
   if (code != kExitOk) return code;
-  RunFilter(&run->table, run->criteria, nullptr, &run->result);
+  if (sink)
+    RunFilterInto(&run->table, run->criteria, sink, &run->result);
+  else
+    RunFilter(&run->table, run->criteria, nullptr, &run->result);
   return FilterOutcomeCode(c, run->result.outcome, stopped);
 }
 
@@ -176,11 +180,13 @@ int Finish(CliContext& c, const FilterRun& run, const Status& after = Status::Ok
 
 }  // namespace
 
-void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells) {
-  std::string line;
+void PrintCells(std::ostream& out, std::span<const std::string_view> cells) {
+  // One buffer for every line: printing a large result allocates nothing.
+  static thread_local std::string line;
+  line.clear();
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) line += '\t';
-    line += EscapeCell(Cp1251ToUtf8(cells[i]));
+    AppendCell(cells[i], &line);
   }
   line += '\n';
   out << line;
@@ -188,14 +194,13 @@ void PrintCells(std::ostream& out, const std::vector<std::string_view>& cells) {
 
 namespace {
 
-// The statistic's rows are the texts of the code/type table, as the code
-// box of the window holds them.
-Status ComputeCliStatistic(const CliContext& c, const FilterRun& run, std::vector<StatRow>* stat) {
+// The statistic's rows before any sum: the texts of the code/type table, as
+// the code box of the window holds them.
+std::vector<StatRow> CliStatRows(const CliContext& c, const FilterRun& run) {
   std::vector<std::string> lines, types;
   (void)ReadTextLinesIfExists(c.dataDir + "codetype.dat", &lines, kBookFileLimit);
   for (const std::string& line : lines) types.push_back(TextAfterFirst(line, '='));
-  *stat = BuildStatRows(types, run.texts.all);
-  return ComputeFilterStatistic(run.result.rows, stat, run.texts.noType);
+  return BuildStatRows(types, run.texts.all);
 }
 
 }  // namespace
@@ -224,7 +229,8 @@ int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, Main
   const int code = RunCliFilter(c, args, &run, stopped, language);
   if (code != kExitOk || *stopped) return code;
   if (run.result.outcome == FilterOutcome::Failed) return Fail(c, run.result.error);
-  const Status s = ComputeCliStatistic(c, run, stat);
+  *stat = CliStatRows(c, run);
+  const Status s = ComputeFilterStatistic(run.result.rows, stat, run.texts.noType);
   if (!s.ok() && statisticFailure == nullptr) return Fail(c, s.message());
   if (!s.ok()) {
     *statisticFailure = s;
@@ -239,23 +245,27 @@ int FilterAndStatistic(CliContext& c, const std::vector<std::string>& args, Main
 int RunFilterCommand(CliContext& c) {
   FilterRun run;
   bool stopped = false;
-  const int code = RunCliFilter(c, c.args, &run, &stopped);
+  // The rows are printed as the scan finds them: a large result is never
+  // held whole.
+  const int code = RunCliFilter(c, c.args, &run, &stopped, {}, [&c](const FilterRow& row) { PrintCells(c.out, row); });
   if (code != kExitOk || stopped) return code;
-  for (std::size_t r = 0; r < run.result.rows.RowCount(); ++r) {
-    const auto row = run.result.rows.Row(r);
-    PrintCells(c.out, std::vector<std::string_view>(row.begin(), row.end()));
-  }
   return Finish(c, run);
 }
 
 int RunStat(CliContext& c) {
   FilterRun run;
   bool stopped = false;
-  const int code = RunCliFilter(c, c.args, &run, &stopped);
+  // The rows are summed as the scan finds them: a large result is never
+  // held.
+  FilterStatisticSums sums;
+  const int code = RunCliFilter(c, c.args, &run, &stopped, {}, [&sums](const FilterRow& row) {
+    sums.Add(row[kTypeField], row[kSecField], row[kMinField], row[kCostField]);
+  });
   if (code != kExitOk || stopped) return code;
-  std::vector<StatRow> stat;
-  const Status s = ComputeCliStatistic(c, run, &stat);
-  for (const StatRow& row : stat) PrintCells(c.out, {row.caption, row.sec, row.min, row.cost});
+  std::vector<StatRow> stat = CliStatRows(c, run);
+  const Status s = sums.Finish(&stat, run.texts.noType);
+  for (const StatRow& row : stat)
+    PrintCells(c.out, std::array<std::string_view, 4>{row.caption, row.sec, row.min, row.cost});
   return Finish(c, run, s);
 }
 

@@ -83,10 +83,7 @@ int RunLoadList(CliContext& c) {
   s = LoadListFile(FolderOf(path), path.stem().string(), ExtensionOf(path), options, &rows, &found);
   if (!s.ok()) return Fail(c, s.message());
   if (!found) return Fail(c, c.args[0] + ": no such file (a filtered list's name has an extension)");
-  for (std::size_t r = 0; r < rows.RowCount(); ++r) {
-    const auto row = rows.Row(r);
-    PrintCells(c.out, std::vector<std::string_view>(row.begin(), row.end()));
-  }
+  for (std::size_t r = 0; r < rows.RowCount(); ++r) PrintCells(c.out, rows.Row(r));
   return kExitOk;
 }
 

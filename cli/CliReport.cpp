@@ -1,7 +1,11 @@
 // zvonar-cli report: the printed report of a filter run written as a PDF
 // file, the pages laid out and painted by the same code as the window's
-// preview. Painting runs on Qt's offscreen platform, so no screen is needed.
+// preview. Painting runs on Qt's offscreen platform, so no screen is needed;
+// the painter is a module loaded for this command only.
+#include <dlfcn.h>
+
 #include <cstdio>
+#include <filesystem>
 
 #include "analysis/FilterEngine.h"
 #include "analysis/FilterStatistic.h"
@@ -11,7 +15,7 @@
 #include "config/ShippedFiles.h"
 #include "config/MainSettings.h"
 #include "print/ReportLayout.h"
-#include "print/ReportPainter.h"
+#include "print/ReportPdfModule.h"
 
 namespace zvonar {
 namespace {
@@ -20,6 +24,32 @@ std::string DateText(const CalendarDate& d) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d.%02d.%02d", d.year, d.month, d.day);
   return text;
+}
+
+// The PDF writer module's entry: the module beside the program (the build
+// tree), else where the installation puts it relative to the program. Kept
+// loaded for the rest of the run.
+Status LoadReportPdfWriter(ReportPdfEntry* entry) {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return Status::Error(StatusKind::Io, "cannot find the program's own file: " + error.message());
+  const std::filesystem::path places[] = {program.parent_path() / kReportPdfModuleName,
+                                          program.parent_path() / ZVONAR_REPORT_MODULE_DIR / kReportPdfModuleName};
+  for (const std::filesystem::path& place : places) {
+    if (!std::filesystem::exists(place, error)) continue;
+    void* module = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* symbol = module != nullptr ? dlsym(module, kReportPdfEntryName) : nullptr;
+    if (symbol == nullptr) {
+      const char* why = dlerror();
+      return Status::Error(StatusKind::Io, "the PDF writer " + place.string() + " cannot be loaded: " +
+                                               (why != nullptr ? why : "no entry point"));
+    }
+    *entry = reinterpret_cast<ReportPdfEntry>(symbol);
+    return Status::Ok();
+  }
+  return Status::Error(StatusKind::Io, "the PDF writer " + std::string(kReportPdfModuleName) + " is neither in " +
+                                           places[0].parent_path().string() + " nor in " +
+                                           places[1].parent_path().lexically_normal().string());
 }
 
 }  // namespace
@@ -67,8 +97,11 @@ int RunReport(CliContext& c) {
   const std::vector<ReportPage> pages = statOnly
                                             ? StatisticReportPages(stat, owner, period, words)
                                             : FilterReportPages(rows, withStatistic ? &stat : nullptr, owner, period, words);
-  s = WithGuiApplication([&] { return WriteReportPdf(pages, pdf); });
+  ReportPdfEntry writePdf = nullptr;
+  s = LoadReportPdfWriter(&writePdf);
   if (!s.ok()) return Fail(c, s.message());
+  std::string error;
+  if (!writePdf(pages, pdf, &error)) return Fail(c, error);
   c.out << pages.size() << (pages.size() == 1 ? " page" : " pages") << " written to " << pdf << '\n';
   return kExitOk;
 }

@@ -122,20 +122,20 @@ class InputLines {
     fingerprint_.Add(bytes);
   }
   // Moves the unfinished line to the front and reads the next block after it.
+  // The block is read into memory that is never cleared first, so a small
+  // input costs only the pages it fills.
   bool Fill() {
     buffer_.erase(0, std::min(pos_, buffer_.size()));
     pos_ = 0;
-    const std::size_t held = buffer_.size();
-    buffer_.resize(held + kBlock);
+    if (block_ == nullptr) block_ = std::make_unique_for_overwrite<char[]>(kBlock);
     ssize_t n = 0;
-    do n = ::read(fd_, buffer_.data() + held, kBlock);
+    do n = ::read(fd_, block_.get(), kBlock);
     while (n < 0 && errno == EINTR);
     if (n < 0) {
       error_ = Status::IoError("cannot read " + name_ + ": " + ErrnoText(errno));
       return false;
     }
-    buffer_.resize(held + static_cast<std::size_t>(n));
-    fingerprint_.Add(std::string_view(buffer_).substr(held));
+    Take(std::string_view(block_.get(), static_cast<std::size_t>(n)));
     end_ = n == 0;
     return true;
   }
@@ -144,6 +144,7 @@ class InputLines {
   int fd_ = -1;
   std::size_t size_ = 0;
   std::string buffer_;
+  std::unique_ptr<char[]> block_;
   std::size_t pos_ = 0;
   bool end_ = false;
   Status error_;
@@ -286,6 +287,7 @@ int RunDump(CliContext& c) {
   if (indexMissing && !index.empty()) return kExitFailure;  // the warning said why
   s = table.SetActiveIndex(index);
   std::string line;
+  char dateText[kDateTimeTextMax];
   bool damaged = false;
   for (s = s.ok() ? table.First() : s; s.ok() && !table.Eof(); s = table.Next()) {
     line.clear();
@@ -297,7 +299,7 @@ int RunDump(CliContext& c) {
         c.err << "zvonar-cli: record " << table.RecNo() << ": damaged date-time\n";
         damaged = true;
       }
-      line += EscapeCell(Cp1251ToUtf8(table.FieldText(i)));
+      AppendCell(table.FieldView(i, dateText), &line);
     }
     line += '\n';
     c.out << line;

@@ -107,8 +107,11 @@ int RunSummary(CliContext& c) {
 
   std::string text;
   for (const FigureGroup& g : groups) {
-    text += EscapeCell(Cp1251ToUtf8(options.keys ? g.key : FigureLabel(g, options.by, settings.language)));
-    if (options.by == FigureGrouping::Number) text += '\t' + EscapeCell(Cp1251ToUtf8(g.name));
+    AppendCell(options.keys ? g.key : FigureLabel(g, options.by, settings.language), &text);
+    if (options.by == FigureGrouping::Number) {
+      text += '\t';
+      AppendCell(g.name, &text);
+    }
     text += '\t' + std::to_string(g.sums.count) + '\t' + FormatHundredths(g.sums.sec) + '\t' +
             FormatHundredths(g.sums.min) + '\t' + FormatHundredths(g.sums.cost) + '\n';
   }

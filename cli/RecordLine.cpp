@@ -56,28 +56,51 @@ Status DecodeCell(std::string_view cell, bool plain, std::string* scratch, std::
 
 }  // namespace
 
+namespace {
+
+// The escape of a byte a cell cannot show as it is; null for the others.
+const char* EscapeOf(char ch) {
+  switch (ch) {
+    case '\t':
+      return "\\t";
+    case '\r':
+      return "\\r";
+    case '\n':
+      return "\\n";
+    case '\\':
+      return "\\\\";
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
 std::string EscapeCell(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (char ch : text) {
-    switch (ch) {
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out += ch;
-    }
+    const char* escape = EscapeOf(ch);
+    if (escape != nullptr)
+      out += escape;
+    else
+      out += ch;
   }
   return out;
+}
+
+// The escaped bytes are ASCII, the same in code page 1251 and UTF-8, so the
+// text between them converts as it is.
+void AppendCell(std::string_view text, std::string* line) {
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char* escape = EscapeOf(text[i]);
+    if (escape == nullptr) continue;
+    AppendCp1251AsUtf8(text.substr(from, i - from), line);
+    *line += escape;
+    from = i + 1;
+  }
+  AppendCp1251AsUtf8(text.substr(from), line);
 }
 
 Status ParseRecordLine(std::string_view line, std::vector<std::string>* cells) {

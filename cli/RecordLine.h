@@ -15,6 +15,9 @@ namespace zvonar {
 // A cell as dump prints it: `text` (UTF-8) with TAB, CR, LF and backslash
 // escaped.
 std::string EscapeCell(std::string_view text);
+// Appends the cell dump prints for `text`, code page 1251 bytes, to `line`:
+// EscapeCell of its UTF-8, without a copy of the cell.
+void AppendCell(std::string_view text, std::string* line);
 
 // Reads one line (without its line end) into twelve code page 1251 field
 // texts. Refused, saying why: another number of cells, an unknown escape, a

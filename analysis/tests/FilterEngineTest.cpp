@@ -105,6 +105,38 @@ TEST_F(FilterTest, ScanStopsWhereNoLaterRecordCanPass) {
   EXPECT_EQ(5, visited);  // started at the begin date, stopped at the first later day
 }
 
+TEST_F(FilterTest, RowsGivenToASinkAreTheRowsKeptInTheSameOrder) {
+  std::vector<Rec> recs;
+  for (int i = 0; i < 40; ++i)
+    recs.push_back({std::string(1, static_cast<char>('A' + i % 4)), "2006.05." + std::to_string(10 + i % 20),
+                    std::to_string(i), i % 3 == 0 ? "2" : "1", "out", i % 5 == 0 ? "0.00" : "1.00",
+                    i % 5 == 0 ? "0.00" : "1.00"});
+  Open(recs);
+  FilterCriteria owner, date, code, empty;
+  owner.owner = true;
+  owner.ownerText = "C";
+  date.date = true;
+  date.dateBegin = {2006, 5, 14};
+  date.dateEnd = {2006, 5, 21};
+  date.null = false;
+  code.code = true;
+  code.codeText = "2";
+  code.exclude = true;
+  empty.number = true;  // ticked with an empty value: a silent stop
+  for (const FilterCriteria& c : {owner, date, code, FilterCriteria{}, empty}) {
+    const Rows kept = Run(c);
+    const FilterOutcome keptOutcome = outcome_;
+    FilterResult result;
+    Rows given;
+    RunFilterInto(
+        &table_, c, [&](const FilterRow& row) { given.push_back(std::string(row[0]) + "/" + std::string(row[2])); },
+        &result);
+    EXPECT_EQ(kept, given) << c.ownerText << c.codeText << c.date;
+    EXPECT_EQ(keptOutcome, result.outcome);
+    EXPECT_TRUE(result.rows.Empty());
+  }
+}
+
 TEST_F(FilterTest, DateBoundsAreWholeDays) {
   Open({{"A", "2006.04.30 23:59:59", "1"}, {"A", "2006.05.01", "2"}, {"A", "2006.05.31 23:59:59", "3"},
         {"A", "2006.06.01", "4"}});

@@ -87,6 +87,28 @@ TEST_F(CliFilterTest, StatUsesTheCodeTypeTextsAndTheLanguageTotal) {
   EXPECT_EQ("Call\t85\t3\t3\nTotal\t85\t3\t3\n", stat.out);
 }
 
+// stat sums the rows as the filter finds them, and gives what the window's
+// statistic of the listed rows gives: types no caption names after the
+// captions in the order met, the empty type under its own caption, and a
+// cell that is no number ends it after the captions before its own.
+TEST_F(CliFilterTest, StatOfRowsAsTheyComeMatchesTheStatisticOfTheList) {
+  testing::WriteOrDie(dir_.File("codetype.dat"), "8=SMS\r\n1=Call\r\n");
+  testing::WriteOrDie(dir_.File("more.tsv"),
+                      "79003\t2006.05.02 10:00:00\t1\t\t\tFax\t5\t1\t0.10\t\t0.10\t\n"
+                      "79003\t2006.05.04 10:00:00\t2\t\t\t\t7\t1\t0.20\t\t0.20\t\n"
+                      "79003\t2006.05.05 10:00:00\t3\t\t\tFax\t5\t1\t0.30\t\t0.30\t\n"
+                      "79004\t2006.05.06 10:00:00\t4\t\t\tCall\t5\t1\t1,50\t\t1.50\t\n"
+                      "79004\t2006.05.07 10:00:00\t5\t\t\tSMS\t0\t0\t0.50\t\t0.50\t\n");
+  ASSERT_EQ(0, Cli({"load-tsv", dir_.File("more.tsv")}).code);
+  const auto stat = Cli({"stat", "--owner", "79003"});
+  EXPECT_EQ(0, stat.code) << stat.err;
+  EXPECT_EQ("Fax\t10\t2\t0.4\n(no type)\t7\t1\t0.2\nAll\t17\t3\t0.6\n", stat.out);
+  const auto bad = Cli({"stat", "--owner", "79004"});
+  EXPECT_EQ(1, bad.code);
+  EXPECT_EQ("SMS\t0\t0\t0.5\nCall\t\t\t\nAll\t\t\t\n", bad.out);
+  EXPECT_EQ("zvonar-cli: \"1,50\" is not a valid floating point value\n", bad.err);
+}
+
 // The statistic's rows come from every line of codetype.dat: a table of a
 // megabyte costs a moment, not the seconds a pass per line over all rows
 // would (14 s measured), and the rows without sums still drop out.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/tests/TestSupport.h"
@@ -43,6 +44,27 @@ TEST_F(CliStoreTest, DumpAndLoadTsvRoundTrip) {
 
   ASSERT_EQ(kExitOk, Run({"load-tsv", Load(dump.out)}).code);  // the dump loads back as it is
   EXPECT_EQ(dump.out + dump.out, Run({"dump"}).out);
+}
+
+// A file larger than the blocks it is read in: the lines cut by a block's
+// end, CR LF ones included, are read whole.
+TEST_F(CliStoreTest, LoadTsvReadsLinesAcrossItsReadBlocks) {
+  std::string input, want;
+  for (int i = 0; i < 80000; ++i) {
+    const std::string line = "7916" + std::to_string(1000000 + i % 97) + "\t2024.03." + std::to_string(10 + i % 19) +
+                             " 10:00:00\t" + std::to_string(i) + "\t" +
+                             std::string(static_cast<std::size_t>(i % 11), 'x') + "abonent\t\t\t60\t1\t1.50\t\t1.50\t";
+    input += line + (i % 2 == 0 ? "\r\n" : "\n");
+    want += line + "\n";
+  }
+  ASSERT_GT(input.size(), std::size_t{5} << 20);
+  const CliRun load = Run({"load-tsv", Load(input)});
+  ASSERT_EQ(kExitOk, load.code) << load.err;
+  const CliRun dump = Run({"dump"});
+  ASSERT_EQ(kExitOk, dump.code) << dump.err;
+  EXPECT_EQ("", load.err);
+  const auto differs = std::mismatch(want.begin(), want.end(), dump.out.begin(), dump.out.end());
+  EXPECT_TRUE(dump.out == want) << "the dump differs from the input at byte " << differs.first - want.begin();
 }
 
 TEST_F(CliStoreTest, LoadTsvChecksTheWholeFileBeforeAppendingAnything) {
