@@ -33,6 +33,8 @@ class TagIndex {
   void SetKey(std::uint32_t recno, const char* record);
   // True when `record` would give record `recno` another key.
   bool KeyDiffers(std::uint32_t recno, const char* record) const;
+  // True when records `a` and `b` have other keys.
+  bool KeysDiffer(const char* a, const char* b) const;
 
   std::uint32_t size() const { return static_cast<std::uint32_t>(order_.size()); }
   std::uint32_t RecnoAt(std::uint32_t position) const { return order_[position]; }
@@ -54,6 +56,10 @@ class TagIndex {
   // Index file form of a key: text bytes, or the day number with the time
   // as a fraction of a day in a little-endian double.
   void FileKey(std::uint32_t recno, char* out) const;
+  // The index file form of the key `record` gives, and of a search key as
+  // KeyFromText makes it.
+  void RecordFileKey(const char* record, char* out) const;
+  void SearchFileKey(std::string_view key, char* out) const;
   // Reads a key of the index file as the key of record `recno`; false when
   // the bytes cannot be a key of this tag.
   bool SetKeyFromFile(std::uint32_t recno, const char* fileKey);
@@ -63,6 +69,7 @@ class TagIndex {
  private:
   const char* Key(std::uint32_t recno) const { return &keys_[(recno - 1ULL) * keyLength_]; }
   void MakeKey(const char* record, char* out) const;
+  void ToFileKey(const char* key, char* out) const;
   bool Less(std::uint32_t a, std::uint32_t b) const;
 
   std::string name_;
