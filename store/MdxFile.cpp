@@ -6,8 +6,8 @@
 //     31 0x1B; 32-35 pages in the file; 44-46 date. Bytes 64-95 are this
 //     program's marker: "ZVIB", state (1 in step with the table, 2 behind),
 //     record count, live records, fingerprint of the last record, and a
-//     checksum of the file header without the marker and of the tag
-//     headers. Files of earlier versions hold "ZVIX" and a checksum of
+//     checksum of the file header and the tag headers, the marker's
+//     state and checksum left out. Files of earlier versions hold "ZVIX" and a checksum of
 //     the whole file; they are read as behind the table.
 //     Tag table at 544, 32 bytes per tag: 0-3 tag header page; 4-14 name;
 //     15 key format 0x10; 16/17/18 lower/higher/parent slot in a binary
@@ -216,8 +216,7 @@ Status WriteMdxFile(const std::string& path, const std::string& tableName, const
   PutU32(next, &image[32]);
   std::vector<const char*> headers;
   for (std::size_t t = 0; t < tags.size(); ++t) headers.push_back(&image[GetU32(&image[kTagTable + kTagEntry * t]) * kPage]);
-  PutMdxMarker(marker, tags.empty() ? 0 : tags.front().size(), MdxHeadersChecksum(image.data(), headers),
-               &image[kMarker]);
+  PutMdxMarker(marker, tags.empty() ? 0 : tags.front().size(), headers, image.data());
   return WriteFileAtomic(path, image);
 }
 
@@ -235,18 +234,21 @@ Status MdxStale(const std::string& path, const std::string& why) {
 
 std::uint64_t MdxHeadersChecksum(const char* header, const std::vector<const char*>& tagHeaders) {
   std::uint64_t hash = HashBytes(header, kMarker);
+  hash = HashBytes(header + kMarker + 8, 16, hash);  // record count, live records, fingerprint
   hash = HashBytes(header + kMdxMarkerEnd, kHeaderBytes - kMdxMarkerEnd, hash);
   for (const char* h : tagHeaders) hash = HashBytes(h, kBlock, hash);
   return hash;
 }
 
-void PutMdxMarker(const IndexMarker& marker, std::uint32_t live, std::uint64_t checksum, char* out) {
+void PutMdxMarker(const IndexMarker& marker, std::uint32_t live, const std::vector<const char*>& tagHeaders,
+                  char* header) {
+  char* out = header + kMarker;
   std::memcpy(out, kMagic, sizeof kMagic);
   PutU32(kInStep, out + 4);
   PutU32(marker.records, out + 8);
   PutU32(live, out + 12);
   PutLe(marker.fingerprint, out + 16, 8);
-  PutLe(checksum, out + 24, 8);
+  PutLe(MdxHeadersChecksum(header, tagHeaders), out + 24, 8);
 }
 
 Status CheckMdxHeader(const std::string& path, const std::string& header, const IndexMarker& expected,

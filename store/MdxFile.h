@@ -42,11 +42,13 @@ int MdxKeysPerNode(const TagIndex& tag);
 Status MdxStale(const std::string& path, const std::string& why);
 
 // What the marker's checksum covers: the file `header` (kMdxHeaderBytes)
-// without the marker, then each tag's header block.
+// but the marker's state and checksum, then each tag's header block.
 std::uint64_t MdxHeadersChecksum(const char* header, const std::vector<const char*>& tagHeaders);
 
-// The marker of a file in step with `marker`, counting `live` records.
-void PutMdxMarker(const IndexMarker& marker, std::uint32_t live, std::uint64_t checksum, char* out);
+// Puts into the file `header` the marker of a file in step with `marker`,
+// counting `live` records, its checksum over `header` and `tagHeaders`.
+void PutMdxMarker(const IndexMarker& marker, std::uint32_t live, const std::vector<const char*>& tagHeaders,
+                  char* header);
 
 // Checks the file `header` against the table: this program's current form,
 // in step with `expected`, holding `tags`. `live` gets the live records.

@@ -131,7 +131,7 @@ void MdxTree::Close() {
 }
 
 Status MdxTree::Read(std::uint32_t page, Block* block) {
-  if (page < kFirstNodePage || page + 1 >= pagesInFile_ + 1 || page + kBlockPages > pagesInFile_)
+  if (page < kFirstNodePage || page + kBlockPages > pagesInFile_)
     return Damaged("page " + std::to_string(page) + " lies outside the file");
   if (const auto d = dirty_.find(page); d != dirty_.end()) {
     *block = d->second;
@@ -597,7 +597,7 @@ Status MdxTree::Commit(const IndexMarker& marker, std::uint32_t live) {
   if (!WriteAt(fd_, path_, header_.data(), kMdxMarker, 0) || FlushToDisk(fd_, path_, true) != 0) return failed();
   std::vector<const char*> blocks;
   for (const Block& b : headers) blocks.push_back(b.data());
-  PutMdxMarker(marker, live, MdxHeadersChecksum(header_.data(), blocks), &header_[kMdxMarker]);
+  PutMdxMarker(marker, live, blocks, header_.data());
   if (!WriteAt(fd_, path_, &header_[kMdxMarker], kMdxMarkerEnd - kMdxMarker, kMdxMarker) ||
       FlushToDisk(fd_, path_, true) != 0)
     return failed();

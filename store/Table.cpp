@@ -510,9 +510,7 @@ Status Table::SetActiveIndex(std::string_view name) {
   // A current record that is gone (the table was empty, or another program
   // cut it) has no place in any order: the caller moves to one.
   if (InTree()) {
-    Status s;
-    if (live_ > 0 && !bulk_ && recno_ > 0 && recno_ <= dbf_.RecordCount() && current_[0] != kDeletedFlag)
-      s = SeekCurrent();
+    Status s = live_ > 0 && !bulk_ ? SeekCurrent() : Status::Ok();
     if (!FellBack(&s)) return s;
   }
   if (live_ > 0 && !bulk_ && recno_ > 0 && recno_ <= dbf_.RecordCount() &&
