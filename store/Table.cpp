@@ -256,9 +256,27 @@ Status Table::LoadOrders() {
     indexBehind_ = true;
     s = ScanRecords();
   }
+  if (s.ok()) AdoptBulkKeys();
   if (s.ok() && live_ > 0 && recno_ > 0 && recno_ <= count && current_[0] != kDeletedFlag)
     pos_ = PositionOf(recno_);
   return s;
+}
+
+// The keys a running bulk append kept apart go to the tags' slots once the
+// orders are in memory, where the rest of the append puts its keys.
+void Table::AdoptBulkKeys() {
+  if (bulkKeys_.empty()) return;
+  std::size_t perRecord = 0;
+  for (const TagIndex& tag : tags_) perRecord += static_cast<std::size_t>(tag.KeyLength());
+  const auto pending = static_cast<std::uint32_t>(bulkKeys_.size() / perRecord);
+  std::size_t keyAt = 0;
+  for (TagIndex& tag : tags_) tag.Resize(bulkFirst_ - 1 + pending);
+  for (std::uint32_t recno = bulkFirst_; recno < bulkFirst_ + pending; ++recno)
+    for (TagIndex& tag : tags_) {
+      (void)tag.SetKeyFromFile(recno, &bulkKeys_[keyAt]);
+      keyAt += static_cast<std::size_t>(tag.KeyLength());
+    }
+  bulkKeys_ = {};
 }
 
 // A tree found damaged while the cursor walks it: the orders come from the
@@ -396,6 +414,7 @@ Status Table::ScanRecords() {
   live_ = static_cast<std::uint32_t>(live.size());
   for (TagIndex& tag : tags_) tag.Merge(live);
   ordersLoaded_ = true;
+  AdoptBulkKeys();
   return Status::Ok();
 }
 

@@ -330,6 +330,7 @@ class Table {
   Status LoadOrders();
   Status LeavePaged();
   bool FellBack(Status* s);
+  void AdoptBulkKeys();
   bool InTree() const { return paged_ && !ordersLoaded_; }
   Status SeekCurrent();
   Status ReadCurrent(std::uint32_t recno);

@@ -325,16 +325,13 @@ Status Table::EndBulkAppend(const BeforeCommitFn& beforeCommit) {
   }
   Status index;
   if (ordersLoaded_) {
+    AdoptBulkKeys();
     std::vector<std::uint32_t> added(lastAppended_);
     std::iota(added.begin(), added.end(), bulkFirst_);
-    std::size_t keyAt = 0;
-    for (TagIndex& tag : tags_) tag.Resize(count);
-    for (std::uint32_t recno = bulkFirst_; recno <= count && !bulkKeys_.empty(); ++recno)
-      for (TagIndex& tag : tags_) {
-        (void)tag.SetKeyFromFile(recno, &bulkKeys_[keyAt]);
-        keyAt += static_cast<std::size_t>(tag.KeyLength());
-      }
-    for (TagIndex& tag : tags_) tag.Merge(added);
+    for (TagIndex& tag : tags_) {
+      tag.Resize(count);
+      tag.Merge(added);
+    }
   }
   std::size_t keyAt = 0;
   char key[256];
