@@ -82,7 +82,7 @@ Status MdxTree::Open(const std::string& path, const IndexMarker& expected, const
                  !ReadAt(fd_, header_.data(), kMdxHeaderBytes, 0)))
     s = MdxStale(path, "not an index file of this program");
   if (s.ok()) s = CheckMdxHeader(path, header_, expected, tags, live);
-  pagesInFile_ = pagesOnDisk_ = GetU32(&header_[32]);
+  pagesInFile_ = GetU32(&header_[32]);
   if (s.ok() && (pagesInFile_ < kFirstNodePage || std::uint64_t{pagesInFile_} * kPage > std::uint64_t(st.st_size)))
     s = MdxStale(path, "the file is damaged");
   std::vector<Block> headers(tags.size());
@@ -127,7 +127,6 @@ void MdxTree::Close() {
   lru_.clear();
   cached_.clear();
   dirty_.clear();
-  headerChanged_ = false;
 }
 
 Status MdxTree::Read(std::uint32_t page, Block* block) {
@@ -193,7 +192,6 @@ void MdxTree::WriteNode(int tag, std::uint32_t page, const Node& node) {
 std::uint32_t MdxTree::NewPage(int tag) {
   const std::uint32_t page = pagesInFile_;
   pagesInFile_ += kBlockPages;
-  headerChanged_ = true;
   Tag& t = tags_[static_cast<std::size_t>(tag)];
   t.pages += kBlockPages;
   t.changed = true;
@@ -415,6 +413,8 @@ Status MdxTree::SetMax(int tag, const std::vector<std::pair<std::uint32_t, int>>
 }
 
 Status MdxTree::Insert(int tag, std::string_view key, std::uint32_t recno) {
+  Status spilled = SpillIfFull();
+  if (!spilled.ok()) return spilled;
   std::vector<std::pair<std::uint32_t, int>> path;
   Status s = Path(tag, key, recno, &path);
   Node leaf;
@@ -493,6 +493,8 @@ Status MdxTree::AddChild(int tag, std::vector<std::pair<std::uint32_t, int>>& pa
 }
 
 Status MdxTree::Remove(int tag, std::string_view key, std::uint32_t recno) {
+  Status spilled = SpillIfFull();
+  if (!spilled.ok()) return spilled;
   std::vector<std::pair<std::uint32_t, int>> path;
   Status s = Path(tag, key, recno, &path);
   Node leaf;
@@ -572,6 +574,29 @@ Status MdxTree::Walk(int tag, const std::function<Status(std::uint32_t recno, st
   return s;
 }
 
+// Changed nodes beyond the cache's room go to the file at once: it is
+// behind the table until Commit, so no reader trusts them meanwhile.
+Status MdxTree::SpillIfFull() {
+  return dirty_.size() < capacity_ ? Status::Ok() : WriteChanged();
+}
+
+// Writes the changed nodes, which then stay in the cache as read.
+Status MdxTree::WriteChanged() {
+  for (const auto& [page, block] : dirty_)
+    if (!WriteAt(fd_, path_, block.data(), kBlockBytes, std::uint64_t{page} * kPage))
+      return Status::IoError("cannot write " + path_ + ": " + ErrnoText(errno));
+  for (auto& [page, block] : dirty_) {
+    lru_.emplace_front(page, block);
+    cached_[page] = lru_.begin();
+  }
+  dirty_.clear();
+  while (lru_.size() > capacity_) {
+    cached_.erase(lru_.back().first);
+    lru_.pop_back();
+  }
+  return Status::Ok();
+}
+
 Status MdxTree::Commit(const IndexMarker& marker, std::uint32_t live) {
   if (!IsOpen()) return Status::Invalid(path_ + " is not open");
   std::vector<Block> headers(tags_.size());
@@ -590,8 +615,8 @@ Status MdxTree::Commit(const IndexMarker& marker, std::uint32_t live) {
     dirty_[t.headerPage] = headers[i];
   }
   const auto failed = [&]() { return Status::IoError("cannot write " + path_ + ": " + ErrnoText(errno)); };
-  for (const auto& [page, block] : dirty_)
-    if (!WriteAt(fd_, path_, block.data(), kBlockBytes, std::uint64_t{page} * kPage)) return failed();
+  Status s = WriteChanged();
+  if (!s.ok()) return s;
   PutU32(pagesInFile_, &header_[32]);
   PutToday(&header_[44]);
   if (!WriteAt(fd_, path_, header_.data(), kMdxMarker, 0) || FlushToDisk(fd_, path_, true) != 0) return failed();
@@ -601,18 +626,7 @@ Status MdxTree::Commit(const IndexMarker& marker, std::uint32_t live) {
   if (!WriteAt(fd_, path_, &header_[kMdxMarker], kMdxMarkerEnd - kMdxMarker, kMdxMarker) ||
       FlushToDisk(fd_, path_, true) != 0)
     return failed();
-  for (auto& [page, block] : dirty_) {
-    lru_.emplace_front(page, block);
-    cached_[page] = lru_.begin();
-  }
-  dirty_.clear();
-  while (lru_.size() > capacity_) {
-    cached_.erase(lru_.back().first);
-    lru_.pop_back();
-  }
   for (Tag& t : tags_) t.changed = false;
-  pagesOnDisk_ = pagesInFile_;
-  headerChanged_ = false;
   return Status::Ok();
 }
 

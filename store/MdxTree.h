@@ -68,14 +68,14 @@ class MdxTree {
   Status Seek(int tag, std::string_view key, std::uint32_t recno, Cursor* cursor, bool* found);
 
   // Puts the entry (`key`, `recno`) in its place, splitting full nodes.
+  // The file must be known behind the table before the first change: once
+  // the changed nodes outgrow the cache they are written before Commit.
   Status Insert(int tag, std::string_view key, std::uint32_t recno);
   // Takes the entry (`key`, `recno`) out; Corrupt when the tag lacks it.
   Status Remove(int tag, std::string_view key, std::uint32_t recno);
   // Calls `visit` with each entry of tag `tag` in key order.
   Status Walk(int tag, const std::function<Status(std::uint32_t recno, std::string_view key)>& visit);
 
-  // True when changes wait for Commit.
-  bool Changed() const { return !dirty_.empty(); }
   // Writes the changed nodes, the tag headers and the file header, flushes,
   // then writes the marker in step with `marker` and `live` and flushes
   // again. The file must have been marked stale before the first change.
@@ -117,13 +117,13 @@ class MdxTree {
                   const std::string& leftMax, std::uint32_t right, bool rightEnd);
   Status DropChild(int tag, std::vector<std::pair<std::uint32_t, int>>& path, int level);
   Status FindEndLeaves(int tag);
+  Status WriteChanged();
+  Status SpillIfFull();
   Status Damaged(const std::string& why) const;
 
   std::string path_;
   int fd_ = -1;
   std::uint32_t pagesInFile_ = 0;
-  std::uint32_t pagesOnDisk_ = 0;
-  bool headerChanged_ = false;
   std::vector<Tag> tags_;
   std::size_t capacity_ = 0;
   std::list<std::pair<std::uint32_t, Block>> lru_;
