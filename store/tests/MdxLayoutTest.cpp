@@ -524,6 +524,28 @@ TEST_F(IndexTreeTest, MovingByPositionDuringAnAppendKeepsEveryKey) {
   ExpectIndexMatchesRecords(path_);
 }
 
+TEST_F(IndexTreeTest, AppendInPlaceTouchingMoreBlocksThanTheCacheHoldsEndsInStep) {
+  // Keys scattered over some five thousand leaves of each tag: the changed
+  // blocks outgrow the cache and go to the file before the marker.
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 300'000; ++i)
+    rows.push_back({"k" + std::to_string(i * 7 % 300'000), WhenText(i % 40'000), ""});
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  ASSERT_TRUE(AppendRecords(table, rows).ok());
+  const ino_t inode = InodeOf(indexPath_);
+  rows.clear();
+  for (int i = 0; i < 29'000; ++i) rows.push_back({"k" + std::to_string(i * 10 + 5), WhenText(i % 39'000), "new"});
+  ASSERT_TRUE(AppendRecords(table, rows).ok());
+  EXPECT_EQ(inode, InodeOf(indexPath_)) << "changed in place";
+  ASSERT_TRUE(table.Close().ok());
+  ExpectIndexMatchesRecords(path_);
+  OpenNotes notes;
+  ASSERT_TRUE(table.Open(path_, &notes).ok());
+  EXPECT_EQ("", notes.indexRebuilt);
+  EXPECT_EQ(329'000u, table.RecordCount());
+}
+
 TEST_F(IndexTreeTest, FileOfTheWholeFileChecksumIsSortedInMemoryUntilAWriterWritesIt) {
   Table table;
   ASSERT_TRUE(table.Open(path_).ok());
