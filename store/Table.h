@@ -8,9 +8,14 @@
 // or counted, nor are bytes after the counted records (an append that never
 // reached its commit point). The index file is kept in step with the
 // records: a change the file does not show yet marks it stale on disk
-// first, and it is rewritten when a bulk append ends and when the table
-// closes. An index file found stale or damaged on open is sorted again in
-// memory; a writer writes it with its next change.
+// first (an append needs no mark: the record count it was written for no
+// longer matches), and the blocks the change touched are written when a
+// bulk append ends and when the table closes, then the mark that the file
+// is in step again. Opening reads only the index file's headers; a walk in
+// an index order reads its blocks as it goes, and only moves by position
+// read a whole order into memory. A large change writes the file whole.
+// An index file found stale or damaged is sorted again in memory; a writer
+// writes it with its next change.
 //
 // Programs share the table through TableLock: an open table holds the lock
 // shared, and a table opened for writing takes it exclusively only for the
