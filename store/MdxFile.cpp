@@ -215,7 +215,8 @@ Status WriteMdxFile(const std::string& path, const std::string& tableName, const
   }
   PutU32(next, &image[32]);
   std::vector<const char*> headers;
-  for (std::size_t t = 0; t < tags.size(); ++t) headers.push_back(&image[GetU32(&image[kTagTable + kTagEntry * t]) * kPage]);
+  for (std::size_t t = 0; t < tags.size(); ++t)
+    headers.push_back(&image[GetU32(&image[kTagTable + kTagEntry * t]) * kPage]);
   PutMdxMarker(marker, tags.empty() ? 0 : tags.front().size(), headers, image.data());
   return WriteFileAtomic(path, image);
 }

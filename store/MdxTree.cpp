@@ -112,8 +112,8 @@ Status MdxTree::Open(const std::string& path, const IndexMarker& expected, const
   if (s.ok()) {
     std::vector<const char*> blocks;
     for (const Block& b : headers) blocks.push_back(b.data());
-    if (MdxHeadersChecksum(header_.data(), blocks) != GetU32(&header_[kMdxMarker + 24]) +
-                                                             (std::uint64_t{GetU32(&header_[kMdxMarker + 28])} << 32))
+    if (MdxHeadersChecksum(header_.data(), blocks) !=
+        GetU32(&header_[kMdxMarker + 24]) + (std::uint64_t{GetU32(&header_[kMdxMarker + 28])} << 32))
       s = MdxStale(path, "the file is damaged");
   }
   if (!s.ok()) Close();
@@ -214,8 +214,7 @@ int MdxTree::Compare(int tag, std::string_view a, std::string_view b) const {
 // each level, or the last when `last`.
 Status MdxTree::Descend(int tag, bool last, Cursor* cursor) {
   Node node;
-  std::uint32_t page = cursor->path.empty() ? tags_[static_cast<std::size_t>(tag)].root
-                                            : cursor->path.back().first;
+  std::uint32_t page = cursor->path.empty() ? tags_[static_cast<std::size_t>(tag)].root : cursor->path.back().first;
   if (!cursor->path.empty()) {
     Status s = ReadNode(tag, page, &node);
     if (!s.ok()) return s;

@@ -257,8 +257,7 @@ Status Table::LoadOrders() {
     s = ScanRecords();
   }
   if (s.ok()) AdoptBulkKeys();
-  if (s.ok() && live_ > 0 && recno_ > 0 && recno_ <= count && current_[0] != kDeletedFlag)
-    pos_ = PositionOf(recno_);
+  if (s.ok() && live_ > 0 && recno_ > 0 && recno_ <= count && current_[0] != kDeletedFlag) pos_ = PositionOf(recno_);
   return s;
 }
 
@@ -658,8 +657,7 @@ Status Table::Prior() {
   if (InTree()) {
     std::uint32_t recno = 0;
     bool moved = false;
-    s = active_ < 0 ? (recno_ > 1 ? FindLive(recno_ - 1, false, &recno) : Status::Ok())
-                    : tree_.Prior(&cursor_, &moved);
+    s = active_ < 0 ? (recno_ > 1 ? FindLive(recno_ - 1, false, &recno) : Status::Ok()) : tree_.Prior(&cursor_, &moved);
     if (moved) recno = cursor_.Recno();
     if (!FellBack(&s)) {
       if (!s.ok() || recno == 0) {

@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <set>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <numeric>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -168,8 +168,8 @@ TEST(IndexFile, TagNameTreeAndEveryTagsOrderAsAReaderWalksThem) {
 // What a reader finds walking one tag's tree.
 struct TreeShape {
   std::vector<Leaf> leaves;
-  int depth = 0;               // branch levels above the leaves
-  std::size_t leafNodes = 0;   // leaves met
+  int depth = 0;              // branch levels above the leaves
+  std::size_t leafNodes = 0;  // leaves met
 };
 
 // Walks the tag whose header is at `headerPage` checking what any reader
@@ -273,7 +273,8 @@ std::vector<TreeShape> ExpectIndexMatchesRecords(const std::string& dbfPath) {
     const std::vector<Leaf>& leaves = shapes.back().leaves;
     std::vector<RawRecord> want = live;
     if (name == "NAME") {
-      std::stable_sort(want.begin(), want.end(), [](const RawRecord& a, const RawRecord& b) { return a.name < b.name; });
+      std::stable_sort(want.begin(), want.end(),
+                       [](const RawRecord& a, const RawRecord& b) { return a.name < b.name; });
     } else {
       EXPECT_EQ("WHEN", name);
       std::stable_sort(want.begin(), want.end(), [](const RawRecord& a, const RawRecord& b) {
@@ -463,7 +464,10 @@ TEST_F(IndexTreeTest, DeletesAndRecordsBroughtBackTouchOnlyTheirKeys) {
   // the owner's run among them.
   ASSERT_TRUE(table.Open(path_).ok());
   std::uint32_t deleted = 0;
-  ASSERT_TRUE(table.DeleteRecords(801, 950, [](std::uint32_t, std::string_view) { return true; }, &deleted).ok());
+  ASSERT_TRUE(table
+                  .DeleteRecords(
+                      801, 950, [](std::uint32_t, std::string_view) { return true; }, &deleted)
+                  .ok());
   EXPECT_EQ(150u, deleted);
   ExpectIndexMatchesRecords(path_);
 
@@ -492,7 +496,10 @@ TEST_F(IndexTreeTest, DeletesAndRecordsBroughtBackTouchOnlyTheirKeys) {
 
   // Every key of a tag taken out: the tree shrinks to an empty root.
   ASSERT_TRUE(table.Open(path_).ok());
-  ASSERT_TRUE(table.DeleteRecords(1, 1900, [](std::uint32_t, std::string_view) { return true; }, &deleted).ok());
+  ASSERT_TRUE(table
+                  .DeleteRecords(
+                      1, 1900, [](std::uint32_t, std::string_view) { return true; }, &deleted)
+                  .ok());
   EXPECT_EQ(0u, table.RecordCount());
   ASSERT_TRUE(table.Close().ok());
   const std::vector<TreeShape> empty = ExpectIndexMatchesRecords(path_);
@@ -528,8 +535,7 @@ TEST_F(IndexTreeTest, AppendInPlaceTouchingMoreBlocksThanTheCacheHoldsEndsInStep
   // Keys scattered over some five thousand leaves of each tag: the changed
   // blocks outgrow the cache and go to the file before the marker.
   std::vector<std::vector<std::string>> rows;
-  for (int i = 0; i < 300'000; ++i)
-    rows.push_back({"k" + std::to_string(i * 7 % 300'000), WhenText(i % 40'000), ""});
+  for (int i = 0; i < 300'000; ++i) rows.push_back({"k" + std::to_string(i * 7 % 300'000), WhenText(i % 40'000), ""});
   Table table;
   ASSERT_TRUE(table.Open(path_).ok());
   ASSERT_TRUE(AppendRecords(table, rows).ok());
@@ -549,7 +555,8 @@ TEST_F(IndexTreeTest, AppendInPlaceTouchingMoreBlocksThanTheCacheHoldsEndsInStep
 TEST_F(IndexTreeTest, FileOfTheWholeFileChecksumIsSortedInMemoryUntilAWriterWritesIt) {
   Table table;
   ASSERT_TRUE(table.Open(path_).ok());
-  for (int i = 0; i < 5; ++i) ASSERT_TRUE(testing::AddRecord(table, {"n" + std::to_string(5 - i), WhenText(i), "x"}).ok());
+  for (int i = 0; i < 5; ++i)
+    ASSERT_TRUE(testing::AddRecord(table, {"n" + std::to_string(5 - i), WhenText(i), "x"}).ok());
   ASSERT_TRUE(table.Close().ok());
   std::string image = testing::ReadOrEmpty(indexPath_);
   image.replace(64, 4, "ZVIX");  // the marker of the earlier form

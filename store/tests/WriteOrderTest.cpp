@@ -184,8 +184,8 @@ TEST_F(WriteOrderTest, ASmallAppendStoppedAfterAnyStepLeavesEachRecordIndexedOrT
     ASSERT_TRUE(table.Open(path_).ok());
     ASSERT_TRUE(table.BeginBulkAppend().ok());
     for (int i = 0; i < 400; ++i)
-      ASSERT_TRUE(table.BulkAppend({"n" + std::to_string(i * 7 % 400), "2024.02." + std::to_string(10 + i % 19), "x"})
-                      .ok());
+      ASSERT_TRUE(
+          table.BulkAppend({"n" + std::to_string(i * 7 % 400), "2024.02." + std::to_string(10 + i % 19), "x"}).ok());
     ASSERT_TRUE(table.EndBulkAppend().ok());
   }
   const std::string saved = testing::ReadOrEmpty(path_);
