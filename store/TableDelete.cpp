@@ -1,7 +1,8 @@
 // Deleting many records picked by number and content at once, and reading
 // records as raw bytes: what taking back an import needs. The marks are
-// written one record at a time after the index file has been marked stale,
-// and the index file is written once when all are down.
+// written one record at a time after the index file has been marked stale;
+// then the marked records' keys leave the index tree (or, when they are
+// many, the index file is written whole) once all are down.
 #include <algorithm>
 
 #include "store/Table.h"

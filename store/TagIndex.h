@@ -1,7 +1,8 @@
-// One index tag held in memory while the table is open: the key of every
-// record by record number, and the live records in key order, equal keys in
-// record-number order. Positions in that order are what the cursor and the
-// record grid move over; the index file is written from it.
+// One index tag of an open table: its key form, and, once the table needs
+// the whole order in memory (moves by position, or an index file behind the
+// records), the key of every record by record number and the live records
+// in key order, equal keys in record-number order. Positions in that order
+// are what the record grid moves over; a whole index file is written from it.
 #pragma once
 
 #include <cstdint>
