@@ -492,6 +492,14 @@ TEST_F(IndexTreeTest, DeletesAndRecordsBroughtBackTouchOnlyTheirKeys) {
   ExpectIndexMatchesRecords(path_);
   EXPECT_EQ(inode, InodeOf(indexPath_)) << "every change above went to the file in place";
   EXPECT_EQ(1900u - 1 - 75, table.RecordCount());
+  // In file order the walk steps over the records still marked.
+  EXPECT_EQ(table.RecordCount(), testing::ReadAll(table).size());
+  ASSERT_TRUE(table.Last().ok());
+  EXPECT_EQ(1900u, table.RecNo());
+  std::vector<std::uint32_t> backwards;
+  for (Status s = table.Last(); s.ok() && !table.Bof() && table.RecNo() >= 940; s = table.Prior())
+    backwards.push_back(table.RecNo());
+  EXPECT_EQ(1900u - 951 + 1 + 5, backwards.size()) << "951..1900, then 949, 947, 945, 943, 941";
   ASSERT_TRUE(table.Close().ok());
 
   // Every key of a tag taken out: the tree shrinks to an empty root.
