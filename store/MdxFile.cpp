@@ -4,9 +4,11 @@
 //     pages per block; 22-23 block bytes; 24 production flag; 25 tag slots
 //     (48); 26-27 tag entry length (32); 28-29 tags; 30 next tag number;
 //     31 0x1B; 32-35 pages in the file; 44-46 date. Bytes 64-95 are this
-//     program's marker: "ZVIX", state (1 in step with the table, 2 behind),
+//     program's marker: "ZVIB", state (1 in step with the table, 2 behind),
 //     record count, live records, fingerprint of the last record, and a
-//     checksum of the whole file without the marker.
+//     checksum of the file header and the tag headers, the marker's
+//     state and checksum left out. Files of earlier versions hold "ZVIX" and a checksum of
+//     the whole file; they are read as behind the table.
 //     Tag table at 544, 32 bytes per tag: 0-3 tag header page; 4-14 name;
 //     15 key format 0x10; 16/17/18 lower/higher/parent slot in a binary
 //     tree over the names; 19 0x02; 20 key type.
@@ -19,8 +21,8 @@
 //     word after the last entry is 0. Branch: pointer = child page, key =
 //     largest key in that child, and the word after the last entry is the
 //     rightmost child.
-// The tags hold live records only: a deleted record leaves the index file
-// when the file is next written. Keys: text as stored; date-times as the
+// The tags hold live records only: a deleted record leaves the tags as it
+// is marked. Keys: text as stored; date-times as the
 // day number plus the time as a fraction of a day, in a little-endian double.
 #include "store/MdxFile.h"
 
@@ -42,26 +44,20 @@ namespace {
 
 constexpr std::size_t kPage = 512;
 constexpr std::size_t kBlock = 1024;
-constexpr std::size_t kHeaderBytes = 2048;
-constexpr std::size_t kTagTable = 544;
-constexpr std::size_t kTagEntry = 32;
-constexpr std::size_t kMarker = 64;
-constexpr std::size_t kMarkerEnd = 96;
-constexpr char kMagic[4] = {'Z', 'V', 'I', 'X'};
+constexpr std::size_t kHeaderBytes = kMdxHeaderBytes;
+constexpr std::size_t kTagTable = kMdxTagTable;
+constexpr std::size_t kTagEntry = kMdxTagEntry;
+constexpr std::size_t kMarker = kMdxMarker;
+constexpr char kMagic[4] = {'Z', 'V', 'I', 'B'};
+constexpr char kWholeFileMagic[4] = {'Z', 'V', 'I', 'X'};
 constexpr std::uint32_t kInStep = 1;
 constexpr std::uint32_t kBehind = 2;
-constexpr int kMaxDepth = 24;
 
 int EntryLength(const TagIndex& tag) {
-  return (tag.KeyLength() + 4 + 3) / 4 * 4;
+  return MdxEntryLength(tag);
 }
 int KeysPerNode(const TagIndex& tag) {
-  return static_cast<int>((kBlock - 12) / EntryLength(tag));
-}
-
-std::uint64_t FileChecksum(const std::string& image) {
-  const std::uint64_t head = HashBytes(image.data(), kMarker);
-  return HashBytes(image.data() + kMarkerEnd, image.size() - kMarkerEnd, head);
+  return MdxKeysPerNode(tag);
 }
 
 // Builds one tag's nodes into `image` from page `*next` on; returns the
@@ -177,92 +173,6 @@ std::size_t TreeBlocks(const TagIndex& tag, std::size_t keys) {
   return blocks;
 }
 
-// Bytes of the index file this program writes for `tags` over `records`
-// records at most.
-std::uint64_t LargestFileFor(const std::vector<TagIndex>& tags, std::uint32_t records) {
-  std::uint64_t bytes = kHeaderBytes;
-  for (const TagIndex& tag : tags) bytes += (1 + TreeBlocks(tag, records)) * std::uint64_t{kBlock};
-  return bytes;
-}
-
-Status Stale(const std::string& path, const std::string& why);
-
-// The whole file in one read into a buffer of its size, so that a large
-// index costs its size in memory once. A file larger than `largest` is not
-// read at all.
-Status ReadIndexFile(const std::string& path, std::uint64_t largest, std::string* image) {
-  // O_NONBLOCK: a FIFO in place of the index must not hang the open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    return Status::Error(errno == ENOENT ? StatusKind::NotFound : StatusKind::Io,
-                         "cannot open " + path + ": " + ErrnoText(errno));
-  struct stat st {};
-  Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
-                                   : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
-  if (s.ok() && static_cast<std::uint64_t>(st.st_size) > largest)
-    s = Stale(path, "the file is " + std::to_string(st.st_size) + " bytes, far more than the table needs");
-  if (s.ok()) image->resize(static_cast<std::size_t>(st.st_size));
-  for (std::size_t done = 0; s.ok() && done < image->size();) {
-    const ssize_t n = ::pread(fd, image->data() + done, image->size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) s = Status::IoError("cannot read " + path + ": " + (n < 0 ? ErrnoText(errno) : "it shrank"));
-    done += n > 0 ? static_cast<std::size_t>(n) : 0;
-  }
-  ::close(fd);
-  return s;
-}
-
-Status Stale(const std::string& path, const std::string& why) {
-  return Status::Error(StatusKind::Corrupt, path + " does not match the table: " + why);
-}
-
-// Walks one tag's tree from the root, left to right, loading the leaves'
-// records in key order. `seen[r]` counts the tags that hold record r so far.
-Status LoadTag(const std::string& path, const std::string& image, std::size_t slot, std::uint32_t records,
-               std::uint32_t live, TagIndex* tag, std::vector<std::uint8_t>* seen) {
-  const char* entry = &image[kTagTable + kTagEntry * slot];
-  const std::size_t pages = image.size() / kPage;
-  auto blockAt = [&](std::uint32_t page) -> const char* {
-    return page >= kHeaderBytes / kPage && page + 1 < pages ? &image[page * kPage] : nullptr;
-  };
-  const char* h = blockAt(GetU32(entry));
-  if (h == nullptr) return Stale(path, "tag " + tag->name() + " points outside the file");
-  const int entryLength = GetU16(h + 18);
-  const int perNode = GetU16(h + 14);
-  if (h[9] != tag->KeyType() || GetU16(h + 12) != tag->KeyLength() || entryLength != EntryLength(*tag) ||
-      perNode != KeysPerNode(*tag) || std::string(h + 24, strnlen(h + 24, 220)) != tag->name())
-    return Stale(path, "tag " + tag->name() + " has another key");
-  tag->ClearOrder();
-  const std::uint8_t mark = static_cast<std::uint8_t>(slot);
-  std::vector<std::pair<std::uint32_t, int>> stack{{GetU32(h), 0}};
-  std::size_t visits = 0;  // a sound tree visits each block once at most
-  while (!stack.empty()) {
-    const auto [page, depth] = stack.back();
-    stack.pop_back();
-    const char* node = blockAt(page);
-    if (node == nullptr || depth > kMaxDepth || ++visits > pages / 2)
-      return Stale(path, "tag " + tag->name() + " has a broken tree");
-    const std::uint32_t n = GetU32(node);
-    if (n > static_cast<std::uint32_t>(perNode)) return Stale(path, "tag " + tag->name() + " has an overfull node");
-    const std::uint32_t rightmost = GetU32(node + 8 + n * entryLength);
-    if (rightmost != 0) {
-      stack.emplace_back(rightmost, depth + 1);
-      for (std::uint32_t i = n; i-- > 0;) stack.emplace_back(GetU32(node + 8 + i * entryLength), depth + 1);
-      continue;
-    }
-    for (std::uint32_t i = 0; i < n; ++i) {
-      const char* e = node + 8 + i * entryLength;
-      const std::uint32_t recno = GetU32(e);
-      if (recno < 1 || recno > records || (*seen)[recno] != mark || tag->size() >= live ||
-          !tag->SetKeyFromFile(recno, e + 4) || !tag->AppendInOrder(recno))
-        return Stale(path, "tag " + tag->name() + " holds a wrong key");
-      (*seen)[recno] = static_cast<std::uint8_t>(mark + 1);
-    }
-  }
-  if (tag->size() != live) return Stale(path, "tag " + tag->name() + " misses records");
-  return Status::Ok();
-}
-
 }  // namespace
 
 Status WriteMdxFile(const std::string& path, const std::string& tableName, const std::vector<TagIndex>& tags,
@@ -304,44 +214,61 @@ Status WriteMdxFile(const std::string& path, const std::string& tableName, const
     if (t > 0) ThreadTagName(&image, tags, t + 1);
   }
   PutU32(next, &image[32]);
-  std::memcpy(&image[kMarker], kMagic, sizeof kMagic);
-  PutU32(kInStep, &image[kMarker + 4]);
-  PutU32(marker.records, &image[kMarker + 8]);
-  PutU32(tags.empty() ? 0 : tags.front().size(), &image[kMarker + 12]);
-  PutLe(marker.fingerprint, &image[kMarker + 16], 8);
-  PutLe(FileChecksum(image), &image[kMarker + 24], 8);
+  std::vector<const char*> headers;
+  for (std::size_t t = 0; t < tags.size(); ++t)
+    headers.push_back(&image[GetU32(&image[kTagTable + kTagEntry * t]) * kPage]);
+  PutMdxMarker(marker, tags.empty() ? 0 : tags.front().size(), headers, image.data());
   return WriteFileAtomic(path, image);
 }
 
-Status ReadMdxFile(const std::string& path, const IndexMarker& expected, std::vector<TagIndex>* tags,
-                   std::vector<std::uint32_t>* deleted) {
-  std::string image;
-  Status s = ReadIndexFile(path, LargestFileFor(*tags, expected.records), &image);
-  if (!s.ok()) return s;
-  if (image.size() < kHeaderBytes || image.size() % kPage != 0 || image[0] != 2 || GetU16(&image[22]) != kBlock)
-    return Stale(path, "not an index file of this program");
-  if (std::memcmp(&image[kMarker], kMagic, sizeof kMagic) != 0) return Stale(path, "written by another program");
-  if (GetU32(&image[kMarker + 4]) != kInStep) return Stale(path, "the table changed after it was written");
-  if (GetU32(&image[kMarker + 8]) != expected.records ||
-      (GetU32(&image[kMarker + 16]) | (std::uint64_t{GetU32(&image[kMarker + 20])} << 32)) != expected.fingerprint)
-    return Stale(path, "written for another state of the table");
-  if ((GetU32(&image[kMarker + 24]) | (std::uint64_t{GetU32(&image[kMarker + 28])} << 32)) != FileChecksum(image))
-    return Stale(path, "the file is damaged");
-  const std::uint32_t live = GetU32(&image[kMarker + 12]);
-  const std::size_t tagCount = GetU16(&image[28]);
-  if (tagCount != tags->size() || live > expected.records) return Stale(path, "it holds other tags");
-  std::vector<std::uint8_t> seen(expected.records + 1ULL, 0);
-  for (std::size_t t = 0; t < tagCount; ++t) {
-    TagIndex& tag = (*tags)[t];
-    const char* entry = &image[kTagTable + kTagEntry * t];
-    if (std::string(entry + 4, strnlen(entry + 4, 11)) != tag.name()) return Stale(path, "it holds other tags");
-    s = LoadTag(path, image, t, expected.records, live, &tag, &seen);
-    if (!s.ok()) return s;
+int MdxEntryLength(const TagIndex& tag) {
+  return (tag.KeyLength() + 4 + 3) / 4 * 4;
+}
+
+int MdxKeysPerNode(const TagIndex& tag) {
+  return static_cast<int>((kBlock - 12) / static_cast<std::size_t>(MdxEntryLength(tag)));
+}
+
+Status MdxStale(const std::string& path, const std::string& why) {
+  return Status::Error(StatusKind::Corrupt, path + " does not match the table: " + why);
+}
+
+std::uint64_t MdxHeadersChecksum(const char* header, const std::vector<const char*>& tagHeaders) {
+  std::uint64_t hash = HashBytes(header, kMarker);
+  hash = HashBytes(header + kMarker + 8, 16, hash);  // record count, live records, fingerprint
+  hash = HashBytes(header + kMdxMarkerEnd, kHeaderBytes - kMdxMarkerEnd, hash);
+  for (const char* h : tagHeaders) hash = HashBytes(h, kBlock, hash);
+  return hash;
+}
+
+void PutMdxMarker(const IndexMarker& marker, std::uint32_t live, const std::vector<const char*>& tagHeaders,
+                  char* header) {
+  char* out = header + kMarker;
+  std::memcpy(out, kMagic, sizeof kMagic);
+  PutU32(kInStep, out + 4);
+  PutU32(marker.records, out + 8);
+  PutU32(live, out + 12);
+  PutLe(marker.fingerprint, out + 16, 8);
+  PutLe(MdxHeadersChecksum(header, tagHeaders), out + 24, 8);
+}
+
+Status CheckMdxHeader(const std::string& path, const std::string& header, const IndexMarker& expected,
+                      const std::vector<TagIndex>& tags, std::uint32_t* live) {
+  if (header.size() < kHeaderBytes || header[0] != 2 || GetU16(&header[22]) != kBlock)
+    return MdxStale(path, "not an index file of this program");
+  if (std::memcmp(&header[kMarker], kWholeFileMagic, sizeof kWholeFileMagic) == 0)
+    return MdxStale(path, "written by an earlier version of this program");
+  if (std::memcmp(&header[kMarker], kMagic, sizeof kMagic) != 0) return MdxStale(path, "written by another program");
+  if (GetU32(&header[kMarker + 4]) != kInStep) return MdxStale(path, "the table changed after it was written");
+  if (GetU32(&header[kMarker + 8]) != expected.records ||
+      (GetU32(&header[kMarker + 16]) | (std::uint64_t{GetU32(&header[kMarker + 20])} << 32)) != expected.fingerprint)
+    return MdxStale(path, "written for another state of the table");
+  *live = GetU32(&header[kMarker + 12]);
+  if (GetU16(&header[28]) != tags.size() || *live > expected.records) return MdxStale(path, "it holds other tags");
+  for (std::size_t t = 0; t < tags.size(); ++t) {
+    const char* entry = &header[kTagTable + kTagEntry * t];
+    if (std::string(entry + 4, strnlen(entry + 4, 11)) != tags[t].name()) return MdxStale(path, "it holds other tags");
   }
-  deleted->clear();
-  if (tagCount > 0)
-    for (std::uint32_t r = 1; r <= expected.records; ++r)
-      if (seen[r] == 0) deleted->push_back(r);
   return Status::Ok();
 }
 

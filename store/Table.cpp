@@ -1,7 +1,9 @@
 // Opening, closing and reading a table, and keeping its index file in step.
-// While the table is open the tags live in memory (TagIndex); the index
-// file is their copy on disk and is trusted on open only when its marker
-// matches the table's record count and last record.
+// An index file whose marker matches the table's record count and last
+// record is used in place: the cursor walks its tree block by block, and
+// changes touch only the blocks on their way. The whole key order is read
+// into memory (TagIndex) only for moves by position, or when the file is
+// behind the records and has to be sorted again.
 #include "store/Table.h"
 
 #include <sys/stat.h>
@@ -158,6 +160,10 @@ Status Table::Close() {
   reads_ = 0;
   tags_.clear();
   deleted_.clear();
+  tree_.Close();
+  paged_ = false;
+  ordersLoaded_ = true;
+  bulkKeys_ = {};
   live_ = pos_ = recno_ = 0;
   bof_ = eof_ = true;
   active_ = -1;
@@ -178,16 +184,24 @@ std::vector<TagIndex> Table::MakeTags() const {
 Status Table::LoadIndex(OpenNotes* notes) {
   active_ = -1;
   indexBehind_ = false;
+  tree_.Close();
+  paged_ = false;
+  ordersLoaded_ = true;
+  deleted_.clear();
   tags_ = MakeTags();
   if (tags_.empty()) return ScanRecords();
   IndexMarker marker{dbf_.RecordCount(), 0};
   Status s = Fingerprint(&marker.fingerprint);
   if (!s.ok()) return s;
   NoteIndexFile();
-  for (TagIndex& tag : tags_) tag.Resize(dbf_.RecordCount());
-  s = ReadMdxFile(indexPath_, marker, &tags_, &deleted_);
+  std::uint32_t live = 0;
+  const bool write = access_ == TableAccess::Write && !dbf_.ReadOnly();
+  s = tree_.Open(indexPath_, marker, tags_, write, &live);
+  if (write && s.kind() == StatusKind::Io) s = tree_.Open(indexPath_, marker, tags_, false, &live);
   if (s.ok()) {
-    live_ = dbf_.RecordCount() - static_cast<std::uint32_t>(deleted_.size());
+    paged_ = true;
+    ordersLoaded_ = false;
+    live_ = live;
     return s;
   }
   if (s.kind() == StatusKind::NotFound) {
@@ -208,6 +222,165 @@ void Table::NoteIndexFile() {
   if (::stat(indexPath_.c_str(), &st) == 0)
     indexFile_ = {st.st_dev, st.st_ino, st.st_size,
                   std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+// The tree's orders into memory, by one walk of each tag: what moves by
+// position need. A tree found damaged is left for the records, sorted again.
+Status Table::LoadOrders() {
+  if (ordersLoaded_) return Status::Ok();
+  const std::uint32_t count = dbf_.RecordCount();
+  std::vector<std::uint8_t> seen(count + 1ULL, 0);
+  Status s;
+  for (std::size_t t = 0; t < tags_.size() && s.ok(); ++t) {
+    TagIndex& tag = tags_[t];
+    tag.ClearOrder();
+    tag.Resize(count);
+    const auto mark = static_cast<std::uint8_t>(t);
+    s = tree_.Walk(static_cast<int>(t), [&](std::uint32_t recno, std::string_view key) {
+      if (recno < 1 || recno > count || seen[recno] != mark || tag.size() >= live_ ||
+          !tag.SetKeyFromFile(recno, key.data()) || !tag.AppendInOrder(recno))
+        return MdxStale(indexPath_, "tag " + tag.name() + " holds a wrong key");
+      seen[recno] = static_cast<std::uint8_t>(mark + 1);
+      return Status::Ok();
+    });
+    if (s.ok() && tag.size() != live_) s = MdxStale(indexPath_, "tag " + tag.name() + " misses records");
+  }
+  if (s.ok()) {
+    deleted_.clear();
+    for (std::uint32_t r = 1; r <= count; ++r)
+      if (seen[r] == 0) deleted_.push_back(r);
+    ordersLoaded_ = true;
+  } else if (s.kind() == StatusKind::Corrupt) {
+    tree_.Close();
+    paged_ = false;
+    indexBehind_ = true;
+    s = ScanRecords();
+  }
+  if (s.ok()) AdoptBulkKeys();
+  if (s.ok() && live_ > 0 && recno_ > 0 && recno_ <= count && current_[0] != kDeletedFlag) pos_ = PositionOf(recno_);
+  return s;
+}
+
+// The keys a running bulk append kept apart go to the tags' slots once the
+// orders are in memory, where the rest of the append puts its keys.
+void Table::AdoptBulkKeys() {
+  if (bulkKeys_.empty()) return;
+  std::size_t perRecord = 0;
+  for (const TagIndex& tag : tags_) perRecord += static_cast<std::size_t>(tag.KeyLength());
+  const auto pending = static_cast<std::uint32_t>(bulkKeys_.size() / perRecord);
+  std::size_t keyAt = 0;
+  for (TagIndex& tag : tags_) tag.Resize(bulkFirst_ - 1 + pending);
+  for (std::uint32_t recno = bulkFirst_; recno < bulkFirst_ + pending; ++recno)
+    for (TagIndex& tag : tags_) {
+      (void)tag.SetKeyFromFile(recno, &bulkKeys_[keyAt]);
+      keyAt += static_cast<std::size_t>(tag.KeyLength());
+    }
+  bulkKeys_ = {};
+}
+
+// A tree found damaged while the cursor walks it: the orders come from the
+// records for the rest of the session, as for an index file found behind,
+// and `s` tells how that went. False, `s` untouched, for any other outcome.
+bool Table::FellBack(Status* s) {
+  if (s->kind() != StatusKind::Corrupt || !InTree()) return false;
+  tree_.Close();
+  paged_ = false;
+  indexBehind_ = true;
+  *s = ScanRecords();
+  if (!s->ok()) return false;
+  const bool lives = live_ > 0 && recno_ > 0 && recno_ <= dbf_.RecordCount() &&
+                     !std::binary_search(deleted_.begin(), deleted_.end(), recno_);
+  pos_ = lives ? PositionOf(recno_) : 0;
+  return true;
+}
+
+// Before a change that the tree does not follow: the orders are read into
+// memory and the index file is written whole at the end of the change.
+Status Table::LeavePaged() {
+  Status s = LoadOrders();
+  tree_.Close();
+  paged_ = false;
+  return s;
+}
+
+// After the whole file was written: it is used in place again.
+void Table::OpenTree() {
+  std::uint32_t live = 0;
+  IndexMarker marker{dbf_.RecordCount(), 0};
+  paged_ = Fingerprint(&marker.fingerprint).ok() && tree_.Open(indexPath_, marker, tags_, true, &live).ok();
+}
+
+// Puts the keys of `record` into the tree (or takes them out). When the
+// tree fails, the orders come from the records, and the index file is
+// written whole.
+Status Table::TreeKeys(std::uint32_t recno, const char* record, bool insert, const std::vector<int>& only) {
+  if (!paged_) return Status::Ok();
+  char key[256];
+  Status s;
+  for (std::size_t t = 0; t < tags_.size() && s.ok(); ++t) {
+    if (!only.empty() && std::find(only.begin(), only.end(), static_cast<int>(t)) == only.end()) continue;
+    tags_[t].RecordFileKey(record, key);
+    const std::string_view k(key, static_cast<std::size_t>(tags_[t].KeyLength()));
+    s = insert ? tree_.Insert(static_cast<int>(t), k, recno) : tree_.Remove(static_cast<int>(t), k, recno);
+  }
+  if (s.ok() || s.kind() != StatusKind::Corrupt) return s;
+  tree_.Close();
+  paged_ = false;
+  ownChanges_ = indexBehind_ = true;
+  return ordersLoaded_ ? Status::Ok() : ScanRecords();
+}
+
+Status Table::ReadCurrent(std::uint32_t recno) {
+  recno_ = recno;
+  return dbf_.ReadRecord(recno_, current_.data());
+}
+
+// The first live record from `from` on (or back from it); 0 when none.
+Status Table::FindLive(std::uint32_t from, bool forward, std::uint32_t* found) {
+  *found = 0;
+  const std::uint32_t count = dbf_.RecordCount();
+  const std::size_t length = dbf_.RecordLength();
+  std::vector<char> chunk;
+  if (!forward) from = std::min(from, count);
+  while (from >= 1 && from <= count) {
+    const std::uint32_t n = std::min<std::uint32_t>(64, forward ? count - from + 1 : from);
+    const std::uint32_t first = forward ? from : from - n + 1;
+    chunk.resize(std::size_t{n} * length);
+    Status s = dbf_.ReadRecords(first, n, chunk.data());
+    if (!s.ok()) return s;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const std::uint32_t at = forward ? i : n - 1 - i;
+      if (chunk[at * length] != kDeletedFlag) {
+        *found = first + at;
+        return Status::Ok();
+      }
+    }
+    from = forward ? from + n : first - 1;
+  }
+  return Status::Ok();
+}
+
+// In the tree: the current record again when it lives, else the one after
+// where it stood in the active order (the last one at the end).
+Status Table::SeekCurrent() {
+  if (live_ == 0) return SetEmpty();
+  std::uint32_t recno = 0;
+  Status s;
+  if (active_ < 0) {
+    s = FindLive(std::max<std::uint32_t>(recno_, 1), true, &recno);
+    if (s.ok() && recno == 0) s = FindLive(std::max<std::uint32_t>(recno_, 1), false, &recno);
+  } else {
+    char key[256];
+    tags_[active_].RecordFileKey(current_.data(), key);
+    bool found = false;
+    s = tree_.Seek(active_, std::string_view(key, static_cast<std::size_t>(tags_[active_].KeyLength())), recno_,
+                   &cursor_, &found);
+    if (s.ok() && !found) s = tree_.Last(active_, &cursor_, &found);
+    if (s.ok() && found) recno = cursor_.Recno();
+  }
+  if (!s.ok()) return s;
+  if (recno == 0) return MdxStale(indexPath_, "it misses records");
+  return ReadCurrent(recno);
 }
 
 // Reads every record once: deleted flags, and the keys and order of the tags.
@@ -239,11 +412,15 @@ Status Table::ScanRecords() {
   }
   live_ = static_cast<std::uint32_t>(live.size());
   for (TagIndex& tag : tags_) tag.Merge(live);
+  ordersLoaded_ = true;
+  AdoptBulkKeys();
   return Status::Ok();
 }
 
 // Under the exclusive lock.
 Status Table::RebuildIndex() {
+  tree_.Close();
+  paged_ = false;
   tags_ = MakeTags();
   Status s = ScanRecords();
   if (!s.ok()) return s;
@@ -267,7 +444,12 @@ Status Table::WriteIndex() {
   IndexMarker marker{dbf_.RecordCount(), 0};
   Status s = dbf_.Sync();
   if (s.ok()) s = Fingerprint(&marker.fingerprint);
-  if (s.ok()) s = WriteMdxFile(indexPath_, FileName(dbf_.path()), tags_, marker);
+  if (s.ok() && paged_) {
+    s = tree_.Commit(marker, live_);
+  } else if (s.ok()) {
+    s = WriteMdxFile(indexPath_, FileName(dbf_.path()), tags_, marker);
+    if (s.ok()) OpenTree();
+  }
   if (s.ok()) {
     indexBehind_ = ownChanges_ = false;
     NoteIndexFile();
@@ -320,7 +502,7 @@ Status Table::RefreshIndexDefs() {
   OpenNotes notes;
   s = LoadIndex(&notes);
   if (s.ok() && notes.indexMissing) s = Status::Error(StatusKind::NotFound, indexPath_ + " does not exist");
-  Status moved = live_ > 0 && recno > 0 ? MoveTo(PositionOf(recno)) : First();
+  Status moved = live_ > 0 && recno > 0 ? (InTree() ? SeekCurrent() : MoveTo(PositionOf(recno))) : First();
   return s.ok() ? moved : s;
 }
 
@@ -345,6 +527,10 @@ Status Table::SetActiveIndex(std::string_view name) {
   active_ = found;
   // A current record that is gone (the table was empty, or another program
   // cut it) has no place in any order: the caller moves to one.
+  if (InTree()) {
+    Status s = live_ > 0 && !bulk_ ? SeekCurrent() : Status::Ok();
+    if (!FellBack(&s)) return s;
+  }
   if (live_ > 0 && !bulk_ && recno_ > 0 && recno_ <= dbf_.RecordCount() &&
       !std::binary_search(deleted_.begin(), deleted_.end(), recno_))
     pos_ = PositionOf(recno_);
@@ -377,6 +563,12 @@ std::uint32_t Table::PositionOf(std::uint32_t recno) const {
   return recno - 1 - static_cast<std::uint32_t>(before);
 }
 
+std::uint32_t Table::Position() const {
+  // The orders are read on the first need; a failure shows in the next move.
+  if (InTree()) (void)const_cast<Table*>(this)->LoadOrders();
+  return pos_;
+}
+
 Status Table::MoveTo(std::uint32_t position) {
   pos_ = position;
   recno_ = RecnoAt(position);
@@ -398,6 +590,14 @@ Status Table::First() {
   if (live_ == 0) return SetEmpty();
   bof_ = true;
   eof_ = false;
+  if (InTree()) {
+    std::uint32_t recno = 0;
+    bool found = false;
+    s = active_ < 0 ? FindLive(1, true, &recno) : tree_.First(active_, &cursor_, &found);
+    if (found) recno = cursor_.Recno();
+    if (s.ok() && recno == 0) s = MdxStale(indexPath_, "it misses records");
+    if (!FellBack(&s)) return s.ok() ? ReadCurrent(recno) : s;
+  }
   return MoveTo(0);
 }
 
@@ -409,6 +609,14 @@ Status Table::Last() {
   if (live_ == 0) return SetEmpty();
   bof_ = false;
   eof_ = true;
+  if (InTree()) {
+    std::uint32_t recno = 0;
+    bool found = false;
+    s = active_ < 0 ? FindLive(dbf_.RecordCount(), false, &recno) : tree_.Last(active_, &cursor_, &found);
+    if (found) recno = cursor_.Recno();
+    if (s.ok() && recno == 0) s = MdxStale(indexPath_, "it misses records");
+    if (!FellBack(&s)) return s.ok() ? ReadCurrent(recno) : s;
+  }
   return MoveTo(live_ - 1);
 }
 
@@ -418,6 +626,20 @@ Status Table::Next() {
   if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
+  if (InTree()) {
+    std::uint32_t recno = 0;
+    bool moved = false;
+    s = active_ < 0 ? FindLive(recno_ + 1, true, &recno) : tree_.Next(&cursor_, &moved);
+    if (moved) recno = cursor_.Recno();
+    if (!FellBack(&s)) {
+      if (!s.ok() || recno == 0) {
+        eof_ = s.ok();
+        return s;
+      }
+      bof_ = eof_ = false;
+      return ReadCurrent(recno);
+    }
+  }
   if (pos_ + 1 >= live_) {
     eof_ = true;
     return Status::Ok();
@@ -432,6 +654,20 @@ Status Table::Prior() {
   if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
+  if (InTree()) {
+    std::uint32_t recno = 0;
+    bool moved = false;
+    s = active_ < 0 ? (recno_ > 1 ? FindLive(recno_ - 1, false, &recno) : Status::Ok()) : tree_.Prior(&cursor_, &moved);
+    if (moved) recno = cursor_.Recno();
+    if (!FellBack(&s)) {
+      if (!s.ok() || recno == 0) {
+        bof_ = s.ok();
+        return s;
+      }
+      bof_ = eof_ = false;
+      return ReadCurrent(recno);
+    }
+  }
   if (pos_ == 0) {
     bof_ = true;
     return Status::Ok();
@@ -444,6 +680,7 @@ Status Table::GoToPosition(std::uint32_t position) {
   const TableReadHold read(*this);
   Status s = read.status();
   if (s.ok()) s = Post();
+  if (s.ok()) s = LoadOrders();
   if (!s.ok()) return s;
   if (position >= live_)
     return Status::Invalid("position " + std::to_string(position) + " is past the last of " + std::to_string(live_) +
@@ -462,6 +699,18 @@ Status Table::FindNearest(std::string_view key) {
   s = tags_[active_].KeyFromText(key, &searchKey);
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
+  if (InTree()) {
+    char fileKey[256];
+    tags_[active_].SearchFileKey(searchKey, fileKey);
+    bool found = false;
+    s = tree_.Seek(active_, std::string_view(fileKey, static_cast<std::size_t>(tags_[active_].KeyLength())), 0,
+                   &cursor_, &found);
+    bof_ = false;
+    eof_ = !found;
+    if (s.ok() && !found) s = tree_.Last(active_, &cursor_, &found);
+    if (s.ok() && !found) s = MdxStale(indexPath_, "it misses records");
+    if (!FellBack(&s)) return s.ok() ? ReadCurrent(cursor_.Recno()) : s;
+  }
   const std::uint32_t at = tags_[active_].LowerBound(searchKey);
   bof_ = false;
   eof_ = at >= live_;

@@ -8,9 +8,14 @@
 // or counted, nor are bytes after the counted records (an append that never
 // reached its commit point). The index file is kept in step with the
 // records: a change the file does not show yet marks it stale on disk
-// first, and it is rewritten when a bulk append ends and when the table
-// closes. An index file found stale or damaged on open is sorted again in
-// memory; a writer writes it with its next change.
+// first (an append needs no mark: the record count it was written for no
+// longer matches), and the blocks the change touched are written when a
+// bulk append ends and when the table closes, then the mark that the file
+// is in step again. Opening reads only the index file's headers; a walk in
+// an index order reads its blocks as it goes, and only moves by position
+// read a whole order into memory. A large change writes the file whole.
+// An index file found stale or damaged is sorted again in memory; a writer
+// writes it with its next change.
 //
 // Programs share the table through TableLock: an open table holds the lock
 // shared, and a table opened for writing takes it exclusively only for the
@@ -35,6 +40,7 @@
 #include "base/Status.h"
 #include "store/DateTimeField.h"
 #include "store/DbfFile.h"
+#include "store/MdxTree.h"
 #include "store/TableLock.h"
 #include "store/TagIndex.h"
 
@@ -170,8 +176,9 @@ class Table {
   std::uint32_t RecordCount() const { return live_; }
   // Record number of the current record; 0 when the table is empty.
   std::uint32_t RecNo() const { return live_ > 0 ? recno_ : 0; }
-  // Position of the current record in the active order.
-  std::uint32_t Position() const { return pos_; }
+  // Position of the current record in the active order. The first call
+  // after opening walks the whole order once.
+  std::uint32_t Position() const;
   bool Bof() const { return bof_; }
   bool Eof() const { return eof_; }
 
@@ -331,6 +338,16 @@ class Table {
  private:
   static Status CreateFiles(const std::string& path, const std::vector<FieldDef>& fields);
   Status LoadIndex(OpenNotes* notes);
+  Status LoadOrders();
+  Status LeavePaged();
+  bool FellBack(Status* s);
+  void AdoptBulkKeys();
+  bool InTree() const { return paged_ && !ordersLoaded_; }
+  Status SeekCurrent();
+  Status ReadCurrent(std::uint32_t recno);
+  Status FindLive(std::uint32_t from, bool forward, std::uint32_t* found);
+  Status TreeKeys(std::uint32_t recno, const char* record, bool insert, const std::vector<int>& only = {});
+  void OpenTree();
   Status ScanRecords();
   Status RebuildIndex();
   Status MarkIndexBehind();
@@ -358,7 +375,16 @@ class Table {
   std::chrono::milliseconds lockWait_ = kTableLockWait;
   std::string indexPath_;
   std::vector<TagIndex> tags_;
-  std::vector<std::uint32_t> deleted_;  // ascending
+  std::vector<std::uint32_t> deleted_;  // ascending; kept while ordersLoaded_
+  // The index file's tree, read and changed block by block while paged_:
+  // it then describes the records, its changes pending until WriteIndex.
+  MdxTree tree_;
+  bool paged_ = false;
+  // tags_ hold every key and order and deleted_ lists the deleted records;
+  // else the cursor moves in the tree (cursor_), or over the records.
+  bool ordersLoaded_ = true;
+  MdxTree::Cursor cursor_;
+  std::vector<char> bulkKeys_;  // each pending record's keys, tag by tag, while not ordersLoaded_
   std::uint32_t live_ = 0;
   bool indexBehind_ = false;  // the index file on disk does not describe the records
   bool ownChanges_ = false;   // this table's changes put it behind

@@ -141,18 +141,24 @@ Status Table::Post() {
   if (s.ok()) s = BeginWrite(state_ == EditState::Append);
   if (!s.ok()) return s;
   if (state_ == EditState::Edit) {
-    std::vector<TagIndex*> moved;
-    for (TagIndex& tag : tags_)
-      if (tag.KeyDiffers(recno_, edit_.data())) moved.push_back(&tag);
+    std::vector<int> moved;
+    for (std::size_t t = 0; t < tags_.size(); ++t)
+      if (tags_[t].KeysDiffer(current_.data(), edit_.data())) moved.push_back(static_cast<int>(t));
     if (!moved.empty()) s = MarkIndexBehind();
     if (s.ok()) s = dbf_.WriteRecord(recno_, edit_.data());
+    if (s.ok() && !moved.empty()) {
+      if (ordersLoaded_) {
+        for (int t : moved) {
+          tags_[t].Remove(recno_);
+          tags_[t].SetKey(recno_, edit_.data());
+          tags_[t].Insert(recno_);
+        }
+      }
+      s = TreeKeys(recno_, current_.data(), false, moved);
+      if (s.ok()) s = TreeKeys(recno_, edit_.data(), true, moved);
+    }
     EndWrite();
     if (!s.ok()) return s;
-    for (TagIndex* tag : moved) {
-      tag->Remove(recno_);
-      tag->SetKey(recno_, edit_.data());
-      tag->Insert(recno_);
-    }
   } else {
     s = dbf_.AppendRecords(edit_.data(), 1);
     if (s.ok()) s = dbf_.Commit();
@@ -161,18 +167,25 @@ Status Table::Post() {
     if (!s.ok()) return s;
     NoteAppended();
     recno_ = dbf_.RecordCount();
-    for (TagIndex& tag : tags_) {
-      tag.Resize(recno_);
-      tag.SetKey(recno_, edit_.data());
-      tag.Insert(recno_);
+    if (ordersLoaded_) {
+      for (TagIndex& tag : tags_) {
+        tag.Resize(recno_);
+        tag.SetKey(recno_, edit_.data());
+        tag.Insert(recno_);
+      }
     }
+    s = TreeKeys(recno_, edit_.data(), true);
     ++live_;
     bof_ = eof_ = false;
   }
   current_.swap(edit_);
-  pos_ = PositionOf(recno_);
   Cancel();
-  return Status::Ok();
+  if (InTree()) {
+    const Status placed = SeekCurrent();
+    return s.ok() ? placed : s;
+  }
+  pos_ = PositionOf(recno_);
+  return s;
 }
 
 // Appended records need no mark in the index file: its record count no
@@ -203,12 +216,19 @@ Status Table::Delete(const ChangedRecordFn& noteChange) {
     current_[0] = kLiveFlag;
     return s;
   }
-  for (TagIndex& tag : tags_) tag.Remove(recno_);
-  deleted_.insert(std::lower_bound(deleted_.begin(), deleted_.end(), recno_), recno_);
+  if (ordersLoaded_) {
+    for (TagIndex& tag : tags_) tag.Remove(recno_);
+    deleted_.insert(std::lower_bound(deleted_.begin(), deleted_.end(), recno_), recno_);
+  }
+  s = TreeKeys(recno_, before.data(), false);
   --live_;
-  if (live_ == 0) return SetEmpty();
+  if (live_ == 0) {
+    (void)SetEmpty();
+    return s;
+  }
   bof_ = eof_ = false;
-  return MoveTo(std::min(pos_, live_ - 1));
+  const Status moved = InTree() ? SeekCurrent() : MoveTo(std::min(pos_, live_ - 1));
+  return s.ok() ? moved : s;
 }
 
 Status Table::BeginBulkAppend(std::uint32_t expected) {
@@ -217,8 +237,9 @@ Status Table::BeginBulkAppend(std::uint32_t expected) {
   if (s.ok()) s = BeginWrite(true);
   if (!s.ok()) return s;
   const std::uint64_t room = std::uint64_t{dbf_.RecordCount()} + expected;
-  if (expected > 0 && room <= UINT32_MAX)
+  if (expected > 0 && room <= UINT32_MAX && ordersLoaded_)
     for (TagIndex& tag : tags_) tag.Reserve(static_cast<std::uint32_t>(room));
+  bulkKeys_.clear();
   bulk_ = true;
   bulkError_ = Status::Ok();
   bulkFirst_ = dbf_.RecordCount() + 1;
@@ -248,6 +269,13 @@ Status Table::BulkAppend(const std::vector<std::string>& texts) {
   }
   const std::uint32_t recno = dbf_.RecordCount() + dbf_.PendingRecords() + bulkBuffered_ + 1;
   for (TagIndex& tag : tags_) {
+    if (!ordersLoaded_) {
+      // Kept apart until the end decides how the index takes them.
+      const std::size_t keyAt = bulkKeys_.size();
+      bulkKeys_.resize(keyAt + static_cast<std::size_t>(tag.KeyLength()));
+      tag.RecordFileKey(record, &bulkKeys_[keyAt]);
+      continue;
+    }
     if (tag.Slots() < recno) tag.Resize(std::max(recno, tag.Slots() + tag.Slots() / 2));
     tag.SetKey(recno, record);
   }
@@ -274,6 +302,11 @@ Status Table::EndBulkAppend(const BeforeCommitFn& beforeCommit) {
     s = beforeCommit(bulkFirst_, before + dbf_.PendingRecords());
     committing_ = false;
   }
+  // Many keys at once go into a new tree written whole, which costs a pass
+  // over the table; fewer go into the tree where they belong.
+  const std::uint32_t adding = dbf_.PendingRecords();
+  const bool whole = adding > 0 && !tags_.empty() && std::uint64_t{adding} * 10 > live_;
+  if (s.ok() && whole && !ordersLoaded_) s = LoadOrders();
   if (s.ok()) s = dbf_.Commit();
   if (!s.ok() && dbf_.RecordCount() == before) {
     // Nothing was committed: what was written past the commit point goes.
@@ -286,20 +319,46 @@ Status Table::EndBulkAppend(const BeforeCommitFn& beforeCommit) {
   const std::uint32_t count = dbf_.RecordCount();
   lastAppended_ = count - before;
   if (lastAppended_ > 0) NoteAppended();
-  std::vector<std::uint32_t> added(lastAppended_);
-  std::iota(added.begin(), added.end(), bulkFirst_);
-  for (TagIndex& tag : tags_) {
-    tag.Resize(count);
-    tag.Merge(added);
+  if (whole && paged_ && lastAppended_ > 0) {
+    tree_.Close();
+    paged_ = false;
   }
+  Status index;
+  if (ordersLoaded_) {
+    AdoptBulkKeys();
+    std::vector<std::uint32_t> added(lastAppended_);
+    std::iota(added.begin(), added.end(), bulkFirst_);
+    for (TagIndex& tag : tags_) {
+      tag.Resize(count);
+      tag.Merge(added);
+    }
+  }
+  std::size_t keyAt = 0;
+  char key[256];
+  for (std::uint32_t recno = bulkFirst_; recno <= count && paged_ && index.ok(); ++recno)
+    for (std::size_t t = 0; t < tags_.size() && index.ok(); ++t) {
+      const auto length = static_cast<std::size_t>(tags_[t].KeyLength());
+      if (bulkKeys_.empty()) tags_[t].FileKey(recno, key);
+      const char* k = bulkKeys_.empty() ? key : &bulkKeys_[keyAt];
+      keyAt += length;
+      index = tree_.Insert(static_cast<int>(t), std::string_view(k, length), recno);
+    }
+  bulkKeys_ = {};
   live_ += lastAppended_;
-  Status index = WriteIndex();
+  if (!index.ok() && index.kind() == StatusKind::Corrupt) {
+    // The tree failed: the orders come from the records and the file is
+    // written whole.
+    tree_.Close();
+    paged_ = false;
+    index = ordersLoaded_ ? Status::Ok() : ScanRecords();
+  }
+  if (index.ok()) index = WriteIndex();
   EndWrite();
   if (s.ok() && !index.ok())
     s = Status::Error(index.kind(), std::to_string(lastAppended_) +
                                         " records added; the index file could not be written (" + index.message() +
                                         ")");
-  Status moved = recno_ > 0 && live_ > 0 ? MoveTo(PositionOf(recno_)) : First();
+  Status moved = recno_ > 0 && live_ > 0 ? (InTree() ? SeekCurrent() : MoveTo(PositionOf(recno_))) : First();
   return s.ok() ? moved : s;
 }
 

@@ -35,6 +35,13 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
   std::vector<TagIndex*> moved;  // tags over a rewritten field
   for (TagIndex& tag : tags_)
     if (std::find(fields.begin(), fields.end(), tag.field()) != fields.end()) moved.push_back(&tag);
+  // Keys moved by a rewrite of every record follow in memory; the index
+  // file is then written whole.
+  if (!moved.empty()) s = LeavePaged();
+  if (!s.ok()) {
+    EndWrite();
+    return s;
+  }
 
   const std::uint32_t count = dbf_.RecordCount();
   const std::size_t length = dbf_.RecordLength();
@@ -119,7 +126,6 @@ Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, co
   const std::size_t length = dbf_.RecordLength();
   const std::uint32_t perBlock = static_cast<std::uint32_t>(std::max<std::size_t>(1, kRewriteBlockBytes / length));
   std::vector<char> block, before(length);
-  std::vector<char> moves(tags_.size());  // per tag: the record's key moves
   bool deletionsMoved = false;
   std::uint32_t done = 0;
   for (std::uint32_t pending = next(); pending != 0 && s.ok();) {
@@ -138,34 +144,31 @@ Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, co
       std::memcpy(before.data(), bytes, length);
       if (!patch(recno, bytes) || std::memcmp(before.data(), bytes, length) == 0) continue;
       const bool wasLive = before[0] != kDeletedFlag, isLive = bytes[0] != kDeletedFlag;
-      // A live record's key moves only when its field's bytes do; only a
-      // key that moves puts the index file behind.
-      bool keyMoved = false;
-      for (std::size_t t = 0; t < tags_.size(); ++t) {
-        const std::size_t at = dbf_.FieldOffset(tags_[t].field());
-        moves[t] = wasLive != isLive ||
-                   (wasLive &&
-                    std::memcmp(&before[at], bytes + at, static_cast<std::size_t>(Field(tags_[t].field()).width)) != 0);
-        keyMoved = keyMoved || moves[t];
-      }
-      if (keyMoved) s = MarkIndexBehind();
-      for (std::size_t t = 0; t < tags_.size(); ++t) {
-        if (!moves[t]) continue;
-        if (wasLive) tags_[t].Remove(recno);
-        if (isLive) {
-          tags_[t].SetKey(recno, bytes);
-          tags_[t].Insert(recno);
+      for (std::size_t t = 0; t < tags_.size() && s.ok(); ++t) {
+        TagIndex& tag = tags_[t];
+        const bool keyMoved = tag.KeysDiffer(before.data(), bytes);
+        const std::vector<int> only{static_cast<int>(t)};
+        if (wasLive && (!isLive || keyMoved)) {
+          if (ordersLoaded_) tag.Remove(recno);
+          s = TreeKeys(recno, before.data(), false, only);
+        }
+        if (s.ok() && isLive && (!wasLive || keyMoved)) {
+          if (ordersLoaded_) {
+            tag.SetKey(recno, bytes);
+            tag.Insert(recno);
+          }
+          s = TreeKeys(recno, bytes, true, only);
         }
       }
       if (wasLive != isLive) {
-        const auto it = std::lower_bound(deleted_.begin(), deleted_.end(), recno);
-        if (isLive) {
-          deleted_.erase(it);
-          ++live_;
-        } else {
-          deleted_.insert(it, recno);
-          --live_;
+        if (ordersLoaded_) {
+          const auto it = std::lower_bound(deleted_.begin(), deleted_.end(), recno);
+          if (isLive)
+            deleted_.erase(it);
+          else
+            deleted_.insert(it, recno);
         }
+        live_ = isLive ? live_ + 1 : live_ - 1;
         deletionsMoved = true;
       }
       dirtyFirst = std::min(dirtyFirst, recno - first);
@@ -188,7 +191,10 @@ Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, co
     (void)SetEmpty();
     return s;
   }
-  if (deletionsMoved || bof_ || eof_) {
+  if (InTree()) {
+    const Status placed = SeekCurrent();
+    if (s.ok()) s = placed;
+  } else if (deletionsMoved || bof_ || eof_) {
     const bool stays = recno_ > 0 && !std::binary_search(deleted_.begin(), deleted_.end(), recno_);
     const Status moved = stays ? MoveTo(PositionOf(recno_)) : MoveTo(std::min(pos_, live_ - 1));
     if (!stays) bof_ = eof_ = false;
@@ -208,10 +214,23 @@ Status Table::CutRecordsFrom(std::uint32_t first, const char* date) {
     return Status::Invalid("record " + std::to_string(first) + " is not in the table");
   }
   const std::uint32_t lastBefore = dbf_.RecordCount();
-  s = MarkIndexBehind();
+  // The keys of the live records cut leave the tree one by one; when they
+  // are many, the orders are read and the file is written whole.
+  std::vector<std::pair<std::uint32_t, std::string>> cut;
+  if (paged_ && std::uint64_t{lastBefore - first + 1} * 10 > live_) s = LeavePaged();
+  if (s.ok() && paged_)
+    s = VisitRecords(first, lastBefore, [&](std::uint32_t recno, std::string_view record) {
+      if (record[0] != kDeletedFlag) cut.emplace_back(recno, record);
+    });
+  if (s.ok()) s = MarkIndexBehind();
   if (s.ok()) s = dbf_.CutRecords(first - 1, date);
   Status index;
-  if (s.ok()) {
+  if (s.ok() && !ordersLoaded_) {
+    live_ -= static_cast<std::uint32_t>(cut.size());
+    for (const auto& [recno, record] : cut)
+      if (index.ok()) index = TreeKeys(recno, record.data(), false);
+    if (index.ok()) index = WriteIndex();
+  } else if (s.ok()) {
     // The orders keep the keys of the records left, without reading them.
     std::erase_if(deleted_, [first](std::uint32_t recno) { return recno >= first; });
     std::vector<std::uint32_t> live;
@@ -230,7 +249,9 @@ Status Table::CutRecordsFrom(std::uint32_t first, const char* date) {
       tag.Resize(first - 1);
       tag.Merge(live);
     }
-    index = WriteIndex();
+    for (const auto& [recno, record] : cut)
+      if (index.ok()) index = TreeKeys(recno, record.data(), false);
+    if (index.ok()) index = WriteIndex();
   } else {
     index = RebuildIndex();  // whatever the file holds now
   }
@@ -242,6 +263,11 @@ Status Table::CutRecordsFrom(std::uint32_t first, const char* date) {
   if (live_ == 0) {
     (void)SetEmpty();
     return s;
+  }
+  if (InTree()) {
+    bof_ = eof_ = false;
+    const Status placed = SeekCurrent();
+    return s.ok() ? placed : s;
   }
   const bool stays = recno_ > 0 && recno_ < first && !std::binary_search(deleted_.begin(), deleted_.end(), recno_);
   const Status moved = MoveTo(stays ? PositionOf(recno_) : std::min(pos_, live_ - 1));

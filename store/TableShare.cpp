@@ -2,7 +2,8 @@
 // reading, as the window takes them between the other programs' writes,
 // and loading what those programs changed while this table held nothing.
 // Another program's change shows in the table file's header (its record
-// count and change counter, see DbfFile) or as another index file.
+// count and change counter, see DbfFile) or as another index file; the
+// index file's blocks read before are then forgotten and read again.
 #include <algorithm>
 
 #include "store/Table.h"
@@ -60,6 +61,11 @@ Status Table::LoadOthersRecords() {
   if (s.ok() && !active.empty()) s = SetActiveIndex(active);
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
+  if (InTree()) {
+    recno_ = std::min(recno, dbf_.RecordCount());
+    if (recno_ > 0 && recno_ == recno) s = dbf_.ReadRecord(recno_, current_.data());
+    return s.ok() ? SeekCurrent() : s;
+  }
   const bool stays =
       recno > 0 && recno <= dbf_.RecordCount() && !std::binary_search(deleted_.begin(), deleted_.end(), recno);
   return MoveTo(stays ? PositionOf(recno) : std::min(pos_, live_ - 1));

@@ -96,6 +96,13 @@ bool TagIndex::KeyDiffers(std::uint32_t recno, const char* record) const {
   return std::memcmp(key, Key(recno), keyLength_) != 0;
 }
 
+bool TagIndex::KeysDiffer(const char* a, const char* b) const {
+  char x[256], y[256];
+  MakeKey(a, x);
+  MakeKey(b, y);
+  return std::memcmp(x, y, keyLength_) != 0;
+}
+
 bool TagIndex::Less(std::uint32_t a, std::uint32_t b) const {
   const int c = std::memcmp(Key(a), Key(b), keyLength_);
   return c < 0 || (c == 0 && a < b);
@@ -173,11 +180,25 @@ Status TagIndex::KeyFromText(std::string_view text, std::string* key) const {
 }
 
 void TagIndex::FileKey(std::uint32_t recno, char* out) const {
+  ToFileKey(Key(recno), out);
+}
+
+void TagIndex::RecordFileKey(const char* record, char* out) const {
+  char key[256];
+  MakeKey(record, key);
+  ToFileKey(key, out);
+}
+
+void TagIndex::SearchFileKey(std::string_view key, char* out) const {
+  ToFileKey(key.data(), out);
+}
+
+void TagIndex::ToFileKey(const char* key, char* out) const {
   if (type_ == FieldType::Character) {
-    std::memcpy(out, Key(recno), keyLength_);
+    std::memcpy(out, key, keyLength_);
     return;
   }
-  const auto ordinal = static_cast<std::int64_t>(GetBigEndian64(Key(recno), 8));
+  const auto ordinal = static_cast<std::int64_t>(GetBigEndian64(key, 8));
   const double value = static_cast<double>(ordinal / kMsPerDay) + static_cast<double>(ordinal % kMsPerDay) / kMsPerDay;
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);

@@ -1,7 +1,8 @@
-// One index tag held in memory while the table is open: the key of every
-// record by record number, and the live records in key order, equal keys in
-// record-number order. Positions in that order are what the cursor and the
-// record grid move over; the index file is written from it.
+// One index tag of an open table: its key form, and, once the table needs
+// the whole order in memory (moves by position, or an index file behind the
+// records), the key of every record by record number and the live records
+// in key order, equal keys in record-number order. Positions in that order
+// are what the record grid moves over; a whole index file is written from it.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,8 @@ class TagIndex {
   void SetKey(std::uint32_t recno, const char* record);
   // True when `record` would give record `recno` another key.
   bool KeyDiffers(std::uint32_t recno, const char* record) const;
+  // True when records `a` and `b` have other keys.
+  bool KeysDiffer(const char* a, const char* b) const;
 
   std::uint32_t size() const { return static_cast<std::uint32_t>(order_.size()); }
   std::uint32_t RecnoAt(std::uint32_t position) const { return order_[position]; }
@@ -54,6 +57,10 @@ class TagIndex {
   // Index file form of a key: text bytes, or the day number with the time
   // as a fraction of a day in a little-endian double.
   void FileKey(std::uint32_t recno, char* out) const;
+  // The index file form of the key `record` gives, and of a search key as
+  // KeyFromText makes it.
+  void RecordFileKey(const char* record, char* out) const;
+  void SearchFileKey(std::string_view key, char* out) const;
   // Reads a key of the index file as the key of record `recno`; false when
   // the bytes cannot be a key of this tag.
   bool SetKeyFromFile(std::uint32_t recno, const char* fileKey);
@@ -63,6 +70,7 @@ class TagIndex {
  private:
   const char* Key(std::uint32_t recno) const { return &keys_[(recno - 1ULL) * keyLength_]; }
   void MakeKey(const char* record, char* out) const;
+  void ToFileKey(const char* key, char* out) const;
   bool Less(std::uint32_t a, std::uint32_t b) const;
 
   std::string name_;

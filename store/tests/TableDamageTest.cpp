@@ -146,7 +146,7 @@ TEST_F(TableDamageTest, StaleIndexIsRebuiltFromTheRecords) {
 
 TEST_F(TableDamageTest, DamagedIndexIsRebuiltFromTheRecords) {
   std::string index = testing::ReadOrEmpty(indexPath_);
-  index[index.size() - 600] ^= 0x55;
+  index[2048 + 300] ^= 0x55;  // inside the first tag's header
   testing::WriteOrDie(indexPath_, index);
   OpenNotes notes;
   EXPECT_EQ(byName_, OpenAndRead(&notes, "NAME"));
@@ -163,6 +163,29 @@ TEST_F(TableDamageTest, DamagedIndexIsRebuiltFromTheRecords) {
   testing::WriteOrDie(indexPath_, "not an index at all");
   EXPECT_EQ(byName_, OpenAndRead(&notes, "NAME"));
   EXPECT_NE("", notes.indexRebuilt);
+}
+
+TEST_F(TableDamageTest, DamagedNodeFoundOnTheWayIsLeftForTheRecords) {
+  // The headers are sound, so the damage shows only when the walk meets
+  // the node: the reader goes on over the records, and the file stays.
+  std::string index = testing::ReadOrEmpty(indexPath_);
+  const auto u32 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(index[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(index[at + 1])) << 8;
+  };
+  const std::size_t root = std::size_t{u32(2048)} * 512;  // the first tag (NAME) header's root page
+  for (const char count : {'\x7f', '\x00'}) {
+    std::string damaged = index;
+    damaged[root] = count;  // an overfull leaf, then one that lost its keys
+    testing::WriteOrDie(indexPath_, damaged);
+    OpenNotes notes;
+    Table table;
+    ASSERT_TRUE(table.Open(path_, &notes).ok());
+    EXPECT_EQ(byName_, ReadAll(table, "NAME")) << static_cast<int>(count);
+    EXPECT_EQ(3u, table.RecordCount());
+    ASSERT_TRUE(table.Close().ok());
+    EXPECT_EQ(damaged, testing::ReadOrEmpty(indexPath_));
+  }
 }
 
 TEST_F(TableDamageTest, FilesCopiedMidSessionReopenWithEveryStoredRecord) {

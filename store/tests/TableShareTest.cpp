@@ -162,5 +162,38 @@ TEST_F(TableShareTest, TheNextReadShowsWhatOthersAddedRemovedOrChanged) {
   EXPECT_EQ(3, noticed_);
 }
 
+// The window's orders after each of another program's small appends,
+// which change the index file in place: never the blocks it read before.
+TEST_F(TableShareTest, ReaderSeesTheIndexAsEachWriterLeftItNeverAMix) {
+  Table writer;
+  ASSERT_TRUE(writer.Open(path_).ok());
+  const auto bulk = [&](int from, int count) {
+    ASSERT_TRUE(writer.BeginBulkAppend().ok());
+    for (int i = from; i < from + count; ++i) {
+      const std::string name = "n" + std::to_string(i * 37 % 500);
+      ASSERT_TRUE(writer.BulkAppend({name, "2024.03." + std::to_string(10 + i % 18), "x"}).ok());
+    }
+    ASSERT_TRUE(writer.EndBulkAppend().ok());
+  };
+  bulk(0, 400);
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    Lines byName = ReadAll(window_, "NAME");
+    Lines physical = ReadAll(window_);
+    ASSERT_EQ(physical.size(), window_.RecordCount());
+    std::stable_sort(physical.begin(), physical.end(), [](const std::string& a, const std::string& b) {
+      return a.substr(0, a.find('|')) < b.substr(0, b.find('|'));
+    });
+    const auto nameOf = [](const Lines& lines) {
+      Lines names;
+      for (const std::string& line : lines) names.push_back(line.substr(0, line.find('|')));
+      return names;
+    };
+    EXPECT_EQ(nameOf(physical), nameOf(byName));
+    bulk(400 + round * 7, 7);  // keys among the others: nodes split
+  }
+  EXPECT_EQ(3u + 400 + 6 * 7, writer.RecordCount());
+}
+
 }  // namespace
 }  // namespace zvonar

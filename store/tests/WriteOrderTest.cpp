@@ -178,6 +178,57 @@ TEST_F(WriteOrderTest, AWriterStoppedAfterAnyStepLeavesTheTableBeforeOrAfter) {
   EXPECT_LT(stopAt, 200) << "the change never finished";
 }
 
+TEST_F(WriteOrderTest, ASmallAppendStoppedAfterAnyStepLeavesEachRecordIndexedOrTheIndexBehind) {
+  {
+    Table table;
+    ASSERT_TRUE(table.Open(path_).ok());
+    ASSERT_TRUE(table.BeginBulkAppend().ok());
+    for (int i = 0; i < 400; ++i)
+      ASSERT_TRUE(
+          table.BulkAppend({"n" + std::to_string(i * 7 % 400), "2024.02." + std::to_string(10 + i % 19), "x"}).ok());
+    ASSERT_TRUE(table.EndBulkAppend().ok());
+  }
+  const std::string saved = testing::ReadOrEmpty(path_);
+  const std::string savedIndex = testing::ReadOrEmpty(dir_.File("t.MDX"));
+  int stopAt = 1, inStep = 0;
+  for (; stopAt < 200; ++stopAt) {
+    SCOPED_TRACE("stopped after step " + std::to_string(stopAt));
+    testing::WriteOrDie(path_, saved);
+    testing::WriteOrDie(dir_.File("t.MDX"), savedIndex);
+    const bool finished = RunStoppedAfter(stopAt, [&] {
+      Table table;
+      if (!table.Open(path_).ok() || !table.BeginBulkAppend().ok()) _exit(2);
+      // Keys in the middle of full leaves, and at the end.
+      for (const char* name : {"n150", "n150", "n3", "zz"})
+        if (!table.BulkAppend({name, "2024.02.15", "new"}).ok()) _exit(2);
+      if (!table.EndBulkAppend().ok() || !table.Close().ok()) _exit(2);
+    });
+    Table table;
+    OpenNotes notes;
+    ASSERT_TRUE(table.Open(path_, &notes).ok());
+    EXPECT_TRUE(table.RecordCount() == 402 || table.RecordCount() == 406) << table.RecordCount();
+    inStep += notes.indexRebuilt.empty() ? 1 : 0;
+    const Lines physical = ReadAll(table);
+    ASSERT_EQ(table.RecordCount(), physical.size());
+    for (const char* index : {"NAME", "WHEN"}) {
+      const int column = index[0] == 'N' ? 0 : 1;
+      const auto field = [&](const std::string& line) {
+        std::string rest = line;
+        for (int i = 0; i < column; ++i) rest = rest.substr(rest.find('|') + 1);
+        return rest.substr(0, rest.find('|'));
+      };
+      Lines sorted = physical;
+      std::stable_sort(sorted.begin(), sorted.end(),
+                       [&](const std::string& a, const std::string& b) { return field(a) < field(b); });
+      EXPECT_EQ(sorted, ReadAll(table, index)) << index;
+    }
+    if (finished) break;
+  }
+  EXPECT_GT(stopAt, 6) << "the change takes several steps";
+  EXPECT_LT(stopAt, 200) << "the change never finished";
+  EXPECT_GT(inStep, 1) << "the index is in step before the change and after it";
+}
+
 // Takes back the newest change in a child stopped after step 1, 2, ... of
 // the writers, putting `files` back as they are now before each run, and
 // lets `check` look at the table reopened after each stop. Returns the step
