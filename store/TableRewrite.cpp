@@ -144,6 +144,12 @@ Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, co
       std::memcpy(before.data(), bytes, length);
       if (!patch(recno, bytes) || std::memcmp(before.data(), bytes, length) == 0) continue;
       const bool wasLive = before[0] != kDeletedFlag, isLive = bytes[0] != kDeletedFlag;
+      // Only a key that moves, or a record that leaves or joins the orders,
+      // puts the index file behind: an undo of a fill moves none.
+      const bool keysMove = std::any_of(tags_.begin(), tags_.end(), [&](const TagIndex& tag) {
+        return wasLive != isLive || (wasLive && tag.KeysDiffer(before.data(), bytes));
+      });
+      if (keysMove) s = MarkIndexBehind();
       for (std::size_t t = 0; t < tags_.size() && s.ok(); ++t) {
         TagIndex& tag = tags_[t];
         const bool keyMoved = tag.KeysDiffer(before.data(), bytes);

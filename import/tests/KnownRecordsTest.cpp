@@ -40,8 +40,7 @@ std::string BillOf(const std::vector<std::string>& calls, const std::string& lin
 std::vector<std::string> Month(const std::string& month, int days) {
   std::vector<std::string> calls;
   for (int day = 1; day <= days; ++day) {
-    char date[16];
-    std::snprintf(date, sizeof date, "%02d.%s.2008", day, month.c_str());
+    const std::string date = (day < 10 ? "0" : "") + std::to_string(day) + "." + month + ".2008";
     calls.push_back(Call(date, "10:00:00", "49500000" + std::to_string(10 + day), 100 + day));
   }
   return calls;
