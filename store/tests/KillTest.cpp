@@ -212,6 +212,8 @@ std::vector<std::string> ImportedTexts(std::uint32_t id) {
   return t;
 }
 
+constexpr HistoryBounds kEveryImport{1000, std::uint64_t{1} << 40};
+
 [[noreturn]] void RunImporterChild(const std::string& dir, std::uint32_t seed, int fd) {
   auto report = [fd](char op) {
     if (::write(fd, &op, 1) != 1) _exit(3);
@@ -228,7 +230,9 @@ std::vector<std::string> ImportedTexts(std::uint32_t id) {
       bool ok = table.BeginBulkAppend().ok();
       for (std::uint32_t i = 0; ok && i < count; ++i) ok = table.BulkAppend(ImportedTexts(id++)).ok();
       const std::string file = "bill" + std::to_string(op) + ".txt";
-      if (!EndJournaledAppend(dir, &table, file, FileFingerprint(file)).ok() || !ok) _exit(4);
+      // Bounds wide enough that every import stays undoable: the bounds
+      // have tests of their own.
+      if (!EndJournaledAppend(dir, &table, file, FileFingerprint(file), kEveryImport).ok() || !ok) _exit(4);
       report('I');
     } else {
       report('u');
