@@ -411,13 +411,20 @@ Status MdxTree::SetMax(int tag, const std::vector<std::pair<std::uint32_t, int>>
   return Status::Ok();
 }
 
+// The path to where (`key`, `recno`) belongs and the leaf at its end, with
+// room in the cache for the nodes a change of that leaf may touch.
+Status MdxTree::LeafOf(int tag, std::string_view key, std::uint32_t recno,
+                       std::vector<std::pair<std::uint32_t, int>>* path, Node* leaf) {
+  Status s = SpillIfFull();
+  if (s.ok()) s = Path(tag, key, recno, path);
+  if (s.ok()) s = ReadNode(tag, path->back().first, leaf);
+  return s;
+}
+
 Status MdxTree::Insert(int tag, std::string_view key, std::uint32_t recno) {
-  Status spilled = SpillIfFull();
-  if (!spilled.ok()) return spilled;
   std::vector<std::pair<std::uint32_t, int>> path;
-  Status s = Path(tag, key, recno, &path);
   Node leaf;
-  if (s.ok()) s = ReadNode(tag, path.back().first, &leaf);
+  Status s = LeafOf(tag, key, recno, &path, &leaf);
   if (!s.ok()) return s;
   Tag& t = tags_[static_cast<std::size_t>(tag)];
   const std::uint32_t page = path.back().first;
@@ -492,12 +499,9 @@ Status MdxTree::AddChild(int tag, std::vector<std::pair<std::uint32_t, int>>& pa
 }
 
 Status MdxTree::Remove(int tag, std::string_view key, std::uint32_t recno) {
-  Status spilled = SpillIfFull();
-  if (!spilled.ok()) return spilled;
   std::vector<std::pair<std::uint32_t, int>> path;
-  Status s = Path(tag, key, recno, &path);
   Node leaf;
-  if (s.ok()) s = ReadNode(tag, path.back().first, &leaf);
+  Status s = LeafOf(tag, key, recno, &path, &leaf);
   if (!s.ok()) return s;
   const auto slot = static_cast<std::size_t>(path.back().second);
   if (slot >= leaf.key.size() || leaf.ptr[slot] != recno || Compare(tag, leaf.key[slot], key) != 0)

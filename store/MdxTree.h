@@ -119,6 +119,8 @@ class MdxTree {
   Status FindEndLeaves(int tag);
   Status WriteChanged();
   Status SpillIfFull();
+  Status LeafOf(int tag, std::string_view key, std::uint32_t recno, std::vector<std::pair<std::uint32_t, int>>* path,
+                Node* leaf);
   Status Damaged(const std::string& why) const;
 
   std::string path_;
