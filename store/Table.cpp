@@ -689,6 +689,24 @@ Status Table::GoToPosition(std::uint32_t position) {
   return MoveTo(position);
 }
 
+Status Table::GoToRecNo(std::uint32_t recno) {
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
+  if (!s.ok()) return s;
+  if (recno == 0 || recno > dbf_.RecordCount())
+    return Status::Invalid("record " + std::to_string(recno) + " is not in the table");
+  std::vector<char> record(dbf_.RecordLength());
+  s = dbf_.ReadRecord(recno, record.data());
+  if (!s.ok()) return s;
+  if (record[0] == kDeletedFlag) return Status::Invalid("record " + std::to_string(recno) + " is deleted");
+  bof_ = eof_ = false;
+  if (!InTree()) return MoveTo(PositionOf(recno));
+  current_ = std::move(record);
+  recno_ = recno;
+  return SeekCurrent();
+}
+
 Status Table::FindNearest(std::string_view key) {
   if (active_ < 0) return Status::Invalid("no index is active");
   const TableReadHold read(*this);
