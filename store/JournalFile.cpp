@@ -265,6 +265,10 @@ std::uint32_t RecordSum(std::string_view record) {
   return static_cast<std::uint32_t>(XXH3_64bits(record.data() + 1, record.size() - 1));
 }
 
+std::uint64_t SumsFileSize(std::uint32_t count) {
+  return kSumsHead + std::uint64_t{count} * 4;
+}
+
 Status CreateHistoryFile(const std::string& dataDir, std::string_view suffix, std::string* name, int* fd) {
   *fd = -1;
   const std::string dir = HistoryDir(dataDir);
@@ -433,18 +437,22 @@ Status CutJournal(const std::string& path, std::uint64_t at) {
 }
 
 Status RewriteJournal(const std::string& path, const JournalFile& journal, std::size_t count) {
-  std::string old;
-  Status s = ReadWholeFile(path, &old);
+  int fd = -1;
+  std::uint64_t size = 0;
+  Status s = OpenRegular(path, O_RDONLY, &fd, &size);
+  FdCloser closer(fd);
   if (!s.ok()) return s;
-  std::string content;
-  for (std::size_t i = 0; i < count && i < journal.lines.size(); ++i) {
+  std::string content, bytes;
+  for (std::size_t i = 0; s.ok() && i < count && i < journal.lines.size(); ++i) {
     const JournalLine& line = journal.lines[i];
-    if (line.changed)
+    if (line.changed) {
       content += EntryLine(line.entry, {}) + "\r\n";
-    else if (line.end <= old.size())
-      content.append(old, line.start, line.end - line.start);
+    } else if (line.end <= size) {
+      s = ReadAt(fd, path, line.start, static_cast<std::size_t>(line.end - line.start), &bytes);
+      content += bytes;
+    }
   }
-  return WriteFileAtomic(path, content);
+  return s.ok() ? WriteFileAtomic(path, content) : s;
 }
 
 Status LoadImportSums(const std::string& dataDir, const std::string& journalPath, const JournalLine& line,
@@ -512,6 +520,16 @@ bool SumsWriter::Write() {
   }
   buffer_.clear();
   return error_ == 0;
+}
+
+Status SumsWriter::CopyFromLine(const std::string& dataDir, const std::string& journalPath, const JournalLine& line) {
+  std::vector<std::uint32_t> sums;
+  Status s = LoadImportSums(dataDir, journalPath, line, &sums);
+  if (s.ok()) s = Open(dataDir, line.entry.count);
+  if (!s.ok()) return s;
+  for (std::uint32_t sum : sums) Add(sum);
+  std::uint64_t size = 0;
+  return Finish(&size);
 }
 
 Status SumsWriter::Finish(std::uint64_t* size) {
