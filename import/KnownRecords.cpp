@@ -80,12 +80,12 @@ Status KnownRecords::Find(Table* table) {
   if (!read.status().ok()) return read.status();
   if (table->RecordCount() == 0) return Status::Ok();
   const std::string before = table->ActiveIndex();
-  const std::uint32_t position = table->Position();
+  const std::uint32_t recno = table->RecNo();
   // Without a DateTime index nothing can be looked up.
   if (!table->SetActiveIndex(kDateTimeIndex).ok()) return Status::Ok();
   const Status s = Walk(table);
   Status back = table->SetActiveIndex(before);
-  if (back.ok() && table->RecordCount() > 0) back = table->GoToPosition(std::min(position, table->RecordCount() - 1));
+  if (back.ok() && recno > 0) back = table->GoToRecNo(recno);
   return s.ok() ? back : s;
 }
 

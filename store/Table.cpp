@@ -689,6 +689,26 @@ Status Table::GoToPosition(std::uint32_t position) {
   return MoveTo(position);
 }
 
+Status Table::GoToRecNo(std::uint32_t recno) {
+  const TableReadHold read(*this);
+  Status s = read.status();
+  if (s.ok()) s = Post();
+  if (!s.ok()) return s;
+  if (recno < 1 || recno > dbf_.RecordCount())
+    return Status::Invalid("record " + std::to_string(recno) + " is not in the table");
+  s = ReadCurrent(recno);
+  if (s.ok() && current_[0] == kDeletedFlag) s = Status::Invalid("record " + std::to_string(recno) + " is deleted");
+  if (!s.ok()) return s;
+  bof_ = eof_ = false;
+  if (InTree()) {
+    // The cursor is placed on the record's key in the active order.
+    s = SeekCurrent();
+    if (!FellBack(&s)) return s;
+  }
+  if (!InTree()) pos_ = PositionOf(recno_);
+  return s;
+}
+
 Status Table::FindNearest(std::string_view key) {
   if (active_ < 0) return Status::Invalid("no index is active");
   const TableReadHold read(*this);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -239,6 +240,42 @@ TEST_F(TableTest, PositionsReachEveryRecordInTheActiveOrder) {
     }
   }
   EXPECT_FALSE(table_.GoToPosition(table_.RecordCount()).ok());
+}
+
+// A record made current by its number takes its place in the active order,
+// read from the index file or from memory: the next record and its
+// position are those of a walk.
+TEST_F(TableTest, GoToRecNoPlacesTheRecordInTheActiveOrder) {
+  ASSERT_TRUE(table_.BeginBulkAppend().ok());
+  for (int i = 0; i < 300; ++i)
+    ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string((i * 7919) % 100), "2024.01.01", std::to_string(i)}).ok());
+  ASSERT_TRUE(table_.EndBulkAppend().ok());
+  ASSERT_TRUE(table_.GoToPosition(10).ok());
+  const std::uint32_t gone = table_.RecNo();
+  ASSERT_TRUE(table_.Delete().ok());
+  for (int pass = 0; pass < 2; ++pass) {
+    Reopen();
+    for (const char* index : {"NAME", "", "WHEN"}) {
+      const Lines walked = ReadAll(table_, index);
+      for (std::uint32_t recno : {1u, 77u, 150u, 299u}) {
+        ASSERT_TRUE(table_.GoToRecNo(recno).ok()) << index << " " << recno;
+        EXPECT_EQ(recno, table_.RecNo());
+        const std::string here = RecordLine(table_);
+        const auto at = static_cast<std::size_t>(std::find(walked.begin(), walked.end(), here) - walked.begin());
+        ASSERT_LT(at, walked.size());
+        if (pass == 1) {
+          EXPECT_EQ(at, table_.Position()) << index << " " << recno;
+        }
+        ASSERT_TRUE(table_.Next().ok());
+        if (at + 1 < walked.size()) {
+          EXPECT_EQ(walked[at + 1], RecordLine(table_)) << index << " " << recno;
+        }
+      }
+    }
+    EXPECT_EQ(StatusKind::InvalidInput, table_.GoToRecNo(gone).kind());
+    EXPECT_FALSE(table_.GoToRecNo(0).ok());
+    EXPECT_FALSE(table_.GoToRecNo(301).ok());
+  }
 }
 
 // Records arriving in a few ascending runs with equal keys across them, as
