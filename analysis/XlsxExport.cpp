@@ -16,12 +16,15 @@
 // existing file is never left half-written.
 #include "analysis/XlsxExport.h"
 
+#include <dlfcn.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <string>
+#include <type_traits>
 
 #include "base/Cp1251.h"
 #include "base/TextFile.h"
@@ -31,6 +34,73 @@
 
 namespace zvonar {
 namespace {
+
+// The functions of libxlsxwriter the export calls. The library is loaded on
+// the first export, not at every start of the programs: loading it and the
+// zip and crypto libraries it needs costs each process about a millisecond,
+// which every small command would pay.
+constexpr char kXlsxLibraryName[] = "libxlsxwriter.so.4";  // Debian's libxlsxwriter4
+
+struct XlsxLibrary {
+  decltype(&::workbook_new_opt) workbook_new_opt = nullptr;
+  decltype(&::workbook_add_format) workbook_add_format = nullptr;
+  decltype(&::format_set_bold) format_set_bold = nullptr;
+  decltype(&::workbook_close) workbook_close = nullptr;
+  decltype(&::workbook_validate_sheet_name) workbook_validate_sheet_name = nullptr;
+  decltype(&::lxw_strerror) lxw_strerror = nullptr;
+  decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
+  decltype(&::worksheet_write_string) worksheet_write_string = nullptr;
+  decltype(&::worksheet_write_number) worksheet_write_number = nullptr;
+  decltype(&::worksheet_write_datetime) worksheet_write_datetime = nullptr;
+  decltype(&::worksheet_write_formula_num) worksheet_write_formula_num = nullptr;
+  decltype(&::worksheet_set_column) worksheet_set_column = nullptr;
+  decltype(&::format_set_num_format) format_set_num_format = nullptr;
+  decltype(&::worksheet_freeze_panes) worksheet_freeze_panes = nullptr;
+  decltype(&::worksheet_autofilter) worksheet_autofilter = nullptr;
+};
+
+// The library, loaded once; null with `why` set when it cannot be.
+const XlsxLibrary* LoadXlsxLibrary(std::string* why) {
+  static std::string failure;
+  static const XlsxLibrary* const loaded = [] () -> const XlsxLibrary* {
+    void* handle = ::dlopen(kXlsxLibraryName, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+      const char* error = ::dlerror();
+      failure = error != nullptr ? error : std::string("cannot load ") + kXlsxLibraryName;
+      return nullptr;
+    }
+    static XlsxLibrary library;
+    bool complete = true;
+    const auto take = [&](auto* function, const char* name) {
+      void* symbol = ::dlsym(handle, name);
+      if (symbol == nullptr && complete) failure = std::string(kXlsxLibraryName) + " lacks " + name;
+      complete = complete && symbol != nullptr;
+      *function = reinterpret_cast<std::remove_pointer_t<decltype(function)>>(symbol);
+    };
+      take(&library.workbook_new_opt, "workbook_new_opt");
+      take(&library.workbook_add_format, "workbook_add_format");
+      take(&library.format_set_bold, "format_set_bold");
+      take(&library.workbook_close, "workbook_close");
+      take(&library.workbook_validate_sheet_name, "workbook_validate_sheet_name");
+      take(&library.lxw_strerror, "lxw_strerror");
+      take(&library.workbook_add_worksheet, "workbook_add_worksheet");
+      take(&library.worksheet_write_string, "worksheet_write_string");
+      take(&library.worksheet_write_number, "worksheet_write_number");
+      take(&library.worksheet_write_datetime, "worksheet_write_datetime");
+      take(&library.worksheet_write_formula_num, "worksheet_write_formula_num");
+      take(&library.worksheet_set_column, "worksheet_set_column");
+      take(&library.format_set_num_format, "format_set_num_format");
+      take(&library.worksheet_freeze_panes, "worksheet_freeze_panes");
+      take(&library.worksheet_autofilter, "worksheet_autofilter");
+    return complete ? &library : nullptr;
+  }();
+  if (loaded == nullptr) *why = failure;
+  return loaded;
+}
+
+// The library while an export runs.
+const XlsxLibrary* lxw = nullptr;
+
 
 constexpr int kDateTimeColumn = 1;
 constexpr int kSecColumn = 6;
@@ -99,10 +169,10 @@ class Book {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;  // rows go to disk as written
     options.tmpdir = tmpdir_.data();
-    book_ = workbook_new_opt(file.c_str(), &options);
+    book_ = lxw->workbook_new_opt(file.c_str(), &options);
     if (book_ == nullptr) return;
-    formats.bold = workbook_add_format(book_);
-    format_set_bold(formats.bold);
+    formats.bold = lxw->workbook_add_format(book_);
+    lxw->format_set_bold(formats.bold);
     formats.whole = NumberFormat("0", false);
     formats.decimal = NumberFormat("0.00", false);
     formats.boldWhole = NumberFormat("0", true);
@@ -111,7 +181,7 @@ class Book {
     formats.date = NumberFormat("dd.mm.yyyy", false);
   }
   ~Book() {
-    if (book_ != nullptr) workbook_close(book_);
+    if (book_ != nullptr) lxw->workbook_close(book_);
   }
   Book(const Book&) = delete;
   Book& operator=(const Book&) = delete;
@@ -121,34 +191,34 @@ class Book {
   // A sheet named `name` (code page 1251), or null with the reason set.
   lxw_worksheet* AddSheet(const std::string& name) {
     const std::string utf8 = Cp1251ToUtf8(name);
-    const lxw_error e = workbook_validate_sheet_name(book_, utf8.c_str());
+    const lxw_error e = lxw->workbook_validate_sheet_name(book_, utf8.c_str());
     if (e != LXW_NO_ERROR) {
-      refusal_ = "the sheet name \"" + utf8 + "\" cannot be used: " + lxw_strerror(e);
+      refusal_ = "the sheet name \"" + utf8 + "\" cannot be used: " + lxw->lxw_strerror(e);
       return nullptr;
     }
-    lxw_worksheet* sheet = workbook_add_worksheet(book_, utf8.c_str());
+    lxw_worksheet* sheet = lxw->workbook_add_worksheet(book_, utf8.c_str());
     if (sheet == nullptr) refusal_ = "the sheet \"" + utf8 + "\" could not be added";
     return sheet;
   }
 
   void Text(lxw_worksheet* s, std::size_t row, int col, std::string_view cp1251, lxw_format* f = nullptr) {
     if (cp1251.empty()) return;
-    Note(worksheet_write_string(s, Row(row), Col(col), Cp1251ToUtf8(cp1251).c_str(), f));
+    Note(lxw->worksheet_write_string(s, Row(row), Col(col), Cp1251ToUtf8(cp1251).c_str(), f));
   }
   void Number(lxw_worksheet* s, std::size_t row, int col, double value, lxw_format* f) {
-    Note(worksheet_write_number(s, Row(row), Col(col), value, f));
+    Note(lxw->worksheet_write_number(s, Row(row), Col(col), value, f));
   }
   void Date(lxw_worksheet* s, std::size_t row, int col, const DateTimeValue& value, lxw_format* f) {
     lxw_datetime t = LibraryDateTime(value);
-    Note(worksheet_write_datetime(s, Row(row), Col(col), &t, f));
+    Note(lxw->worksheet_write_datetime(s, Row(row), Col(col), &t, f));
   }
   void Formula(lxw_worksheet* s, std::size_t row, int col, const std::string& formula, double value,
                lxw_format* f) {
-    Note(worksheet_write_formula_num(s, Row(row), Col(col), formula.c_str(), f, value));
+    Note(lxw->worksheet_write_formula_num(s, Row(row), Col(col), formula.c_str(), f, value));
   }
   void Width(lxw_worksheet* s, int col, std::size_t chars) {
     const std::size_t width = std::min(chars + kWidthMargin, kMaxWidth);
-    Note(worksheet_set_column(s, Col(col), Col(col), static_cast<double>(width), nullptr));
+    Note(lxw->worksheet_set_column(s, Col(col), Col(col), static_cast<double>(width), nullptr));
   }
   void Note(lxw_error e) {
     if (error_ == LXW_NO_ERROR) error_ = e;
@@ -157,11 +227,11 @@ class Book {
   // Writes the file and releases the workbook; the reason of the first
   // failure when any call failed.
   Status Close() {
-    const lxw_error closed = workbook_close(book_);
+    const lxw_error closed = lxw->workbook_close(book_);
     book_ = nullptr;
     if (!refusal_.empty()) return Status::Invalid(refusal_);
     const lxw_error e = error_ != LXW_NO_ERROR ? error_ : closed;
-    if (e != LXW_NO_ERROR) return Status::IoError(std::string("the spreadsheet could not be made: ") + lxw_strerror(e));
+    if (e != LXW_NO_ERROR) return Status::IoError(std::string("the spreadsheet could not be made: ") + lxw->lxw_strerror(e));
     return Status::Ok();
   }
 
@@ -173,9 +243,9 @@ class Book {
 
  private:
   lxw_format* NumberFormat(const char* pattern, bool bold) {
-    lxw_format* f = workbook_add_format(book_);
-    format_set_num_format(f, pattern);
-    if (bold) format_set_bold(f);
+    lxw_format* f = lxw->workbook_add_format(book_);
+    lxw->format_set_num_format(f, pattern);
+    if (bold) lxw->format_set_bold(f);
     return f;
   }
   static lxw_row_t Row(std::size_t row) { return static_cast<lxw_row_t>(row); }
@@ -222,8 +292,8 @@ void WriteRowsSheet(Book* book, lxw_worksheet* sheet, const XlsxContent& content
     }
   }
   for (int c = 0; c < kResultColumns; ++c) book->Width(sheet, c, widths[static_cast<std::size_t>(c)]);
-  worksheet_freeze_panes(sheet, 1, 0);
-  book->Note(worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(rows.RowCount()), kResultColumns - 1));
+  lxw->worksheet_freeze_panes(sheet, 1, 0);
+  book->Note(lxw->worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(rows.RowCount()), kResultColumns - 1));
 }
 
 // Spreadsheet column letters of the statistic's sums.
@@ -346,6 +416,9 @@ Status ExportXlsx(const std::string& path, const XlsxContent& content, XlsxOutco
   if (rows > kXlsxMaxRows)
     return Status::Invalid(std::to_string(rows) + " rows are more than a sheet holds (" +
                            std::to_string(kXlsxMaxRows) + " under its title row)");
+  std::string why;
+  lxw = LoadXlsxLibrary(&why);
+  if (lxw == nullptr) return Status::IoError("the spreadsheet library could not be loaded: " + why);
   TempFolder temp;
   Status s = temp.Make();
   if (!s.ok()) return s;

@@ -155,10 +155,12 @@ measure() {
   figure_line "sqlite_${name}_peak" "$n" "$(mb "$theirs_kb")" MB
 }
 
-# restore: a fresh copy of the table of size $n in $work/copy.
+# restore: a fresh copy of the table of size $n in $work/copy, on the disk
+# before the run: the copy's own writes are not the append's to flush.
 restore() {
   rm -rf "$work/copy"
   cp -a --reflink=auto "$data/$n/table" "$work/copy"
+  find "$work/copy" -type f -exec sync {} +
 }
 
 for n in ${sizes//,/ }; do

@@ -207,7 +207,15 @@ Status PrepareMonthSummary(const std::string& billFileName, std::string_view con
 }
 
 Status WriteMonthSummary(const SummaryFile& file) {
-  return WriteTextLines(file.path, file.lines, LinkRule::Refuse);
+  // A bill imported again leaves its summary as it stands: no write, no flush.
+  const std::string content = JoinLinesCrLf(file.lines);
+  struct stat st {};
+  std::string old;
+  if (::lstat(file.path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      static_cast<std::uint64_t>(st.st_size) == content.size() && ReadWholeFile(file.path, &old).ok() &&
+      old == content)
+    return Status::Ok();
+  return WriteFileAtomic(file.path, content, LinkRule::Refuse);
 }
 
 Status ParseMonthSummary(const std::string& billFileName, std::string_view content, const RegisterFields& fields,

@@ -256,6 +256,7 @@ Status DbfFile::DropUncommitted(std::uint64_t* dropped) {
   // that never committed; a torn one counts as one.
   const std::uint64_t past = size - dataEnd;
   *dropped = (past - 1 + recordLength_ - 1) / recordLength_;
+  unflushed_ = true;
   if (::ftruncate(fd_, static_cast<off_t>(dataEnd)) != 0)
     return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
   Status s = PWrite(dataEnd, &kEndOfFile, 1);
@@ -279,6 +280,7 @@ Status DbfFile::DropPending() {
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
   if (static_cast<std::uint64_t>(st.st_size) <= dataEnd + (endByte_ ? 1 : 0)) return Status::Ok();
+  unflushed_ = true;
   if (::ftruncate(fd_, static_cast<off_t>(dataEnd)) != 0)
     return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
   if (endByte_) {
@@ -370,7 +372,9 @@ Status DbfFile::Commit() {
 }
 
 Status DbfFile::Sync() {
+  if (!unflushed_) return Status::Ok();  // flushed already since its last change
   if (FlushToDisk(fd_, path_, true) != 0) return Status::IoError("cannot flush " + path_ + ": " + ErrnoText(errno));
+  unflushed_ = false;
   return Status::Ok();
 }
 
@@ -397,6 +401,7 @@ Status DbfFile::CutRecords(std::uint32_t count, const char* date) {
   if (!s.ok()) return s;
   count_ = count;
   cache_.clear();
+  unflushed_ = true;
   if (::ftruncate(fd_, static_cast<off_t>(RecordOffset(count + 1))) != 0)
     return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
   s = PWrite(RecordOffset(count + 1), &kEndOfFile, 1);
@@ -425,6 +430,7 @@ Status DbfFile::PWrite(std::uint64_t offset, const char* data, std::size_t size)
     if (n < 0) return Status::IoError("cannot write " + path_ + ": " + ErrnoText(errno));
     done += static_cast<std::size_t>(n);
   }
+  unflushed_ = true;
   NoteDiskStep(DiskStep::Write, path_, offset);
   return Status::Ok();
 }

@@ -138,6 +138,7 @@ class DbfFile {
   dev_t dev_ = 0;  // the file opened, to tell another renamed into its place
   ino_t ino_ = 0;
   bool endByte_ = false;  // the file held the end-of-file byte at the commit point
+  mutable bool unflushed_ = true;  // written or cut since the last flush to the disk
 
   // Cached blocks of consecutive records: a scan in file order reads each
   // block once, and so does a walk in index order that moves through a few

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <list>
 #include <unordered_set>
 #include <utility>
 
@@ -388,10 +389,30 @@ Status KeepWithinBounds(const std::string& dataDir, const HistoryBounds& bounds,
   std::uint64_t kept = pendingBytes.value_or(0);
   std::uint64_t newer = pendingBytes ? 1 : 0;
   std::vector<std::string> dropped;
+  // Side files of the large imports whose hashes a journal of an earlier
+  // version holds inside their lines: they move out once, with the journal
+  // written anew, so that no later change reads them again.
+  std::list<SumsWriter> moved;
+  bool rewrite = false;
   for (std::size_t i = journal.lines.size(); i-- > 0; ++newer) {
     ImportEntry& e = journal.lines[i].entry;
-    if (e.kind.empty() && !e.sumsApart) {
+    if (e.kind.empty() && !e.sumsApart && e.count <= kMostSumsInLine) {
       kept += std::uint64_t{e.count} * 8;  // hashes inside the journal: counted, never dropped
+      continue;
+    }
+    if (e.kind.empty() && !e.sumsApart) {
+      // Hashes that cannot be moved stay inside their line this time.
+      const std::uint64_t size = SumsFileSize(e.count);
+      if (newer < bounds.changes && kept + size <= bounds.bytes) {
+        if (!moved.emplace_back().CopyFromLine(dataDir, JournalPath(dataDir), journal.lines[i]).ok()) {
+          kept += std::uint64_t{e.count} * 8;
+          continue;
+        }
+        e.images = moved.back().name();
+        kept += size;
+      }
+      e.sumsApart = true;
+      journal.lines[i].changed = rewrite = true;
       continue;
     }
     if (e.images.empty()) continue;
@@ -407,11 +428,13 @@ Status KeepWithinBounds(const std::string& dataDir, const HistoryBounds& bounds,
     journal.lines[i].changed = true;
   }
   for (const std::string& path : UnnamedHistoryFiles(dataDir, journal, pendingFile)) ::unlink(path.c_str());
-  if (dropped.empty()) return Status::Ok();
+  if (dropped.empty() && !rewrite) return Status::Ok();
   // The journal first: it never names a file that is gone. When it cannot
-  // be written, the files stay until the next change drops them.
-  if (RewriteJournal(JournalPath(dataDir), journal, journal.lines.size()).ok())
-    for (const std::string& path : dropped) ::unlink(path.c_str());
+  // be written, the files stay until the next change drops them, and the
+  // hashes moved out stay inside their lines.
+  if (!RewriteJournal(JournalPath(dataDir), journal, journal.lines.size()).ok()) return Status::Ok();
+  for (SumsWriter& apart : moved) apart.Keep();
+  for (const std::string& path : dropped) ::unlink(path.c_str());
   return Status::Ok();
 }
 

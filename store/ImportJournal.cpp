@@ -14,10 +14,6 @@
 namespace zvonar {
 namespace {
 
-// An import keeps its hashes inside its line up to this many records, in a
-// side file beyond.
-constexpr std::uint32_t kMostSumsInLine = 256;
-
 // Whether record `recno` of `entry`, its first or last, is still as it was
 // appended.
 bool EndUnchanged(const ImportEntry& entry, std::uint32_t recno, std::string_view record) {

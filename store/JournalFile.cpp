@@ -265,6 +265,10 @@ std::uint32_t RecordSum(std::string_view record) {
   return static_cast<std::uint32_t>(XXH3_64bits(record.data() + 1, record.size() - 1));
 }
 
+std::uint64_t SumsFileSize(std::uint32_t count) {
+  return kSumsHead + std::uint64_t{count} * 4;
+}
+
 Status CreateHistoryFile(const std::string& dataDir, std::string_view suffix, std::string* name, int* fd) {
   *fd = -1;
   const std::string dir = HistoryDir(dataDir);
@@ -433,18 +437,22 @@ Status CutJournal(const std::string& path, std::uint64_t at) {
 }
 
 Status RewriteJournal(const std::string& path, const JournalFile& journal, std::size_t count) {
-  std::string old;
-  Status s = ReadWholeFile(path, &old);
+  int fd = -1;
+  std::uint64_t size = 0;
+  Status s = OpenRegular(path, O_RDONLY, &fd, &size);
+  FdCloser closer(fd);
   if (!s.ok()) return s;
-  std::string content;
-  for (std::size_t i = 0; i < count && i < journal.lines.size(); ++i) {
+  std::string content, bytes;
+  for (std::size_t i = 0; s.ok() && i < count && i < journal.lines.size(); ++i) {
     const JournalLine& line = journal.lines[i];
-    if (line.changed)
+    if (line.changed) {
       content += EntryLine(line.entry, {}) + "\r\n";
-    else if (line.end <= old.size())
-      content.append(old, line.start, line.end - line.start);
+    } else if (line.end <= size) {
+      s = ReadAt(fd, path, line.start, static_cast<std::size_t>(line.end - line.start), &bytes);
+      content += bytes;
+    }
   }
-  return WriteFileAtomic(path, content);
+  return s.ok() ? WriteFileAtomic(path, content) : s;
 }
 
 Status LoadImportSums(const std::string& dataDir, const std::string& journalPath, const JournalLine& line,
@@ -512,6 +520,47 @@ bool SumsWriter::Write() {
   }
   buffer_.clear();
   return error_ == 0;
+}
+
+Status SumsWriter::CopyFromLine(const std::string& dataDir, const std::string& journalPath, const JournalLine& line) {
+  const ImportEntry& entry = line.entry;
+  int fd = -1;
+  std::uint64_t size = 0;
+  Status s = OpenRegular(journalPath, O_RDONLY, &fd, &size);
+  FdCloser closer(fd);
+  std::string bytes;
+  // The hashes follow the fifth TAB, which the short cells before them put
+  // within the line's first bytes.
+  if (s.ok()) s = ReadAt(fd, journalPath, line.start, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                          line.end - line.start, 5 * (kMaxLeadCell + 1))), &bytes);
+  std::size_t at = 0;
+  for (int tab = 0; s.ok() && tab < 5 && at != std::string::npos; ++tab) {
+    at = bytes.find('\t', at);
+    if (at != std::string::npos) ++at;
+  }
+  const auto changed = [&] {
+    return Status::Error(StatusKind::Corrupt, journalPath + ": the entry of " + entry.file + " changed while read");
+  };
+  if (s.ok() && (at == std::string::npos || line.start + at + std::uint64_t{entry.count} * 8 > line.end))
+    s = changed();
+  if (s.ok()) s = Open(dataDir, entry.count);
+  // A block of hashes at a time, so that a million of them take no room.
+  std::uint64_t from = line.start + at;
+  std::uint32_t sum = 0, first = 0;
+  for (std::uint32_t done = 0; s.ok() && done < entry.count;) {
+    const std::uint32_t n = std::min<std::uint32_t>(entry.count - done, kReadBlock / 8);
+    s = ReadAt(fd, journalPath, from, std::size_t{n} * 8, &bytes);
+    for (std::uint32_t i = 0; s.ok() && i < n; ++i) {
+      if (!ReadNumber(std::string_view(bytes).substr(std::size_t{i} * 8, 8), 16, &sum)) s = changed();
+      if (done + i == 0) first = sum;
+      Add(sum);
+    }
+    from += std::uint64_t{n} * 8;
+    done += n;
+  }
+  if (s.ok() && (first != entry.firstSum || sum != entry.lastSum)) s = changed();
+  std::uint64_t written = 0;
+  return s.ok() ? Finish(&written) : s;
 }
 
 Status SumsWriter::Finish(std::uint64_t* size) {

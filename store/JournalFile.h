@@ -29,6 +29,12 @@ std::string HexText(std::uint64_t v, int digits);
 // of its fields (the bytes after its deleted flag).
 std::uint32_t RecordSum(std::string_view record);
 
+// An import keeps its hashes inside its line up to this many records, in a
+// side file beyond.
+inline constexpr std::uint32_t kMostSumsInLine = 256;
+// The length of the side file of `count` hashes.
+std::uint64_t SumsFileSize(std::uint32_t count);
+
 // Makes a new file in the history folder of `dataDir` (the folder too, when
 // missing) under a name of its own ending in `suffix`, open for writing.
 Status CreateHistoryFile(const std::string& dataDir, std::string_view suffix, std::string* name, int* fd);
@@ -71,8 +77,9 @@ Status AppendJournalLine(const std::string& path, const std::string& line);
 // Cuts the journal at `at`, flushed.
 Status CutJournal(const std::string& path, std::uint64_t at);
 // Writes the journal anew, through the atomic-write helper, with the first
-// `count` lines of `journal`: each as the file holds it, or from its entry
-// when `changed` (never an import whose hashes lie inside its line).
+// `count` lines of `journal`: each as the file holds it, read line by line,
+// or from its entry when `changed` (never an import whose hashes lie inside
+// its line).
 Status RewriteJournal(const std::string& path, const JournalFile& journal, std::size_t count);
 
 // The hashes of the records of the import on `line` of the journal at
@@ -95,6 +102,9 @@ class SumsWriter {
   Status Finish(std::uint64_t* size);
   void Keep() { kept_ = true; }
   const std::string& name() const { return name_; }
+  // Opens a side file in the history folder of `dataDir` and writes into it
+  // the hashes held inside `line` of the journal at `journalPath`, flushed.
+  Status CopyFromLine(const std::string& dataDir, const std::string& journalPath, const JournalLine& line);
 
  private:
   bool Write();

@@ -60,6 +60,12 @@ int KeysPerNode(const TagIndex& tag) {
   return MdxKeysPerNode(tag);
 }
 
+// Keys a leaf of a tree built whole holds: a tenth of its room stays free,
+// so that keys added later between the old ones seldom split a leaf.
+int LeafFill(int perNode) {
+  return std::max(1, perNode - perNode / 10);
+}
+
 // Builds one tag's nodes into `image` from page `*next` on; returns the
 // root page and fills the header fields that point into the tree.
 class TagWriter {
@@ -68,11 +74,13 @@ class TagWriter {
       : tag_(tag), image_(*image), next_(*next), entry_(EntryLength(tag)), perNode_(KeysPerNode(tag)) {}
 
   std::uint32_t Write(std::uint32_t* firstLeaf, std::uint32_t* lastLeaf) {
-    // Leaves, filled full; an empty tag is one empty leaf.
+    // Leaves, filled but for room for a few keys; an empty tag is one empty
+    // leaf.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> level;  // (page, record with the largest key)
     const std::uint32_t n = tag_.size();
-    for (std::uint32_t at = 0; at < n || level.empty(); at += perNode_) {
-      const std::uint32_t count = std::min<std::uint32_t>(perNode_, n - at);
+    const auto perLeaf = static_cast<std::uint32_t>(LeafFill(perNode_));
+    for (std::uint32_t at = 0; at < n || level.empty(); at += perLeaf) {
+      const std::uint32_t count = std::min<std::uint32_t>(perLeaf, n - at);
       char* node = NewNode(&level);
       PutU32(count, node);
       for (std::uint32_t i = 0; i < count; ++i) {
@@ -163,11 +171,12 @@ void ThreadTagName(std::string* image, const std::vector<TagIndex>& tags, std::s
   }
 }
 
-// Blocks of one tag's tree over `keys` keys: full leaves, then branch
-// levels up to the root.
+// Blocks of one tag's tree over `keys` keys: the leaves, then branch levels
+// up to the root.
 std::size_t TreeBlocks(const TagIndex& tag, std::size_t keys) {
   const std::size_t perNode = static_cast<std::size_t>(KeysPerNode(tag));
-  std::size_t level = std::max<std::size_t>(1, (keys + perNode - 1) / perNode);
+  const auto perLeaf = static_cast<std::size_t>(LeafFill(KeysPerNode(tag)));
+  std::size_t level = std::max<std::size_t>(1, (keys + perLeaf - 1) / perLeaf);
   std::size_t blocks = level;
   while (level > 1) blocks += level = (level + perNode) / (perNode + 1);
   return blocks;

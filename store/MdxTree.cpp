@@ -626,9 +626,11 @@ Status MdxTree::Commit(const IndexMarker& marker, std::uint32_t live) {
   std::vector<const char*> blocks;
   for (const Block& b : headers) blocks.push_back(b.data());
   PutMdxMarker(marker, live, blocks, header_.data());
-  if (!WriteAt(fd_, path_, &header_[kMdxMarker], kMdxMarkerEnd - kMdxMarker, kMdxMarker) ||
-      FlushToDisk(fd_, path_, true) != 0)
-    return failed();
+  // The marker is not flushed: the pages it vouches for are on the disk
+  // already, and a marker lost in a crash only leaves the index behind the
+  // records, mended at the next writer's open. The next flush of the file
+  // takes it along.
+  if (!WriteAt(fd_, path_, &header_[kMdxMarker], kMdxMarkerEnd - kMdxMarker, kMdxMarker)) return failed();
   for (Tag& t : tags_) t.changed = false;
   return Status::Ok();
 }

@@ -694,17 +694,23 @@ Status Table::GoToRecNo(std::uint32_t recno) {
   Status s = read.status();
   if (s.ok()) s = Post();
   if (!s.ok()) return s;
-  if (recno == 0 || recno > dbf_.RecordCount())
+  if (recno < 1 || recno > dbf_.RecordCount())
     return Status::Invalid("record " + std::to_string(recno) + " is not in the table");
+  // Read aside first: a refused record leaves the current one as it was.
   std::vector<char> record(dbf_.RecordLength());
   s = dbf_.ReadRecord(recno, record.data());
   if (!s.ok()) return s;
   if (record[0] == kDeletedFlag) return Status::Invalid("record " + std::to_string(recno) + " is deleted");
-  bof_ = eof_ = false;
-  if (!InTree()) return MoveTo(PositionOf(recno));
   current_ = std::move(record);
   recno_ = recno;
-  return SeekCurrent();
+  bof_ = eof_ = false;
+  if (InTree()) {
+    // The cursor is placed on the record's key in the active order.
+    s = SeekCurrent();
+    if (!FellBack(&s)) return s;
+  }
+  if (!InTree()) pos_ = PositionOf(recno_);
+  return s;
 }
 
 Status Table::FindNearest(std::string_view key) {

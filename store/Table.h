@@ -193,8 +193,8 @@ class Table {
   // Makes the record at `position` of the active order current, in
   // logarithmic time at most (the record grid's random access).
   Status GoToPosition(std::uint32_t position);
-  // Makes the live record `recno` current in the active order, without
-  // reading the order into memory; Invalid when it is not a live record.
+  // Makes the live record `recno` current, at its place in the active
+  // order, in logarithmic time at most.
   Status GoToRecNo(std::uint32_t recno);
   // Makes current the first record whose key in the active index is at or
   // after `key` (text as a field holds it, or a date-time text); Eof on the

@@ -10,6 +10,7 @@
 
 #include "base/tests/TestSupport.h"
 #include "import/BillImport.h"
+#include "import/KnownRecords.h"
 #include "import/tests/BillTestSupport.h"
 #include "store/DetalTable.h"
 #include "store/History.h"
@@ -114,6 +115,32 @@ TEST_F(KnownRecordsTest, ABillOverlappingHalfOfTheLastAddsOnlyItsNewCalls) {
   EXPECT_EQ("2008.03.04", result.known.lastDate);
   EXPECT_EQ(8u, table_.RecordCount());
   EXPECT_EQ(UnionCents({first, second}), TableCents());
+}
+
+// The look-up walks the DateTime order, then puts back the active index and
+// the current record, whether the table was just opened or walked before.
+TEST_F(KnownRecordsTest, TheLookUpLeavesTheCurrentRecordWhereItWas) {
+  Import("march.txt", BillOf(Month("03", 20)));
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_TRUE(table_.Close().ok());
+    std::string warning;
+    ASSERT_TRUE(OpenDetalTable(dir_.path(), "dbf", kDefaultDetalWidths, &table_, &warning).ok());
+    ASSERT_TRUE(table_.SetActiveIndex(kOwnerIndex).ok());
+    ASSERT_TRUE(table_.First().ok());
+    for (int i = 0; i < 7; ++i) ASSERT_TRUE(table_.Next().ok());
+    if (pass == 1) {
+      EXPECT_EQ(7u, table_.Position());
+    }
+    const std::uint32_t recno = table_.RecNo();
+    KnownRecords known(table_);
+    known.Add({"9161112233", "2008.03.05 10:00:00", "4950000015", "", "М", "", "60", "1", "1.05"});
+    ASSERT_TRUE(known.Find(&table_).ok());
+    EXPECT_EQ("OWNER", table_.ActiveIndex());
+    EXPECT_EQ(recno, table_.RecNo());
+    EXPECT_EQ(7u, table_.Position());
+    ASSERT_TRUE(table_.Next().ok());
+    EXPECT_EQ(recno + 1, table_.RecNo());
+  }
 }
 
 TEST_F(KnownRecordsTest, TheSameBillWithOtherLineEndsAddsNothingAndIsNoError) {

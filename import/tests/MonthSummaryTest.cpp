@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -110,6 +111,13 @@ TEST(ParseMonthSummary, WritesBesideTheBillUnderAccountAndMonth) {
         std::string_view("Поступило платежей   500.00 Руб"), kSep,
         std::string_view("Начислено за период :   379.50 Руб"), std::string_view("Исходящие местные   100.00"), kSep})
     want += Cp(line) + "\r\n";
+  EXPECT_EQ(want, testing::ReadOrEmpty(path));
+  // The same bill again leaves the file as it is, not written anew.
+  struct stat before {}, after {};
+  ASSERT_EQ(0, ::stat(path.c_str(), &before));
+  ASSERT_TRUE(ParseMonthSummary("b.txt", march, fields, "english", dir.path(), &path).ok());
+  ASSERT_EQ(0, ::stat(path.c_str(), &after));
+  EXPECT_EQ(before.st_ino, after.st_ino);
   EXPECT_EQ(want, testing::ReadOrEmpty(path));
 
   // Without a balance date the name says so.

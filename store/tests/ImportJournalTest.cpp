@@ -18,7 +18,25 @@ namespace {
 
 using testing::ReadAll;
 
-using ImportJournalTest = testing::JournalTableTest;
+class ImportJournalTest : public testing::JournalTableTest {
+ protected:
+  // The line an earlier version wrote for the large import `big`, its
+  // hashes inside it; its side file is removed.
+  std::string OldLineInPlaceOf(const ImportEntry& big) {
+    const std::string sidePath = dir_.File("history/" + big.images);
+    const std::string side = testing::ReadOrEmpty(sidePath);
+    EXPECT_EQ(12u + 4u * big.count, side.size());
+    std::string hex;
+    for (std::size_t at = 12; at < side.size(); at += 4) {
+      char digits[9];
+      std::snprintf(digits, sizeof digits, "%08x", GetU32(side.data() + at));
+      hex += digits;
+    }
+    std::filesystem::remove(sidePath);
+    return big.when + "\t" + big.fingerprint + "\t" + std::to_string(big.first) + "\t" + std::to_string(big.last) +
+           "\t" + std::to_string(big.count) + "\t" + hex + "\t" + big.file + "\r\n";
+  }
+};
 
 TEST_F(ImportJournalTest, NotesEachBulkAppendWithItsRecords) {
   Import("a.txt", {"ann", "bob", "cid"});
@@ -261,16 +279,7 @@ TEST_F(ImportJournalTest, AnOldLineWithManyHashesInsideReadsAsItStands) {
   const std::string first = testing::ReadOrEmpty(journal);
   ImportCount("big.txt", 10000);
   const ImportEntry big = Journal().back();
-  const std::string side = testing::ReadOrEmpty(dir_.File("history/" + big.images));
-  ASSERT_EQ(12u + 40000u, side.size());
-  std::string hex;
-  for (std::size_t at = 12; at < side.size(); at += 4) {
-    char digits[9];
-    std::snprintf(digits, sizeof digits, "%08x", GetU32(side.data() + at));
-    hex += digits;
-  }
-  std::filesystem::remove(dir_.File("history/" + big.images));
-  testing::WriteOrDie(journal, first + big.when + "\t" + big.fingerprint + "\t2\t10001\t10000\t" + hex + "\tbig.txt\r\n");
+  testing::WriteOrDie(journal, first + OldLineInPlaceOf(big));
 
   const std::vector<ImportEntry> entries = Journal();
   ASSERT_EQ(2u, entries.size());
@@ -285,6 +294,75 @@ TEST_F(ImportJournalTest, AnOldLineWithManyHashesInsideReadsAsItStands) {
   ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
   EXPECT_EQ(10000u, removed);
   EXPECT_EQ(first, testing::ReadOrEmpty(journal));
+}
+
+// The first import after an old line with many hashes inside it moves them
+// to a side file and writes the journal anew once; the next import only
+// appends, without reading the side file, and every undo still finds its
+// hashes.
+TEST_F(ImportJournalTest, AnOldLineWithManyHashesInsideMovesApartAtTheNextImport) {
+  Import("a.txt", {"ann"});
+  const std::string journal = dir_.File(kImportJournalName);
+  const std::string first = testing::ReadOrEmpty(journal);
+  ImportCount("big.txt", 10000);
+  const ImportEntry big = Journal().back();
+  const std::string oldLine = OldLineInPlaceOf(big);
+  testing::WriteOrDie(journal, first + oldLine);
+  const std::string old = testing::ReadOrEmpty(journal);
+  EXPECT_EQ(old, testing::ReadOrEmpty(journal));  // read, not rewritten
+
+  Import("c.txt", {"cid"});
+  std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_TRUE(entries[1].sumsApart);
+  EXPECT_EQ(big.firstSum, entries[1].firstSum);
+  EXPECT_EQ(big.lastSum, entries[1].lastSum);
+  const std::string side = dir_.File("history/" + entries[1].images);
+  ASSERT_TRUE(std::filesystem::exists(side));
+  const std::string converted = testing::ReadOrEmpty(journal);
+  EXPECT_LT(converted.size(), 1000u);
+  EXPECT_EQ(0u, converted.find(first));
+
+  // The next import leaves the side file alone, away or not.
+  std::filesystem::rename(side, side + ".away");
+  Import("d.txt", {"dan"});
+  EXPECT_EQ(0u, testing::ReadOrEmpty(journal).find(converted));
+  std::filesystem::rename(side + ".away", side);
+
+  ImportEntry undone;
+  std::uint32_t removed = 0;
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  EXPECT_EQ("c.txt", undone.file);
+  PreviousImport previous;
+  ASSERT_TRUE(CheckPreviousImport(dir_.path(), &table_, FileFingerprint("big.txt"), &previous).ok());
+  ASSERT_TRUE(previous.live);
+  EXPECT_EQ(10001u, previous.live->last);
+  ASSERT_TRUE(table_.GoToPosition(500).ok());
+  ASSERT_TRUE(table_.Edit().ok());
+  ASSERT_TRUE(table_.SetFieldText(2, "mine").ok());
+  ASSERT_TRUE(table_.Post().ok());
+  ASSERT_TRUE(UndoLastImport(dir_.path(), &table_, &undone, &removed).ok());
+  EXPECT_EQ(9999u, removed);
+  EXPECT_EQ(first, testing::ReadOrEmpty(journal));
+  EXPECT_FALSE(std::filesystem::exists(side));
+}
+
+// An old line with many hashes inside, beyond the bounds, keeps none of
+// them once a writer passes.
+TEST_F(ImportJournalTest, AnOldLineBeyondTheBoundsDropsItsHashes) {
+  bounds_.changes = 1;
+  Import("a.txt", {"ann"});
+  const std::string journal = dir_.File(kImportJournalName);
+  const std::string first = testing::ReadOrEmpty(journal);
+  ImportCount("big.txt", 1000);
+  testing::WriteOrDie(journal, first + OldLineInPlaceOf(Journal().back()));
+  Import("c.txt", {"cid"});
+  const std::vector<ImportEntry> entries = Journal();
+  ASSERT_EQ(3u, entries.size());
+  EXPECT_TRUE(entries[1].sumsApart);
+  EXPECT_TRUE(entries[1].images.empty());
+  EXPECT_LT(testing::ReadOrEmpty(journal).size(), 1000u);
 }
 
 // A journal of 100 imports of a million records each (their lines only;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <numeric>
 #include <set>
@@ -536,6 +537,25 @@ TEST_F(IndexTreeTest, MovingByPositionDuringAnAppendKeepsEveryKey) {
   ASSERT_TRUE(table.GoToPosition(9).ok());
   EXPECT_EQ("a9", table.FieldText(0));
   ASSERT_TRUE(table.Close().ok());
+  ExpectIndexMatchesRecords(path_);
+}
+
+// A tree built whole leaves room in its leaves: a few keys added between
+// the old ones, one per leaf, split none, so the file does not grow.
+TEST_F(IndexTreeTest, KeysAddedBetweenThoseOfATreeBuiltWholeSplitNoLeaf) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 3000; ++i) rows.push_back({"k" + std::to_string(100000 + i * 10), WhenText(i * 10), ""});
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  ASSERT_TRUE(AppendRecords(table, rows).ok());
+  ASSERT_TRUE(table.Close().ok());
+  const auto before = std::filesystem::file_size(indexPath_);
+  ASSERT_TRUE(table.Open(path_).ok());
+  rows.clear();
+  for (int i = 0; i < 3000; i += 250) rows.push_back({"k" + std::to_string(100005 + i * 10), WhenText(i * 10 + 5), ""});
+  ASSERT_TRUE(AppendRecords(table, rows).ok());
+  ASSERT_TRUE(table.Close().ok());
+  EXPECT_EQ(before, std::filesystem::file_size(indexPath_));
   ExpectIndexMatchesRecords(path_);
 }
 

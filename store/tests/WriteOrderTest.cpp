@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -276,6 +277,33 @@ TEST_F(WriteOrderTest, AnImportsJournalEntryReachesTheDiskBeforeTheCountThatComm
   ASSERT_LT(count, steps.size());
   EXPECT_LT(record, entry) << "the records are written first";
   EXPECT_LT(flushed, count) << "then the entry, flushed before the count";
+}
+
+// A small import flushes what it wrote once: no file is flushed again
+// without a write since its last flush, and each of the table, the index
+// and the journal is flushed no more often than its commit needs.
+TEST_F(WriteOrderTest, ASmallImportFlushesNothingTwice) {
+  {
+    Table table;  // enough records that two more go into the index in place
+    ASSERT_TRUE(table.Open(path_).ok());
+    ASSERT_TRUE(table.BeginBulkAppend().ok());
+    for (int i = 0; i < 60; ++i) ASSERT_TRUE(table.BulkAppend({"n" + std::to_string(i), "2024.03.05", ""}).ok());
+    ASSERT_TRUE(table.EndBulkAppend().ok());
+  }
+  StepLog log;
+  ImportSecond(dir_.path(), path_);
+  std::map<std::string, int> flushes;
+  std::map<std::string, bool> written;
+  for (const Step& step : steps) {
+    if (step.step == DiskStep::Write) written[step.path] = true;
+    if (step.step != DiskStep::Flush) continue;
+    EXPECT_TRUE(written[step.path]) << step.path << " flushed again without a write";
+    written[step.path] = false;
+    ++flushes[step.path];
+  }
+  EXPECT_EQ(2, flushes[path_]) << "the records, then the count";
+  EXPECT_EQ(1, flushes[Table::IndexPathFor(path_)]) << "the pages, before the mark that they are current";
+  EXPECT_EQ(1, flushes[dir_.File(kImportJournalName)]);
 }
 
 // A large import's hashes go to their side file, flushed, before its
