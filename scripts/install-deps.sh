@@ -9,7 +9,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   libgtest-dev libgmock-dev
   xvfb xauth
-  python3 python3-dbfread python3-openpyxl poppler-utils
+  python3 python3-dbfread python3-openpyxl poppler-utils libdbd-xbase-perl
   sqlite3 time
   libxxhash-dev libxlsxwriter-dev
   desktop-file-utils help2man dpkg-dev file
