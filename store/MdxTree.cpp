@@ -5,7 +5,10 @@
 // 0; in a branch it is a child page whose largest key is the entry's key,
 // and the word after the entries is the rightmost child, holding the keys
 // above the last entry. Equal keys are kept in record-number order, so an
-// entry is found by its key and record number together.
+// entry is found by its key and record number together. A node emptied by
+// deletes goes on the free chain: the file header names its first page and
+// each free page the next in its bytes 4-7; new nodes take pages from there
+// before the file grows.
 #include "store/MdxTree.h"
 
 #include <fcntl.h>
@@ -83,7 +86,9 @@ Status MdxTree::Open(const std::string& path, const IndexMarker& expected, const
     s = MdxStale(path, "not an index file of this program");
   if (s.ok()) s = CheckMdxHeader(path, header_, expected, tags, live);
   pagesInFile_ = GetU32(&header_[32]);
-  if (s.ok() && (pagesInFile_ < kFirstNodePage || std::uint64_t{pagesInFile_} * kPage > std::uint64_t(st.st_size)))
+  firstFree_ = GetU32(&header_[36]);
+  if (s.ok() && (pagesInFile_ < kFirstNodePage || std::uint64_t{pagesInFile_} * kPage > std::uint64_t(st.st_size) ||
+                 (firstFree_ != 0 && (firstFree_ < kFirstNodePage || firstFree_ + kBlockPages > pagesInFile_))))
     s = MdxStale(path, "the file is damaged");
   std::vector<Block> headers(tags.size());
   for (std::size_t t = 0; s.ok() && t < tags.size(); ++t) {
@@ -189,14 +194,43 @@ void MdxTree::WriteNode(int tag, std::uint32_t page, const Node& node) {
   dirty_[page] = b;
 }
 
-std::uint32_t MdxTree::NewPage(int tag) {
-  const std::uint32_t page = pagesInFile_;
-  pagesInFile_ += kBlockPages;
+Status MdxTree::NewPage(int tag, std::uint32_t* page) {
+  if (firstFree_ != 0) {
+    Block b;
+    Status s = Read(firstFree_, &b);
+    if (!s.ok()) return s;
+    const std::uint32_t next = GetU32(b.data() + 4);
+    if (GetU32(b.data()) != 0 || (next != 0 && (next < kFirstNodePage || next + kBlockPages > pagesInFile_)))
+      return Damaged("the free page " + std::to_string(firstFree_) + " is not free");
+    *page = firstFree_;
+    firstFree_ = next;
+  } else {
+    *page = pagesInFile_;
+    pagesInFile_ += kBlockPages;
+  }
   Tag& t = tags_[static_cast<std::size_t>(tag)];
   t.pages += kBlockPages;
   t.changed = true;
-  dirty_[page] = Block{};
-  return page;
+  if (const auto c = cached_.find(*page); c != cached_.end()) {
+    lru_.erase(c->second);
+    cached_.erase(c);
+  }
+  dirty_[*page] = Block{};
+  return Status::Ok();
+}
+
+void MdxTree::FreePage(int tag, std::uint32_t page) {
+  Block b{};
+  PutU32(firstFree_, b.data() + 4);
+  if (const auto c = cached_.find(page); c != cached_.end()) {
+    lru_.erase(c->second);
+    cached_.erase(c);
+  }
+  dirty_[page] = b;
+  firstFree_ = page;
+  Tag& t = tags_[static_cast<std::size_t>(tag)];
+  t.pages -= std::min(t.pages, kBlockPages);
+  t.changed = true;
 }
 
 int MdxTree::Compare(int tag, std::string_view a, std::string_view b) const {
@@ -449,7 +483,9 @@ Status MdxTree::Insert(int tag, std::string_view key, std::uint32_t recno) {
   right.key.assign(leaf.key.begin() + static_cast<std::ptrdiff_t>(keep), leaf.key.end());
   leaf.ptr.resize(keep);
   leaf.key.resize(keep);
-  const std::uint32_t rightPage = NewPage(tag);
+  std::uint32_t rightPage = 0;
+  s = NewPage(tag, &rightPage);
+  if (!s.ok()) return s;
   WriteNode(tag, page, leaf);
   WriteNode(tag, rightPage, right);
   if (page == t.lastLeaf) t.lastLeaf = rightPage;
@@ -467,9 +503,9 @@ Status MdxTree::AddChild(int tag, std::vector<std::pair<std::uint32_t, int>>& pa
     root.leaf = false;
     root.ptr = {left, right};
     root.key = {leftMax};
-    t.root = NewPage(tag);
-    WriteNode(tag, t.root, root);
-    return Status::Ok();
+    Status s = NewPage(tag, &t.root);
+    if (s.ok()) WriteNode(tag, t.root, root);
+    return s;
   }
   const std::uint32_t page = path[static_cast<std::size_t>(level)].first;
   const auto child = static_cast<std::size_t>(path[static_cast<std::size_t>(level)].second);
@@ -492,7 +528,9 @@ Status MdxTree::AddChild(int tag, std::vector<std::pair<std::uint32_t, int>>& pa
   const std::string lowerMax = node.key[keep - 1];
   node.ptr.resize(keep);
   node.key.resize(keep - 1);
-  const std::uint32_t upperPage = NewPage(tag);
+  std::uint32_t upperPage = 0;
+  s = NewPage(tag, &upperPage);
+  if (!s.ok()) return s;
   WriteNode(tag, page, node);
   WriteNode(tag, upperPage, upper);
   return AddChild(tag, path, level - 1, page, lowerMax, upperPage, end);
@@ -510,8 +548,9 @@ Status MdxTree::Remove(int tag, std::string_view key, std::uint32_t recno) {
   leaf.key.erase(leaf.key.begin() + static_cast<std::ptrdiff_t>(slot));
   const int parent = static_cast<int>(path.size()) - 2;
   if (leaf.key.empty() && parent >= 0) {
-    // An emptied leaf leaves its parent; its page is not used again.
+    // An emptied leaf leaves its parent and goes on the free chain.
     s = DropChild(tag, path, parent);
+    if (s.ok()) FreePage(tag, path.back().first);
     return s.ok() ? FindEndLeaves(tag) : s;
   }
   WriteNode(tag, path.back().first, leaf);
@@ -529,7 +568,11 @@ Status MdxTree::DropChild(int tag, std::vector<std::pair<std::uint32_t, int>>& p
   Status s = ReadNode(tag, page, &node);
   if (!s.ok()) return s;
   if (node.key.empty()) {
-    if (level > 0) return DropChild(tag, path, level - 1);
+    if (level > 0) {
+      s = DropChild(tag, path, level - 1);
+      if (s.ok()) FreePage(tag, page);
+      return s;
+    }
     WriteNode(tag, page, Node{});  // the last key went: an empty leaf as root
     return Status::Ok();
   }
@@ -545,6 +588,7 @@ Status MdxTree::DropChild(int tag, std::vector<std::pair<std::uint32_t, int>>& p
   node.ptr.erase(node.ptr.begin() + static_cast<std::ptrdiff_t>(child));
   if (level == 0 && node.key.empty()) {
     t.root = node.ptr.front();  // one child left: it becomes the root
+    FreePage(tag, page);
     return Status::Ok();
   }
   WriteNode(tag, page, node);
@@ -621,6 +665,7 @@ Status MdxTree::Commit(const IndexMarker& marker, std::uint32_t live) {
   Status s = WriteChanged();
   if (!s.ok()) return s;
   PutU32(pagesInFile_, &header_[32]);
+  PutU32(firstFree_, &header_[36]);
   PutToday(&header_[44]);
   if (!WriteAt(fd_, path_, header_.data(), kMdxMarker, 0) || FlushToDisk(fd_, path_, true) != 0) return failed();
   std::vector<const char*> blocks;

@@ -105,7 +105,11 @@ class MdxTree {
   Status Read(std::uint32_t page, Block* block);
   Status ReadNode(int tag, std::uint32_t page, Node* node);
   void WriteNode(int tag, std::uint32_t page, const Node& node);
-  std::uint32_t NewPage(int tag);
+  // A page for a new node of `tag`: the first on the free chain, else one
+  // past the end of the file.
+  Status NewPage(int tag, std::uint32_t* page);
+  // Puts the node at `page`, no longer in the tree, on the free chain.
+  void FreePage(int tag, std::uint32_t page);
   int Compare(int tag, std::string_view a, std::string_view b) const;
   Status Descend(int tag, bool last, Cursor* cursor);
   Status End(int tag, bool last, Cursor* cursor, bool* found);
@@ -126,6 +130,7 @@ class MdxTree {
   std::string path_;
   int fd_ = -1;
   std::uint32_t pagesInFile_ = 0;
+  std::uint32_t firstFree_ = 0;  // head of the chain of free pages, 0 = none
   std::vector<Tag> tags_;
   std::size_t capacity_ = 0;
   std::list<std::pair<std::uint32_t, Block>> lru_;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <numeric>
 #include <set>
 #include <string>
@@ -171,6 +172,7 @@ struct TreeShape {
   std::vector<Leaf> leaves;
   int depth = 0;              // branch levels above the leaves
   std::size_t leafNodes = 0;  // leaves met
+  std::set<std::uint32_t> pages;  // every node met
 };
 
 // Walks the tag whose header is at `headerPage` checking what any reader
@@ -219,6 +221,7 @@ TreeShape WalkTree(const std::string& image, std::uint32_t headerPage) {
     walk(rightmost, depth + 1);
   };
   walk(U32(image, h), 0);
+  shape.pages = met;
   shape.depth = std::max(leafDepth, 0);
   if (!leafPages.empty()) {
     EXPECT_EQ(leafPages.front(), U32(image, h + 248)) << "leftmost leaf";
@@ -295,6 +298,28 @@ std::vector<TreeShape> ExpectIndexMatchesRecords(const std::string& dbfPath) {
       if (!same) break;
     }
   }
+  // Every block after the file header is a tag header, a node of one tree
+  // or on the free chain, and only one of these: a node emptied by deletes
+  // is neither lost nor in use twice.
+  std::map<std::uint32_t, std::string> owner;
+  const auto own = [&](std::uint32_t page, const std::string& what) {
+    const auto [at, added] = owner.emplace(page, what);
+    EXPECT_TRUE(added) << "page " << page << " is " << what << " and " << at->second;
+  };
+  for (std::size_t t = 0; t < shapes.size(); ++t) {
+    own(U32(image, kTagTable + kTagEntry * t), "a tag header");
+    for (const std::uint32_t page : shapes[t].pages) own(page, "a node of tag " + std::to_string(t + 1));
+  }
+  for (std::uint32_t page = U32(image, 36), hops = 0; page != 0 && hops < 100'000; page = U32(image, page * kPage + 4)) {
+    if ((page + 2) * kPage > image.size()) {
+      ADD_FAILURE() << "the free chain leaves the file at page " << page;
+      break;
+    }
+    EXPECT_EQ(0u, U32(image, page * kPage)) << "a free page holding keys";
+    own(page, "free");
+  }
+  for (std::uint32_t page = 4; page < U32(image, 32); page += 2)
+    EXPECT_EQ(1u, owner.count(page)) << "page " << page << " is lost: in no tree and not free";
   return shapes;
 }
 
@@ -514,6 +539,33 @@ TEST_F(IndexTreeTest, DeletesAndRecordsBroughtBackTouchOnlyTheirKeys) {
   const std::vector<TreeShape> empty = ExpectIndexMatchesRecords(path_);
   ASSERT_EQ(2u, empty.size());
   EXPECT_EQ(0u, empty[0].leaves.size());
+}
+
+TEST_F(IndexTreeTest, NodesEmptiedByACutAreUsedAgainByTheNextAppend) {
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < 2000; ++i) rows.push_back({"owner" + std::to_string(i % 7), WhenText(i), "n"});
+  Table table;
+  ASSERT_TRUE(table.Open(path_).ok());
+  ASSERT_TRUE(AppendRecords(table, rows).ok());
+  const ino_t inode = InodeOf(indexPath_);
+  // A bill appended and taken back, five times: the later keys fill new
+  // leaves at the end of the time order and split leaves amid the names;
+  // the cut empties the new leaves, and the next append takes their pages.
+  std::vector<std::uintmax_t> sizes;
+  for (int cycle = 0; cycle < 5; ++cycle) {
+    SCOPED_TRACE(cycle);
+    std::vector<std::vector<std::string>> bill;
+    for (int i = 0; i < 150; ++i) bill.push_back({"owner" + std::to_string(i % 5), WhenText(3000 + i), "b"});
+    ASSERT_TRUE(AppendRecords(table, bill).ok());
+    ExpectIndexMatchesRecords(path_);
+    ASSERT_TRUE(table.CutRecordsFrom(2001, nullptr).ok());
+    ExpectIndexMatchesRecords(path_);
+    sizes.push_back(std::filesystem::file_size(indexPath_));
+  }
+  EXPECT_EQ(inode, InodeOf(indexPath_)) << "every change went to the file in place";
+  EXPECT_EQ(std::vector<std::uintmax_t>(4, sizes[0]), std::vector<std::uintmax_t>(sizes.begin() + 1, sizes.end()))
+      << "the file grew again though the pages it freed would do";
+  ASSERT_TRUE(table.Close().ok());
 }
 
 TEST_F(IndexTreeTest, MovingByPositionDuringAnAppendKeepsEveryKey) {
