@@ -151,6 +151,11 @@ QString TMainForm::ImportOneBill(const std::string& path, SplashScope& splash) {
   ShowImportMessages(name, result, s);
   if (!s.ok()) return QString::fromStdString(s.message());
   if (result.records.stop) return QString::fromStdString(StopMessage(*result.records.stop));
+  if (result.skipped > 0)
+    return AddedTextOf(AddedText::FileRecordsAddedKnownSkipped)
+        .arg(name)
+        .arg(result.records.recordsAdded)
+        .arg(result.skipped);
   return AddedTextOf(AddedText::FileRecordsAdded).arg(name).arg(result.records.recordsAdded);
 }
 

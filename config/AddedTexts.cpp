@@ -191,6 +191,7 @@ constexpr std::array<std::string_view, kLanguageFileLines - kFirstAdded> kEnglis
     "Record",
     "No equal records were found.",
     "%1 records deleted. Undo brings them back.",
+    "%1: %2 records added, %3 already in the table skipped",
 };
 
 }  // namespace

@@ -225,6 +225,7 @@ enum class AddedText : std::size_t {
   DuplicatesRecord,
   NoDuplicates,
   DuplicatesDeleted,  // %1: records
+  FileRecordsAddedKnownSkipped,  // %1: file, %2: records added, %3: records the table held already
   End
 };
 

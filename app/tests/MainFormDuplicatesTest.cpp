@@ -83,6 +83,27 @@ class MainFormDuplicatesTest : public QObject {
     form.close();
   }
 
+  void TheListAfterSeveralBillsCountsTheCallsSkipped() {
+    TempDir dir;
+    ScriptedPrompts prompts;
+    TMainForm form(dir.path(), &prompts);
+    form.show();
+    Import(form, prompts, CopyOfBill(dir, "march.txt", "\r\n"));
+    const std::string may = dir.File("may.txt");
+    std::filesystem::copy_file(std::filesystem::path(ZVONAR_SOURCE_DIR) / "examples" / "bill-2008-05.txt", may);
+
+    prompts.answers = {true};
+    prompts.fileLists.push_back({QString::fromStdString(CopyOfBill(dir, "again.txt", "\n")), QString::fromStdString(may)});
+    form.mnAddDetalization->trigger();
+    QCOMPARE(prompts.questions.size(), 1);
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join("; ")));
+    const QStringList lines = prompts.infos.last().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], QString("again.txt: 0 records added, 24 already in the table skipped"));
+    QVERIFY2(lines[1].startsWith("may.txt: ") && lines[1].endsWith(" records added"), qPrintable(lines[1]));
+    form.close();
+  }
+
   void FindDuplicatesListsTheGroupsAndDeletesAllButTheFirstOfEach() {
     TempDir dir;
     ScriptedPrompts prompts;
