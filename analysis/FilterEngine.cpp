@@ -8,6 +8,9 @@
 // the DateTime order. The rows are exactly those of a scan to the end.
 #include "analysis/FilterEngine.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "import/TextUtils.h"
 #include "store/DetalTable.h"
 #include "store/Table.h"
@@ -140,9 +143,14 @@ FilterOutcome CheckFilterRun(const Table& table, const FilterCriteria& c) {
 
 namespace {
 
-// The scan of RunFilter, each kept row given to `sink`.
-void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, const FilterRowSink& sink,
-          FilterResult* result) {
+// Takes a row the scan keeps; false stops the scan there.
+using KeepRow = std::function<bool(const FilterRow&)>;
+
+// The scan of RunFilter, each kept row given to `keep`; *stopped tells
+// whether `keep` stopped it.
+void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, const KeepRow& keep,
+          FilterResult* result, bool* stopped = nullptr) {
+  if (stopped != nullptr) *stopped = false;
   result->rows.Clear();
   result->error.clear();
   result->baseNotCreated = table->FieldCount() < kDetalFieldCount;
@@ -212,9 +220,11 @@ void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, con
     }
     if (pass && c.sms) pass = (sms.Holds(r.Get(kTypeField)) && sms.Holds(r.Get(kCodeField))) != c.exclude;
     if (pass && c.mms) pass = mms.Holds(r.Get(kTypeField)) != c.exclude;
-    if (pass)
-      sink({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8), r.Get(9),
-            r.Get(10), r.Get(11)});
+    if (pass && !keep({r.Get(0), r.Get(1), r.Get(2), r.Get(3), r.Get(4), r.Get(5), r.Get(6), r.Get(7), r.Get(8),
+                       r.Get(9), r.Get(10), r.Get(11)})) {
+      if (stopped != nullptr) *stopped = true;
+      return;
+    }
     s = table->Next();
     if (!s.ok()) return fail(s);
   }
@@ -225,20 +235,85 @@ void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, con
   result->outcome = FilterOutcome::Done;
 }
 
+// Rows a run in file order gathers before it gives way to the walk in the
+// active order: beyond them, laying the rows out again costs more memory
+// than the walk's time it saves.
+constexpr std::size_t kFileOrderRows = 65536;
+
+// A run with no owner or date to start from visits every record. It then
+// reads the records in file order, one pass through the file instead of a
+// walk through the index, and lays the rows found out in the active order
+// after: the same rows in the same order. False, with nothing kept, when
+// the run does not qualify or finds too many rows.
+bool RunInFileOrder(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result,
+                    std::vector<std::uint32_t>* recnos) {
+  const std::string order = table->ActiveIndex();
+  if (order.empty() || (c.owner && !c.simpleDbf) || (c.date && !c.simpleDbf) ||
+      CheckFilterRun(*table, c) != FilterOutcome::Done || !table->SetActiveIndex("").ok())
+    return false;
+  ResultRows found;
+  std::vector<std::pair<std::string, std::uint32_t>> places;  // place in the order, row found
+  const KeepRow keep = [&](const FilterRow& row) {
+    if (places.size() >= kFileOrderRows) return false;
+    places.emplace_back(table->OrderKey(order), static_cast<std::uint32_t>(places.size()));
+    found.Append(row);
+    return true;
+  };
+  bool stopped = false;
+  Scan(table, c, progress, keep, result, &stopped);
+  const Status back = table->SetActiveIndex(order);
+  if (!back.ok()) {
+    result->outcome = FilterOutcome::Failed;
+    result->error = back.message();
+  } else if (stopped) {
+    return false;
+  }
+  std::sort(places.begin(), places.end());
+  result->rows.Clear();
+  for (const auto& [place, row] : places) {
+    result->rows.Append(found.Row(row));
+    if (recnos != nullptr) {
+      const std::size_t at = place.size() - 4;
+      recnos->push_back(static_cast<std::uint32_t>(static_cast<unsigned char>(place[at])) << 24 |
+                        static_cast<std::uint32_t>(static_cast<unsigned char>(place[at + 1])) << 16 |
+                        static_cast<std::uint32_t>(static_cast<unsigned char>(place[at + 2])) << 8 |
+                        static_cast<unsigned char>(place[at + 3]));
+    }
+  }
+  // The walk in the active order ends on its last record: so does this run.
+  if (back.ok() && result->outcome == FilterOutcome::Done && table->RecordCount() > 0) {
+    const Status s = table->Last();
+    if (!s.ok()) {
+      result->outcome = FilterOutcome::Failed;
+      result->error = s.message();
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 void RunFilter(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result,
                std::vector<std::uint32_t>* recnos) {
   if (recnos != nullptr) recnos->clear();
-  const FilterRowSink keep = [table, result, recnos](const FilterRow& row) {
+  if (RunInFileOrder(table, c, progress, result, recnos)) return;
+  if (recnos != nullptr) recnos->clear();
+  const KeepRow keep = [table, result, recnos](const FilterRow& row) {
     result->rows.Append(row);
     if (recnos != nullptr) recnos->push_back(table->RecNo());
+    return true;
   };
   Scan(table, c, progress, keep, result);
 }
 
 void RunFilterInto(Table* table, const FilterCriteria& c, const FilterRowSink& sink, FilterResult* result) {
-  Scan(table, c, nullptr, sink, result);
+  Scan(
+      table, c, nullptr,
+      [&sink](const FilterRow& row) {
+        sink(row);
+        return true;
+      },
+      result);
 }
 
 }  // namespace zvonar

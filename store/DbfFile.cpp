@@ -40,8 +40,8 @@ constexpr char kVersion = 0x03;
 constexpr char kLanguageDriver1251 = static_cast<char>(0xC9);
 constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
-constexpr std::uint32_t kBlockRecords = 128;
-constexpr std::size_t kCachedBlocks = 64;
+constexpr std::uint32_t kBlockRecords = 512;
+constexpr std::size_t kCachedBlocks = 16;
 
 Status Damaged(const std::string& path, const std::string& what) {
   return Status::Error(StatusKind::Corrupt, path + " is not a readable table: " + what);
@@ -299,7 +299,7 @@ DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) {
   return nullptr;
 }
 
-Status DbfFile::ReadRecord(std::uint32_t recno, char* out) {
+Status DbfFile::CachedRecord(std::uint32_t recno, const char** at) {
   const std::uint32_t total = count_ + pending_;
   if (recno < 1 || recno > total)
     return Status::Error(StatusKind::Internal, "record " + std::to_string(recno) + " does not exist");
@@ -322,8 +322,22 @@ Status DbfFile::ReadRecord(std::uint32_t recno, char* out) {
     lastBlock_ = static_cast<std::size_t>(block - cache_.data());
   }
   block->lastUse = ++useClock_;
-  std::memcpy(out, &block->data[(recno - block->first) * recordLength_], recordLength_);
+  *at = &block->data[(recno - block->first) * recordLength_];
   return Status::Ok();
+}
+
+Status DbfFile::ReadRecord(std::uint32_t recno, char* out) {
+  const char* at = nullptr;
+  Status s = CachedRecord(recno, &at);
+  if (s.ok()) std::memcpy(out, at, recordLength_);
+  return s;
+}
+
+Status DbfFile::ReadFlag(std::uint32_t recno, char* flag) {
+  const char* at = nullptr;
+  Status s = CachedRecord(recno, &at);
+  if (s.ok()) *flag = *at;
+  return s;
 }
 
 Status DbfFile::ReadRecords(std::uint32_t first, std::uint32_t count, char* out) {

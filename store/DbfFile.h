@@ -81,6 +81,8 @@ class DbfFile {
   // Reads record `recno` (1-based, committed or pending) into `out`,
   // RecordLength() bytes, through a small cache of record blocks.
   Status ReadRecord(std::uint32_t recno, char* out);
+  // The deleted flag of record `recno`, through the same cache.
+  Status ReadFlag(std::uint32_t recno, char* flag);
   // Reads `count` records from `first` on into `out`, bypassing the cache.
   Status ReadRecords(std::uint32_t first, std::uint32_t count, char* out);
   // Overwrites record `recno` in place.
@@ -150,6 +152,8 @@ class DbfFile {
     std::vector<char> data;
   };
   CachedBlock* CachedBlockOf(std::uint32_t recno);
+  // Where record `recno` lies in the cache, read into it when missing.
+  Status CachedRecord(std::uint32_t recno, const char** at);
   std::vector<CachedBlock> cache_;
   std::size_t lastBlock_ = 0;  // the block read last, tried first
   std::uint64_t useClock_ = 0;

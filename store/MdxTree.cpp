@@ -30,6 +30,7 @@ constexpr std::size_t kPage = 512;
 constexpr std::uint32_t kBlockPages = MdxTree::kBlockBytes / kPage;
 constexpr std::uint32_t kFirstNodePage = kMdxHeaderBytes / kPage;
 constexpr int kMaxDepth = 24;
+constexpr std::uint32_t kReadAhead = 16;  // blocks read at once when one is missing
 
 bool ReadAt(int fd, char* out, std::size_t size, std::uint64_t at) {
   for (std::size_t done = 0; done < size;) {
@@ -146,11 +147,32 @@ Status MdxTree::Read(std::uint32_t page, Block* block) {
     *block = c->second->second;
     return Status::Ok();
   }
-  if (!ReadAt(fd_, block->data(), kBlockBytes, std::uint64_t{page} * kPage))
+  // The blocks after a missing one come along in the same read: a walk in
+  // key order meets the leaves of a tree built whole one after another.
+  // Blocks made since the last write are not in the file yet: the read may
+  // end early, but not before the block asked for.
+  std::vector<char>& ahead = readAhead_;
+  ahead.resize(std::size_t{std::min<std::uint32_t>(kReadAhead, (pagesInFile_ - page) / kBlockPages)} * kBlockBytes);
+  std::size_t done = 0;
+  errno = 0;
+  while (done < ahead.size()) {
+    const ssize_t n = ::pread(fd_, ahead.data() + done, ahead.size() - done, static_cast<off_t>(page * kPage + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  if (done < kBlockBytes)
     return Status::IoError("cannot read " + path_ + ": " + (errno != 0 ? ErrnoText(errno) : "it shrank"));
-  lru_.emplace_front(page, *block);
-  cached_[page] = lru_.begin();
-  if (lru_.size() > capacity_) {
+  const std::uint32_t blocks = static_cast<std::uint32_t>(done / kBlockBytes);
+  std::memcpy(block->data(), ahead.data(), kBlockBytes);
+  for (std::uint32_t i = blocks; i-- > 0;) {
+    const std::uint32_t at = page + i * kBlockPages;
+    if (dirty_.count(at) > 0 || cached_.count(at) > 0) continue;
+    lru_.emplace_front(at, Block{});
+    std::memcpy(lru_.front().second.data(), ahead.data() + std::size_t{i} * kBlockBytes, kBlockBytes);
+    cached_[at] = lru_.begin();
+  }
+  while (lru_.size() > capacity_) {
     cached_.erase(lru_.back().first);
     lru_.pop_back();
   }
@@ -245,28 +267,35 @@ int MdxTree::Compare(int tag, std::string_view a, std::string_view b) const {
 }
 
 // From the cursor's last level down to a leaf, taking the first child at
-// each level, or the last when `last`.
+// each level, or the last when `last`. The nodes on the way are read in
+// place, without taking them apart.
 Status MdxTree::Descend(int tag, bool last, Cursor* cursor) {
-  Node node;
-  std::uint32_t page = cursor->path.empty() ? tags_[static_cast<std::size_t>(tag)].root : cursor->path.back().first;
+  const Tag& t = tags_[static_cast<std::size_t>(tag)];
+  const auto entry = static_cast<std::size_t>(t.entryLength);
+  Block b;
+  std::uint32_t page = t.root;
   if (!cursor->path.empty()) {
-    Status s = ReadNode(tag, page, &node);
+    Status s = Read(cursor->path.back().first, &b);
     if (!s.ok()) return s;
-    page = node.ptr[static_cast<std::size_t>(cursor->path.back().second)];
+    const auto slot = static_cast<std::uint32_t>(cursor->path.back().second);
+    if (slot > GetU32(b.data()))
+      return Damaged("a branch lost a child at page " + std::to_string(cursor->path.back().first));
+    page = GetU32(b.data() + 8 + slot * entry);
   }
   while (true) {
     if (cursor->path.size() > kMaxDepth) return Damaged("a tree deeper than any this program writes");
-    Status s = ReadNode(tag, page, &node);
+    Status s = Read(page, &b);
     if (!s.ok()) return s;
-    if (node.leaf) {
-      s = Read(page, &cursor->leaf);
-      if (!s.ok()) return s;
-      cursor->path.emplace_back(page, last && !node.key.empty() ? static_cast<int>(node.key.size()) - 1 : 0);
+    const std::uint32_t n = GetU32(b.data());
+    if (n > static_cast<std::uint32_t>(t.perNode)) return Damaged("an overfull node at page " + std::to_string(page));
+    if (GetU32(b.data() + 8 + n * entry) == 0) {
+      cursor->leaf = b;
+      cursor->path.emplace_back(page, last && n > 0 ? static_cast<int>(n) - 1 : 0);
       return Status::Ok();
     }
-    const int slot = last ? static_cast<int>(node.ptr.size()) - 1 : 0;
-    cursor->path.emplace_back(page, slot);
-    page = node.ptr[static_cast<std::size_t>(slot)];
+    const std::uint32_t slot = last ? n : 0;
+    cursor->path.emplace_back(page, static_cast<int>(slot));
+    page = GetU32(b.data() + 8 + slot * entry);
   }
 }
 
@@ -295,11 +324,12 @@ Status MdxTree::Next(Cursor* cursor, bool* moved) {
   }
   Cursor next = *cursor;
   next.path.pop_back();
-  Node node;
+  Block b;
   while (!next.path.empty()) {
-    Status s = ReadNode(next.tag, next.path.back().first, &node);
+    Status s = Read(next.path.back().first, &b);
     if (!s.ok()) return s;
-    if (static_cast<std::size_t>(next.path.back().second) + 1 >= node.ptr.size()) {
+    // A branch of n keys has n + 1 children.
+    if (static_cast<std::uint32_t>(next.path.back().second) + 1 >= GetU32(b.data()) + 1) {
       next.path.pop_back();
       continue;
     }

@@ -136,6 +136,7 @@ class MdxTree {
   std::list<std::pair<std::uint32_t, Block>> lru_;
   std::unordered_map<std::uint32_t, std::list<std::pair<std::uint32_t, Block>>::iterator> cached_;
   std::map<std::uint32_t, Block> dirty_;
+  std::vector<char> readAhead_;
   std::string header_;  // the file header as read, marker included
 };
 

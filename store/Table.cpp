@@ -339,23 +339,17 @@ Status Table::ReadCurrent(std::uint32_t recno) {
 Status Table::FindLive(std::uint32_t from, bool forward, std::uint32_t* found) {
   *found = 0;
   const std::uint32_t count = dbf_.RecordCount();
-  const std::size_t length = dbf_.RecordLength();
-  std::vector<char> chunk;
   if (!forward) from = std::min(from, count);
-  while (from >= 1 && from <= count) {
-    const std::uint32_t n = std::min<std::uint32_t>(64, forward ? count - from + 1 : from);
-    const std::uint32_t first = forward ? from : from - n + 1;
-    chunk.resize(std::size_t{n} * length);
-    Status s = dbf_.ReadRecords(first, n, chunk.data());
+  // Record by record through the file's block cache, which the record
+  // found is then read from.
+  for (; from >= 1 && from <= count; forward ? ++from : --from) {
+    char flag = kDeletedFlag;
+    Status s = dbf_.ReadFlag(from, &flag);
     if (!s.ok()) return s;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      const std::uint32_t at = forward ? i : n - 1 - i;
-      if (chunk[at * length] != kDeletedFlag) {
-        *found = first + at;
-        return Status::Ok();
-      }
+    if (flag != kDeletedFlag) {
+      *found = from;
+      return Status::Ok();
     }
-    from = forward ? from + n : first - 1;
   }
   return Status::Ok();
 }
@@ -541,6 +535,18 @@ std::string Table::ActiveIndex() const {
   return active_ < 0 ? std::string() : tags_[active_].name();
 }
 
+std::string Table::OrderKey(std::string_view name) const {
+  for (const TagIndex& tag : tags_) {
+    if (!SameNameIgnoringCase(tag.name(), name)) continue;
+    const auto length = static_cast<std::size_t>(tag.KeyLength());
+    std::string key(length + 4, '\0');
+    tag.RecordKey(current_.data(), key.data());
+    for (std::size_t i = 0; i < 4; ++i) key[length + i] = static_cast<char>(recno_ >> (24 - 8 * i));
+    return key;
+  }
+  return {};
+}
+
 // In physical order position p is the (p+1)-th live record: p + 1 plus the
 // deleted records before it, found by binary search over the deleted list.
 std::uint32_t Table::RecnoAt(std::uint32_t position) const {
@@ -626,6 +632,21 @@ Status Table::Next() {
   if (s.ok()) s = Post();
   if (!s.ok()) return s;
   if (live_ == 0) return SetEmpty();
+  if (InTree() && active_ < 0) {
+    // In file order the records are read straight into the current one;
+    // when no live record follows, the last one is read back.
+    for (std::uint32_t r = recno_ + 1; r <= dbf_.RecordCount(); ++r) {
+      s = dbf_.ReadRecord(r, current_.data());
+      if (!s.ok()) return s;
+      if (current_[0] != kDeletedFlag) {
+        recno_ = r;
+        bof_ = eof_ = false;
+        return Status::Ok();
+      }
+    }
+    eof_ = true;
+    return recno_ >= 1 && recno_ <= dbf_.RecordCount() ? dbf_.ReadRecord(recno_, current_.data()) : Status::Ok();
+  }
   if (InTree()) {
     std::uint32_t recno = 0;
     bool moved = false;

@@ -171,6 +171,10 @@ class Table {
   Status SetActiveIndex(std::string_view name);
   // Name of the active tag, empty for physical order.
   std::string ActiveIndex() const;
+  // The current record's place in the order of the index `name` (any
+  // letter case) as bytes that compare as that order does: its key, then
+  // its record number. Empty when the table has no such index.
+  std::string OrderKey(std::string_view name) const;
 
   // Live records.
   std::uint32_t RecordCount() const { return live_; }

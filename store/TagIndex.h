@@ -30,6 +30,9 @@ class TagIndex {
   // Room for the keys of records 1 .. `records` without moving them again.
   void Reserve(std::uint32_t records) { keys_.reserve(std::size_t{records} * keyLength_); }
   std::uint32_t Slots() const { return static_cast<std::uint32_t>(keys_.size() / keyLength_); }
+  // The key `record` gives, KeyLength() bytes that compare with memcmp as
+  // the key order does.
+  void RecordKey(const char* record, char* out) const { MakeKey(record, out); }
   // Takes the key of record `recno` from its record bytes.
   void SetKey(std::uint32_t recno, const char* record);
   // True when `record` would give record `recno` another key.

@@ -137,6 +137,52 @@ TEST_F(FilterTest, RowsGivenToASinkAreTheRowsKeptInTheSameOrder) {
   }
 }
 
+TEST_F(FilterTest, ARunOverEveryRecordGivesTheRowsRecordsAndPlaceOfTheWalkInOrder) {
+  // Runs with no owner or date read the file in its own order and lay the
+  // rows out in the index's: equal keys by record number, deleted records
+  // left out, and the table left on the order's last record.
+  std::vector<Rec> recs;
+  for (int i = 0; i < 300; ++i)
+    recs.push_back({std::string(1, static_cast<char>('E' - i % 5)), "2006.05." + std::to_string(10 + i * 7 % 3),
+                    std::to_string(i + 1), i % 4 == 0 ? "2" : "1"});
+  Open(recs);
+  for (const std::uint32_t gone : {1u, 2u, 150u, 299u, 300u}) {
+    ASSERT_TRUE(table_.GoToRecNo(gone).ok());
+    ASSERT_TRUE(table_.Delete().ok());
+  }
+  FilterCriteria code;
+  code.code = true;
+  code.codeText = "2";
+  code.exclude = true;
+  for (const bool byDate : {false, true}) {
+    for (const FilterCriteria& c : {FilterCriteria{}, code}) {
+      SCOPED_TRACE(std::string(byDate ? "DateTime" : "Owner") + (c.code ? ", code" : ""));
+      ASSERT_TRUE(ApplyFilterIndexRule(&table_, byDate, false).ok());
+      FilterResult result;
+      std::vector<std::uint32_t> recnos;
+      RunFilter(&table_, c, nullptr, &result, &recnos);
+      const std::uint32_t endedOn = table_.RecNo();
+      ASSERT_EQ(FilterOutcome::Done, result.outcome);
+      EXPECT_EQ(byDate ? "DATETIME" : "OWNER", table_.ActiveIndex());
+
+      Rows walked;
+      FilterResult streamed;
+      RunFilterInto(
+          &table_, c, [&](const FilterRow& row) { walked.push_back(std::string(row[0]) + "/" + std::string(row[2])); },
+          &streamed);
+      EXPECT_EQ(endedOn, table_.RecNo());
+      Rows kept;
+      for (std::size_t i = 0; i < result.rows.RowCount(); ++i) {
+        kept.push_back(std::string(result.rows.Cell(i, 0)) + "/" + std::string(result.rows.Cell(i, 2)));
+        ASSERT_LT(i, recnos.size());
+        EXPECT_EQ(std::to_string(recnos[i]), std::string(result.rows.Cell(i, 2))) << "row " << i;
+      }
+      EXPECT_EQ(walked, kept);
+      EXPECT_EQ(c.code ? 221u : 295u, kept.size());
+    }
+  }
+}
+
 TEST_F(FilterTest, DateBoundsAreWholeDays) {
   Open({{"A", "2006.04.30 23:59:59", "1"}, {"A", "2006.05.01", "2"}, {"A", "2006.05.31 23:59:59", "3"},
         {"A", "2006.06.01", "4"}});

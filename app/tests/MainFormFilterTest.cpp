@@ -207,12 +207,14 @@ class MainFormFilterTest : public QObject {
     QCOMPARE(stat.front().at(1), std::string("120"));
 
     const std::uintmax_t recordLength = (fullSize - emptySize) / kCount;
-    std::filesystem::resize_file(dir.File("Tellura.dbf"), emptySize - 1 + 200 * recordLength);
+    // Cut inside record 2000: the records before it come in blocks, some
+    // of them read already; the scan fails at the block that holds the cut.
+    std::filesystem::resize_file(dir.File("Tellura.dbf"), emptySize - 1 + 2000 * recordLength);
     form.chkbFilterDate->click();
     ScreenWatch watch(&form);
     form.btnCheckedDataFilter->click();
     QVERIFY(form.lvFilterModel->rowCount() > 0);  // the rows found before the failure stay
-    QVERIFY(form.lvFilterModel->rowCount() < 200);
+    QVERIFY(form.lvFilterModel->rowCount() < 2000);
     QCOMPARE(form.stFilterRecCount->text(), QString("0"));
     QCOMPARE(form.lvStatModel->Rows(), stat);
     QVERIFY(watch.GridWidthsKept());
