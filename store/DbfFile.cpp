@@ -40,8 +40,10 @@ constexpr char kVersion = 0x03;
 constexpr char kLanguageDriver1251 = static_cast<char>(0xC9);
 constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
-constexpr std::uint32_t kBlockRecords = 512;
-constexpr std::size_t kCachedBlocks = 16;
+constexpr std::uint32_t kBlockRecords = 128;
+constexpr std::size_t kCachedBlocks = 64;
+// A walk in file order reads ahead in larger blocks, one such block at a time.
+constexpr std::uint32_t kSequenceRecords = 2048;
 
 Status Damaged(const std::string& path, const std::string& what) {
   return Status::Error(StatusKind::Corrupt, path + " is not a readable table: " + what);
@@ -299,20 +301,27 @@ DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) {
   return nullptr;
 }
 
-Status DbfFile::CachedRecord(std::uint32_t recno, const char** at) {
+Status DbfFile::CachedRecord(std::uint32_t recno, const char** at, bool inSequence) {
   const std::uint32_t total = count_ + pending_;
   if (recno < 1 || recno > total)
     return Status::Error(StatusKind::Internal, "record " + std::to_string(recno) + " does not exist");
   CachedBlock* block = CachedBlockOf(recno);
   if (block == nullptr) {
-    if (cache_.size() < kCachedBlocks) {
+    const std::uint32_t size = inSequence ? kSequenceRecords : kBlockRecords;
+    if (inSequence) {
+      // The walk's previous block makes room for its next one.
+      const auto big = std::find_if(cache_.begin(), cache_.end(),
+                                    [](const CachedBlock& b) { return b.count > kBlockRecords; });
+      if (big != cache_.end()) block = &*big;
+    }
+    if (block == nullptr && cache_.size() < kCachedBlocks) {
       block = &cache_.emplace_back();
-    } else {
+    } else if (block == nullptr) {
       block = &*std::min_element(cache_.begin(), cache_.end(),
                                  [](const CachedBlock& a, const CachedBlock& b) { return a.lastUse < b.lastUse; });
     }
-    const std::uint32_t first = (recno - 1) / kBlockRecords * kBlockRecords + 1;
-    const std::uint32_t n = std::min(kBlockRecords, total - first + 1);
+    const std::uint32_t first = (recno - 1) / size * size + 1;
+    const std::uint32_t n = std::min(size, total - first + 1);
     block->first = 0;
     block->data.resize(std::size_t{n} * recordLength_);
     Status s = ReadRecords(first, n, block->data.data());
@@ -333,6 +342,13 @@ Status DbfFile::ReadRecord(std::uint32_t recno, char* out) {
   return s;
 }
 
+Status DbfFile::ReadRecordInSequence(std::uint32_t recno, char* out) {
+  const char* at = nullptr;
+  Status s = CachedRecord(recno, &at, true);
+  if (s.ok()) std::memcpy(out, at, recordLength_);
+  return s;
+}
+
 Status DbfFile::ReadFlag(std::uint32_t recno, char* flag) {
   const char* at = nullptr;
   Status s = CachedRecord(recno, &at);
@@ -348,8 +364,10 @@ Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
   if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
   Status s = CountChange();
   if (s.ok()) s = PWrite(RecordOffset(recno), record, recordLength_);
-  CachedBlock* block = s.ok() ? CachedBlockOf(recno) : nullptr;
-  if (block != nullptr) std::memcpy(&block->data[(recno - block->first) * recordLength_], record, recordLength_);
+  // Blocks of both sizes may hold the record: each gets the new bytes.
+  for (CachedBlock& block : cache_)
+    if (s.ok() && block.first != 0 && recno >= block.first && recno < block.first + block.count)
+      std::memcpy(&block.data[(recno - block.first) * recordLength_], record, recordLength_);
   return s;
 }
 

@@ -81,6 +81,8 @@ class DbfFile {
   // Reads record `recno` (1-based, committed or pending) into `out`,
   // RecordLength() bytes, through a small cache of record blocks.
   Status ReadRecord(std::uint32_t recno, char* out);
+  // ReadRecord for a walk in file order: a miss reads far ahead.
+  Status ReadRecordInSequence(std::uint32_t recno, char* out);
   // The deleted flag of record `recno`, through the same cache.
   Status ReadFlag(std::uint32_t recno, char* flag);
   // Reads `count` records from `first` on into `out`, bypassing the cache.
@@ -153,7 +155,8 @@ class DbfFile {
   };
   CachedBlock* CachedBlockOf(std::uint32_t recno);
   // Where record `recno` lies in the cache, read into it when missing.
-  Status CachedRecord(std::uint32_t recno, const char** at);
+  // `inSequence`: a miss reads a larger block, for a walk in file order.
+  Status CachedRecord(std::uint32_t recno, const char** at, bool inSequence = false);
   std::vector<CachedBlock> cache_;
   std::size_t lastBlock_ = 0;  // the block read last, tried first
   std::uint64_t useClock_ = 0;

@@ -636,7 +636,7 @@ Status Table::Next() {
     // In file order the records are read straight into the current one;
     // when no live record follows, the last one is read back.
     for (std::uint32_t r = recno_ + 1; r <= dbf_.RecordCount(); ++r) {
-      s = dbf_.ReadRecord(r, current_.data());
+      s = dbf_.ReadRecordInSequence(r, current_.data());
       if (!s.ok()) return s;
       if (current_[0] != kDeletedFlag) {
         recno_ = r;

@@ -153,6 +153,27 @@ TEST_F(TableTest, EditMovesTheRecordInEveryOrder) {
   EXPECT_EQ("zed|2024.01.01 01:00:00|third", ReadAll(table_)[1]);
 }
 
+TEST_F(TableTest, ARecordEditedIsReadAnewHoweverItWasReadBefore) {
+  // A walk in file order reads a long run of records at once, other moves
+  // shorter ones, so a record can be held twice: an edit reaches both.
+  ASSERT_TRUE(table_.BeginBulkAppend().ok());
+  for (int i = 0; i < 2100; ++i)
+    ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i), "2024.03.01", "old"}).ok());
+  ASSERT_TRUE(table_.EndBulkAppend().ok());
+  ASSERT_TRUE(table_.GoToRecNo(5).ok());  // a short run
+  ASSERT_TRUE(table_.SetActiveIndex("").ok());
+  ASSERT_TRUE(table_.First().ok());
+  for (int i = 0; i < 200; ++i) ASSERT_TRUE(table_.Next().ok());  // a long run over it
+  ASSERT_TRUE(table_.GoToRecNo(5).ok());
+  ASSERT_TRUE(table_.Edit().ok());
+  ASSERT_TRUE(table_.SetFieldText(2, "new").ok());
+  ASSERT_TRUE(table_.Post().ok());
+  ASSERT_TRUE(table_.GoToRecNo(2100).ok());  // elsewhere, then back
+  ASSERT_TRUE(table_.GoToRecNo(5).ok());
+  EXPECT_EQ("new", table_.FieldText(2));
+  EXPECT_EQ("n4|2024.03.01|new", ReadAll(table_)[4]);
+}
+
 // The block rewrite of fill commands: live records only, texts cut to the
 // width, records that keep their bytes not counted, an index tag over a
 // rewritten field in step, and new texts that view the record's own bytes.
