@@ -252,10 +252,15 @@ bool RunInFileOrder(Table* table, const FilterCriteria& c, const ProgressFn& pro
       CheckFilterRun(*table, c) != FilterOutcome::Done || !table->SetActiveIndex("").ok())
     return false;
   ResultRows found;
-  std::vector<std::pair<std::string, std::uint32_t>> places;  // place in the order, row found
+  struct Found {
+    std::string place;  // in the active order
+    std::uint32_t row = 0, recno = 0;
+    bool operator<(const Found& other) const { return place < other.place; }
+  };
+  std::vector<Found> places;
   const KeepRow keep = [&](const FilterRow& row) {
     if (places.size() >= kFileOrderRows) return false;
-    places.emplace_back(table->OrderKey(order), static_cast<std::uint32_t>(places.size()));
+    places.push_back({table->OrderKey(order), static_cast<std::uint32_t>(places.size()), table->RecNo()});
     found.Append(row);
     return true;
   };
@@ -270,15 +275,9 @@ bool RunInFileOrder(Table* table, const FilterCriteria& c, const ProgressFn& pro
   }
   std::sort(places.begin(), places.end());
   result->rows.Clear();
-  for (const auto& [place, row] : places) {
-    result->rows.Append(found.Row(row));
-    if (recnos != nullptr) {
-      const std::size_t at = place.size() - 4;
-      recnos->push_back(static_cast<std::uint32_t>(static_cast<unsigned char>(place[at])) << 24 |
-                        static_cast<std::uint32_t>(static_cast<unsigned char>(place[at + 1])) << 16 |
-                        static_cast<std::uint32_t>(static_cast<unsigned char>(place[at + 2])) << 8 |
-                        static_cast<unsigned char>(place[at + 3]));
-    }
+  for (const Found& f : places) {
+    result->rows.Append(found.Row(f.row));
+    if (recnos != nullptr) recnos->push_back(f.recno);
   }
   // The walk in the active order ends on its last record: so does this run.
   if (back.ok() && result->outcome == FilterOutcome::Done && table->RecordCount() > 0) {
