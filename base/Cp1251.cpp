@@ -120,6 +120,14 @@ void AppendCp1251AsUtf8(std::string_view bytes, std::string* out) {
   out->append(bytes.substr(from));
 }
 
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t pos = 0;
+  char32_t cp = 0;
+  while (pos < bytes.size())
+    if (!DecodeUtf8(bytes, &pos, &cp)) return false;
+  return true;
+}
+
 Status Utf8ToCp1251(std::string_view utf8, std::string* out) {
   std::string result;
   result.reserve(utf8.size());

@@ -20,6 +20,10 @@ void AppendCp1251AsUtf8(std::string_view bytes, std::string* out);
 // `out` unchanged.
 Status Utf8ToCp1251(std::string_view utf8, std::string* out);
 
+// Whether `bytes` is well-formed UTF-8 (no overlong forms, surrogates or
+// code points past U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
 // The code page 1251 byte for a Unicode code point; false when there is none.
 bool CodePointToCp1251(char32_t cp, char* byte);
 

@@ -47,10 +47,6 @@ Status Decode(std::string_view bytes, const char* from, const Take& take) {
                          (err == EINVAL ? ": the text ends inside a character" : ""));
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-  return Decode(bytes, "UTF-8", [](char32_t) {}).ok();
-}
-
 const char* IconvName(BillEncoding encoding) {
   switch (encoding) {
     case BillEncoding::Utf16Le:
@@ -76,7 +72,8 @@ BillEncoding DetectBillEncoding(std::string_view bytes) {
   // An HTML bill's meta tag that declares UTF-8 is believed only as far as
   // the bytes bear it out: valid UTF-8 is read as UTF-8 whether declared or
   // not, and a bill whose bytes belie the declaration is read as the
-  // operator writes them.
+  // operator writes them. The check is our own, so that a code page 1251
+  // bill (nearly every one) never loads the C library's converters.
   return IsValidUtf8(bytes) ? BillEncoding::Utf8 : BillEncoding::Cp1251;
 }
 

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "base/DiskSteps.h"
 #include "base/TextFile.h"
@@ -40,7 +41,7 @@ constexpr char kVersion = 0x03;
 constexpr char kLanguageDriver1251 = static_cast<char>(0xC9);
 constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
-constexpr std::uint32_t kBlockRecords = 128;
+constexpr std::uint32_t kBlockRecords = 32;
 constexpr std::size_t kCachedBlocks = 64;
 // A walk in file order reads ahead in larger blocks, one such block at a time.
 constexpr std::uint32_t kSequenceRecords = 2048;
@@ -198,7 +199,7 @@ Status DbfFile::Reload(bool* changed) {
   count_ = count;
   changes_ = changes;
   pending_ = 0;
-  cache_.clear();
+  DropCache();
   return Status::Ok();
 }
 
@@ -262,7 +263,7 @@ Status DbfFile::DropUncommitted(std::uint64_t* dropped) {
   if (::ftruncate(fd_, static_cast<off_t>(dataEnd)) != 0)
     return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));
   Status s = PWrite(dataEnd, &kEndOfFile, 1);
-  cache_.clear();
+  DropCache();
   return s;
 }
 
@@ -272,12 +273,12 @@ void DbfFile::Close() {
   fields_.clear();
   offsets_.clear();
   count_ = pending_ = 0;
-  cache_.clear();
+  DropCache();
 }
 
 Status DbfFile::DropPending() {
   pending_ = 0;
-  cache_.clear();
+  DropCache();
   const std::uint64_t dataEnd = RecordOffset(count_ + 1);
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return Status::IoError("cannot read " + path_ + ": " + ErrnoText(errno));
@@ -293,45 +294,80 @@ Status DbfFile::DropPending() {
   return Sync();
 }
 
-DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) {
-  auto holds = [recno](const CachedBlock& b) { return b.first != 0 && recno >= b.first && recno < b.first + b.count; };
-  if (lastBlock_ < cache_.size() && holds(cache_[lastBlock_])) return &cache_[lastBlock_];
-  for (std::size_t i = 0; i < cache_.size(); ++i)
-    if (holds(cache_[i])) return &cache_[lastBlock_ = i];
-  return nullptr;
+bool DbfFile::CachedBlock::Holds(std::uint32_t recno) const {
+  return first != 0 && recno >= first && recno < first + count;
+}
+
+void DbfFile::DropCache() {
+  lastBlock_ = nullptr;
+  cache_.clear();
+  slots_.clear();
+  sequence_.first = 0;
+}
+
+const DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) const {
+  if (lastBlock_ != nullptr && lastBlock_->Holds(recno)) return lastBlock_;
+  if (sequence_.Holds(recno)) return &sequence_;
+  const auto slot = slots_.find((recno - 1) / kBlockRecords);
+  return slot != slots_.end() && cache_[slot->second].Holds(recno) ? &cache_[slot->second] : nullptr;
+}
+
+Status DbfFile::FillBlock(CachedBlock* block, std::uint32_t first, std::uint32_t n) {
+  const std::size_t bytes = std::size_t{n} * recordLength_;
+  if (block->capacity < bytes) {
+    block->data = std::make_unique_for_overwrite<char[]>(bytes);
+    block->capacity = bytes;
+  }
+  block->first = 0;
+  Status s = ReadRecords(first, n, block->data.get());
+  if (!s.ok()) return s;
+  block->first = first;
+  block->count = n;
+  return Status::Ok();
 }
 
 Status DbfFile::CachedRecord(std::uint32_t recno, const char** at, bool inSequence) {
   const std::uint32_t total = count_ + pending_;
   if (recno < 1 || recno > total)
     return Status::Error(StatusKind::Internal, "record " + std::to_string(recno) + " does not exist");
-  CachedBlock* block = CachedBlockOf(recno);
-  if (block == nullptr) {
-    const std::uint32_t size = inSequence ? kSequenceRecords : kBlockRecords;
-    if (inSequence) {
-      // The walk's previous block makes room for its next one.
-      const auto big = std::find_if(cache_.begin(), cache_.end(),
-                                    [](const CachedBlock& b) { return b.count > kBlockRecords; });
-      if (big != cache_.end()) block = &*big;
-    }
-    if (block == nullptr && cache_.size() < kCachedBlocks) {
-      block = &cache_.emplace_back();
-    } else if (block == nullptr) {
-      block = &*std::min_element(cache_.begin(), cache_.end(),
-                                 [](const CachedBlock& a, const CachedBlock& b) { return a.lastUse < b.lastUse; });
-    }
-    const std::uint32_t first = (recno - 1) / size * size + 1;
-    const std::uint32_t n = std::min(size, total - first + 1);
-    block->first = 0;
-    block->data.resize(std::size_t{n} * recordLength_);
-    Status s = ReadRecords(first, n, block->data.data());
+  const CachedBlock* found = CachedBlockOf(recno);
+  if (found == nullptr && inSequence) {
+    // The walk's previous block makes room for its next one.
+    const std::uint32_t first = (recno - 1) / kSequenceRecords * kSequenceRecords + 1;
+    lastBlock_ = nullptr;
+    Status s = FillBlock(&sequence_, first, std::min(kSequenceRecords, total - first + 1));
     if (!s.ok()) return s;
-    block->first = first;
-    block->count = n;
-    lastBlock_ = static_cast<std::size_t>(block - cache_.data());
+    found = &sequence_;
+  } else if (found == nullptr) {
+    // A block read while the table was shorter is read again in its place.
+    const std::uint32_t number = (recno - 1) / kBlockRecords;
+    const auto held = slots_.find(number);
+    std::size_t slot = cache_.size();
+    if (held != slots_.end()) {
+      slot = held->second;
+    } else if (slot < kCachedBlocks) {
+      lastBlock_ = nullptr;  // the vector may move
+      cache_.emplace_back();
+    } else {
+      slot = static_cast<std::size_t>(std::min_element(cache_.begin(), cache_.end(),
+                                                       [](const CachedBlock& a, const CachedBlock& b) {
+                                                         return a.lastUse < b.lastUse;
+                                                       }) -
+                                      cache_.begin());
+      if (cache_[slot].first != 0) slots_.erase((cache_[slot].first - 1) / kBlockRecords);
+    }
+    const std::uint32_t first = number * kBlockRecords + 1;
+    slots_[number] = slot;
+    Status s = FillBlock(&cache_[slot], first, std::min(kBlockRecords, total - first + 1));
+    if (!s.ok()) {
+      slots_.erase(number);
+      return s;
+    }
+    found = &cache_[slot];
   }
-  block->lastUse = ++useClock_;
-  *at = &block->data[(recno - block->first) * recordLength_];
+  lastBlock_ = found;
+  found->lastUse = ++useClock_;
+  *at = &found->data[(recno - found->first) * recordLength_];
   return Status::Ok();
 }
 
@@ -365,15 +401,18 @@ Status DbfFile::WriteRecord(std::uint32_t recno, const char* record) {
   Status s = CountChange();
   if (s.ok()) s = PWrite(RecordOffset(recno), record, recordLength_);
   // Blocks of both sizes may hold the record: each gets the new bytes.
-  for (CachedBlock& block : cache_)
-    if (s.ok() && block.first != 0 && recno >= block.first && recno < block.first + block.count)
-      std::memcpy(&block.data[(recno - block.first) * recordLength_], record, recordLength_);
+  if (s.ok() && sequence_.Holds(recno))
+    std::memcpy(&sequence_.data[(recno - sequence_.first) * recordLength_], record, recordLength_);
+  if (const auto slot = slots_.find((recno - 1) / kBlockRecords); s.ok() && slot != slots_.end()) {
+    CachedBlock& block = cache_[slot->second];
+    if (block.Holds(recno)) std::memcpy(&block.data[(recno - block.first) * recordLength_], record, recordLength_);
+  }
   return s;
 }
 
 Status DbfFile::WriteRecords(std::uint32_t first, std::uint32_t count, const char* records) {
   if (readOnly_) return Status::IoError("cannot write " + path_ + ": the file is read-only");
-  cache_.clear();  // cheaper to read again than to patch block by block
+  DropCache();  // cheaper to read again than to patch block by block
   Status s = CountChange();
   return s.ok() ? PWrite(RecordOffset(first), records, std::size_t{count} * recordLength_) : s;
 }
@@ -432,7 +471,7 @@ Status DbfFile::CutRecords(std::uint32_t count, const char* date) {
   if (s.ok()) s = Sync();
   if (!s.ok()) return s;
   count_ = count;
-  cache_.clear();
+  DropCache();
   unflushed_ = true;
   if (::ftruncate(fd_, static_cast<off_t>(RecordOffset(count + 1))) != 0)
     return Status::IoError("cannot cut " + path_ + ": " + ErrnoText(errno));

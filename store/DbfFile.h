@@ -6,7 +6,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Status.h"
@@ -145,20 +147,30 @@ class DbfFile {
   mutable bool unflushed_ = true;  // written or cut since the last flush to the disk
 
   // Cached blocks of consecutive records: a scan in file order reads each
-  // block once, and so does a walk in index order that moves through a few
-  // dozen regions of the file at a time (one month over many bills).
+  // large block once, and a walk in index order that moves through a few
+  // dozen regions of the file at a time (one month over many bills) reads
+  // each small block once.
   struct CachedBlock {
     std::uint32_t first = 0;  // first record; 0 when the slot is free
     std::uint32_t count = 0;
-    std::uint64_t lastUse = 0;
-    std::vector<char> data;
+    mutable std::uint64_t lastUse = 0;
+    // Not cleared when taken: every byte used is read from the file first,
+    // and clearing would touch each fresh page twice.
+    std::unique_ptr<char[]> data;
+    std::size_t capacity = 0;
+    bool Holds(std::uint32_t recno) const;
   };
-  CachedBlock* CachedBlockOf(std::uint32_t recno);
+  const CachedBlock* CachedBlockOf(std::uint32_t recno) const;
+  // `n` records from `first` into `block`, which is free when that fails.
+  Status FillBlock(CachedBlock* block, std::uint32_t first, std::uint32_t n);
   // Where record `recno` lies in the cache, read into it when missing.
-  // `inSequence`: a miss reads a larger block, for a walk in file order.
+  // `inSequence`: a miss reads the large block, for a walk in file order.
   Status CachedRecord(std::uint32_t recno, const char** at, bool inSequence = false);
-  std::vector<CachedBlock> cache_;
-  std::size_t lastBlock_ = 0;  // the block read last, tried first
+  void DropCache();
+  std::vector<CachedBlock> cache_;  // the small blocks
+  std::unordered_map<std::uint32_t, std::size_t> slots_;  // small block number -> its place in cache_
+  CachedBlock sequence_;  // the large block of a walk in file order
+  const CachedBlock* lastBlock_ = nullptr;  // the block read last, tried first
   std::uint64_t useClock_ = 0;
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Cp1251.h"
 
@@ -89,6 +90,37 @@ TEST(Cp1251, MalformedUtf8IsRejected) {
   std::string out;
   for (const char* bad : {"\xC3", "\xE2\x82", "\xFF", "\xC0\xAF", "\xED\xA0\x80", "a\x80"})
     EXPECT_FALSE(Utf8ToCp1251(bad, &out).ok()) << bad;
+}
+
+// The C library's verdict on `bytes` as UTF-8.
+bool SystemTakesUtf8(const std::string& bytes) {
+  iconv_t cd = ::iconv_open("UTF-32LE", "UTF-8");
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  std::string wide(bytes.size() * 4 + 4, '\0');
+  char* to = wide.data();
+  std::size_t toLeft = wide.size();
+  const bool ok = ::iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+  ::iconv_close(cd);
+  return ok;
+}
+
+TEST(Cp1251, Utf8CheckAgreesWithTheSystemConverter) {
+  // Every one- and two-byte string, the bytes of a code page 1251 bill line,
+  // and the edges of the three- and four-byte forms.
+  std::vector<std::string> cases = {"", "\xD1\xF7\xE5\xF2 \xEA\xEB\xE8\xE5\xED\xF2\xE0", "\xD0\xA1\xD1\x87\xD0\xB5\xD1\x82",
+                                    "\xE0\xA0\x80", "\xE0\x9F\xBF", "\xED\x9F\xBF", "\xED\xA0\x80", "\xEF\xBF\xBF",
+                                    "\xF0\x90\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80",
+                                    "\xF8\x88\x80\x80\x80", "ab\xE2\x82\xAC", "ab\xE2\x82"};
+  for (int a = 0; a < 256; ++a) {
+    cases.emplace_back(1, static_cast<char>(a));
+    for (int b = 0x70; b < 256; b += 3) cases.push_back(std::string{static_cast<char>(a), static_cast<char>(b)});
+  }
+  for (const std::string& bytes : cases) {
+    std::string hex;
+    for (unsigned char c : bytes) hex += std::to_string(c) + " ";
+    EXPECT_EQ(SystemTakesUtf8(bytes), IsValidUtf8(bytes)) << hex;
+  }
 }
 
 }  // namespace
