@@ -7,7 +7,7 @@
 # appending a 24-record bill by import and 24 rows by load-tsv (each run on
 # the table as it was made, so it appends to N records), the sizes of imports.dat and
 # Tellura.MDX; with --grow also load-tsv of 1,000,000 records into the table.
-# Best of three runs; "name value unit" lines with "ok" or "OVER" beside the
+# Best of five runs; "name value unit" lines with "ok" or "OVER" beside the
 # figures that have a target, then a table of everything.
 #
 # The generated rows, tables and SQLite files stay in $ZVONAR_BENCH_DATA
@@ -38,7 +38,7 @@ owner=79161197975        # owner 25 of store_bench gen: a fiftieth of the rows
 open_limit=0.050         # seconds to open the table and print one record
 append_limit=0.100       # seconds to append 24 records
 memory_limit=65536       # KB of peak memory for each command
-runs=3
+runs=5
 
 fields="owner, datetime, number, abonent, code, type, sec, min, cost, mtp, \"all\", roaming"
 
@@ -135,7 +135,7 @@ figure_line() {
 }
 
 # measure NAME N RESET ZVONAR_COMMAND SQLITE_RESET SQLITE_COMMAND LIMIT: both
-# sides, best of three; the program's time against LIMIT (seconds, or "sqlite" for
+# sides, best of $runs; the program's time against LIMIT (seconds, or "sqlite" for
 # SQLite's time, or "both"), its memory against the memory target.
 measure() {
   local name=$1 n=$2 reset=$3 ours=$4 theirs_reset=$5 theirs=$6 limit=$7 ours_s ours_kb theirs_s theirs_kb m

@@ -165,10 +165,12 @@ Status ReadInputLine(const std::string& name, std::size_t lineNo, std::string_vi
   return Status::Ok();
 }
 
-// Reads and checks the lines of the input on a thread of its own, in
-// batches, while the caller stores the batches before: each half takes
-// about as long as the other. Two batches are ready at most, so memory stays
-// that of a few thousand records. The table is only read for its fields.
+// Reads and checks the lines of the input in batches. A large input is read
+// on a thread of its own while the caller stores the batches before: each
+// half takes about as long as the other. Two batches are ready at most, so
+// memory stays that of a few thousand records. A small one is read as the
+// batches are asked for, as starting a thread would cost more than it
+// saves. The table is only read for its fields.
 class ParsedBatches {
  public:
   struct Batch {
@@ -177,13 +179,21 @@ class ParsedBatches {
     Status status;  // a bad line or a read error: the input ends here
   };
 
-  ParsedBatches(const std::string& name, InputLines* input, const Table& table)
-      : thread_([this, &name, input, &table]() { Parse(name, input, table); }) {}
+  ParsedBatches(const std::string& name, InputLines* input, const Table& table, bool ownThread)
+      : name_(name), input_(input), table_(table) {
+    if (ownThread) thread_ = std::thread([this]() { Parse(); });
+  }
   ~ParsedBatches() { Finish(); }
 
   // The next batch in input order; null after the last. The batch stays the
   // caller's until the next call.
   Batch* Next() {
+    if (!thread_.joinable()) {
+      if (!more_) return nullptr;
+      if (held_ == nullptr) held_ = std::make_unique<Batch>();
+      more_ = Fill(held_.get());
+      return held_.get();
+    }
     std::unique_lock lock(mutex_);
     if (held_ != nullptr) {
       free_.push_back(std::move(held_));
@@ -212,9 +222,24 @@ class ParsedBatches {
  private:
   static constexpr std::size_t kBatchLines = 4096;
 
-  void Parse(const std::string& name, InputLines* input, const Table& table) {
-    std::unordered_set<std::string> met;
-    std::size_t lineNo = 1;
+  // Up to kBatchLines lines into `batch`; false once the input has ended.
+  bool Fill(Batch* batch) {
+    batch->count = 0;
+    batch->status = Status::Ok();
+    bool more = true;
+    std::string_view line;
+    while (batch->count < kBatchLines && (more = input_->Next(&line))) {
+      if (batch->records.size() == batch->count) batch->records.emplace_back();
+      batch->status =
+          ReadInputLine(name_, lineNo_++, line, table_, &batch->records[batch->count], &cut_, &met_, &owners_);
+      if (!batch->status.ok()) break;
+      ++batch->count;
+    }
+    if (batch->status.ok() && !more) batch->status = input_->error();
+    return more && batch->status.ok();
+  }
+
+  void Parse() {
     for (bool more = true; more;) {
       std::unique_ptr<Batch> batch;
       {
@@ -227,18 +252,7 @@ class ParsedBatches {
         }
       }
       if (batch == nullptr) batch = std::make_unique<Batch>();
-      batch->count = 0;
-      batch->status = Status::Ok();
-      std::string_view line;
-      while (batch->count < kBatchLines && (more = input->Next(&line))) {
-        if (batch->records.size() == batch->count) batch->records.emplace_back();
-        batch->status =
-            ReadInputLine(name, lineNo++, line, table, &batch->records[batch->count], &cut_, &met, &owners_);
-        if (!batch->status.ok()) break;
-        ++batch->count;
-      }
-      if (batch->status.ok() && !more) batch->status = input->error();
-      if (!batch->status.ok()) more = false;
+      more = Fill(batch.get());
       std::lock_guard lock(mutex_);
       ready_.push_back(std::move(batch));
       changed_.notify_all();
@@ -248,6 +262,12 @@ class ParsedBatches {
     changed_.notify_all();
   }
 
+  const std::string& name_;
+  InputLines* input_;
+  const Table& table_;
+  std::unordered_set<std::string> met_;
+  std::size_t lineNo_ = 1;
+  bool more_ = true;  // without a thread: the input has not ended
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<std::unique_ptr<Batch>> ready_;
@@ -256,7 +276,7 @@ class ParsedBatches {
   bool stopped_ = false, done_ = false;
   std::size_t cut_ = 0;
   std::vector<std::string> owners_;
-  std::thread thread_;  // last: starts once everything above is built
+  std::thread thread_;
 };
 
 void ReportCut(CliContext& c, const std::string& name, std::size_t cut) {
@@ -340,7 +360,9 @@ int RunLoadTsv(CliContext& c) {
   std::size_t cut = 0;
   std::vector<std::string> owners;
   {
-    ParsedBatches batches(name, &input, table);
+    // A file of under a megabyte (a few thousand lines) is read on this thread.
+    constexpr std::size_t kThreadedBytes = 1u << 20;
+    ParsedBatches batches(name, &input, table, standardInput || input.FileSize() >= kThreadedBytes);
     for (ParsedBatches::Batch* batch = batches.Next(); batch != nullptr && s.ok(); batch = batches.Next()) {
       for (std::size_t i = 0; i < batch->count && s.ok(); ++i) s = table.BulkAppend(batch->records[i]);
       if (s.ok()) s = batch->status;

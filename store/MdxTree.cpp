@@ -657,11 +657,21 @@ Status MdxTree::SpillIfFull() {
   return dirty_.size() < capacity_ ? Status::Ok() : WriteChanged();
 }
 
-// Writes the changed nodes, which then stay in the cache as read.
+// Writes the changed nodes, which then stay in the cache as read. Nodes
+// that lie side by side in the file (the leaves of a run of keys) go in one
+// write.
 Status MdxTree::WriteChanged() {
-  for (const auto& [page, block] : dirty_)
-    if (!WriteAt(fd_, path_, block.data(), kBlockBytes, std::uint64_t{page} * kPage))
+  constexpr std::size_t kRunBytes = 64 * kBlockBytes;
+  std::vector<char> run;
+  for (auto at = dirty_.begin(); at != dirty_.end();) {
+    const std::uint32_t first = at->first;
+    run.clear();
+    for (std::uint32_t page = first; at != dirty_.end() && at->first == page && run.size() < kRunBytes;
+         ++at, page += kBlockPages)
+      run.insert(run.end(), at->second.begin(), at->second.end());
+    if (!WriteAt(fd_, path_, run.data(), run.size(), std::uint64_t{first} * kPage))
       return Status::IoError("cannot write " + path_ + ": " + ErrnoText(errno));
+  }
   for (auto& [page, block] : dirty_) {
     lru_.emplace_front(page, block);
     cached_[page] = lru_.begin();
