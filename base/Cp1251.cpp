@@ -135,8 +135,7 @@ Status Utf8ToCp1251(std::string_view utf8, std::string* out) {
   while (pos < utf8.size()) {
     const std::size_t start = pos;
     char32_t cp = 0;
-    if (!DecodeUtf8(utf8, &pos, &cp))
-      return Status::Invalid("malformed UTF-8 at byte " + std::to_string(start + 1));
+    if (!DecodeUtf8(utf8, &pos, &cp)) return Status::Invalid("malformed UTF-8 at byte " + std::to_string(start + 1));
     char byte = 0;
     if (!CodePointToCp1251(cp, &byte))
       return Status::Invalid("character " + DescribeCodePoint(cp, utf8.substr(start, pos - start)) +

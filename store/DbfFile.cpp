@@ -225,7 +225,8 @@ Status DbfFile::BumpChanges() {
   Status s = ::fstat(fd, &st) == 0 ? RequireRegularFile(path, st.st_mode)
                                    : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
   char bytes[4] = {};
-  if (s.ok() && ::pread(fd, bytes, sizeof bytes, 0) < 0) s = Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (s.ok() && ::pread(fd, bytes, sizeof bytes, 0) < 0)
+    s = Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
   const std::uint32_t changes = GetU32(bytes) + 1;
   PutU32(changes, bytes);
   if (s.ok() && ::pwrite(fd, bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes))
@@ -349,11 +350,10 @@ Status DbfFile::CachedRecord(std::uint32_t recno, const char** at, bool inSequen
       lastBlock_ = nullptr;  // the vector may move
       cache_.emplace_back();
     } else {
-      slot = static_cast<std::size_t>(std::min_element(cache_.begin(), cache_.end(),
-                                                       [](const CachedBlock& a, const CachedBlock& b) {
-                                                         return a.lastUse < b.lastUse;
-                                                       }) -
-                                      cache_.begin());
+      slot = static_cast<std::size_t>(
+          std::min_element(cache_.begin(), cache_.end(),
+                           [](const CachedBlock& a, const CachedBlock& b) { return a.lastUse < b.lastUse; }) -
+          cache_.begin());
       if (cache_[slot].first != 0) slots_.erase((cache_[slot].first - 1) / kBlockRecords);
     }
     const std::uint32_t first = number * kBlockRecords + 1;

@@ -141,9 +141,9 @@ class DbfFile {
   bool writable_ = false;  // asked to be opened for writing
   std::uint32_t changes_ = 0;
   bool changeCounted_ = false;  // this hold's change is counted
-  dev_t dev_ = 0;  // the file opened, to tell another renamed into its place
+  dev_t dev_ = 0;               // the file opened, to tell another renamed into its place
   ino_t ino_ = 0;
-  bool endByte_ = false;  // the file held the end-of-file byte at the commit point
+  bool endByte_ = false;           // the file held the end-of-file byte at the commit point
   mutable bool unflushed_ = true;  // written or cut since the last flush to the disk
 
   // Cached blocks of consecutive records: a scan in file order reads each
@@ -167,10 +167,10 @@ class DbfFile {
   // `inSequence`: a miss reads the large block, for a walk in file order.
   Status CachedRecord(std::uint32_t recno, const char** at, bool inSequence = false);
   void DropCache();
-  std::vector<CachedBlock> cache_;  // the small blocks
+  std::vector<CachedBlock> cache_;                        // the small blocks
   std::unordered_map<std::uint32_t, std::size_t> slots_;  // small block number -> its place in cache_
-  CachedBlock sequence_;  // the large block of a walk in file order
-  const CachedBlock* lastBlock_ = nullptr;  // the block read last, tried first
+  CachedBlock sequence_;                                  // the large block of a walk in file order
+  const CachedBlock* lastBlock_ = nullptr;                // the block read last, tried first
   std::uint64_t useClock_ = 0;
 };
 

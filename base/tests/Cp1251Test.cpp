@@ -63,9 +63,12 @@ TEST(Cp1251, EveryUpperByteMapsAsTheSystemConverterSays) {
 }
 
 TEST(Cp1251, KnownCharacters) {
-  struct Case { unsigned char byte; const char* utf8; };
+  struct Case {
+    unsigned char byte;
+    const char* utf8;
+  };
   const Case cases[] = {
-      {0xC0, "А"}, {0xFF, "я"}, {0xA8, "Ё"}, {0xB8, "ё"}, {0xB9, "№"},
+      {0xC0, "А"}, {0xFF, "я"}, {0xA8, "Ё"},      {0xB8, "ё"},      {0xB9, "№"},
       {0x88, "€"}, {0x96, "–"}, {0xA0, "\u00A0"}, {0x98, "\u0098"}, {0x41, "A"},
   };
   for (const Case& t : cases) {
@@ -108,10 +111,21 @@ bool SystemTakesUtf8(const std::string& bytes) {
 TEST(Cp1251, Utf8CheckAgreesWithTheSystemConverter) {
   // Every one- and two-byte string, the bytes of a code page 1251 bill line,
   // and the edges of the three- and four-byte forms.
-  std::vector<std::string> cases = {"", "\xD1\xF7\xE5\xF2 \xEA\xEB\xE8\xE5\xED\xF2\xE0", "\xD0\xA1\xD1\x87\xD0\xB5\xD1\x82",
-                                    "\xE0\xA0\x80", "\xE0\x9F\xBF", "\xED\x9F\xBF", "\xED\xA0\x80", "\xEF\xBF\xBF",
-                                    "\xF0\x90\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80",
-                                    "\xF8\x88\x80\x80\x80", "ab\xE2\x82\xAC", "ab\xE2\x82"};
+  std::vector<std::string> cases = {"",
+                                    "\xD1\xF7\xE5\xF2 \xEA\xEB\xE8\xE5\xED\xF2\xE0",
+                                    "\xD0\xA1\xD1\x87\xD0\xB5\xD1\x82",
+                                    "\xE0\xA0\x80",
+                                    "\xE0\x9F\xBF",
+                                    "\xED\x9F\xBF",
+                                    "\xED\xA0\x80",
+                                    "\xEF\xBF\xBF",
+                                    "\xF0\x90\x80\x80",
+                                    "\xF0\x8F\xBF\xBF",
+                                    "\xF4\x8F\xBF\xBF",
+                                    "\xF4\x90\x80\x80",
+                                    "\xF8\x88\x80\x80\x80",
+                                    "ab\xE2\x82\xAC",
+                                    "ab\xE2\x82"};
   for (int a = 0; a < 256; ++a) {
     cases.emplace_back(1, static_cast<char>(a));
     for (int b = 0x70; b < 256; b += 3) cases.push_back(std::string{static_cast<char>(a), static_cast<char>(b)});

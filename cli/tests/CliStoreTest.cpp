@@ -56,7 +56,8 @@ TEST_F(CliStoreTest, LoadTsvReadsLinesAcrossItsReadBlocks) {
     for (int i = 0; i < lines; ++i) {
       const std::string line = "7916" + std::to_string(1000000 + i % 97) + "\t2024.03." + std::to_string(10 + i % 19) +
                                " 10:00:00\t" + std::to_string(i) + "\t" +
-                               std::string(static_cast<std::size_t>(i % 11), 'x') + "abonent\t\t\t60\t1\t1.50\t\t1.50\t";
+                               std::string(static_cast<std::size_t>(i % 11), 'x') +
+                               "abonent\t\t\t60\t1\t1.50\t\t1.50\t";
       input += line + (i % 2 == 0 ? "\r\n" : "\n");
       want += line + "\n";
     }
@@ -69,7 +70,8 @@ TEST_F(CliStoreTest, LoadTsvReadsLinesAcrossItsReadBlocks) {
     EXPECT_EQ("", load.err);
     const std::string out = Run({"dump"}).out;
     const auto differs = std::mismatch(want.begin(), want.end(), out.begin(), out.end());
-    EXPECT_TRUE(out == want) << lines << " lines: the dump differs from the input at byte " << differs.first - want.begin();
+    EXPECT_TRUE(out == want) << lines << " lines: the dump differs from the input at byte "
+                             << differs.first - want.begin();
     ASSERT_EQ(kExitOk, Run({"undo"}).code);
   }
 }

@@ -157,8 +157,7 @@ TEST_F(TableTest, ARecordEditedIsReadAnewHoweverItWasReadBefore) {
   // A walk in file order reads a long run of records at once, other moves
   // shorter ones, so a record can be held twice: an edit reaches both.
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
-  for (int i = 0; i < 2100; ++i)
-    ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i), "2024.03.01", "old"}).ok());
+  for (int i = 0; i < 2100; ++i) ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i), "2024.03.01", "old"}).ok());
   ASSERT_TRUE(table_.EndBulkAppend().ok());
   ASSERT_TRUE(table_.GoToRecNo(5).ok());  // a short run
   ASSERT_TRUE(table_.SetActiveIndex("").ok());
@@ -178,8 +177,7 @@ TEST_F(TableTest, RecordsReadAllOverTheFileStayRightThroughEditsAndAppends) {
   // Reads by number stride over more blocks than are kept, so blocks are
   // dropped and read again; the last block is read while still short.
   ASSERT_TRUE(table_.BeginBulkAppend().ok());
-  for (int i = 1; i <= 10001; ++i)
-    ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i), "2024.03.01", "old"}).ok());
+  for (int i = 1; i <= 10001; ++i) ASSERT_TRUE(table_.BulkAppend({"n" + std::to_string(i), "2024.03.01", "old"}).ok());
   ASSERT_TRUE(table_.EndBulkAppend().ok());
   for (int round = 0; round < 2; ++round)
     for (std::uint32_t recno = 1; recno <= 10001; recno += 29) {
