@@ -41,8 +41,15 @@ constexpr char kVersion = 0x03;
 constexpr char kLanguageDriver1251 = static_cast<char>(0xC9);
 constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
+// A walk in index order reads records in runs of small blocks: one block
+// where it takes a few records here and a few there (one owner's calls over
+// a large table), more at once where each miss follows the last one's run
+// (every owner in turn), up to kRunBlocks. The runs kept hold at most
+// kCachedRecords records, enough for a walk that moves through a few dozen
+// regions of the file at a time (one month over many bills).
 constexpr std::uint32_t kBlockRecords = 32;
-constexpr std::size_t kCachedBlocks = 64;
+constexpr std::uint32_t kRunBlocks = 16;
+constexpr std::uint32_t kCachedRecords = 8192;
 // A walk in file order reads ahead in larger blocks, one such block at a time.
 constexpr std::uint32_t kSequenceRecords = 2048;
 
@@ -303,6 +310,8 @@ void DbfFile::DropCache() {
   lastBlock_ = nullptr;
   cache_.clear();
   slots_.clear();
+  cachedRecords_ = 0;
+  lastRunEnd_ = 0;
   sequence_.first = 0;
 }
 
@@ -313,17 +322,76 @@ const DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) const {
   return slot != slots_.end() && cache_[slot->second].Holds(recno) ? &cache_[slot->second] : nullptr;
 }
 
+void DbfFile::FreeRun(std::size_t slot) {
+  CachedBlock& run = cache_[slot];
+  if (run.first == 0) return;
+  const std::uint32_t from = (run.first - 1) / kBlockRecords;
+  for (std::uint32_t n = from; n <= (run.first + run.count - 2) / kBlockRecords; ++n) slots_.erase(n);
+  cachedRecords_ -= run.count;
+  run.first = run.count = 0;
+  if (lastBlock_ == &run) lastBlock_ = nullptr;
+}
+
 Status DbfFile::FillBlock(CachedBlock* block, std::uint32_t first, std::uint32_t n) {
   const std::size_t bytes = std::size_t{n} * recordLength_;
   if (block->capacity < bytes) {
     block->data = std::make_unique_for_overwrite<char[]>(bytes);
     block->capacity = bytes;
   }
-  block->first = 0;
+  block->first = block->count = 0;
   Status s = ReadRecords(first, n, block->data.get());
   if (!s.ok()) return s;
   block->first = first;
   block->count = n;
+  return Status::Ok();
+}
+
+Status DbfFile::ReadRun(std::uint32_t recno, const CachedBlock** found) {
+  const std::uint32_t total = count_ + pending_;
+  const std::uint32_t number = (recno - 1) / kBlockRecords;
+  // A run read while the table was shorter goes, to be read again.
+  if (const auto held = slots_.find(number); held != slots_.end()) FreeRun(held->second);
+  runBlocks_ = number == lastRunEnd_ ? std::min(runBlocks_ * 2, kRunBlocks) : 1;
+  const std::uint32_t first = number * kBlockRecords + 1;
+  std::uint32_t blocks = 1;
+  while (blocks < runBlocks_ && first + blocks * kBlockRecords <= total && slots_.count(number + blocks) == 0) ++blocks;
+  const std::uint32_t n = std::min(blocks * kBlockRecords, total - first + 1);
+  // Room: the runs used longest ago go. A free slot is taken, the smallest
+  // that holds the run, else the largest; free slots give their memory back
+  // once the slots hold twice what the runs may.
+  while (cachedRecords_ + n > kCachedRecords) {
+    std::size_t oldest = cache_.size();
+    for (std::size_t i = 0; i < cache_.size(); ++i)
+      if (cache_[i].first != 0 && (oldest == cache_.size() || cache_[i].lastUse < cache_[oldest].lastUse)) oldest = i;
+    if (oldest == cache_.size()) break;
+    FreeRun(oldest);
+  }
+  const std::size_t bytes = std::size_t{n} * recordLength_;
+  std::size_t slot = cache_.size(), held = 0;
+  const auto better = [&](const CachedBlock& a, const CachedBlock& b) {
+    if ((a.capacity >= bytes) != (b.capacity >= bytes)) return a.capacity >= bytes;
+    return a.capacity >= bytes ? a.capacity < b.capacity : a.capacity > b.capacity;
+  };
+  for (std::size_t i = 0; i < cache_.size(); ++i) {
+    held += cache_[i].capacity;
+    if (cache_[i].first == 0 && (slot == cache_.size() || better(cache_[i], cache_[slot]))) slot = i;
+  }
+  if (held > 2 * std::size_t{kCachedRecords} * recordLength_)
+    for (std::size_t i = 0; i < cache_.size(); ++i)
+      if (i != slot && cache_[i].first == 0) {
+        cache_[i].data.reset();
+        cache_[i].capacity = 0;
+      }
+  if (slot == cache_.size()) {
+    lastBlock_ = nullptr;  // the vector may move
+    cache_.emplace_back();
+  }
+  Status s = FillBlock(&cache_[slot], first, n);
+  if (!s.ok()) return s;
+  for (std::uint32_t i = 0; i < blocks; ++i) slots_[number + i] = slot;
+  cachedRecords_ += n;
+  lastRunEnd_ = number + blocks;
+  *found = &cache_[slot];
   return Status::Ok();
 }
 
@@ -340,30 +408,8 @@ Status DbfFile::CachedRecord(std::uint32_t recno, const char** at, bool inSequen
     if (!s.ok()) return s;
     found = &sequence_;
   } else if (found == nullptr) {
-    // A block read while the table was shorter is read again in its place.
-    const std::uint32_t number = (recno - 1) / kBlockRecords;
-    const auto held = slots_.find(number);
-    std::size_t slot = cache_.size();
-    if (held != slots_.end()) {
-      slot = held->second;
-    } else if (slot < kCachedBlocks) {
-      lastBlock_ = nullptr;  // the vector may move
-      cache_.emplace_back();
-    } else {
-      slot = static_cast<std::size_t>(
-          std::min_element(cache_.begin(), cache_.end(),
-                           [](const CachedBlock& a, const CachedBlock& b) { return a.lastUse < b.lastUse; }) -
-          cache_.begin());
-      if (cache_[slot].first != 0) slots_.erase((cache_[slot].first - 1) / kBlockRecords);
-    }
-    const std::uint32_t first = number * kBlockRecords + 1;
-    slots_[number] = slot;
-    Status s = FillBlock(&cache_[slot], first, std::min(kBlockRecords, total - first + 1));
-    if (!s.ok()) {
-      slots_.erase(number);
-      return s;
-    }
-    found = &cache_[slot];
+    Status s = ReadRun(recno, &found);
+    if (!s.ok()) return s;
   }
   lastBlock_ = found;
   found->lastUse = ++useClock_;

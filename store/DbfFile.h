@@ -146,10 +146,9 @@ class DbfFile {
   bool endByte_ = false;           // the file held the end-of-file byte at the commit point
   mutable bool unflushed_ = true;  // written or cut since the last flush to the disk
 
-  // Cached blocks of consecutive records: a scan in file order reads each
-  // large block once, and a walk in index order that moves through a few
-  // dozen regions of the file at a time (one month over many bills) reads
-  // each small block once.
+  // Cached runs of consecutive records: a scan in file order reads each
+  // large block once, and a walk in index order reads runs of small blocks,
+  // longer where it reads the file densely.
   struct CachedBlock {
     std::uint32_t first = 0;  // first record; 0 when the slot is free
     std::uint32_t count = 0;
@@ -163,12 +162,19 @@ class DbfFile {
   const CachedBlock* CachedBlockOf(std::uint32_t recno) const;
   // `n` records from `first` into `block`, which is free when that fails.
   Status FillBlock(CachedBlock* block, std::uint32_t first, std::uint32_t n);
+  // Reads the run of small blocks that starts with `recno`'s into a slot.
+  Status ReadRun(std::uint32_t recno, const CachedBlock** found);
+  // Frees the run in `slot` and the numbers of its small blocks.
+  void FreeRun(std::size_t slot);
   // Where record `recno` lies in the cache, read into it when missing.
   // `inSequence`: a miss reads the large block, for a walk in file order.
   Status CachedRecord(std::uint32_t recno, const char** at, bool inSequence = false);
   void DropCache();
-  std::vector<CachedBlock> cache_;                        // the small blocks
-  std::unordered_map<std::uint32_t, std::size_t> slots_;  // small block number -> its place in cache_
+  std::vector<CachedBlock> cache_;                        // the runs
+  std::unordered_map<std::uint32_t, std::size_t> slots_;  // small block number -> its run's place in cache_
+  std::uint32_t cachedRecords_ = 0;                       // records the runs hold
+  std::uint32_t lastRunEnd_ = 0;                          // the small block after the last run read
+  std::uint32_t runBlocks_ = 1;                           // small blocks the last run was to take
   CachedBlock sequence_;                                  // the large block of a walk in file order
   const CachedBlock* lastBlock_ = nullptr;                // the block read last, tried first
   std::uint64_t useClock_ = 0;
