@@ -11,7 +11,7 @@ constexpr std::size_t kChunkBytes = 8u << 20;
 }  // namespace
 
 ResultRows::Chunk::Chunk(const Chunk& other)
-    : text(std::make_unique_for_overwrite<char[]>(other.size)), size(other.size), capacity(other.size) {
+    : text(MakeLargeBuffer(other.size)), size(other.size), capacity(other.size) {
   if (size > 0) std::memcpy(text.get(), other.text.get(), size);
 }
 
@@ -38,7 +38,7 @@ void ResultRows::Append(const std::array<std::string_view, kResultColumns>& cell
   if (chunks_.empty() || chunks_.back().capacity - chunks_.back().size < length) {
     Chunk& chunk = chunks_.emplace_back();
     chunk.capacity = std::max({length, kChunkBytes, chunks_.size() == 1 ? reservedText_ : 0});
-    chunk.text = std::make_unique_for_overwrite<char[]>(chunk.capacity);
+    chunk.text = MakeLargeBuffer(chunk.capacity);
   }
   Chunk& chunk = chunks_.back();
   rowChunk_.push_back(static_cast<std::uint32_t>(chunks_.size() - 1));

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/LargeBuffer.h"
+
 namespace zvonar {
 
 inline constexpr int kResultColumns = 12;
@@ -37,14 +39,14 @@ class ResultRows {
     // A copy holds just the text written; later rows go to a new chunk.
     Chunk(const Chunk& other);
     Chunk& operator=(const Chunk& other);
-    std::unique_ptr<char[]> text;
+    LargeBuffer text;
     std::size_t size = 0, capacity = 0;
   };
   std::vector<Chunk> chunks_;
-  std::vector<std::uint32_t> rowChunk_;  // the chunk of every row
+  std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> rowChunk_;  // the chunk of every row
   // Start of every cell in its row's chunk; a cell ends where the next one
   // of the chunk begins.
-  std::vector<std::uint32_t> starts_;
+  std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> starts_;
   std::size_t reservedText_ = 0;  // the size of the first chunk, when reserved
 };
 

@@ -1,0 +1,40 @@
+// Large buffers of plain bytes, such as the text chunks of a million-row
+// result. They are not cleared, and from two megabytes on they sit on huge
+// page boundaries with the kernel asked for huge pages, so filling one takes
+// a page fault every two megabytes instead of every four kilobytes.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+namespace zvonar {
+
+struct LargeBufferFree {
+  void operator()(char* p) const;
+};
+using LargeBuffer = std::unique_ptr<char[], LargeBufferFree>;
+
+// `size` bytes of unspecified content.
+LargeBuffer MakeLargeBuffer(std::size_t size);
+
+// Memory as MakeLargeBuffer takes it, to be given back with std::free;
+// throws std::bad_alloc when there is none, as operator new does.
+void* AllocateLarge(std::size_t size);
+
+// An allocator for containers that grow large: a vector of a million rows'
+// offsets fills its pages as a buffer above does.
+template <typename T>
+struct LargeAllocator {
+  using value_type = T;
+  LargeAllocator() = default;
+  template <typename U>
+  LargeAllocator(const LargeAllocator<U>&) {}
+  T* allocate(std::size_t n) { return static_cast<T*>(AllocateLarge(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t) { LargeBufferFree()(reinterpret_cast<char*>(p)); }
+  template <typename U>
+  bool operator==(const LargeAllocator<U>&) const {
+    return true;
+  }
+};
+
+}  // namespace zvonar
