@@ -43,13 +43,14 @@ constexpr char kDescriptorEnd = 0x0D;
 constexpr char kEndOfFile = 0x1A;
 // A walk in index order reads records in runs of small blocks: one block
 // where it takes a few records here and a few there (one owner's calls over
-// a large table), more at once where each miss follows the last one's run
+// a large table), more at once where a miss follows a run still kept
 // (every owner in turn), up to kRunBlocks. The runs kept hold at most
 // kCachedRecords records, enough for a walk that moves through a few dozen
-// regions of the file at a time (one month over many bills).
+// regions of the file at a time (one month over many bills), each with a
+// run of its own.
 constexpr std::uint32_t kBlockRecords = 32;
-constexpr std::uint32_t kRunBlocks = 16;
-constexpr std::uint32_t kCachedRecords = 8192;
+constexpr std::uint32_t kRunBlocks = 8;
+constexpr std::uint32_t kCachedRecords = 16384;
 // A walk in file order reads ahead in larger blocks, one such block at a time.
 constexpr std::uint32_t kSequenceRecords = 2048;
 
@@ -311,7 +312,6 @@ void DbfFile::DropCache() {
   cache_.clear();
   slots_.clear();
   cachedRecords_ = 0;
-  lastRunEnd_ = 0;
   sequence_.first = 0;
 }
 
@@ -351,10 +351,17 @@ Status DbfFile::ReadRun(std::uint32_t recno, const CachedBlock** found) {
   const std::uint32_t number = (recno - 1) / kBlockRecords;
   // A run read while the table was shorter goes, to be read again.
   if (const auto held = slots_.find(number); held != slots_.end()) FreeRun(held->second);
-  runBlocks_ = number == lastRunEnd_ ? std::min(runBlocks_ * 2, kRunBlocks) : 1;
+  // A run that ends where this one starts tells of a dense walk here, even
+  // when the walk takes turns between several regions (one month of every
+  // owner): this run is twice as long.
+  std::uint32_t runBlocks = 1;
+  if (const auto before = number > 0 ? slots_.find(number - 1) : slots_.end(); before != slots_.end()) {
+    const CachedBlock& run = cache_[before->second];
+    runBlocks = std::min(2 * ((run.count + kBlockRecords - 1) / kBlockRecords), kRunBlocks);
+  }
   const std::uint32_t first = number * kBlockRecords + 1;
   std::uint32_t blocks = 1;
-  while (blocks < runBlocks_ && first + blocks * kBlockRecords <= total && slots_.count(number + blocks) == 0) ++blocks;
+  while (blocks < runBlocks && first + blocks * kBlockRecords <= total && slots_.count(number + blocks) == 0) ++blocks;
   const std::uint32_t n = std::min(blocks * kBlockRecords, total - first + 1);
   // Room: the runs used longest ago go. A free slot is taken, the smallest
   // that holds the run, else the largest; free slots give their memory back
@@ -390,7 +397,6 @@ Status DbfFile::ReadRun(std::uint32_t recno, const CachedBlock** found) {
   if (!s.ok()) return s;
   for (std::uint32_t i = 0; i < blocks; ++i) slots_[number + i] = slot;
   cachedRecords_ += n;
-  lastRunEnd_ = number + blocks;
   *found = &cache_[slot];
   return Status::Ok();
 }

@@ -173,8 +173,6 @@ class DbfFile {
   std::vector<CachedBlock> cache_;                        // the runs
   std::unordered_map<std::uint32_t, std::size_t> slots_;  // small block number -> its run's place in cache_
   std::uint32_t cachedRecords_ = 0;                       // records the runs hold
-  std::uint32_t lastRunEnd_ = 0;                          // the small block after the last run read
-  std::uint32_t runBlocks_ = 1;                           // small blocks the last run was to take
   CachedBlock sequence_;                                  // the large block of a walk in file order
   const CachedBlock* lastBlock_ = nullptr;                // the block read last, tried first
   std::uint64_t useClock_ = 0;
