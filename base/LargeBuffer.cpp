@@ -14,6 +14,10 @@ constexpr std::size_t kHugePage = 2u << 20;
 
 }  // namespace
 
+std::size_t LargePageBytes() {
+  return kHugePage;
+}
+
 void LargeBufferFree::operator()(char* p) const {
   std::free(p);
 }

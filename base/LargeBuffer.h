@@ -14,6 +14,9 @@ struct LargeBufferFree {
 };
 using LargeBuffer = std::unique_ptr<char[], LargeBufferFree>;
 
+// The size of a huge page, from which a buffer is laid on them.
+std::size_t LargePageBytes();
+
 // `size` bytes of unspecified content.
 LargeBuffer MakeLargeBuffer(std::size_t size);
 

@@ -25,8 +25,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "base/DiskSteps.h"
 #include "base/TextFile.h"
@@ -44,15 +46,28 @@ constexpr char kEndOfFile = 0x1A;
 // A walk in index order reads records in runs of small blocks: one block
 // where it takes a few records here and a few there (one owner's calls over
 // a large table), more at once where a miss follows a run still kept
-// (every owner in turn), up to kRunBlocks. The runs kept hold at most
-// kCachedRecords records, enough for a walk that moves through a few dozen
-// regions of the file at a time (one month over many bills), each with a
-// run of its own.
+// (every owner in turn), up to kRunBlocks. The cache keeps kRunSlots runs,
+// enough for a walk that moves through a few dozen regions of the file at a
+// time (one month over many bills), each with a run of its own.
 constexpr std::uint32_t kBlockRecords = 32;
 constexpr std::uint32_t kRunBlocks = 8;
-constexpr std::uint32_t kCachedRecords = 16384;
+constexpr std::uint32_t kRunRecords = kBlockRecords * kRunBlocks;
+constexpr std::uint32_t kRunSlots = 64;
 // A walk in file order reads ahead in larger blocks, one such block at a time.
 constexpr std::uint32_t kSequenceRecords = 2048;
+
+// Memory for `records` records of `length` bytes that a table of `total`
+// records fills as it is read: on huge pages where the table is large
+// enough to fill them, since a fresh page costs a fault as it is touched.
+LargeBuffer CacheMemory(std::uint32_t records, std::size_t length, std::uint32_t total) {
+  const std::size_t bytes = std::size_t{records} * length;
+  if (total < records) {
+    char* p = static_cast<char*>(std::malloc(bytes));
+    if (p == nullptr) throw std::bad_alloc();
+    return LargeBuffer(p);
+  }
+  return MakeLargeBuffer(std::max(bytes, LargePageBytes()));
+}
 
 Status Damaged(const std::string& path, const std::string& what) {
   return Status::Error(StatusKind::Corrupt, path + " is not a readable table: " + what);
@@ -282,7 +297,7 @@ void DbfFile::Close() {
   fields_.clear();
   offsets_.clear();
   count_ = pending_ = 0;
-  DropCache();
+  DropCache(true);
 }
 
 Status DbfFile::DropPending() {
@@ -307,12 +322,16 @@ bool DbfFile::CachedBlock::Holds(std::uint32_t recno) const {
   return first != 0 && recno >= first && recno < first + count;
 }
 
-void DbfFile::DropCache() {
+void DbfFile::DropCache(bool release) {
   lastBlock_ = nullptr;
-  cache_.clear();
+  for (CachedBlock& run : cache_) run.first = run.count = 0;
   slots_.clear();
-  cachedRecords_ = 0;
-  sequence_.first = 0;
+  sequence_.first = sequence_.count = 0;
+  if (!release) return;
+  cache_.clear();
+  runMemory_.reset();
+  sequence_.data = nullptr;
+  sequenceMemory_.reset();
 }
 
 const DbfFile::CachedBlock* DbfFile::CachedBlockOf(std::uint32_t recno) const {
@@ -327,19 +346,13 @@ void DbfFile::FreeRun(std::size_t slot) {
   if (run.first == 0) return;
   const std::uint32_t from = (run.first - 1) / kBlockRecords;
   for (std::uint32_t n = from; n <= (run.first + run.count - 2) / kBlockRecords; ++n) slots_.erase(n);
-  cachedRecords_ -= run.count;
   run.first = run.count = 0;
   if (lastBlock_ == &run) lastBlock_ = nullptr;
 }
 
 Status DbfFile::FillBlock(CachedBlock* block, std::uint32_t first, std::uint32_t n) {
-  const std::size_t bytes = std::size_t{n} * recordLength_;
-  if (block->capacity < bytes) {
-    block->data = std::make_unique_for_overwrite<char[]>(bytes);
-    block->capacity = bytes;
-  }
   block->first = block->count = 0;
-  Status s = ReadRecords(first, n, block->data.get());
+  Status s = ReadRecords(first, n, block->data);
   if (!s.ok()) return s;
   block->first = first;
   block->count = n;
@@ -363,40 +376,19 @@ Status DbfFile::ReadRun(std::uint32_t recno, const CachedBlock** found) {
   std::uint32_t blocks = 1;
   while (blocks < runBlocks && first + blocks * kBlockRecords <= total && slots_.count(number + blocks) == 0) ++blocks;
   const std::uint32_t n = std::min(blocks * kBlockRecords, total - first + 1);
-  // Room: the runs used longest ago go. A free slot is taken, the smallest
-  // that holds the run, else the largest; free slots give their memory back
-  // once the slots hold twice what the runs may.
-  while (cachedRecords_ + n > kCachedRecords) {
-    std::size_t oldest = cache_.size();
-    for (std::size_t i = 0; i < cache_.size(); ++i)
-      if (cache_[i].first != 0 && (oldest == cache_.size() || cache_[i].lastUse < cache_[oldest].lastUse)) oldest = i;
-    if (oldest == cache_.size()) break;
-    FreeRun(oldest);
+  if (cache_.empty()) {
+    runMemory_ = CacheMemory(kRunSlots * kRunRecords, recordLength_, total);
+    cache_.resize(kRunSlots);
+    for (std::size_t i = 0; i < cache_.size(); ++i) cache_[i].data = &runMemory_[i * kRunRecords * recordLength_];
   }
-  const std::size_t bytes = std::size_t{n} * recordLength_;
-  std::size_t slot = cache_.size(), held = 0;
-  const auto better = [&](const CachedBlock& a, const CachedBlock& b) {
-    if ((a.capacity >= bytes) != (b.capacity >= bytes)) return a.capacity >= bytes;
-    return a.capacity >= bytes ? a.capacity < b.capacity : a.capacity > b.capacity;
-  };
-  for (std::size_t i = 0; i < cache_.size(); ++i) {
-    held += cache_[i].capacity;
-    if (cache_[i].first == 0 && (slot == cache_.size() || better(cache_[i], cache_[slot]))) slot = i;
-  }
-  if (held > 2 * std::size_t{kCachedRecords} * recordLength_)
-    for (std::size_t i = 0; i < cache_.size(); ++i)
-      if (i != slot && cache_[i].first == 0) {
-        cache_[i].data.reset();
-        cache_[i].capacity = 0;
-      }
-  if (slot == cache_.size()) {
-    lastBlock_ = nullptr;  // the vector may move
-    cache_.emplace_back();
-  }
+  // A free slot, else the run used longest ago makes room.
+  std::size_t slot = 0;
+  for (std::size_t i = 0; i < cache_.size() && cache_[slot].first != 0; ++i)
+    if (cache_[i].first == 0 || cache_[i].lastUse < cache_[slot].lastUse) slot = i;
+  FreeRun(slot);
   Status s = FillBlock(&cache_[slot], first, n);
   if (!s.ok()) return s;
   for (std::uint32_t i = 0; i < blocks; ++i) slots_[number + i] = slot;
-  cachedRecords_ += n;
   *found = &cache_[slot];
   return Status::Ok();
 }
@@ -410,6 +402,10 @@ Status DbfFile::CachedRecord(std::uint32_t recno, const char** at, bool inSequen
     // The walk's previous block makes room for its next one.
     const std::uint32_t first = (recno - 1) / kSequenceRecords * kSequenceRecords + 1;
     lastBlock_ = nullptr;
+    if (sequence_.data == nullptr) {
+      sequenceMemory_ = CacheMemory(kSequenceRecords, recordLength_, total);
+      sequence_.data = sequenceMemory_.get();
+    }
     Status s = FillBlock(&sequence_, first, std::min(kSequenceRecords, total - first + 1));
     if (!s.ok()) return s;
     found = &sequence_;

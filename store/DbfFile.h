@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/LargeBuffer.h"
 #include "base/Status.h"
 
 namespace zvonar {
@@ -148,15 +149,14 @@ class DbfFile {
 
   // Cached runs of consecutive records: a scan in file order reads each
   // large block once, and a walk in index order reads runs of small blocks,
-  // longer where it reads the file densely.
+  // longer where it reads the file densely. The runs share one buffer of
+  // fixed slots, taken once and kept until the file closes, so a walk fills
+  // fresh memory only while the cache first grows.
   struct CachedBlock {
     std::uint32_t first = 0;  // first record; 0 when the slot is free
     std::uint32_t count = 0;
     mutable std::uint64_t lastUse = 0;
-    // Not cleared when taken: every byte used is read from the file first,
-    // and clearing would touch each fresh page twice.
-    std::unique_ptr<char[]> data;
-    std::size_t capacity = 0;
+    char* data = nullptr;
     bool Holds(std::uint32_t recno) const;
   };
   const CachedBlock* CachedBlockOf(std::uint32_t recno) const;
@@ -169,12 +169,14 @@ class DbfFile {
   // Where record `recno` lies in the cache, read into it when missing.
   // `inSequence`: a miss reads the large block, for a walk in file order.
   Status CachedRecord(std::uint32_t recno, const char** at, bool inSequence = false);
-  void DropCache();
-  std::vector<CachedBlock> cache_;                        // the runs
+  // Forgets what the cache holds; `release` also gives its memory back.
+  void DropCache(bool release = false);
+  std::vector<CachedBlock> cache_;                        // the slots of runs
+  LargeBuffer runMemory_;                                 // their records
   std::unordered_map<std::uint32_t, std::size_t> slots_;  // small block number -> its run's place in cache_
-  std::uint32_t cachedRecords_ = 0;                       // records the runs hold
   CachedBlock sequence_;                                  // the large block of a walk in file order
-  const CachedBlock* lastBlock_ = nullptr;                // the block read last, tried first
+  LargeBuffer sequenceMemory_;
+  const CachedBlock* lastBlock_ = nullptr;  // the block read last, tried first
   std::uint64_t useClock_ = 0;
 };
 

@@ -88,6 +88,7 @@ Status MdxTree::Open(const std::string& path, const IndexMarker& expected, const
   if (s.ok()) s = CheckMdxHeader(path, header_, expected, tags, live);
   pagesInFile_ = GetU32(&header_[32]);
   firstFree_ = GetU32(&header_[36]);
+  cache_.Reset(capacity_, kBlockBytes, std::uint64_t{pagesInFile_} * kPage > capacity_ * kBlockBytes);
   if (s.ok() && (pagesInFile_ < kFirstNodePage || std::uint64_t{pagesInFile_} * kPage > std::uint64_t(st.st_size) ||
                  (firstFree_ != 0 && (firstFree_ < kFirstNodePage || firstFree_ + kBlockPages > pagesInFile_))))
     s = MdxStale(path, "the file is damaged");
@@ -130,8 +131,7 @@ void MdxTree::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   tags_.clear();
-  lru_.clear();
-  cached_.clear();
+  cache_.Reset(0, kBlockBytes, false);
   dirty_.clear();
 }
 
@@ -142,9 +142,8 @@ Status MdxTree::Read(std::uint32_t page, Block* block) {
     *block = d->second;
     return Status::Ok();
   }
-  if (const auto c = cached_.find(page); c != cached_.end()) {
-    lru_.splice(lru_.begin(), lru_, c->second);
-    *block = c->second->second;
+  if (const char* held = cache_.Find(page); held != nullptr) {
+    std::memcpy(block->data(), held, kBlockBytes);
     return Status::Ok();
   }
   // The blocks after a missing one come along in the same read: a walk in
@@ -167,14 +166,8 @@ Status MdxTree::Read(std::uint32_t page, Block* block) {
   std::memcpy(block->data(), ahead.data(), kBlockBytes);
   for (std::uint32_t i = blocks; i-- > 0;) {
     const std::uint32_t at = page + i * kBlockPages;
-    if (dirty_.count(at) > 0 || cached_.count(at) > 0) continue;
-    lru_.emplace_front(at, Block{});
-    std::memcpy(lru_.front().second.data(), ahead.data() + std::size_t{i} * kBlockBytes, kBlockBytes);
-    cached_[at] = lru_.begin();
-  }
-  while (lru_.size() > capacity_) {
-    cached_.erase(lru_.back().first);
-    lru_.pop_back();
+    if (dirty_.count(at) > 0 || cache_.Contains(at)) continue;
+    cache_.Put(at, ahead.data() + std::size_t{i} * kBlockBytes);
   }
   return Status::Ok();
 }
@@ -209,10 +202,7 @@ void MdxTree::WriteNode(int tag, std::uint32_t page, const Node& node) {
     std::memcpy(b.data() + 8 + i * entry + 4, node.key[i].data(), static_cast<std::size_t>(t.keyLength));
   }
   if (!node.leaf) PutU32(node.ptr.back(), b.data() + 8 + node.key.size() * entry);
-  if (const auto c = cached_.find(page); c != cached_.end()) {
-    lru_.erase(c->second);
-    cached_.erase(c);
-  }
+  cache_.Erase(page);
   dirty_[page] = b;
 }
 
@@ -233,10 +223,7 @@ Status MdxTree::NewPage(int tag, std::uint32_t* page) {
   Tag& t = tags_[static_cast<std::size_t>(tag)];
   t.pages += kBlockPages;
   t.changed = true;
-  if (const auto c = cached_.find(*page); c != cached_.end()) {
-    lru_.erase(c->second);
-    cached_.erase(c);
-  }
+  cache_.Erase(*page);
   dirty_[*page] = Block{};
   return Status::Ok();
 }
@@ -244,10 +231,7 @@ Status MdxTree::NewPage(int tag, std::uint32_t* page) {
 void MdxTree::FreePage(int tag, std::uint32_t page) {
   Block b{};
   PutU32(firstFree_, b.data() + 4);
-  if (const auto c = cached_.find(page); c != cached_.end()) {
-    lru_.erase(c->second);
-    cached_.erase(c);
-  }
+  cache_.Erase(page);
   dirty_[page] = b;
   firstFree_ = page;
   Tag& t = tags_[static_cast<std::size_t>(tag)];
@@ -672,15 +656,8 @@ Status MdxTree::WriteChanged() {
     if (!WriteAt(fd_, path_, run.data(), run.size(), std::uint64_t{first} * kPage))
       return Status::IoError("cannot write " + path_ + ": " + ErrnoText(errno));
   }
-  for (auto& [page, block] : dirty_) {
-    lru_.emplace_front(page, block);
-    cached_[page] = lru_.begin();
-  }
+  for (auto& [page, block] : dirty_) cache_.Put(page, block.data());
   dirty_.clear();
-  while (lru_.size() > capacity_) {
-    cached_.erase(lru_.back().first);
-    lru_.pop_back();
-  }
   return Status::Ok();
 }
 

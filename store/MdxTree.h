@@ -8,15 +8,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <list>
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/Status.h"
 #include "store/MdxFile.h"
+#include "store/NodeCache.h"
 #include "store/TagIndex.h"
 
 namespace zvonar {
@@ -133,8 +132,7 @@ class MdxTree {
   std::uint32_t firstFree_ = 0;  // head of the chain of free pages, 0 = none
   std::vector<Tag> tags_;
   std::size_t capacity_ = 0;
-  std::list<std::pair<std::uint32_t, Block>> lru_;
-  std::unordered_map<std::uint32_t, std::list<std::pair<std::uint32_t, Block>>::iterator> cached_;
+  NodeCache cache_;
   std::map<std::uint32_t, Block> dirty_;
   std::vector<char> readAhead_;
   std::string header_;  // the file header as read, marker included

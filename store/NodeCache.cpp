@@ -1,0 +1,94 @@
+// The blocks sit in slots of one buffer; a list through the slots, newest
+// first, tells which one goes when the cache is full. Slots are handed out
+// in order, so a small walk touches only the first pages of the buffer.
+#include "store/NodeCache.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace zvonar {
+
+void NodeCache::Reset(std::size_t blocks, std::size_t blockBytes, bool large) {
+  capacity_ = blocks;
+  blockBytes_ = blockBytes;
+  large_ = large;
+  memory_.reset();
+  slots_.clear();
+  free_.clear();
+  where_.clear();
+  newest_ = oldest_ = kNone;
+}
+
+const char* NodeCache::Find(std::uint32_t page) {
+  const auto at = where_.find(page);
+  if (at == where_.end()) return nullptr;
+  if (at->second != newest_) {
+    Unlink(at->second);
+    LinkNewest(at->second);
+  }
+  return Data(at->second);
+}
+
+void NodeCache::Put(std::uint32_t page, const char* block) {
+  if (const auto at = where_.find(page); at != where_.end()) {
+    Unlink(at->second);
+    LinkNewest(at->second);
+    std::memcpy(Data(at->second), block, blockBytes_);
+    return;
+  }
+  if (capacity_ == 0) return;
+  if (!memory_) {
+    const std::size_t bytes = capacity_ * blockBytes_;
+    if (large_) {
+      memory_ = MakeLargeBuffer(bytes);
+    } else {
+      // Only the pages used are filled; a small index never fills them all.
+      char* p = static_cast<char*>(std::malloc(bytes));
+      if (p == nullptr) throw std::bad_alloc();
+      memory_.reset(p);
+    }
+  }
+  std::uint32_t slot = kNone;
+  if (!free_.empty()) {
+    slot = free_.back();
+    free_.pop_back();
+  } else if (slots_.size() < capacity_) {
+    slot = static_cast<std::uint32_t>(slots_.size());
+    slots_.emplace_back();
+  } else {
+    slot = oldest_;
+    Unlink(slot);
+    where_.erase(slots_[slot].page);
+  }
+  slots_[slot].page = page;
+  LinkNewest(slot);
+  where_[page] = slot;
+  std::memcpy(Data(slot), block, blockBytes_);
+}
+
+void NodeCache::Erase(std::uint32_t page) {
+  const auto at = where_.find(page);
+  if (at == where_.end()) return;
+  Unlink(at->second);
+  free_.push_back(at->second);
+  where_.erase(at);
+}
+
+void NodeCache::Unlink(std::uint32_t slot) {
+  Slot& s = slots_[slot];
+  (s.newer == kNone ? newest_ : slots_[s.newer].older) = s.older;
+  (s.older == kNone ? oldest_ : slots_[s.older].newer) = s.newer;
+  s.newer = s.older = kNone;
+}
+
+void NodeCache::LinkNewest(std::uint32_t slot) {
+  Slot& s = slots_[slot];
+  s.older = newest_;
+  s.newer = kNone;
+  if (newest_ != kNone) slots_[newest_].newer = slot;
+  newest_ = slot;
+  if (oldest_ == kNone) oldest_ = slot;
+}
+
+}  // namespace zvonar
