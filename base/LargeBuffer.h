@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace zvonar {
 
@@ -39,5 +41,10 @@ struct LargeAllocator {
     return true;
   }
 };
+
+// Containers that fill their memory as the buffers above do.
+template <typename T>
+using LargeVector = std::vector<T, LargeAllocator<T>>;
+using LargeString = std::basic_string<char, std::char_traits<char>, LargeAllocator<char>>;
 
 }  // namespace zvonar

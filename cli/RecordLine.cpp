@@ -3,6 +3,7 @@
 #include "cli/RecordLine.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/Cp1251.h"
 #include "store/DateTimeField.h"
@@ -39,6 +40,14 @@ Status UnescapeCell(std::string_view text, std::string* out) {
     }
   }
   return Status::Ok();
+}
+
+// Whether `text` holds a byte beyond ASCII or an escape; one pass without
+// an early end, which the compiler makes a vector loop.
+bool NeedsDecoding(std::string_view text) {
+  bool special = false;
+  for (const char c : text) special |= static_cast<unsigned char>(c) >= 0x80 || c == '\\';
+  return special;
 }
 
 // The code page 1251 field text of one cell, whose escapes and letters
@@ -106,16 +115,17 @@ void AppendCell(std::string_view text, std::string* line) {
 Status ParseRecordLine(std::string_view line, std::vector<std::string>* cells) {
   cells->resize(kDetalFieldCount);
   std::string scratch;
+  // Most lines are plain ASCII throughout; only in the others is each cell
+  // looked at again.
+  const bool special = NeedsDecoding(line);
   std::size_t count = 0;
   for (std::size_t start = 0;; ++count) {
-    // One look at each character finds the cell's end and whether it is
-    // plain ASCII without escapes.
-    std::size_t tab = start;
-    bool special = false;
-    for (; tab < line.size() && line[tab] != '\t'; ++tab)
-      special |= static_cast<unsigned char>(line[tab]) >= 0x80 || line[tab] == '\\';
+    const void* found = std::memchr(line.data() + start, '\t', line.size() - start);
+    const std::size_t tab =
+        found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - line.data()) : line.size();
     if (count < kDetalFieldCount) {
-      Status s = DecodeCell(line.substr(start, tab - start), !special, &scratch, &(*cells)[count]);
+      const std::string_view cell = line.substr(start, tab - start);
+      Status s = DecodeCell(cell, !special || !NeedsDecoding(cell), &scratch, &(*cells)[count]);
       if (!s.ok()) return Status::Invalid(std::string(DetalFieldName(static_cast<int>(count))) + ": " + s.message());
     }
     if (tab == line.size()) break;

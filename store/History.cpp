@@ -258,8 +258,8 @@ std::string ImagesPath(const std::string& dataDir, const ImportEntry& entry) {
 
 // Counts the records of a change an undo would put back and those it would
 // leave, reading its images beside the records.
-Status CountChangeStates(const std::string& dataDir, Table* table, const ImportEntry& entry,
-                         std::uint32_t* undoable, std::uint32_t* kept) {
+Status CountChangeStates(const std::string& dataDir, Table* table, const ImportEntry& entry, std::uint32_t* undoable,
+                         std::uint32_t* kept) {
   *undoable = *kept = 0;
   ImagesReader reader;
   Status s = reader.Open(ImagesPath(dataDir, entry), table->RecordLength());
@@ -448,8 +448,8 @@ Status RecordChange(const HistoryPlace& place, Table* table, std::string_view ki
   const Table::ChangedRecordFn note = [&](std::uint32_t recno, std::string_view before, std::string_view after) {
     Status added = images.Add(recno, before, after);
     if (added.ok()) return added;
-    return Status::Error(added.kind(), "the change was stopped: its before-images could not be written (" +
-                                           added.message() + ")");
+    return Status::Error(added.kind(),
+                         "the change was stopped: its before-images could not be written (" + added.message() + ")");
   };
   if (s.ok()) s = change(note);
   if (images.records() > 0) {

@@ -65,8 +65,7 @@ struct HistoryBounds {
 };
 // The bounds of the settings' HistoryChanges and HistoryMegabytes.
 inline HistoryBounds HistoryBoundsOf(std::int32_t changes, std::int32_t megabytes) {
-  return {static_cast<std::uint32_t>(std::max(changes, 0)),
-          static_cast<std::uint64_t>(std::max(megabytes, 0)) << 20};
+  return {static_cast<std::uint32_t>(std::max(changes, 0)), static_cast<std::uint64_t>(std::max(megabytes, 0)) << 20};
 }
 
 // A fingerprint of a file's bytes: 16 hexadecimal digits of its 64-bit
@@ -126,10 +125,9 @@ Status CheckPreviousImport(const std::string& dataDir, Table* table, std::string
 // `file` with `fingerprint`: the records are written, then the hashes of a
 // large import go to a side file of the history folder, the history is
 // brought within `bounds`, and the entry is appended to the journal and
-// flushed, then the header counts the records, all in one exclusive hold. When the entry cannot be written nothing is committed and the
-// error says "no records added; the import journal could not be written
-// (why)". A bulk append that stored nothing leaves no entry. Every importer
-// that appends in bulk ends its append with this.
+// flushed, then the header counts the records, all in one exclusive hold. When the entry cannot be written nothing is
+// committed and the error says "no records added; the import journal could not be written (why)". A bulk append that
+// stored nothing leaves no entry. Every importer that appends in bulk ends its append with this.
 Status EndJournaledAppend(const std::string& dataDir, Table* table, const std::string& file,
                           const std::string& fingerprint, const HistoryBounds& bounds = {});
 

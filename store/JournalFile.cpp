@@ -51,7 +51,7 @@ constexpr std::size_t kReadBlock = 64 * 1024;
 constexpr std::size_t kMaxLeadCell = 32;    // when, fingerprint
 constexpr std::size_t kMaxNumberCell = 10;  // first, last, count
 constexpr std::size_t kMaxFileCell = 16384;
-constexpr char kApartMark = '=';  // an import's hashes lie in a side file
+constexpr char kApartMark = '=';              // an import's hashes lie in a side file
 constexpr std::size_t kKeptSumDigits = 4096;  // inline hashes held while a line is read without them
 constexpr char kSumsMagic[] = "ZVSUM1\r\n";
 constexpr std::size_t kSumsHead = 8 + 4;
@@ -72,10 +72,9 @@ bool IsKind(std::string_view cell) {
 
 // A history file's name: "-" when it was dropped.
 bool IsImagesName(std::string_view cell) {
-  return !cell.empty() && cell.size() <= kMaxImagesCell &&
-         std::all_of(cell.begin(), cell.end(), [](char c) {
-           return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
-         });
+  return !cell.empty() && cell.size() <= kMaxImagesCell && std::all_of(cell.begin(), cell.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
+  });
 }
 
 // The cell of an import's hashes kept apart: "=FFFFFFFFLLLLLLLL:name".
@@ -289,8 +288,7 @@ Status CreateHistoryFile(const std::string& dataDir, std::string_view suffix, st
 
 Status ScanJournal(const std::string& path, bool keepSums, const std::function<void(JournalLine&&)>& visit) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0)
-    return errno == ENOENT ? Status::Ok() : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
+  if (fd < 0) return errno == ENOENT ? Status::Ok() : Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
   FdCloser closer(fd);
   struct stat st {};
   if (::fstat(fd, &st) != 0) return Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
@@ -531,8 +529,10 @@ Status SumsWriter::CopyFromLine(const std::string& dataDir, const std::string& j
   std::string bytes;
   // The hashes follow the fifth TAB, which the short cells before them put
   // within the line's first bytes.
-  if (s.ok()) s = ReadAt(fd, journalPath, line.start, static_cast<std::size_t>(std::min<std::uint64_t>(
-                                                          line.end - line.start, 5 * (kMaxLeadCell + 1))), &bytes);
+  if (s.ok())
+    s = ReadAt(fd, journalPath, line.start,
+               static_cast<std::size_t>(std::min<std::uint64_t>(line.end - line.start, 5 * (kMaxLeadCell + 1))),
+               &bytes);
   std::size_t at = 0;
   for (int tab = 0; s.ok() && tab < 5 && at != std::string::npos; ++tab) {
     at = bytes.find('\t', at);
@@ -541,8 +541,7 @@ Status SumsWriter::CopyFromLine(const std::string& dataDir, const std::string& j
   const auto changed = [&] {
     return Status::Error(StatusKind::Corrupt, journalPath + ": the entry of " + entry.file + " changed while read");
   };
-  if (s.ok() && (at == std::string::npos || line.start + at + std::uint64_t{entry.count} * 8 > line.end))
-    s = changed();
+  if (s.ok() && (at == std::string::npos || line.start + at + std::uint64_t{entry.count} * 8 > line.end)) s = changed();
   if (s.ok()) s = Open(dataDir, entry.count);
   // A block of hashes at a time, so that a million of them take no room.
   std::uint64_t from = line.start + at;

@@ -36,6 +36,7 @@
 #include <utility>
 
 #include "base/DiskSteps.h"
+#include "base/LargeBuffer.h"
 #include "base/TextFile.h"
 #include "store/Bytes.h"
 
@@ -70,7 +71,7 @@ int LeafFill(int perNode) {
 // root page and fills the header fields that point into the tree.
 class TagWriter {
  public:
-  TagWriter(const TagIndex& tag, std::string* image, std::uint32_t* next)
+  TagWriter(const TagIndex& tag, LargeString* image, std::uint32_t* next)
       : tag_(tag), image_(*image), next_(*next), entry_(EntryLength(tag)), perNode_(KeysPerNode(tag)) {}
 
   std::uint32_t Write(std::uint32_t* firstLeaf, std::uint32_t* lastLeaf) {
@@ -127,7 +128,7 @@ class TagWriter {
   }
 
   const TagIndex& tag_;
-  std::string& image_;
+  LargeString& image_;
   std::uint32_t& next_;
   const int entry_;
   const int perNode_;
@@ -155,7 +156,7 @@ void WriteTagHeader(const TagIndex& tag, const std::string& expression, std::uin
 
 // Places tag `slot` (1-based) in the binary tree over tag names that the
 // tag table threads through bytes 16-18 of each entry.
-void ThreadTagName(std::string* image, const std::vector<TagIndex>& tags, std::size_t slot) {
+void ThreadTagName(LargeString* image, const std::vector<TagIndex>& tags, std::size_t slot) {
   char* entry = &(*image)[kTagTable + kTagEntry * (slot - 1)];
   std::size_t parent = 1;
   while (true) {
@@ -188,7 +189,7 @@ Status WriteMdxFile(const std::string& path, const std::string& tableName, const
                     const IndexMarker& marker) {
   std::size_t pages = kHeaderBytes / kPage;
   for (const TagIndex& tag : tags) pages += (1 + TreeBlocks(tag, tag.size())) * (kBlock / kPage);
-  std::string image;
+  LargeString image;
   image.reserve(pages * kPage);  // built in place, without growing
   image.resize(kHeaderBytes, '\0');
   image[0] = 2;

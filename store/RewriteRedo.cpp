@@ -194,8 +194,7 @@ Status ReplayRedo(const std::string& tablePath, bool* replayed, std::string* set
       file.compare(file.size() - kMagicSize, kMagicSize, kMagic) != 0)
     return SetAside(path, "is incomplete", setAside);
   const char* run = file.data() + kHeaderSize;
-  if (XXH3_64bits(run, length) != GetU64(&file[kMagicSize + 24]))
-    return SetAside(path, "fails its checksum", setAside);
+  if (XXH3_64bits(run, length) != GetU64(&file[kMagicSize + 24])) return SetAside(path, "fails its checksum", setAside);
   if (offset < shape.headerLength || offset + length > shape.dataEnd || length % shape.recordLength != 0 ||
       (offset - shape.headerLength) % shape.recordLength != 0)
     return SetAside(path, "names bytes outside the table's records", setAside);

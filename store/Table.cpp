@@ -229,7 +229,7 @@ void Table::NoteIndexFile() {
 Status Table::LoadOrders() {
   if (ordersLoaded_) return Status::Ok();
   const std::uint32_t count = dbf_.RecordCount();
-  std::vector<std::uint8_t> seen(count + 1ULL, 0);
+  LargeVector<std::uint8_t> seen(count + 1ULL, 0);
   Status s;
   for (std::size_t t = 0; t < tags_.size() && s.ok(); ++t) {
     TagIndex& tag = tags_[t];
@@ -382,7 +382,7 @@ Status Table::ScanRecords() {
   const std::uint32_t count = dbf_.RecordCount();
   const std::size_t length = dbf_.RecordLength();
   deleted_.clear();
-  std::vector<std::uint32_t> live;
+  LargeVector<std::uint32_t> live;
   live.reserve(count);
   for (TagIndex& tag : tags_) {
     tag.ClearOrder();

@@ -36,6 +36,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/LargeBuffer.h"
 #include "base/Progress.h"
 #include "base/Status.h"
 #include "store/DateTimeField.h"
@@ -94,8 +95,7 @@ class Table {
  public:
   // Told of each record a change rewrites, with its bytes (deleted flag
   // included) before and after, before the record is written.
-  using ChangedRecordFn =
-      std::function<Status(std::uint32_t recno, std::string_view before, std::string_view after)>;
+  using ChangedRecordFn = std::function<Status(std::uint32_t recno, std::string_view before, std::string_view after)>;
 
   Table() = default;
   ~Table() { Close(); }
@@ -300,8 +300,8 @@ class Table {
   // end. `patched` counts the records written. What taking a change back
   // needs.
   using RecordPatchFn = std::function<bool(std::uint32_t recno, char* record)>;
-  Status PatchRecords(const std::vector<std::uint32_t>& recnos, const RecordPatchFn& patch,
-                      const ProgressFn& progress, std::uint32_t* patched);
+  Status PatchRecords(const std::vector<std::uint32_t>& recnos, const RecordPatchFn& patch, const ProgressFn& progress,
+                      std::uint32_t* patched);
   // The same over the numbers `next` gives, ascending, then 0: each is asked
   // for before its record is patched, at most one record ahead, so that a
   // long list is read as it goes. `expected` is how many to tell `progress`.
@@ -391,7 +391,7 @@ class Table {
   // else the cursor moves in the tree (cursor_), or over the records.
   bool ordersLoaded_ = true;
   MdxTree::Cursor cursor_;
-  std::vector<char> bulkKeys_;  // each pending record's keys, tag by tag, while not ordersLoaded_
+  LargeVector<char> bulkKeys_;  // each pending record's keys, tag by tag, while not ordersLoaded_
   std::uint32_t live_ = 0;
   bool indexBehind_ = false;  // the index file on disk does not describe the records
   bool ownChanges_ = false;   // this table's changes put it behind
@@ -429,7 +429,7 @@ class Table {
   bool committing_ = false;  // a BeforeCommitFn runs: pending records are visible
   Status bulkError_;
   std::uint32_t bulkFirst_ = 0;
-  std::vector<char> bulkBuffer_;
+  LargeVector<char> bulkBuffer_;
   std::uint32_t bulkBuffered_ = 0;
 };
 

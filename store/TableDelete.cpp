@@ -72,7 +72,7 @@ Status Table::DeleteRecords(std::uint32_t first, std::uint32_t last, const Recor
     } else if (!tags_.empty()) {
       // Many records: the orders are sorted again from the keys held, which
       // costs one sort instead of one shift of the order per record.
-      std::vector<std::uint32_t> live;
+      LargeVector<std::uint32_t> live;
       live.reserve(live_);
       auto gone = deleted_.begin();
       for (std::uint32_t recno = 1; recno <= dbf_.RecordCount(); ++recno) {

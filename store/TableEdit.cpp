@@ -246,6 +246,15 @@ Status Table::BeginBulkAppend(std::uint32_t expected) {
   bulkBuffered_ = 0;
   bulkBuffer_.clear();
   lastAppended_ = 0;
+  // Room taken at once, so growing never copies or fills fresh memory twice;
+  // what the guess holds beyond the records is never touched.
+  const std::size_t length = dbf_.RecordLength();
+  bulkBuffer_.reserve(std::min<std::size_t>(kBulkBufferBytes, std::size_t{expected} * length) + length);
+  if (!ordersLoaded_) {
+    std::size_t perRecord = 0;
+    for (const TagIndex& tag : tags_) perRecord += static_cast<std::size_t>(tag.KeyLength());
+    bulkKeys_.reserve(std::size_t{expected} * perRecord);
+  }
   return Status::Ok();
 }
 
@@ -326,7 +335,7 @@ Status Table::EndBulkAppend(const BeforeCommitFn& beforeCommit) {
   Status index;
   if (ordersLoaded_) {
     AdoptBulkKeys();
-    std::vector<std::uint32_t> added(lastAppended_);
+    LargeVector<std::uint32_t> added(lastAppended_);
     std::iota(added.begin(), added.end(), bulkFirst_);
     for (TagIndex& tag : tags_) {
       tag.Resize(count);

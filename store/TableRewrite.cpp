@@ -111,8 +111,8 @@ Status Table::RewriteFields(const std::vector<int>& fields, const FieldRewriteFn
 Status Table::PatchRecords(const std::vector<std::uint32_t>& recnos, const RecordPatchFn& patch,
                            const ProgressFn& progress, std::uint32_t* patched) {
   std::size_t at = 0;
-  return PatchRecords([&] { return at < recnos.size() ? recnos[at++] : 0; },
-                      static_cast<std::uint32_t>(recnos.size()), patch, progress, patched);
+  return PatchRecords([&] { return at < recnos.size() ? recnos[at++] : 0; }, static_cast<std::uint32_t>(recnos.size()),
+                      patch, progress, patched);
 }
 
 Status Table::PatchRecords(const RecnoSourceFn& next, std::uint32_t expected, const RecordPatchFn& patch,
@@ -239,7 +239,7 @@ Status Table::CutRecordsFrom(std::uint32_t first, const char* date) {
   } else if (s.ok()) {
     // The orders keep the keys of the records left, without reading them.
     std::erase_if(deleted_, [first](std::uint32_t recno) { return recno >= first; });
-    std::vector<std::uint32_t> live;
+    LargeVector<std::uint32_t> live;
     live.reserve(first - 1 - deleted_.size());
     auto gone = deleted_.begin();
     for (std::uint32_t recno = 1; recno < first; ++recno) {

@@ -28,7 +28,7 @@ std::uint64_t GetBigEndian64(const char* p, int size) {
 // time order, so merging runs costs a pass or a few where a sort would cost
 // twenty. Input with little order goes to std::sort.
 template <class Item, class Less>
-void SortByRuns(std::vector<Item>* items, Less less) {
+void SortByRuns(LargeVector<Item>* items, Less less) {
   const std::size_t n = items->size();
   std::vector<std::size_t> bounds{0};
   for (std::size_t i = 1; i < n; ++i)
@@ -38,14 +38,14 @@ void SortByRuns(std::vector<Item>* items, Less less) {
     std::sort(items->begin(), items->end(), less);
     return;
   }
-  std::vector<Item> other(bounds.size() > 2 ? n : 0);
-  std::vector<Item>* from = items;
-  std::vector<Item>* to = &other;
+  LargeVector<Item> other(bounds.size() > 2 ? n : 0);
+  LargeVector<Item>* from = items;
+  LargeVector<Item>* to = &other;
   while (bounds.size() > 2) {
     const std::size_t runs = bounds.size() - 1;
     std::vector<std::size_t> next{0};
     for (std::size_t j = 0; j < runs; j += 2) {
-      const auto at = [&](std::vector<Item>* v, std::size_t k) { return v->begin() + static_cast<std::ptrdiff_t>(k); };
+      const auto at = [&](LargeVector<Item>* v, std::size_t k) { return v->begin() + static_cast<std::ptrdiff_t>(k); };
       if (j + 1 < runs) {
         std::merge(at(from, bounds[j]), at(from, bounds[j + 1]), at(from, bounds[j + 1]), at(from, bounds[j + 2]),
                    at(to, bounds[j]), less);
@@ -130,7 +130,7 @@ void TagIndex::Remove(std::uint32_t recno) {
   if (at < order_.size() && order_[at] == recno) order_.erase(order_.begin() + at);
 }
 
-void TagIndex::Merge(std::vector<std::uint32_t> recnos) {
+void TagIndex::Merge(std::span<const std::uint32_t> recnos) {
   // Sorting on the first twelve key bytes held beside the record number
   // keeps the sort within one array of 16-byte items (owner numbers and
   // date-times fit); longer keys fall back to the slots on a tie.
@@ -139,7 +139,7 @@ void TagIndex::Merge(std::vector<std::uint32_t> recnos) {
     std::uint32_t low;
     std::uint32_t recno;
   };
-  std::vector<Item> items(recnos.size());
+  LargeVector<Item> items(recnos.size());
   for (std::size_t i = 0; i < recnos.size(); ++i) {
     const char* key = Key(recnos[i]);
     const auto low = keyLength_ > 8 ? GetBigEndian64(key + 8, std::min(keyLength_ - 8, 4)) >> 32 : 0;
@@ -154,14 +154,15 @@ void TagIndex::Merge(std::vector<std::uint32_t> recnos) {
     }
     return a.recno < b.recno;
   });
-  for (std::size_t i = 0; i < items.size(); ++i) recnos[i] = items[i].recno;
+  LargeVector<std::uint32_t> sorted(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) sorted[i] = items[i].recno;
   items = {};
   if (order_.empty()) {
-    order_ = std::move(recnos);
+    order_ = std::move(sorted);
     return;
   }
-  std::vector<std::uint32_t> merged(order_.size() + recnos.size());
-  std::merge(order_.begin(), order_.end(), recnos.begin(), recnos.end(), merged.begin(),
+  LargeVector<std::uint32_t> merged(order_.size() + sorted.size());
+  std::merge(order_.begin(), order_.end(), sorted.begin(), sorted.end(), merged.begin(),
              [this](std::uint32_t a, std::uint32_t b) { return Less(a, b); });
   order_ = std::move(merged);
 }

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/LargeBuffer.h"
 #include "base/Status.h"
 #include "store/DbfFile.h"
 
@@ -50,7 +52,7 @@ class TagIndex {
   void Insert(std::uint32_t recno);
   void Remove(std::uint32_t recno);
   // Adds live records whose keys are set, with one sort and one merge.
-  void Merge(std::vector<std::uint32_t> recnos);
+  void Merge(std::span<const std::uint32_t> recnos);
   void ClearOrder() { order_.clear(); }
 
   // The search key for a text typed by the user: text is space-padded or
@@ -81,8 +83,8 @@ class TagIndex {
   FieldType type_;
   int fieldOffset_;
   int keyLength_;
-  std::vector<char> keys_;
-  std::vector<std::uint32_t> order_;
+  LargeVector<char> keys_;
+  LargeVector<std::uint32_t> order_;
 };
 
 }  // namespace zvonar
