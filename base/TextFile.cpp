@@ -142,10 +142,13 @@ std::string ResolveLinks(const std::string& path) {
   return at;
 }
 
-Status ReadWholeFd(int fd, const std::string& name, std::string* content, std::size_t maxBytes) {
+namespace {
+
+template <class Text>
+Status ReadWholeFdInto(int fd, const std::string& name, Text* content, std::size_t maxBytes) {
   // A regular file is read straight into a string of its size; a pipe, or a
   // file that grows meanwhile, goes on in steps that double the room.
-  std::string result;
+  Text result;
   struct stat st {};
   std::size_t room = 65536;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) room = static_cast<std::size_t>(st.st_size) + 1;
@@ -172,7 +175,8 @@ Status ReadWholeFd(int fd, const std::string& name, std::string* content, std::s
   return Status::Ok();
 }
 
-Status ReadWholeFile(const std::string& path, std::string* content, std::size_t maxBytes) {
+template <class Text>
+Status ReadWholeFileInto(const std::string& path, Text* content, std::size_t maxBytes) {
   // Opened without blocking, so that a FIFO in the file's place is refused
   // at once instead of waiting for a writer that never comes.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -186,9 +190,27 @@ Status ReadWholeFile(const std::string& path, std::string* content, std::size_t 
   // A regular file is read with ordinary, waiting reads, on any file system.
   if (s.ok() && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
     s = Status::IoError("cannot read " + path + ": " + ErrnoText(errno));
-  if (s.ok()) s = ReadWholeFd(fd, path, content, maxBytes);
+  if (s.ok()) s = ReadWholeFdInto(fd, path, content, maxBytes);
   ::close(fd);
   return s;
+}
+
+}  // namespace
+
+Status ReadWholeFd(int fd, const std::string& name, std::string* content, std::size_t maxBytes) {
+  return ReadWholeFdInto(fd, name, content, maxBytes);
+}
+
+Status ReadWholeFd(int fd, const std::string& name, LargeString* content, std::size_t maxBytes) {
+  return ReadWholeFdInto(fd, name, content, maxBytes);
+}
+
+Status ReadWholeFile(const std::string& path, std::string* content, std::size_t maxBytes) {
+  return ReadWholeFileInto(path, content, maxBytes);
+}
+
+Status ReadWholeFile(const std::string& path, LargeString* content, std::size_t maxBytes) {
+  return ReadWholeFileInto(path, content, maxBytes);
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

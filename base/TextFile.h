@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/LargeBuffer.h"
 #include "base/Status.h"
 
 namespace zvonar {
@@ -43,10 +44,15 @@ inline constexpr std::size_t kLargeFileLimit = std::size_t{512} << 20;
 // a file larger than `maxBytes`: "PATH is larger than 4 MB, more than any
 // real file of its kind".
 Status ReadWholeFile(const std::string& path, std::string* content, std::size_t maxBytes = kLargeFileLimit);
+// The same into memory that fills on huge pages, for a file that may be
+// large (a bill).
+Status ReadWholeFile(const std::string& path, LargeString* content, std::size_t maxBytes = kLargeFileLimit);
 
 // Everything that can be read from the open descriptor `fd` until its end
 // (a pipe included), at most `maxBytes`; `name` names it in messages.
 Status ReadWholeFd(int fd, const std::string& name, std::string* content,
+                   std::size_t maxBytes = static_cast<std::size_t>(-1));
+Status ReadWholeFd(int fd, const std::string& name, LargeString* content,
                    std::size_t maxBytes = static_cast<std::size_t>(-1));
 
 // Splits text into lines at CR LF, LF or a lone CR. A final line end does not

@@ -133,7 +133,8 @@ std::string BillDir(const std::string& billPath) {
 Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& progress, ImportResult* result) {
   *result = ImportResult();
   if (progress) progress(0, 1);
-  std::string bytes, content;
+  LargeString bytes;
+  std::string converted;
   Status s = ReadWholeFile(request.billPath, &bytes);
   const std::string fingerprint = FileFingerprint(bytes);
   // Whether the bill is in the table already; a table that is not open is
@@ -148,12 +149,14 @@ Status ImportBill(const ImportRequest& request, Table* table, const ProgressFn& 
   if (s.ok() && !previous.live) result->vanished = previous.gone;
   if (s.ok()) {
     result->encoding = DetectBillEncoding(bytes);
-    if (result->encoding == BillEncoding::Cp1251)
-      content = std::move(bytes);
-    else
-      s = ConvertBillToCp1251(bytes, result->encoding, &content, &result->replacedChars);
+    if (result->encoding != BillEncoding::Cp1251) {
+      s = ConvertBillToCp1251(bytes, result->encoding, &converted, &result->replacedChars);
+      LargeString().swap(bytes);  // the converted text takes its place
+    }
     if (!s.ok()) s = Status::Invalid(request.billPath + ": " + s.message());
   }
+  // The bill in code page 1251: as read, or as converted.
+  const std::string_view content = result->encoding == BillEncoding::Cp1251 ? std::string_view(bytes) : converted;
   NameValueList abonents, codeTypes;
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "abonents.dat"), &abonents);
   if (s.ok()) s = LoadBook(JoinPath(request.dataDir, "codetype.dat"), &codeTypes);

@@ -181,6 +181,22 @@ TEST(ReadWholeFile, RefusesAFileLargerThanItsKindUnread) {
             ReadWholeFile(dir.File("small"), &content, 4).message());
 }
 
+TEST(ReadWholeFile, ReadsALargeFileOnHugePagesAsIntoAString) {
+  testing::TempDir dir;
+  // Over two huge pages, not a multiple of a page, with every byte value.
+  std::string bytes((5u << 20) + 12345, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 4096);
+  testing::WriteOrDie(dir.File("bill.txt"), bytes);
+  LargeString large;
+  ASSERT_TRUE(ReadWholeFile(dir.File("bill.txt"), &large, bytes.size()).ok());
+  EXPECT_TRUE(std::string_view(large) == bytes);
+  EXPECT_EQ(dir.File("bill.txt") + " is larger than 5 MB, more than any real file of its kind",
+            ReadWholeFile(dir.File("bill.txt"), &large, 5u << 20).message());
+  testing::WriteOrDie(dir.File("empty"), "");
+  ASSERT_TRUE(ReadWholeFile(dir.File("empty"), &large).ok());
+  EXPECT_TRUE(large.empty());
+}
+
 TEST(ReadWholeFd, StopsAPipeAtItsLimit) {
   int fds[2];
   ASSERT_EQ(0, ::pipe(fds));
