@@ -148,8 +148,8 @@ using KeepRow = std::function<bool(const FilterRow&)>;
 
 // The scan of RunFilter, each kept row given to `keep`; *stopped tells
 // whether `keep` stopped it.
-void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, const KeepRow& keep,
-          FilterResult* result, bool* stopped = nullptr) {
+void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, const KeepRow& keep, FilterResult* result,
+          bool* stopped = nullptr) {
   if (stopped != nullptr) *stopped = false;
   result->rows.Clear();
   result->error.clear();
@@ -236,22 +236,43 @@ void Scan(Table* table, const FilterCriteria& c, const ProgressFn& progress, con
 }
 
 // Rows a run in file order gathers before it gives way to the walk in the
-// active order: beyond them, laying the rows out again costs more memory
-// than the walk's time it saves.
+// active order, when its order keys are too long to sort as two numbers.
 constexpr std::size_t kFileOrderRows = 65536;
+
+// A row found in file order, with its place in the active order: the order
+// key and the record number after it, as big-endian numbers.
+struct Place {
+  std::uint64_t high = 0, low = 0;
+  std::uint32_t row = 0, recno = 0;
+  bool operator<(const Place& other) const { return high != other.high ? high < other.high : low < other.low; }
+};
+
+Place PlaceOf(std::string_view key, std::uint32_t row, std::uint32_t recno) {
+  Place p{0, 0, row, recno};
+  for (std::size_t i = 0; i < 16; ++i) {
+    const std::uint64_t byte = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+    (i < 8 ? p.high : p.low) |= byte << (56 - 8 * (i % 8));
+  }
+  return p;
+}
 
 // A run with no owner or date to start from visits every record. It then
 // reads the records in file order, one pass through the file instead of a
 // walk through the index, and lays the rows found out in the active order
 // after: the same rows in the same order. False, with nothing kept, when
-// the run does not qualify or finds too many rows.
+// the run does not qualify, or finds too many rows to sort by longer keys.
 bool RunInFileOrder(Table* table, const FilterCriteria& c, const ProgressFn& progress, FilterResult* result,
                     std::vector<std::uint32_t>* recnos) {
   const std::string order = table->ActiveIndex();
   if (order.empty() || (c.owner && !c.simpleDbf) || (c.date && !c.simpleDbf) ||
-      CheckFilterRun(*table, c) != FilterOutcome::Done || !table->SetActiveIndex("").ok())
+      CheckFilterRun(*table, c) != FilterOutcome::Done)
     return false;
+  // Keys of up to twelve bytes (owner numbers, date-times) and the record
+  // number fit in two numbers, which sort fast at any count.
+  const bool numeric = table->OrderKey(order).size() <= 16;
+  if (!table->SetActiveIndex("").ok()) return false;
   ResultRows found;
+  LargeVector<Place> numbered;
   struct Found {
     std::string place;  // in the active order
     std::uint32_t row = 0, recno = 0;
@@ -259,8 +280,13 @@ bool RunInFileOrder(Table* table, const FilterCriteria& c, const ProgressFn& pro
   };
   std::vector<Found> places;
   const KeepRow keep = [&](const FilterRow& row) {
-    if (places.size() >= kFileOrderRows) return false;
-    places.push_back({table->OrderKey(order), static_cast<std::uint32_t>(places.size()), table->RecNo()});
+    const std::uint32_t n = static_cast<std::uint32_t>(numeric ? numbered.size() : places.size());
+    if (numeric)
+      numbered.push_back(PlaceOf(table->OrderKey(order), n, table->RecNo()));
+    else if (places.size() < kFileOrderRows)
+      places.push_back({table->OrderKey(order), n, table->RecNo()});
+    else
+      return false;
     found.Append(row);
     return true;
   };
@@ -273,12 +299,24 @@ bool RunInFileOrder(Table* table, const FilterCriteria& c, const ProgressFn& pro
   } else if (stopped) {
     return false;
   }
-  std::sort(places.begin(), places.end());
-  result->rows.Clear();
-  for (const Found& f : places) {
-    result->rows.Append(found.Row(f.row));
-    if (recnos != nullptr) recnos->push_back(f.recno);
+  LargeVector<std::uint32_t> laidOut;
+  if (numeric) {
+    std::sort(numbered.begin(), numbered.end());
+    laidOut.reserve(numbered.size());
+    for (const Place& p : numbered) {
+      laidOut.push_back(p.row);
+      if (recnos != nullptr) recnos->push_back(p.recno);
+    }
+  } else {
+    std::sort(places.begin(), places.end());
+    laidOut.reserve(places.size());
+    for (const Found& f : places) {
+      laidOut.push_back(f.row);
+      if (recnos != nullptr) recnos->push_back(f.recno);
+    }
   }
+  result->rows = std::move(found);
+  result->rows.Reorder(std::move(laidOut));
   // The walk in the active order ends on its last record: so does this run.
   if (back.ok() && result->outcome == FilterOutcome::Done && table->RecordCount() > 0) {
     const Status s = table->Last();

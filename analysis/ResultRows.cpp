@@ -24,6 +24,7 @@ void ResultRows::Clear() {
   chunks_.clear();
   rowChunk_.clear();
   starts_.clear();
+  order_.clear();
 }
 
 void ResultRows::Reserve(std::size_t rows, std::size_t textBytes) {
@@ -41,6 +42,7 @@ void ResultRows::Append(const std::array<std::string_view, kResultColumns>& cell
     chunk.text = MakeLargeBuffer(chunk.capacity);
   }
   Chunk& chunk = chunks_.back();
+  if (!order_.empty()) order_.push_back(static_cast<std::uint32_t>(rowChunk_.size()));
   rowChunk_.push_back(static_cast<std::uint32_t>(chunks_.size() - 1));
   for (std::string_view cell : cells) {
     starts_.push_back(static_cast<std::uint32_t>(chunk.size));
@@ -49,7 +51,8 @@ void ResultRows::Append(const std::array<std::string_view, kResultColumns>& cell
   }
 }
 
-std::string_view ResultRows::Cell(std::size_t row, int column) const {
+std::string_view ResultRows::Cell(std::size_t place, int column) const {
+  const std::size_t row = order_.empty() ? place : order_[place];
   const std::size_t i = row * kResultColumns + static_cast<std::size_t>(column);
   const std::uint32_t c = rowChunk_[row];
   const Chunk& chunk = chunks_[c];
@@ -63,6 +66,12 @@ std::array<std::string_view, kResultColumns> ResultRows::Row(std::size_t row) co
   std::array<std::string_view, kResultColumns> cells;
   for (int c = 0; c < kResultColumns; ++c) cells[static_cast<std::size_t>(c)] = Cell(row, c);
   return cells;
+}
+
+void ResultRows::Reorder(LargeVector<std::uint32_t> order) {
+  if (!order_.empty())
+    for (std::uint32_t& row : order) row = order_[row];
+  order_ = std::move(order);
 }
 
 }  // namespace zvonar

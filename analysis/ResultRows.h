@@ -30,6 +30,9 @@ class ResultRows {
   // Column 0 is the row's caption (Owner); 1..11 are its sub-items.
   std::string_view Cell(std::size_t row, int column) const;
   std::array<std::string_view, kResultColumns> Row(std::size_t row) const;
+  // Lays the rows out again: row i becomes the row that was `order[i]`, a
+  // permutation of the rows. The texts stay where they are.
+  void Reorder(LargeVector<std::uint32_t> order);
 
  private:
   struct Chunk {
@@ -48,6 +51,9 @@ class ResultRows {
   // of the chunk begins.
   std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> starts_;
   std::size_t reservedText_ = 0;  // the size of the first chunk, when reserved
+  // The rows as appended, by place in the list; empty while that is the
+  // order they were appended in.
+  LargeVector<std::uint32_t> order_;
 };
 
 }  // namespace zvonar

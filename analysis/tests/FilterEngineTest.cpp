@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "analysis/FilterEngine.h"
 #include "base/Cp1251.h"
@@ -17,13 +18,13 @@ struct Rec {
 
 class FilterTest : public ::testing::Test {
  protected:
-  void Open(const std::vector<Rec>& recs) {
+  void Open(const std::vector<Rec>& recs, const DetalWidths& widths = kDefaultDetalWidths) {
     std::string warning;
-    ASSERT_TRUE(OpenDetalTable(dir_.path(), "dbf", kDefaultDetalWidths, &table_, &warning).ok());
+    ASSERT_TRUE(OpenDetalTable(dir_.path(), "dbf", widths, &table_, &warning).ok());
     for (const Rec& r : recs) {
       ASSERT_TRUE(table_.Append().ok());
-      const std::string texts[12] = {r.owner, r.dateTime, r.number, "", r.code, r.type, "60", "1", r.cost, "",
-                                     r.all,   ""};
+      const std::string texts[12] = {r.owner, r.dateTime, r.number, "", r.code, r.type,
+                                     "60",    "1",        r.cost,   "", r.all,  ""};
       for (int i = 0; i < 12; ++i) ASSERT_TRUE(table_.SetFieldText(i, texts[i]).ok()) << texts[i];
       ASSERT_TRUE(table_.Post().ok());
     }
@@ -40,6 +41,8 @@ class FilterTest : public ::testing::Test {
       got.push_back(std::string(result.rows.Cell(i, 0)) + "/" + std::string(result.rows.Cell(i, 2)));
     return got;
   }
+
+  void CheckRunsOverEveryRecord(const DetalWidths& widths);
 
   testing::TempDir dir_;
   Table table_;
@@ -137,15 +140,28 @@ TEST_F(FilterTest, RowsGivenToASinkAreTheRowsKeptInTheSameOrder) {
   }
 }
 
+// Runs with no owner or date read the file in its own order and lay the
+// rows out in the index's: equal keys by record number, deleted records
+// left out, and the table left on the order's last record. An owner wider
+// than twelve characters sorts by its whole key.
 TEST_F(FilterTest, ARunOverEveryRecordGivesTheRowsRecordsAndPlaceOfTheWalkInOrder) {
-  // Runs with no owner or date read the file in its own order and lay the
-  // rows out in the index's: equal keys by record number, deleted records
-  // left out, and the table left on the order's last record.
+  for (const int ownerWidth : {12, 20}) {
+    SCOPED_TRACE("Owner width " + std::to_string(ownerWidth));
+    table_.Close();
+    std::filesystem::remove_all(dir_.path());
+    std::filesystem::create_directories(dir_.path());
+    DetalWidths widths = kDefaultDetalWidths;
+    widths[kOwnerField] = ownerWidth;
+    CheckRunsOverEveryRecord(widths);
+  }
+}
+
+void FilterTest::CheckRunsOverEveryRecord(const DetalWidths& widths) {
   std::vector<Rec> recs;
   for (int i = 0; i < 300; ++i)
     recs.push_back({std::string(1, static_cast<char>('E' - i % 5)), "2006.05." + std::to_string(10 + i * 7 % 3),
                     std::to_string(i + 1), i % 4 == 0 ? "2" : "1"});
-  Open(recs);
+  Open(recs, widths);
   for (const std::uint32_t gone : {1u, 2u, 150u, 299u, 300u}) {
     ASSERT_TRUE(table_.GoToRecNo(gone).ok());
     ASSERT_TRUE(table_.Delete().ok());
@@ -184,7 +200,9 @@ TEST_F(FilterTest, ARunOverEveryRecordGivesTheRowsRecordsAndPlaceOfTheWalkInOrde
 }
 
 TEST_F(FilterTest, DateBoundsAreWholeDays) {
-  Open({{"A", "2006.04.30 23:59:59", "1"}, {"A", "2006.05.01", "2"}, {"A", "2006.05.31 23:59:59", "3"},
+  Open({{"A", "2006.04.30 23:59:59", "1"},
+        {"A", "2006.05.01", "2"},
+        {"A", "2006.05.31 23:59:59", "3"},
         {"A", "2006.06.01", "4"}});
   FilterCriteria c;
   c.date = true;
@@ -196,8 +214,12 @@ TEST_F(FilterTest, DateBoundsAreWholeDays) {
 }
 
 TEST_F(FilterTest, NumberTailsAndNationalForms) {
-  Open({{"A", "2006.05.01", "9211234567"}, {"A", "2006.05.02", "+79211234567"}, {"A", "2006.05.03", "89211234567"},
-        {"A", "2006.05.04", "1234567"}, {"A", "2006.05.05", "89217654321"}, {"A", "2006.05.06", ""}});
+  Open({{"A", "2006.05.01", "9211234567"},
+        {"A", "2006.05.02", "+79211234567"},
+        {"A", "2006.05.03", "89211234567"},
+        {"A", "2006.05.04", "1234567"},
+        {"A", "2006.05.05", "89217654321"},
+        {"A", "2006.05.06", ""}});
   FilterCriteria c;
   c.number = true;
   c.numberText = "89211234567";
@@ -210,8 +232,11 @@ TEST_F(FilterTest, NumberTailsAndNationalForms) {
 }
 
 TEST_F(FilterTest, OperatorCodeWithLocalNumbers) {
-  Open({{"A", "2006.05.01", "89211234567"}, {"A", "2006.05.02", "9211234567"}, {"A", "2006.05.03", "1234567"},
-        {"A", "2006.05.04", "921555"}, {"A", "2006.05.05", "89031234567"}});
+  Open({{"A", "2006.05.01", "89211234567"},
+        {"A", "2006.05.02", "9211234567"},
+        {"A", "2006.05.03", "1234567"},
+        {"A", "2006.05.04", "921555"},
+        {"A", "2006.05.05", "89031234567"}});
   FilterCriteria c;
   c.operCode = true;
   c.operCodeText = "921";
