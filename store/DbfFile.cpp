@@ -53,15 +53,20 @@ constexpr std::uint32_t kBlockRecords = 32;
 constexpr std::uint32_t kRunBlocks = 8;
 constexpr std::uint32_t kRunRecords = kBlockRecords * kRunBlocks;
 constexpr std::uint32_t kRunSlots = 64;
-// A walk in file order reads ahead in larger blocks, one such block at a time.
+// The first slots lie in ordinary pages, enough for a command that reads a
+// few records; the others on huge pages, taken when a walk needs more.
+constexpr std::uint32_t kSmallRunSlots = 4;
+// A walk in file order reads ahead in blocks that double from a small one,
+// one such block at a time.
 constexpr std::uint32_t kSequenceRecords = 2048;
 
 // Memory for `records` records of `length` bytes that a table of `total`
 // records fills as it is read: on huge pages where the table is large
-// enough to fill them, since a fresh page costs a fault as it is touched.
-LargeBuffer CacheMemory(std::uint32_t records, std::size_t length, std::uint32_t total) {
+// enough to fill them, since a fresh page costs a fault as it is touched;
+// `small`: a few pages at most will be used.
+LargeBuffer CacheMemory(std::uint32_t records, std::size_t length, std::uint32_t total, bool small = false) {
   const std::size_t bytes = std::size_t{records} * length;
-  if (total < records) {
+  if (small || total < records) {
     char* p = static_cast<char*>(std::malloc(bytes));
     if (p == nullptr) throw std::bad_alloc();
     return LargeBuffer(p);
@@ -330,6 +335,7 @@ void DbfFile::DropCache(bool release) {
   if (!release) return;
   cache_.clear();
   runMemory_.reset();
+  smallRunMemory_.reset();
   sequence_.data = nullptr;
   sequenceMemory_.reset();
 }
@@ -376,16 +382,22 @@ Status DbfFile::ReadRun(std::uint32_t recno, const CachedBlock** found) {
   std::uint32_t blocks = 1;
   while (blocks < runBlocks && first + blocks * kBlockRecords <= total && slots_.count(number + blocks) == 0) ++blocks;
   const std::uint32_t n = std::min(blocks * kBlockRecords, total - first + 1);
+  const std::size_t slotBytes = std::size_t{kRunRecords} * recordLength_;
   if (cache_.empty()) {
-    runMemory_ = CacheMemory(kRunSlots * kRunRecords, recordLength_, total);
+    smallRunMemory_ = CacheMemory(kSmallRunSlots * kRunRecords, recordLength_, total, true);
     cache_.resize(kRunSlots);
-    for (std::size_t i = 0; i < cache_.size(); ++i) cache_[i].data = &runMemory_[i * kRunRecords * recordLength_];
+    for (std::size_t i = 0; i < kSmallRunSlots; ++i) cache_[i].data = &smallRunMemory_[i * slotBytes];
   }
-  // A free slot, else the run used longest ago makes room.
+  // A free slot, the first one, else the run used longest ago makes room.
   std::size_t slot = 0;
   for (std::size_t i = 0; i < cache_.size() && cache_[slot].first != 0; ++i)
     if (cache_[i].first == 0 || cache_[i].lastUse < cache_[slot].lastUse) slot = i;
   FreeRun(slot);
+  if (cache_[slot].data == nullptr) {
+    runMemory_ = CacheMemory((kRunSlots - kSmallRunSlots) * kRunRecords, recordLength_, total);
+    for (std::size_t i = kSmallRunSlots; i < cache_.size(); ++i)
+      cache_[i].data = &runMemory_[(i - kSmallRunSlots) * slotBytes];
+  }
   Status s = FillBlock(&cache_[slot], first, n);
   if (!s.ok()) return s;
   for (std::uint32_t i = 0; i < blocks; ++i) slots_[number + i] = slot;
@@ -399,14 +411,17 @@ Status DbfFile::CachedRecord(std::uint32_t recno, const char** at, bool inSequen
     return Status::Error(StatusKind::Internal, "record " + std::to_string(recno) + " does not exist");
   const CachedBlock* found = CachedBlockOf(recno);
   if (found == nullptr && inSequence) {
-    // The walk's previous block makes room for its next one.
-    const std::uint32_t first = (recno - 1) / kSequenceRecords * kSequenceRecords + 1;
+    // The walk's previous block makes room for its next one, twice as long
+    // where it follows on: a walk that stops soon reads little.
+    const std::uint32_t first = (recno - 1) / kBlockRecords * kBlockRecords + 1;
+    const bool follows = sequence_.first != 0 && sequence_.first + sequence_.count == first;
+    const std::uint32_t length = follows ? std::min(2 * sequence_.count, kSequenceRecords) : kBlockRecords;
     lastBlock_ = nullptr;
     if (sequence_.data == nullptr) {
-      sequenceMemory_ = CacheMemory(kSequenceRecords, recordLength_, total);
+      sequenceMemory_ = CacheMemory(kSequenceRecords, recordLength_, total, true);
       sequence_.data = sequenceMemory_.get();
     }
-    Status s = FillBlock(&sequence_, first, std::min(kSequenceRecords, total - first + 1));
+    Status s = FillBlock(&sequence_, first, std::min(length, total - first + 1));
     if (!s.ok()) return s;
     found = &sequence_;
   } else if (found == nullptr) {

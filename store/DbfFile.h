@@ -172,7 +172,8 @@ class DbfFile {
   // Forgets what the cache holds; `release` also gives its memory back.
   void DropCache(bool release = false);
   std::vector<CachedBlock> cache_;                        // the slots of runs
-  LargeBuffer runMemory_;                                 // their records
+  LargeBuffer smallRunMemory_;                            // the records of the first slots
+  LargeBuffer runMemory_;                                 // of the others, taken when needed
   std::unordered_map<std::uint32_t, std::size_t> slots_;  // small block number -> its run's place in cache_
   CachedBlock sequence_;                                  // the large block of a walk in file order
   LargeBuffer sequenceMemory_;

@@ -3,6 +3,7 @@
 // in order, so a small walk touches only the first pages of the buffer.
 #include "store/NodeCache.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -13,6 +14,7 @@ void NodeCache::Reset(std::size_t blocks, std::size_t blockBytes, bool large) {
   capacity_ = blocks;
   blockBytes_ = blockBytes;
   large_ = large;
+  small_.reset();
   memory_.reset();
   slots_.clear();
   free_.clear();
@@ -38,17 +40,6 @@ void NodeCache::Put(std::uint32_t page, const char* block) {
     return;
   }
   if (capacity_ == 0) return;
-  if (!memory_) {
-    const std::size_t bytes = capacity_ * blockBytes_;
-    if (large_) {
-      memory_ = MakeLargeBuffer(bytes);
-    } else {
-      // Only the pages used are filled; a small index never fills them all.
-      char* p = static_cast<char*>(std::malloc(bytes));
-      if (p == nullptr) throw std::bad_alloc();
-      memory_.reset(p);
-    }
-  }
   std::uint32_t slot = kNone;
   if (!free_.empty()) {
     slot = free_.back();
@@ -56,6 +47,7 @@ void NodeCache::Put(std::uint32_t page, const char* block) {
   } else if (slots_.size() < capacity_) {
     slot = static_cast<std::uint32_t>(slots_.size());
     slots_.emplace_back();
+    if (slot == 0 || slot == kSmallBlocks) Take(slot);
   } else {
     slot = oldest_;
     Unlink(slot);
@@ -65,6 +57,20 @@ void NodeCache::Put(std::uint32_t page, const char* block) {
   LinkNewest(slot);
   where_[page] = slot;
   std::memcpy(Data(slot), block, blockBytes_);
+}
+
+// The memory of the slots from `slot` on: the first few, or all the others.
+void NodeCache::Take(std::uint32_t slot) {
+  const std::size_t blocks = slot == 0 ? std::min<std::size_t>(kSmallBlocks, capacity_) : capacity_ - kSmallBlocks;
+  const std::size_t bytes = blocks * blockBytes_;
+  if (slot != 0 && large_) {
+    memory_ = MakeLargeBuffer(bytes);
+    return;
+  }
+  // Only the pages used are filled; a small index never fills them all.
+  char* p = static_cast<char*>(std::malloc(bytes));
+  if (p == nullptr) throw std::bad_alloc();
+  (slot == 0 ? small_ : memory_).reset(p);
 }
 
 void NodeCache::Erase(std::uint32_t page) {

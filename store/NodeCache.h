@@ -1,7 +1,8 @@
 // Blocks of the index file kept in memory, the one used longest ago making
-// room for a new one. Their memory is taken once, in one piece, when the
-// first block comes in: filling fresh memory costs a page fault per page,
-// and one piece over a large index fills on huge pages.
+// room for a new one. Their memory is taken once, in two pieces: a small
+// one for the first blocks, which is all a lookup needs, and the rest when
+// a walk needs more. Filling fresh memory costs a page fault per page, so
+// the rest, over a large index, fills on huge pages.
 #pragma once
 
 #include <cstddef>
@@ -33,13 +34,19 @@ class NodeCache {
     std::uint32_t newer = kNone;
     std::uint32_t older = kNone;
   };
+  void Take(std::uint32_t slot);
   void Unlink(std::uint32_t slot);
   void LinkNewest(std::uint32_t slot);
-  char* Data(std::uint32_t slot) { return &memory_[std::size_t{slot} * blockBytes_]; }
+  char* Data(std::uint32_t slot) {
+    return slot < kSmallBlocks ? &small_[std::size_t{slot} * blockBytes_]
+                               : &memory_[std::size_t{slot - kSmallBlocks} * blockBytes_];
+  }
+  static constexpr std::uint32_t kSmallBlocks = 64;
 
   std::size_t capacity_ = 0;
   std::size_t blockBytes_ = 0;
   bool large_ = false;
+  LargeBuffer small_;
   LargeBuffer memory_;
   std::vector<Slot> slots_;
   std::vector<std::uint32_t> free_;                         // slots taken before and free again

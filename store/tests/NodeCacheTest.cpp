@@ -44,6 +44,19 @@ TEST(NodeCacheTest, KeepsTheBlocksUsedLastWhenFull) {
   }
 }
 
+TEST(NodeCacheTest, ABigCacheHoldsTheLastBlocksInBothItsPieces) {
+  for (const bool large : {false, true}) {
+    NodeCache cache;
+    cache.Reset(100, kBytes, large);
+    for (std::uint32_t page = 1; page <= 150; ++page) cache.Put(page, BlockOf(page).data());
+    for (std::uint32_t page = 1; page <= 150; ++page)
+      if (page <= 50)
+        EXPECT_FALSE(cache.Contains(page)) << page;
+      else
+        EXPECT_EQ(Held(cache, page), BlockOf(page)) << page;
+  }
+}
+
 TEST(NodeCacheTest, ErasedBlocksFreeTheirPlaceAndResetForgetsAll) {
   NodeCache cache;
   cache.Reset(2, kBytes, false);
