@@ -35,6 +35,12 @@ void* AllocateLarge(std::size_t size) {
   return p;
 }
 
+LargeBuffer MakePlainBuffer(std::size_t size) {
+  char* p = static_cast<char*>(std::malloc(size > 0 ? size : 1));
+  if (p == nullptr) throw std::bad_alloc();
+  return LargeBuffer(p);
+}
+
 LargeBuffer MakeLargeBuffer(std::size_t size) {
   return LargeBuffer(static_cast<char*>(AllocateLarge(size)));
 }

@@ -22,6 +22,10 @@ std::size_t LargePageBytes();
 // `size` bytes of unspecified content.
 LargeBuffer MakeLargeBuffer(std::size_t size);
 
+// `size` bytes of unspecified content on ordinary pages, whatever the size:
+// for room of which only the first pages may ever be filled.
+LargeBuffer MakePlainBuffer(std::size_t size);
+
 // Memory as MakeLargeBuffer takes it, to be given back with std::free;
 // throws std::bad_alloc when there is none, as operator new does.
 void* AllocateLarge(std::size_t size);

@@ -25,10 +25,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "base/DiskSteps.h"
 #include "base/TextFile.h"
@@ -66,11 +64,7 @@ constexpr std::uint32_t kSequenceRecords = 2048;
 // `small`: a few pages at most will be used.
 LargeBuffer CacheMemory(std::uint32_t records, std::size_t length, std::uint32_t total, bool small = false) {
   const std::size_t bytes = std::size_t{records} * length;
-  if (small || total < records) {
-    char* p = static_cast<char*>(std::malloc(bytes));
-    if (p == nullptr) throw std::bad_alloc();
-    return LargeBuffer(p);
-  }
+  if (small || total < records) return MakePlainBuffer(bytes);
   return MakeLargeBuffer(std::max(bytes, LargePageBytes()));
 }
 

@@ -4,9 +4,7 @@
 #include "store/NodeCache.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace zvonar {
 
@@ -63,14 +61,8 @@ void NodeCache::Put(std::uint32_t page, const char* block) {
 void NodeCache::Take(std::uint32_t slot) {
   const std::size_t blocks = slot == 0 ? std::min<std::size_t>(kSmallBlocks, capacity_) : capacity_ - kSmallBlocks;
   const std::size_t bytes = blocks * blockBytes_;
-  if (slot != 0 && large_) {
-    memory_ = MakeLargeBuffer(bytes);
-    return;
-  }
   // Only the pages used are filled; a small index never fills them all.
-  char* p = static_cast<char*>(std::malloc(bytes));
-  if (p == nullptr) throw std::bad_alloc();
-  (slot == 0 ? small_ : memory_).reset(p);
+  (slot == 0 ? small_ : memory_) = slot != 0 && large_ ? MakeLargeBuffer(bytes) : MakePlainBuffer(bytes);
 }
 
 void NodeCache::Erase(std::uint32_t page) {
