@@ -29,6 +29,10 @@ enum class TableAccess;
 
 // "zvonar-cli: message" on the error stream; returns the failure exit code.
 int Fail(CliContext& c, const std::string& message);
+// The helper program `name` of zvonar-cli: beside this program (the build
+// tree), else in the folder an installation puts it in relative to this
+// program; an error saying where it looked when it is in neither.
+Status FindCompanionProgram(const std::string& name, std::string* path);
 // Reads settings.ini of the data directory; a refused DB_Type is reported
 // on the error stream (the default is used).
 Status LoadCliSettings(CliContext& c, MainSettings* settings);

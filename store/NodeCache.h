@@ -41,7 +41,9 @@ class NodeCache {
     return slot < kSmallBlocks ? &small_[std::size_t{slot} * blockBytes_]
                                : &memory_[std::size_t{slot - kSmallBlocks} * blockBytes_];
   }
-  static constexpr std::uint32_t kSmallBlocks = 64;
+  // Appending a bill of a few dozen records touches some 100 blocks of a
+  // large index; a walk in index order goes on to the huge pages.
+  static constexpr std::uint32_t kSmallBlocks = 256;
 
   std::size_t capacity_ = 0;
   std::size_t blockBytes_ = 0;

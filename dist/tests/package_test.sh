@@ -67,11 +67,15 @@ for c in $commands; do
   [ -n "$usage" ] || fail "help $c prints no usage"
   grep -qF "$usage" <<< "$man" || fail "the manual page lacks \"$usage\""
 done
-# The report's PDF writer is a module zvonar-cli loads from where the package
+# The report's PDF writer is a program zvonar-cli runs from where the package
 # puts it.
-module=$(find "$root/usr/lib" -name zvonar-report-pdf.so)
-[ -n "$module" ] || fail "the package lacks the module zvonar-report-pdf.so"
+writer=$(find "$root/usr/lib" -name zvonar-report-pdf -type f -perm -u+x)
+[ -n "$writer" ] || fail "the package lacks the PDF writer zvonar-report-pdf"
 printf '79001\t2024.03.01 10:00:00\t79031112233\t\t1\t1\t60\t1\t1.50\t\t1.50\t\n' >"$tmp/rows.tsv"
 "$cli" --dir "$tmp/data" load-tsv "$tmp/rows.tsv" >/dev/null || fail "load-tsv failed in the installed copy"
 "$cli" --dir "$tmp/data" report --pdf "$tmp/report.pdf" >/dev/null || fail "the installed zvonar-cli wrote no report"
+# export-xlsx runs in the companion build, which the package puts beside the
+# PDF writer when zvonar-cli is linked statically.
+"$cli" --dir "$tmp/data" export-xlsx "$tmp/calls.xlsx" >/dev/null || fail "the installed zvonar-cli wrote no spreadsheet"
+[ "$(head -c 2 "$tmp/calls.xlsx")" = PK ] || fail "the installed zvonar-cli's spreadsheet is not a zip file"
 echo "package $(basename "$deb") ok: $(wc -w <<< "$commands") commands"

@@ -47,10 +47,10 @@ TEST(NodeCacheTest, KeepsTheBlocksUsedLastWhenFull) {
 TEST(NodeCacheTest, ABigCacheHoldsTheLastBlocksInBothItsPieces) {
   for (const bool large : {false, true}) {
     NodeCache cache;
-    cache.Reset(100, kBytes, large);
-    for (std::uint32_t page = 1; page <= 150; ++page) cache.Put(page, BlockOf(page).data());
-    for (std::uint32_t page = 1; page <= 150; ++page)
-      if (page <= 50)
+    cache.Reset(400, kBytes, large);
+    for (std::uint32_t page = 1; page <= 600; ++page) cache.Put(page, BlockOf(page).data());
+    for (std::uint32_t page = 1; page <= 600; ++page)
+      if (page <= 200)
         EXPECT_FALSE(cache.Contains(page)) << page;
       else
         EXPECT_EQ(Held(cache, page), BlockOf(page)) << page;
