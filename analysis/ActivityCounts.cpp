@@ -84,7 +84,7 @@ void FrequencyTable::Reserve(std::size_t values) {
 }
 
 void FrequencyTable::Grow(std::size_t size) {
-  std::vector<std::uint32_t> slots(size, 0);
+  LargeVector<std::uint32_t> slots(size, 0);
   const std::size_t mask = slots.size() - 1;
   for (std::size_t i = 0; i < hash_.size(); ++i) {
     std::size_t at = hash_[i] & mask;
