@@ -31,6 +31,9 @@ echo "bill_lines $(wc -l <"$work/bill.txt") lines"
 echo "bill_size $(awk -v b="$bill_bytes" 'BEGIN { printf "%.1f", b / 1048576 }') MB"
 echo "book_entries $book entries"
 
+# Each side is timed with no other file's dirty pages waiting for the disk:
+# its own flushes would wait behind them.
+sync
 start=$(now)
 /usr/bin/time -f "%M" -o "$work/rss" "$cli" --dir "$work/data" import "$work/bill.txt" >"$work/out" 2>"$work/err" ||
   { cat "$work/err" >&2; exit 1; }
@@ -43,6 +46,7 @@ echo "peak_memory $(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }') MB"
 echo "memory_vs_3x_bill $(ratio "$((peak_kb * 1024))" "$((bill_bytes * 3))") ratio"
 
 "$cli" --dir "$work/data" dump >"$work/records.tsv"
+sync
 start=$(now)
 sqlite_load "$work/bills.db" "$work/records.tsv"
 sqlite_import=$(elapsed "$start" "$(now)")

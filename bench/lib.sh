@@ -144,4 +144,8 @@ load_generated() {
   mkdir -p "$work/table"
   "$bin/cli/zvonar-cli" --dir "$work/table" load-tsv "$work/bills.tsv" >/dev/null
   sqlite_load "$work/bills.db" "$work/bills.tsv"
+  # Both sides' files on the disk before anything is timed: the kernel
+  # writes dirty pages back some 30 s later, in the middle of whichever
+  # case runs then, on either side.
+  sync
 }
