@@ -7,7 +7,7 @@
 # its reason reported, and one that ends before reading the pages does not
 # take zvonar-cli down with it. With SHARED (zvonar-cli linked statically),
 # export-xlsx runs in that companion program from the same places, on the
-# same data directory.
+# same data directory, and bills in UTF-8 and UTF-16 still import.
 set -euo pipefail
 cli=$1 writer=$2 reldir=$3 shared=${4:-}
 dir=$(mktemp -d)
@@ -74,6 +74,17 @@ if [ -n "$shared" ]; then
     grep -q "^1 row written to calls.xlsx" "$dir/out" || fail "unexpected output of export-xlsx: $(cat "$dir/out")"
     [ "$(head -c 2 "$dir/calls.xlsx")" = PK ] || fail "export-xlsx with the companion $layout wrote no spreadsheet"
     rm "$dir/calls.xlsx"
+  done
+  # The static program decodes UTF-8 and UTF-16 bills with the C library's
+  # built-in converters, which need no module loaded.
+  bill=$(dirname "$0")/../../examples/bill-2008-03.txt
+  for encoding in UTF-8 UTF-16; do
+    mkdir "$dir/$encoding"
+    iconv -f CP1251 -t "$encoding" "$bill" >"$dir/$encoding/bill.txt"
+    "$cli" --dir "$dir/$encoding" import "$dir/$encoding/bill.txt" >"$dir/out" 2>"$dir/err" ||
+      fail "the static program could not import a $encoding bill: $(cat "$dir/err")"
+    "$cli" --dir "$dir/$encoding" dump | cut -f 4 | grep -q "абонентская плата" ||
+      fail "the $encoding bill's Cyrillic texts did not come through"
   done
 fi
 echo "ok"
