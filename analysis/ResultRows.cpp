@@ -40,13 +40,13 @@ void ResultRows::Append(const std::array<std::string_view, kResultColumns>& cell
     Chunk& chunk = chunks_.emplace_back();
     chunk.capacity = std::max({length, kChunkBytes, chunks_.size() == 1 ? reservedText_ : 0});
     chunk.text = MakeLargeBuffer(chunk.capacity);
-  }
-  if (starts_.capacity() == 0) {
-    // Room for some 40,000 rows, each vector on one huge page: filled page
-    // by page, and copied as they doubled, they cost more than the rest of
-    // a one-owner filter.
-    starts_.reserve(LargePageBytes() / sizeof(std::uint32_t));
-    rowChunk_.reserve(LargePageBytes() / sizeof(std::uint32_t));
+    if (starts_.capacity() == 0) {
+      // Room for some 40,000 rows, each vector on one huge page: filled
+      // page by page, and copied as they doubled, they cost more than the
+      // rest of a one-owner filter.
+      starts_.reserve(LargePageBytes() / sizeof(std::uint32_t));
+      rowChunk_.reserve(LargePageBytes() / sizeof(std::uint32_t));
+    }
   }
   Chunk& chunk = chunks_.back();
   if (!order_.empty()) order_.push_back(static_cast<std::uint32_t>(rowChunk_.size()));
